@@ -1,0 +1,93 @@
+// kelvaro-bench: every registry operation on generated text of 1 MiB and 8 MiB. Decoders read the
+// output of their own encoder. Throughput counts the input's UTF-8 bytes, as a file would hold it.
+//
+//   kelvaro-bench --benchmark_filter=base64 --benchmark_repetitions=5
+
+#include "net/resolver.h"
+#include "registry/operations.h"
+#include "text/utf.h"
+
+#include <benchmark/benchmark.h>
+#include <map>
+#include <random>
+#include <string>
+
+namespace kelvaro {
+namespace {
+
+class LoopbackResolver : public net::HostResolver {
+public:
+  std::vector<net::Ipv4Address> ResolveIpv4(const std::string&) const override {
+    return {{127, 0, 0, 1}};
+  }
+};
+
+// Chinese prose mixed with ASCII words, digits, punctuation and CR LF line breaks, about
+// `utf8Bytes` long when written as UTF-8. GB2312 characters only, so every conversion sees text
+// it can represent.
+std::u16string GenerateText(std::size_t utf8Bytes) {
+  std::mt19937 random(20261208);
+  std::u16string text;
+  text.reserve(utf8Bytes / 2);
+  std::size_t size = 0;
+  const std::u16string_view ascii[] = {u"Kelvaro ", u"GBK ", u"2026 ", u"UTF-8, ", u"a+b=c ",
+                                        u"100% ", u"x/y.z ", u"(test) "};
+  while (size < utf8Bytes) {
+    const unsigned pick = random() % 16;
+    if (pick < 11) {
+      // Level-1 GB2312 hanzi are U+4E00..U+9FA5 in GBK rows B0..D7; draw from the common range.
+      text.push_back(static_cast<char16_t>(0x4E00 + random() % 0x3000));
+      size += 3;
+    } else if (pick < 15) {
+      const auto word = ascii[random() % std::size(ascii)];
+      text += word;
+      size += word.size();
+    } else {
+      text += u"\r\n";
+      size += 2;
+    }
+  }
+  return text;
+}
+
+const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes) {
+  static std::map<std::pair<std::string, std::size_t>, std::u16string> cache;
+  const auto key = std::make_pair(std::string(operation.cliName), utf8Bytes);
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  std::u16string input = GenerateText(utf8Bytes);
+  if (!operation.inverseOf.empty()) {
+    if (const Operation* encoder = FindOperation(operation.inverseOf); encoder && encoder->run) {
+      if (Outcome encoded = RunOperation(*encoder, input); encoded.text) input = *encoded.text;
+    }
+  }
+  return cache.emplace(key, std::move(input)).first->second;
+}
+
+void RunOne(benchmark::State& state, const Operation* operation) {
+  const std::u16string& input = InputFor(*operation, static_cast<std::size_t>(state.range(0)));
+  const LoopbackResolver resolver;
+  const OperationOptions options{false, &resolver};
+  for (auto _ : state) {
+    Outcome outcome = RunOperation(*operation, input, options);
+    benchmark::DoNotOptimize(outcome);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(Utf16ToUtf8(input).size()));
+}
+
+const bool kRegistered = [] {
+  for (const Operation& operation : Operations()) {
+    if (operation.run == nullptr) continue;
+    benchmark::RegisterBenchmark(std::string(operation.cliName).c_str(), RunOne, &operation)
+        ->Arg(1 << 20)
+        ->Arg(8 << 20)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
+  return true;
+}();
+
+} // namespace
+} // namespace kelvaro
+
+BENCHMARK_MAIN();

@@ -1,0 +1,113 @@
+#include "cli/command_line.h"
+
+#include "text/box_rule.h"
+#include "text/utf.h"
+
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+namespace kelvaro {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: kelvaro-cli OPERATION [--upper] [--raw] [TEXT]\n"
+    "       kelvaro-cli --list | --help | --version\n"
+    "\n"
+    "Runs one conversion on TEXT, or on standard input when TEXT is absent. Input and output are\n"
+    "UTF-8; the result is written without a trailing newline.\n"
+    "\n"
+    "  --upper    capital hexadecimal digits (md5-16, md5-32), as the window's \"大写\" box\n"
+    "  --raw      skip the text box rule (cut at the first U+0000, \"?\" for characters that\n"
+    "             code page 936 lacks) on input and result\n"
+    "  --list     one line per operation: name, button caption, description\n"
+    "\n"
+    "Exit status: 0 success, 1 a message or refused input, 2 usage error.\n";
+
+struct Invocation {
+  const Operation* operation = nullptr;
+  bool upper = false;
+  bool raw = false;
+  std::optional<std::string> text;
+};
+
+int UsageError(std::ostream& err, std::string_view problem) {
+  err << "kelvaro-cli: " << problem << "\n\n" << kUsage;
+  return kExitUsage;
+}
+
+void PrintList(std::ostream& out) {
+  for (const Operation& operation : Operations()) {
+    out << operation.cliName << '\t' << operation.caption << '\t' << operation.description;
+    if (operation.run == nullptr) out << " (not available yet)";
+    out << '\n';
+  }
+}
+
+std::string ReadAll(std::istream& in) {
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  return std::move(buffer).str();
+}
+
+} // namespace
+
+int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err, const net::HostResolver* resolver) {
+  Invocation call;
+  bool optionsEnded = false;
+  std::optional<std::string> operationName;
+  for (const std::string& arg : args) {
+    if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
+      if (arg == "--") {
+        optionsEnded = true;
+      } else if (arg == "--help" || arg == "-h") {
+        out << kUsage;
+        return kExitSuccess;
+      } else if (arg == "--version") {
+        out << "kelvaro-cli " << KELVARO_VERSION << '\n';
+        return kExitSuccess;
+      } else if (arg == "--list") {
+        PrintList(out);
+        return kExitSuccess;
+      } else if (arg == "--upper") {
+        call.upper = true;
+      } else if (arg == "--raw") {
+        call.raw = true;
+      } else {
+        return UsageError(err, "unknown option " + arg);
+      }
+    } else if (!operationName) {
+      operationName = arg;
+    } else if (!call.text) {
+      call.text = arg;
+    } else {
+      return UsageError(err, "more than one TEXT; quote the text or pipe it on standard input");
+    }
+  }
+  if (!operationName) return UsageError(err, "no operation given");
+  call.operation = FindOperation(*operationName);
+  if (call.operation == nullptr) return UsageError(err, "unknown operation " + *operationName);
+
+  const std::string bytes = call.text ? *call.text : ReadAll(in);
+  Result<std::u16string> input = Utf8ToUtf16(bytes);
+  if (!input) {
+    err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
+        << ")\n";
+    return kExitRefused;
+  }
+  // Without --raw the text goes in and comes out as the window's boxes would hold it.
+  if (!call.raw) *input = ApplyTextBoxRule(*input);
+
+  const Outcome outcome =
+      RunOperation(*call.operation, *input, OperationOptions{call.upper, resolver});
+  if (outcome.text) {
+    out << Utf16ToUtf8(call.raw ? *outcome.text : ApplyTextBoxRule(*outcome.text));
+    out.flush();
+  }
+  if (outcome.message) err << Utf16ToUtf8(outcome.message->text) << '\n';
+  return outcome.message || outcome.refused() ? kExitRefused : kExitSuccess;
+}
+
+} // namespace kelvaro

@@ -1,0 +1,23 @@
+#pragma once
+// kelvaro-cli as a function, so that tests drive the real command line without a process.
+
+#include "registry/operations.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace kelvaro {
+
+/// Exit statuses scripts rely on.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitRefused = 1; ///< a message, refused input, or input that is not UTF-8
+inline constexpr int kExitUsage = 2;
+
+/// Runs `kelvaro-cli OPERATION [--upper] [--raw] [TEXT]` (args without the program name).
+/// Reads stdin when TEXT is absent; writes the result to out and messages to err.
+/// `resolver` replaces the platform resolver for host-to-ip (tests); null uses the platform's.
+int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err, const net::HostResolver* resolver = nullptr);
+
+} // namespace kelvaro

@@ -1,0 +1,87 @@
+#include "registry/operations.h"
+
+#include <exception>
+#include <new>
+
+namespace kelvaro {
+namespace {
+
+using enum Box;
+
+// clang-format off
+constexpr Operation kOperations[] = {
+    {"url-encode", "CMDURLEN", "URLencode", Text1, Text2, false, "", "", "",
+     "GBK bytes of Chinese characters and spaces as %XX escapes", nullptr},
+    {"url-decode", "CMDRULDEL", "URLdecode", Text1, Text1, false, "", "", "url-encode",
+     "%XX escapes of GBK bytes and + back to text (rewrites the input box)", nullptr},
+    {"utf8-encode", "UTF8EN", "UTF8_encode", Text1, Text2, false, "", "", "",
+     "every non-ASCII code unit as UTF-8 %XX escapes", nullptr},
+    {"utf8-decode", "UTF8DEL", "UTF8_decode", Text1, Text2, false, "", "", "utf8-encode",
+     "UTF-8 %XX escapes back to text", nullptr},
+    {"code-list", "CMDASCII", "ASCII码值", Text1, Text2, false, "", "", "",
+     "UTF-16 code units as four hex digits each, comma after each", nullptr},
+    {"md5-base64", "CMDGETTIME", "MD5+BASE64", Text1, Text2, false, "", "", "",
+     "MD5 over the characters' GBK codes, as Base64", nullptr},
+    {"hex-encode", "cmd16", "字符转16进制", Text1, Text2, false, "", "", "",
+     "GBK codes as four-character hex groups (O41O, D6D0, ODDO)", nullptr},
+    {"hex-decode", "CMDFAN16", "16进制转字符", Text2, Text2, false, "", "", "hex-encode",
+     "four-character hex groups back to text", nullptr},
+    {"base64-encode", "CMDBASE64", "base64encode", Text1, Text2, false, "", "", "",
+     "Base64 of the text's GBK bytes", nullptr},
+    {"base64-decode", "CMD64DE", "base64decode", Text2, Text2, false, "", "", "base64-encode",
+     "Base64 back to text through GBK; white space skipped", nullptr},
+    {"host-to-ip", "ERJINZHIBIG5", "域名转IP", Text1, Text2, false, "", "", "",
+     "host name to its first IPv4 address", nullptr},
+    {"amount", "CMDJIANTITOFANTI", "数字转人民币", Text1, Text2, false, "", "", "",
+     "money amount in Chinese capital numerals", nullptr},
+    {"md5-16", "CMD5_16", "MD5_16", Text1, Text2, true, "", "", "",
+     "MD5 of the GBK bytes, 16 hex digits (--upper for capitals)", nullptr},
+    {"md5-32", "CMD5_32", "MD5_32", Text1, Text2, true, "", "", "",
+     "MD5 of the GBK bytes, 32 hex digits (--upper for capitals)", nullptr},
+    {"unicode-as-ansi", "CMDUNICODE", "vbUnicode", Text1, Text2, false, "", "", "",
+     "UTF-16LE bytes of the text read as GBK", nullptr},
+    {"ansi-as-unicode", "CMDVBFORM", "vbFormUnicode", Text2, Text2, false, "", "", "unicode-as-ansi",
+     "GBK bytes of the text read as UTF-16LE", nullptr},
+    {"to-traditional", "CMDJIANTOFAN", "简体转繁体", Text1, Text2, false, "", "", "",
+     "simplified Chinese to traditional", nullptr},
+    {"to-simplified", "CMDFANTOJIAN", "繁体转简体", Text1, Text2, false, "", "", "to-traditional",
+     "traditional Chinese to simplified", nullptr},
+    {"escape", "CMDESCAPE", "Unicode转换ASCII", Text1, Text2, false, "", "", "",
+     "%XX and %uXXXX script escapes", nullptr},
+    {"unescape", "CMDENDEURL", "ASCII转换Unicode", Text1, Text2, false, "", "", "escape",
+     "%XX and %uXXXX script escapes back to text", nullptr},
+    {"mojibake", "UTF8乱码", "UTF8乱码", Text1, Text2, false, "", "", "",
+     "UTF-8 bytes of the full-width text misread as GBK", nullptr},
+    {"mojibake-repair", "CMDFANTI", "UTF8乱码转正常", Text2, Text2, false, "", "", "mojibake",
+     "GBK-misread UTF-8 back to text", nullptr},
+    {"gb-to-big5", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "1", "2", "",
+     "GB2312 codes to BIG5 codes, shown through GBK", nullptr},
+    {"big5-to-gb", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "2", "1", "gb-to-big5",
+     "BIG5 codes to GB2312 codes, shown through GBK", nullptr},
+};
+// clang-format on
+
+} // namespace
+
+std::span<const Operation> Operations() { return kOperations; }
+
+const Operation* FindOperation(std::string_view cliName) {
+  for (const Operation& operation : kOperations) {
+    if (operation.cliName == cliName) return &operation;
+  }
+  return nullptr;
+}
+
+Outcome RunOperation(const Operation& operation, std::u16string_view input,
+                     const OperationOptions& options) {
+  if (operation.run == nullptr) return Outcome::Refused({u"not available yet", 0, {}});
+  try {
+    return operation.run(input, options);
+  } catch (const std::bad_alloc&) {
+    return Outcome::Refused({u"内存不足，无法转换这段文字。", kMessageStyleCritical, {}});
+  } catch (const std::exception&) {
+    return Outcome::Refused({u"转换失败：这段文字无法转换。", kMessageStyleCritical, {}});
+  }
+}
+
+} // namespace kelvaro

@@ -1,0 +1,14 @@
+#pragma once
+// What a text box keeps of a text written into it, or typed or pasted into it. The boxes hold
+// code-page-936 text, so both front ends pass every box text through this one rule.
+
+#include <string>
+#include <string_view>
+
+namespace kelvaro {
+
+/// The text before its first U+0000, with each code unit that code page 936 lacks replaced by "?"
+/// (a lone surrogate is such a unit; so is each half of a surrogate pair). Never fails.
+[[nodiscard]] std::u16string ApplyTextBoxRule(std::u16string_view text);
+
+} // namespace kelvaro

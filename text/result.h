@@ -1,0 +1,30 @@
+#pragma once
+// The one result type of the project: a value, or an error with a code and the position where the
+// bad input starts. tl::expected has std::expected's interface, so moving to C++23 is this alias.
+
+#include <cstddef>
+#include <tl/expected.hpp>
+
+namespace kelvaro {
+
+enum class ErrorCode {
+  EmptyText,      ///< the operation needs at least one character
+  CodeOutOfRange, ///< a character code outside -32768..65535
+  NotANumber,     ///< the text does not read as a number
+  OutOfRange,     ///< the number does not fit the target type
+  InvalidUtf8,    ///< bytes that are not well-formed UTF-8
+};
+
+struct Error {
+  ErrorCode code;
+  std::size_t position = 0; ///< 0-based index of the first bad unit (code unit or byte)
+};
+
+template <class T> using Result = tl::expected<T, Error>;
+using tl::unexpected;
+
+[[nodiscard]] inline unexpected<Error> Fail(ErrorCode code, std::size_t position = 0) {
+  return unexpected<Error>(Error{code, position});
+}
+
+} // namespace kelvaro

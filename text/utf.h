@@ -1,0 +1,22 @@
+#pragma once
+// UTF-8 at the edges of the program (command line, files) and UTF-16 inside.
+
+#include "text/result.h"
+
+#include <string>
+#include <string_view>
+
+namespace kelvaro {
+
+/// Strict UTF-8 to UTF-16 (RFC 3629): overlong forms, encoded surrogates, values above U+10FFFF and
+/// truncated sequences are errors (InvalidUtf8, position = byte offset of the bad sequence).
+[[nodiscard]] Result<std::u16string> Utf8ToUtf16(std::string_view bytes);
+
+/// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
+[[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
+
+/// UTF-8 to UTF-16 that never fails: each maximal ill-formed subsequence gives one U+FFFD
+/// (the W3C/Unicode "substitution of maximal subparts" practice).
+[[nodiscard]] std::u16string Utf8ToUtf16Lenient(std::string_view bytes);
+
+} // namespace kelvaro
