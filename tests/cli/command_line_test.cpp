@@ -1,0 +1,88 @@
+#include "cli/command_line.h"
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace kelvaro {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun Cli(std::vector<std::string> args, const std::string& stdinText = {}) {
+  std::istringstream in(stdinText);
+  std::ostringstream out, err;
+  const int status = CommandLineMain(args, in, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(CommandLine, TextArgumentAndStandardInputGiveTheSameResult) {
+  const CliRun fromArgument = Cli({"base64-encode", "中文"});
+  const CliRun fromStdin = Cli({"base64-encode"}, "中文");
+  EXPECT_EQ(fromArgument.status, kExitSuccess);
+  EXPECT_EQ(fromArgument.out, "1tDOxA=="); // no newline added
+  EXPECT_EQ(fromStdin.out, fromArgument.out);
+}
+
+TEST(CommandLine, InvalidUtf8IsRefusedWithNothingOnStdout) {
+  const CliRun run = Cli({"base64-encode"}, "ab\xFF");
+  EXPECT_EQ(run.status, kExitRefused);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("not valid UTF-8 (at byte 2)"), std::string::npos) << run.err;
+}
+
+TEST(CommandLine, UsageErrorsExitTwo) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{}, {"no-such-operation"}, {"base64-encode", "--bogus"},
+                                            {"base64-encode", "a", "b"}}) {
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("usage: kelvaro-cli"), std::string::npos);
+  }
+}
+
+TEST(CommandLine, ListNamesEveryOperationOnce) {
+  const CliRun run = Cli({"--list"});
+  EXPECT_EQ(run.status, kExitSuccess);
+  std::istringstream lines(run.out);
+  std::size_t count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    const std::string name = line.substr(0, line.find('\t'));
+    ASSERT_NE(FindOperation(name), nullptr) << line;
+    EXPECT_EQ(name, Operations()[count].cliName);
+  }
+  EXPECT_EQ(count, 24u);
+  EXPECT_EQ(Cli({"--version"}).out, std::string("kelvaro-cli ") + KELVARO_VERSION + "\n");
+  EXPECT_EQ(Cli({"--help"}).status, kExitSuccess);
+}
+
+TEST(CommandLine, RawSkipsTheBoxRuleBothWays) {
+  // The window shows "A" for the UTF-16 bytes of ABC read as code page 936; --raw shows the NULs.
+  EXPECT_EQ(Cli({"unicode-as-ansi", "ABC"}).out, "A");
+  EXPECT_EQ(Cli({"--raw", "unicode-as-ansi", "ABC"}).out, std::string("A\0B\0C\0", 6));
+  // Input: the box would hold "?" for a Thai letter; --raw hands the letter itself over.
+  EXPECT_EQ(Cli({"base64-encode", "ก"}).out, "Pw==");
+  EXPECT_EQ(Cli({"base64-encode", "--raw", "ก"}).out, "Pw==");
+  EXPECT_EQ(Cli({"code-list", "ก"}).out, "003F,");
+  EXPECT_EQ(Cli({"code-list", std::string("a\0b", 3)}).out, "0061,");
+  EXPECT_EQ(Cli({"code-list", "--raw"}, std::string("a\0b", 3)).out, "0061,0000,0062,");
+}
+
+TEST(CommandLine, LineBreaksPassThroughUnchanged) {
+  EXPECT_EQ(Cli({"hex-encode"}, "a\nb").out, "O61OO62O");
+  EXPECT_EQ(Cli({"base64-decode"}, "YQpi").out, "a\nb");
+}
+
+TEST(CommandLine, TheBuiltProgramHonoursTheContract) {
+  const auto run = testing::RunProcess({KELVARO_CLI_PATH, "base64-encode"}, "中");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, "1tA=");
+  EXPECT_EQ(testing::RunProcess({KELVARO_CLI_PATH, "--bogus"}).exitStatus, kExitUsage);
+}
+
+} // namespace
+} // namespace kelvaro

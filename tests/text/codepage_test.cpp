@@ -1,0 +1,110 @@
+#include "support/text.h"
+#include "text/box_rule.h"
+#include "text/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvaro {
+namespace {
+
+using testing::U8;
+
+struct EncodeCase {
+  std::u16string_view text;
+  int locale;
+  std::string_view bytes;
+};
+
+const EncodeCase kEncodes[] = {
+    {u"", kLocaleSystem, ""},
+    {u"A\r\n", kLocaleSystem, "A\r\n"},
+    {u"中", kLocaleSystem, "\xD6\xD0"},
+    {u"中", kLocaleChinesePrc, "\xD6\xD0"},
+    {u"中", kLocaleChineseTaiwan, "\xA4\xA4"},
+    {u"國", kLocaleChineseTaiwan, "\xB0\xEA"},
+    {u"€", kLocaleSystem, "\x80"},
+    {u"\uE4C6", kLocaleSystem, "\xA1\x40"},   // user-defined area, as the platform maps it
+    {u"ก", kLocaleSystem, "?"},               // Thai: code page 936 lacks it
+    {u"\xD800", kLocaleSystem, "?"},          // a lone surrogate is a character it lacks
+    {u"\U0001F600", kLocaleSystem, "??"},     // one "?" per code unit
+    {std::u16string_view(u"\0a", 2), kLocaleSystem, std::string_view("\0a", 2)},
+};
+
+TEST(CodePage, ToAnsiBytesGivesLeadThenTrailAndQuestionMarks) {
+  for (const auto& c : kEncodes) {
+    SCOPED_TRACE(U8(c.text));
+    EXPECT_EQ(ToAnsiBytes(c.text, c.locale), c.bytes);
+  }
+}
+
+struct DecodeCase {
+  std::string_view bytes;
+  int locale;
+  std::u16string_view text;
+};
+
+const DecodeCase kDecodes[] = {
+    {"", kLocaleSystem, u""},
+    {"\xD6\xD0\xCE\xC4", kLocaleSystem, u"中文"},
+    {"\xA4\xA4", kLocaleChineseTaiwan, u"中"},
+    {"\xA1\x40", kLocaleSystem, u"\uE4C6"},
+    {"\x80", kLocaleSystem, u"€"},
+    {"\xD6", kLocaleSystem, u"\uFFFD"},           // lead byte at the end
+    {std::string_view("\xD6\x00", 2), kLocaleSystem, std::u16string_view(u"\uFFFD\0", 2)},      // lead byte before a zero byte
+    {"\x81\x20", kLocaleSystem, u"\uFFFD "},       // the trail that does not fit is read again
+    {"-N", kLocaleSystem, u"-N"},
+};
+
+TEST(CodePage, FromAnsiBytesGivesOneReplacementPerBadSequence) {
+  for (const auto& c : kDecodes) {
+    SCOPED_TRACE(U8(c.text));
+    EXPECT_EQ(FromAnsiBytes(c.bytes, c.locale), c.text);
+  }
+}
+
+TEST(CodePage, EveryCharacterOfCodePage936SurvivesTheRoundTrip) {
+  std::u16string all;
+  for (std::uint32_t u = 1; u < 0x10000; ++u) {
+    if (IsInCodePage936(static_cast<char16_t>(u))) all.push_back(static_cast<char16_t>(u));
+  }
+  EXPECT_GT(all.size(), 21000u); // GBK holds some 21 886 characters
+  EXPECT_EQ(FromAnsiBytes(ToAnsiBytes(all)), all);
+}
+
+TEST(CodePage, AppendAnsiCodeCharsDecodesOneOrTwoBytes) {
+  struct Case {
+    std::uint16_t code;
+    std::u16string_view text;
+  };
+  const Case cases[] = {{0x41, u"A"},        {0xD6D0, u"中"},      {0x2020, u"  "},
+                        {0x4142, u"AB"},     {0x80, u"€"},         {0xD6, u"\uFFFD"},
+                        {0x81, u"\uFFFD"},   {0x00, std::u16string_view(u"\0", 1)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    std::u16string out;
+    AppendAnsiCodeChars(out, c.code);
+    EXPECT_EQ(out, c.text);
+  }
+}
+
+TEST(BoxRule, CutsAtNulAndShowsMissingCharactersAsQuestionMarks) {
+  struct Case {
+    std::u16string_view in, out;
+  };
+  const Case cases[] = {
+      {u"", u""},
+      {u"中文\r\nabc", u"中文\r\nabc"},
+      {std::u16string_view(u"A\0B", 3), u"A"},
+      {u"aก", u"a?"},
+      {u"x\xDC00y", u"x?y"},
+      {u"\U0001F600", u"??"},
+      {u"€·", u"€·"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(ApplyTextBoxRule(c.in), c.out);
+  }
+}
+
+} // namespace
+} // namespace kelvaro
