@@ -1,5 +1,8 @@
 #include "registry/operations.h"
 
+#include "codec/digest/md5.h"
+#include "codec/digest/md5_base64.h"
+
 #include <exception>
 #include <new>
 
@@ -21,7 +24,7 @@ constexpr Operation kOperations[] = {
     {"code-list", "CMDASCII", "ASCII码值", Text1, Text2, false, "", "", "",
      "UTF-16 code units as four hex digits each, comma after each", nullptr},
     {"md5-base64", "CMDGETTIME", "MD5+BASE64", Text1, Text2, false, "", "", "",
-     "MD5 over the characters' GBK codes, as Base64", nullptr},
+     "MD5 over the characters' GBK codes, as Base64", Plain<digest::Md5Base64>},
     {"hex-encode", "cmd16", "字符转16进制", Text1, Text2, false, "", "", "",
      "GBK codes as four-character hex groups (O41O, D6D0, ODDO)", nullptr},
     {"hex-decode", "CMDFAN16", "16进制转字符", Text2, Text2, false, "", "", "hex-encode",
@@ -35,9 +38,9 @@ constexpr Operation kOperations[] = {
     {"amount", "CMDJIANTITOFANTI", "数字转人民币", Text1, Text2, false, "", "", "",
      "money amount in Chinese capital numerals", nullptr},
     {"md5-16", "CMD5_16", "MD5_16", Text1, Text2, true, "", "", "",
-     "MD5 of the GBK bytes, 16 hex digits (--upper for capitals)", nullptr},
+     "MD5 of the GBK bytes, 16 hex digits (--upper for capitals)", digest::Md5Hex16Operation},
     {"md5-32", "CMD5_32", "MD5_32", Text1, Text2, true, "", "", "",
-     "MD5 of the GBK bytes, 32 hex digits (--upper for capitals)", nullptr},
+     "MD5 of the GBK bytes, 32 hex digits (--upper for capitals)", digest::Md5Hex32Operation},
     {"unicode-as-ansi", "CMDUNICODE", "vbUnicode", Text1, Text2, false, "", "", "",
      "UTF-16LE bytes of the text read as GBK", nullptr},
     {"ansi-as-unicode", "CMDVBFORM", "vbFormUnicode", Text2, Text2, false, "", "", "unicode-as-ansi",
