@@ -1,0 +1,115 @@
+#include "codec/escape/percent_u.h"
+
+#include "text/chars.h"
+#include "text/codepage.h"
+#include "text/numbers.h"
+
+#include <array>
+#include <cstdint>
+
+namespace kelvaro {
+namespace {
+
+// The codes that stay unescaped: a-z, @ and A-Z, - . / and 0-9, *, + and _. They are tested on the
+// code-page code, so only single-byte characters can be kept.
+constexpr std::array<bool, 256> kKept = [] {
+  std::array<bool, 256> kept{};
+  for (int a = 97; a <= 122; ++a) kept[a] = true;
+  for (int a = 64; a <= 90; ++a) kept[a] = true;
+  for (int a = 45; a <= 57; ++a) kept[a] = true;
+  kept[42] = kept[43] = kept[95] = true;
+  return kept;
+}();
+
+constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
+
+// Value of the two hexadecimal digits at text[i], or -1 when either is missing or not a digit.
+int HexByteAt(std::u16string_view text, std::size_t i) {
+  if (i + 1 >= text.size()) return -1;
+  const int high = HexDigitValue(text[i]);
+  const int low = HexDigitValue(text[i + 1]);
+  return (high | low) < 0 ? -1 : high << 4 | low;
+}
+
+// Value of the four hexadecimal digits at text[i], or -1.
+std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {
+  const int high = HexByteAt(text, i);
+  if (high < 0) return -1;
+  const int low = HexByteAt(text, i + 2);
+  return low < 0 ? -1 : high << 8 | low;
+}
+
+// One byte of a group of UnicodeHexToText: its (up to) two characters read as "&H" and those
+// characters would be read, so the rules for short or odd pieces stay those of ToInteger.
+int GroupByte(std::u16string_view piece) {
+  char16_t buffer[4] = {u'&', u'H'};
+  for (std::size_t k = 0; k < piece.size(); ++k) buffer[2 + k] = piece[k];
+  const Result<std::int32_t> value = ToInteger(std::u16string_view(buffer, 2 + piece.size()));
+  return value && *value >= 0 && *value <= 255 ? *value : -1;
+}
+
+} // namespace
+
+std::u16string vbs_escape(std::u16string_view text) {
+  std::u16string out;
+  // Six characters is the longest escape of one code unit (%uXXXX).
+  out.reserve(text.size() * 6);
+  for (const char16_t unit : text) {
+    const std::uint16_t code = AnsiCodeOfUnit(unit);
+    if (code > 0xFF) {
+      const char16_t escape[6] = {u'%', u'u', kHexUpper[unit >> 12], kHexUpper[(unit >> 8) & 0xF],
+                                  kHexUpper[(unit >> 4) & 0xF], kHexUpper[unit & 0xF]};
+      out.append(escape, 6);
+    } else if (kKept[code]) {
+      out.push_back(unit);
+    } else {
+      const char16_t escape[3] = {u'%', kHexUpper[code >> 4], kHexUpper[code & 0xF]};
+      out.append(escape, 3);
+    }
+  }
+  return out;
+}
+
+std::u16string vbs_unescape(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size()); // every escape is longer than what it decodes to
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t percent = text.find(u'%', i);
+    if (percent == std::u16string_view::npos) {
+      out.append(text.substr(i));
+      break;
+    }
+    out.append(text.substr(i, percent - i));
+    i = percent + 1;
+    // Only a lower-case u starts a code-unit escape; %U4E2D is a "%" followed by text.
+    if (i < text.size() && text[i] == u'u') {
+      if (const std::int32_t unit = HexUnitAt(text, i + 1); unit >= 0) {
+        out.push_back(static_cast<char16_t>(unit));
+        i += 5;
+        continue;
+      }
+    }
+    if (const int byte = HexByteAt(text, i); byte >= 0) {
+      AppendAnsiCodeChars(out, static_cast<std::uint16_t>(byte));
+      i += 2;
+      continue;
+    }
+    out.push_back(u'%');
+  }
+  return out;
+}
+
+std::u16string UnicodeHexToText(std::u16string_view hex) {
+  std::u16string out;
+  out.reserve(hex.size() / 4 + 1);
+  for (std::size_t i = 0; i < hex.size(); i += 4) {
+    const std::u16string_view group = hex.substr(i, 4);
+    const int high = GroupByte(group.substr(0, 2));
+    const int low = group.size() > 2 ? GroupByte(group.substr(2, 2)) : -1;
+    if (high >= 0 && low >= 0) out.push_back(static_cast<char16_t>(high << 8 | low));
+  }
+  return out;
+}
+
+} // namespace kelvaro

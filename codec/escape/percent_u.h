@@ -1,0 +1,26 @@
+#pragma once
+// Script escapes: %XX for a single-byte character of code page 936, %uXXXX for a UTF-16 code unit.
+
+#include <string>
+#include <string_view>
+
+namespace kelvaro {
+
+/// Escapes every UTF-16 code unit. Letters, digits and @ * _ + - . / stay as they are; any other
+/// single-byte character of code page 936 becomes "%" and the two upper-case hexadecimal digits of
+/// its byte (a character the code page lacks is "?", so %3F); a double-byte character becomes
+/// "%u" and the four upper-case hexadecimal digits of its code unit. Never fails.
+[[nodiscard]] std::u16string vbs_escape(std::u16string_view text);
+
+/// Reads escapes back in one left-to-right pass. "%u" and four hexadecimal digits (either case)
+/// give that code unit; otherwise "%" and two hexadecimal digits give the code-page-936 character
+/// of that byte (U+FFFD for a lone lead byte); any other "%" is copied. What a decode produces is
+/// never read again, so %2541 gives %41. Never fails.
+[[nodiscard]] std::u16string vbs_unescape(std::u16string_view text);
+
+/// Reads the text in groups of four characters, each group as two hexadecimal bytes (high, low)
+/// of one code unit: 4E2D gives 中. A group whose bytes do not both read as hexadecimal numbers
+/// adds nothing; a short last group reads what it has (u12 and ZZ41 give empty text). Never fails.
+[[nodiscard]] std::u16string UnicodeHexToText(std::u16string_view hex);
+
+} // namespace kelvaro

@@ -1,0 +1,58 @@
+#include "codec/utf8/mojibake.h"
+
+#include "text/chars.h"
+#include "text/codepage.h"
+#include "text/utf.h"
+
+#include <unicode/uchar.h>
+
+namespace kelvaro {
+namespace {
+
+// Simple case mapping, one code unit for one; ASCII without the library call.
+char16_t ToLowerUnit(char16_t unit) {
+  if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
+  if (unit >= 0xD800 && unit <= 0xDFFF) return unit;
+  return static_cast<char16_t>(u_tolower(unit));
+}
+
+} // namespace
+
+std::string ToUtf8Bytes(std::u16string_view text) {
+  std::string bytes = Utf16ToUtf8(text);
+  bytes.push_back('\0');
+  return bytes;
+}
+
+std::u16string FromUtf8Bytes(std::string_view bytes) {
+  std::u16string text = Utf8ToUtf16Lenient(bytes.substr(0, bytes.find('\0')));
+  text.push_back(u'\0');
+  return text;
+}
+
+std::u16string MakeUtf8Mojibake(std::u16string_view text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && text[begin] == u' ') ++begin;
+  while (end > begin && text[end - 1] == u' ') --end;
+  std::u16string lower;
+  lower.reserve(end - begin);
+  for (std::size_t i = begin; i < end; ++i) lower.push_back(ToLowerUnit(text[i]));
+
+  const std::u16string wide = ToFullWidth(lower);
+  std::u16string joined;
+  joined.reserve(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    if (wide[i] == u'\r' && i + 1 < wide.size() && wide[i + 1] == u'\n') {
+      ++i;
+      continue;
+    }
+    joined.push_back(wide[i]);
+  }
+  return FromAnsiBytes(ToUtf8Bytes(joined));
+}
+
+std::u16string RepairUtf8Mojibake(std::u16string_view text) {
+  return FromUtf8Bytes(ToAnsiBytes(text));
+}
+
+} // namespace kelvaro

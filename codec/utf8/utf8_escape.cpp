@@ -1,0 +1,115 @@
+#include "codec/utf8/utf8_escape.h"
+
+#include "text/chars.h"
+
+#include <cstdint>
+
+namespace kelvaro {
+namespace {
+
+constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
+
+void AppendEscapedByte(char16_t*& out, unsigned byte) {
+  out[0] = u'%';
+  out[1] = kHexUpper[byte >> 4];
+  out[2] = kHexUpper[byte & 0xF];
+  out += 3;
+}
+
+// The byte escaped at text[i] ("%" and two hexadecimal digits), or -1.
+int EscapedByteAt(std::u16string_view text, std::size_t i) {
+  if (i + 2 >= text.size() || text[i] != u'%') return -1;
+  const int high = HexDigitValue(text[i + 1]);
+  const int low = HexDigitValue(text[i + 2]);
+  return (high | low) < 0 ? -1 : high << 4 | low;
+}
+
+// The well-formed sequence escaped at text[i], where a "%" stands: the code point and how many
+// characters it spans, or a length of 0 when there is none.
+struct Sequence {
+  char32_t codePoint = 0;
+  std::size_t length = 0;
+};
+
+Sequence ReadSequence(std::u16string_view text, std::size_t i) {
+  const int lead = EscapedByteAt(text, i);
+  int count;
+  char32_t value;
+  int low = 0x80, high = 0xBF; // range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    count = 1, value = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    // ED A0..ED BF (surrogates) are accepted on purpose: UTF8Encode writes them.
+    count = 2, value = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    count = 3, value = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return {};
+  }
+  std::size_t k = i + 3;
+  for (int n = 0; n < count; ++n, k += 3) {
+    const int byte = EscapedByteAt(text, k);
+    if (byte < (n == 0 ? low : 0x80) || byte > (n == 0 ? high : 0xBF)) return {};
+    value = value << 6 | (byte & 0x3F);
+  }
+  return {value, k - i};
+}
+
+} // namespace
+
+std::u16string UTF8Encode(std::u16string_view text) {
+  // The exact length first, then one fill through a pointer: appending escape by escape costs
+  // about twice as much.
+  std::size_t length = 0;
+  for (const char16_t unit : text) length += unit < 0x80 ? 1 : unit < 0x800 ? 6 : 9;
+  std::u16string out(length, u'\0');
+  char16_t* write = out.data();
+  for (const char16_t unit : text) {
+    if (unit < 0x80) {
+      *write++ = unit;
+    } else if (unit < 0x800) {
+      AppendEscapedByte(write, 0xC0 | (unit >> 6));
+      AppendEscapedByte(write, 0x80 | (unit & 0x3F));
+    } else {
+      AppendEscapedByte(write, 0xE0 | (unit >> 12));
+      AppendEscapedByte(write, 0x80 | ((unit >> 6) & 0x3F));
+      AppendEscapedByte(write, 0x80 | (unit & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string UTF8Decode(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size()); // six characters or more decode to at most two code units
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t percent = text.find(u'%', i);
+    if (percent == std::u16string_view::npos) {
+      out.append(text.substr(i));
+      break;
+    }
+    out.append(text.substr(i, percent - i));
+    const Sequence sequence = ReadSequence(text, percent);
+    if (sequence.length == 0) {
+      out.push_back(u'%');
+      i = percent + 1;
+      continue;
+    }
+    char32_t cp = sequence.codePoint;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i = percent + sequence.length;
+  }
+  return out;
+}
+
+} // namespace kelvaro

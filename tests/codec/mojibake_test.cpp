@@ -1,0 +1,107 @@
+#include "codec/utf8/mojibake.h"
+#include "support/text.h"
+#include "text/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvaro::testing {
+namespace {
+
+using namespace std::string_view_literals;
+
+struct BytesCase {
+  std::u16string_view text;
+  std::string_view bytes;
+};
+
+constexpr BytesCase kUtf8Bytes[] = {
+    {u"", "\0"sv},
+    {u"A", "A\0"sv},
+    {u"中", "\xE4\xB8\xAD\0"sv},
+    {u"\xD83D\xDE00", "\xF0\x9F\x98\x80\0"sv},
+    {u"\xD83Dx", "\xEF\xBF\xBDx\0"sv}, // a lone surrogate is U+FFFD
+};
+
+TEST(ToUtf8Bytes, AddsTerminatingZeroByte) {
+  for (const auto& c : kUtf8Bytes) {
+    SCOPED_TRACE(U8(c.text));
+    EXPECT_EQ(ToUtf8Bytes(c.text), c.bytes);
+  }
+}
+
+constexpr BytesCase kFromUtf8[] = {
+    {u"\0"sv, ""sv},
+    {u"中\0"sv, "\xE4\xB8\xAD"sv},
+    {u"中\0"sv, "\xE4\xB8\xAD\0tail"sv}, // read up to the first zero byte
+    {u"\xFFFD\xFFFD\0"sv, "\xC0\x80"sv},
+    {u"\xFFFD\0"sv, "\xE4\xB8"sv},
+    {u"\xFFFD\0"sv, "\xF5"sv},
+};
+
+TEST(FromUtf8Bytes, KeepsTerminatorAndReplacesBadSequences) {
+  for (const auto& c : kFromUtf8) {
+    SCOPED_TRACE(U8(c.text));
+    EXPECT_EQ(FromUtf8Bytes(c.bytes), c.text);
+  }
+}
+
+struct Case {
+  std::u16string_view in, out;
+};
+
+constexpr Case kMakes[] = {
+    {u"你好", u"浣犲ソ\0"sv},
+    {u"AB", u"锝侊絺\0"sv},
+    {u"中", u"涓\xFFFD\0"sv},
+    {u"", u"\0"sv},
+    {u"  ", u"\0"sv},
+};
+
+TEST(MakeUtf8Mojibake, ReadsUtf8OfFullWidthTextAsCodePage936) {
+  for (const auto& c : kMakes) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(MakeUtf8Mojibake(c.in), c.out);
+  }
+}
+
+TEST(MakeUtf8Mojibake, PreparesTextBeforeEncoding) {
+  // A b works on ａ U+3000 ｂ; two lines become one; spaces at the ends go; case is lowered first.
+  EXPECT_EQ(MakeUtf8Mojibake(u" A b "),
+            FromAnsiBytes("\xEF\xBD\x81\xE3\x80\x80\xEF\xBD\x82\0"sv));
+  EXPECT_EQ(MakeUtf8Mojibake(u"ab\r\ncd"), MakeUtf8Mojibake(u"abcd"));
+  EXPECT_EQ(MakeUtf8Mojibake(u"ΑΩ"), MakeUtf8Mojibake(u"αω"));
+  // Only CR LF pairs are removed; a lone CR or LF stays.
+  EXPECT_EQ(MakeUtf8Mojibake(u"a\r\r\nb\n"), FromAnsiBytes("\xEF\xBD\x81\r\xEF\xBD\x82\n\0"sv));
+}
+
+constexpr Case kRepairs[] = {
+    {u"浣犲ソ", u"你好\0"sv},
+    {u"锝侊絺", u"ａｂ\0"sv},
+    {u"", u"\0"sv},
+    {u"abc", u"abc\0"sv},
+};
+
+TEST(RepairUtf8Mojibake, ReadsCodePageBytesAsUtf8) {
+  for (const auto& c : kRepairs) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(RepairUtf8Mojibake(c.in), c.out);
+  }
+}
+
+// When the prepared text's UTF-8 has an even length, every byte pair is a character and the
+// window's two buttons bring back the prepared text.
+constexpr Case kRoundTrips[] = {
+    {u"你好", u"你好"}, {u"中文", u"中文"}, {u"ab\r\ncd", u"ａｂｃｄ"}, {u"ABCD", u"ａｂｃｄ"}};
+
+TEST(RepairUtf8Mojibake, UndoesMojibakeOfEvenLengthUtf8) {
+  for (const auto& c : kRoundTrips) {
+    SCOPED_TRACE(U8(c.in));
+    std::u16string made = MakeUtf8Mojibake(c.in);
+    ASSERT_EQ(made.back(), u'\0');
+    made.pop_back(); // the box cuts at the terminator
+    EXPECT_EQ(RepairUtf8Mojibake(made), std::u16string(c.out) + u'\0');
+  }
+}
+
+} // namespace
+} // namespace kelvaro::testing

@@ -1,0 +1,106 @@
+#include "codec/utf8/url_encoding.h"
+#include "support/text.h"
+#include "text/chars.h"
+#include "text/codepage.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace kelvaro::testing {
+namespace {
+
+struct Case {
+  std::u16string_view in, out;
+};
+
+constexpr Case kEncodes[] = {
+    {u"", u""},
+    {u"A", u"A"},
+    {u" ", u"%20"},
+    {u"中", u"%D6%D0"},
+    {u"\r\n", u"\r\n"},
+    {u"a b中", u"a%20b%D6%D0"},
+    {u"50%+1", u"50%+1"},
+    {u"ก", u"ก"}, // lacking from the code page: kept as itself
+    {u"€", u"€"}, // single byte 0x80
+    {u"&/?=", u"&/?="},
+    {u"　丂", u"%A1%A1%81%40"}, // ideographic space; the first GBK code
+};
+
+TEST(UrlEncode, EscapesDoubleByteCharactersAndSpaces) {
+  for (const auto& c : kEncodes) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(URLEncode(c.in), c.out);
+  }
+}
+
+constexpr Case kDecodes[] = {
+    {u"", u""},
+    {u"%D6%D0", u"中"},
+    {u"%d6%d0", u"中"},
+    {u"a+b", u"a b"},
+    {u"%41", u"A"},
+    {u"%41%42", u"AB"},
+    {u"a%20%D6%D0", u"a 中"},
+    {u"%20%20", u"  "},
+    {u"%2F%D6%D0", u"/中"},
+    {u"%25%41", u"%A"},
+    {u"%2541", u"%41"},
+    {u"%2B", u"+"},
+    {u"%2B+", u"+ "},
+    {u"100% sure", u"100% sure"},
+    {u"100%", u"100%"},
+    {u"%4", u"%4"},
+    {u"%D6", u"\xFFFD"},         // a lead byte alone
+    {u"%D6%20", u"\xFFFD "},     // a pair that is no character
+    {u"%D6%7F", u"\xFFFD\x7F"},
+    {u"%D6%D", u"\xFFFD%D"},
+    {u"%D6%D0%D0", u"中\xFFFD"},
+    {u"%D6D0", u"\xFFFD" u"D0"},
+    {u"%80", u"€"},
+    {u"%81%40", u"丂"},
+    {u"%%D6%D0", u"%中"},
+};
+
+TEST(UrlDecode, DecodesInOnePass) {
+  for (const auto& c : kDecodes) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(URLDecode(c.in), c.out);
+  }
+}
+
+// Any two escapes used to be paired, so %41%42 gave one character of the code 0x4142.
+TEST(UrlDecode, PairsOnlyDoubleByteCharacters) {
+  EXPECT_EQ(URLDecode(u"%41%42"), u"AB");
+  EXPECT_EQ(URLDecode(URLEncode(u"a 中")), u"a 中");
+  EXPECT_EQ(URLDecode(URLEncode(u"a  b")), u"a  b");
+}
+
+// Code-page characters with "%" but no "+"; a "%" before two hexadecimal digits loses the first.
+std::u16string CodePageText(std::mt19937& random, std::size_t length) {
+  constexpr std::u16string_view kOften = u"%% \r\nD60Aa";
+  std::u16string text;
+  while (text.size() < length) {
+    const char16_t unit = random() % 2 == 0 ? kOften[random() % kOften.size()]
+                                            : static_cast<char16_t>(random() % 0x10000);
+    if (unit != u'+' && IsInCodePage936(unit)) text.push_back(unit);
+  }
+  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+    if (text[i] == u'%' && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+      text[i + 1] = u'z';
+    }
+  }
+  return text;
+}
+
+TEST(UrlDecode, UndoesUrlEncode) {
+  std::mt19937 random(2052);
+  for (int round = 0; round < 300; ++round) {
+    const std::u16string text = CodePageText(random, random() % 200);
+    SCOPED_TRACE(U8(text));
+    ASSERT_EQ(URLDecode(URLEncode(text)), text);
+  }
+}
+
+} // namespace
+} // namespace kelvaro::testing
