@@ -1,5 +1,9 @@
 #include "registry/operations.h"
 
+#include "codec/escape/percent_u.h"
+#include "codec/utf8/mojibake.h"
+#include "codec/utf8/url_encoding.h"
+#include "codec/utf8/utf8_escape.h"
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
 
@@ -14,13 +18,13 @@ using enum Box;
 // clang-format off
 constexpr Operation kOperations[] = {
     {"url-encode", "CMDURLEN", "URLencode", Text1, Text2, false, "", "", "",
-     "GBK bytes of Chinese characters and spaces as %XX escapes", nullptr},
+     "GBK bytes of Chinese characters and spaces as %XX escapes", Plain<URLEncode>},
     {"url-decode", "CMDRULDEL", "URLdecode", Text1, Text1, false, "", "", "url-encode",
-     "%XX escapes of GBK bytes and + back to text (rewrites the input box)", nullptr},
+     "%XX escapes of GBK bytes and + back to text (rewrites the input box)", Plain<URLDecode>},
     {"utf8-encode", "UTF8EN", "UTF8_encode", Text1, Text2, false, "", "", "",
-     "every non-ASCII code unit as UTF-8 %XX escapes", nullptr},
+     "every non-ASCII code unit as UTF-8 %XX escapes", Plain<UTF8Encode>},
     {"utf8-decode", "UTF8DEL", "UTF8_decode", Text1, Text2, false, "", "", "utf8-encode",
-     "UTF-8 %XX escapes back to text", nullptr},
+     "UTF-8 %XX escapes back to text", Plain<UTF8Decode>},
     {"code-list", "CMDASCII", "ASCII码值", Text1, Text2, false, "", "", "",
      "UTF-16 code units as four hex digits each, comma after each", nullptr},
     {"md5-base64", "CMDGETTIME", "MD5+BASE64", Text1, Text2, false, "", "", "",
@@ -50,13 +54,13 @@ constexpr Operation kOperations[] = {
     {"to-simplified", "CMDFANTOJIAN", "繁体转简体", Text1, Text2, false, "", "", "to-traditional",
      "traditional Chinese to simplified", nullptr},
     {"escape", "CMDESCAPE", "Unicode转换ASCII", Text1, Text2, false, "", "", "",
-     "%XX and %uXXXX script escapes", nullptr},
+     "%XX and %uXXXX script escapes", Plain<vbs_escape>},
     {"unescape", "CMDENDEURL", "ASCII转换Unicode", Text1, Text2, false, "", "", "escape",
-     "%XX and %uXXXX script escapes back to text", nullptr},
+     "%XX and %uXXXX script escapes back to text", Plain<vbs_unescape>},
     {"mojibake", "UTF8乱码", "UTF8乱码", Text1, Text2, false, "", "", "",
-     "UTF-8 bytes of the full-width text misread as GBK", nullptr},
+     "UTF-8 bytes of the full-width text misread as GBK", Plain<MakeUtf8Mojibake>},
     {"mojibake-repair", "CMDFANTI", "UTF8乱码转正常", Text2, Text2, false, "", "", "mojibake",
-     "GBK-misread UTF-8 back to text", nullptr},
+     "GBK-misread UTF-8 back to text", Plain<RepairUtf8Mojibake>},
     {"gb-to-big5", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "1", "2", "",
      "GB2312 codes to BIG5 codes, shown through GBK", nullptr},
     {"big5-to-gb", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "2", "1", "gb-to-big5",
