@@ -1,0 +1,244 @@
+#include "app/form1.h"
+
+#include "app/controls.h"
+#include "app/replace.h"
+#include "app/text_boxes.h"
+#include "app/vertical_text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+#include <QStyle>
+#include <algorithm>
+#include <limits>
+
+namespace kelvaro::app {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The wait cursor for as long as a click runs; every click runs to its end on the window's thread,
+// so the cursor comes back before the next event is handled.
+class WaitCursor {
+public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
+  const QString caption = FromUtf8(spec.caption);
+  const bool vertical = (spec.flags & kVerticalCaption) != 0;
+  switch (spec.kind) {
+  case ControlKind::TextBox: {
+    QWidget* box = (spec.flags & kMultiLine) != 0 ? static_cast<QWidget*>(new MultiLineBox(parent))
+                                                  : new SingleLineBox(parent);
+    WriteBox(box, UnitsOf(caption));
+    return box;
+  }
+  case ControlKind::Label: {
+    QLabel* label = vertical ? new VerticalLabel(caption, parent) : new QLabel(caption, parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+  }
+  case ControlKind::Button:
+    return vertical ? new VerticalButton(caption, parent) : new QPushButton(caption, parent);
+  case ControlKind::CheckBox:
+    return new QCheckBox(caption, parent);
+  }
+  return nullptr;
+}
+
+// Room for a horizontal caption inside its control, by the style's own margins.
+int CaptionRoom(const QWidget* control, ControlKind kind) {
+  const QStyle* style = control->style();
+  switch (kind) {
+  case ControlKind::Button:
+    return control->width() - style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, control) -
+           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, control);
+  case ControlKind::CheckBox:
+    return control->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, control) -
+           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, control);
+  case ControlKind::Label:
+    return control->width();
+  case ControlKind::TextBox:
+    break;
+  }
+  return std::numeric_limits<int>::max();
+}
+
+// The layout was drawn for a narrow 9-point system font; a wider default font would clip the
+// longest captions ("vbFormUnicode"). Such a caption alone gets the font just small enough to fit,
+// and never below 7 points; every other control keeps the platform font.
+void FitCaption(QWidget* control, const ControlSpec& spec, const QString& caption) {
+  if (spec.kind == ControlKind::TextBox || (spec.flags & kVerticalCaption) != 0) return;
+  const int room = CaptionRoom(control, spec.kind);
+  QFont font = control->font();
+  if (font.pointSizeF() <= 0) return;
+  while (QFontMetrics(font).horizontalAdvance(caption) > room && font.pointSizeF() > 7.0) {
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  }
+  if (font != control->font()) control->setFont(font);
+}
+
+QMessageBox::Icon IconOfStyle(int style) {
+  // The icon bits of a message-box style; 16 is the one the conversions use.
+  switch (style & 0x70) {
+  case 16: return QMessageBox::Critical;
+  case 32: return QMessageBox::Question;
+  case 48: return QMessageBox::Warning;
+  case 64: return QMessageBox::Information;
+  default: return QMessageBox::NoIcon;
+  }
+}
+
+} // namespace
+
+QIcon WindowIcon() {
+  QIcon icon;
+  QSvgRenderer renderer(QStringLiteral(":/kelvaro/kelvaro.svg"));
+  if (!renderer.isValid()) return icon;
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions, QWidget* parent)
+    : QWidget(parent), m_operations(operations), m_baseOptions(baseOptions) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromUtf16(kWindowCaption));
+  setWindowIcon(WindowIcon());
+  // The client area; the frame stays sizable, but no layout manager moves the controls.
+  resize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+  buildControls();
+  wireButtons();
+  // Load: the GB-BIG5 button starts in the GB2312-to-BIG5 direction.
+  if (QWidget* gbBig5 = findChild<QWidget*>(QStringLiteral("CMDGBBIG5"))) {
+    gbBig5->setProperty("Tag", QStringLiteral("1"));
+  }
+}
+
+void Form1::buildControls() {
+  QWidget* previous = nullptr;
+  for (const ControlSpec& spec : Controls()) {
+    QWidget* control = MakeControl(spec, this);
+    control->setObjectName(FromUtf8(spec.name));
+    control->setGeometry(TwipsToPixels(spec.left), TwipsToPixels(spec.top),
+                         TwipsToPixels(spec.width), TwipsToPixels(spec.height));
+    FitCaption(control, spec, FromUtf8(spec.caption));
+    if (!spec.toolTip.empty()) control->setToolTip(FromUtf8(spec.toolTip));
+    if (control->focusPolicy() & Qt::TabFocus) {
+      if (previous != nullptr) setTabOrder(previous, control);
+      previous = control;
+    }
+  }
+  m_text1 = findChild<QWidget*>(QStringLiteral("Text1"));
+  m_text2 = findChild<QWidget*>(QStringLiteral("Text2"));
+  m_find = findChild<QWidget*>(QStringLiteral("TxtBeiTiHuan"));
+  m_replacement = findChild<QWidget*>(QStringLiteral("TxtTiHuan"));
+  m_check1 = findChild<QAbstractButton*>(QStringLiteral("Check1"));
+}
+
+void Form1::wireButtons() {
+  for (const ControlSpec& spec : Controls()) {
+    if (spec.kind != ControlKind::Button) continue;
+    auto* button = findChild<QAbstractButton*>(FromUtf8(spec.name));
+    if (spec.name == "Command1") {
+      connect(button, &QAbstractButton::clicked, this, &Form1::swapBoxes);
+      continue;
+    }
+    if (spec.name == "CMDTIHUAN") {
+      connect(button, &QAbstractButton::clicked, this, &Form1::replaceInText1);
+      continue;
+    }
+    std::vector<const Operation*> rows;
+    for (const Operation& operation : m_operations) {
+      if (operation.button == spec.name) rows.push_back(&operation);
+    }
+    if (rows.empty()) continue;
+    if (rows.front()->tag.empty()) {
+      const Operation* operation = rows.front();
+      connect(button, &QAbstractButton::clicked, this, [this, operation] { runOperation(*operation); });
+    } else {
+      connect(button, &QAbstractButton::clicked, this,
+              [this, button, rows] { runShared(button, rows); });
+    }
+  }
+}
+
+QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_text2; }
+
+void Form1::runOperation(const Operation& operation) {
+  // A conversion that has not landed yet leaves the window exactly as it was.
+  if (operation.run == nullptr) return;
+  OperationOptions options = m_baseOptions;
+  options.upper = operation.readsCheck1 && m_check1 != nullptr && m_check1->isChecked();
+  Outcome outcome;
+  {
+    const WaitCursor wait;
+    outcome = RunOperation(operation, ReadBox(boxOf(operation.reads)), options);
+  }
+  // The message comes while the conversion runs, before its result reaches the box.
+  if (outcome.message) ShowMessage(*outcome.message);
+  if (outcome.text) {
+    const WaitCursor wait;
+    WriteBox(boxOf(operation.writes), *outcome.text);
+  }
+}
+
+void Form1::runShared(QAbstractButton* button, const std::vector<const Operation*>& rows) {
+  const bool landed =
+      std::any_of(rows.begin(), rows.end(), [](const Operation* row) { return row->run != nullptr; });
+  if (!landed) return;
+  const QString tag = button->property("Tag").toString();
+  for (const Operation* row : rows) {
+    if (FromUtf8(row->tag) != tag) continue;
+    // The direction flips before the conversion runs, whatever the conversion then does.
+    button->setProperty("Tag", FromUtf8(row->nextTag));
+    runOperation(*row);
+    return;
+  }
+}
+
+void Form1::swapBoxes() {
+  const WaitCursor wait;
+  // Both texts are read before either box is written, so the two contents exchange exactly.
+  const std::u16string first = ReadBox(m_text1);
+  const std::u16string second = ReadBox(m_text2);
+  WriteBox(m_text2, first);
+  WriteBox(m_text1, second);
+}
+
+void Form1::replaceInText1() {
+  const WaitCursor wait;
+  WriteBox(m_text1, ReplaceAll(ReadBox(m_text1), ReadBox(m_find), ReadBox(m_replacement)));
+}
+
+void Form1::ShowMessage(const Message& message) {
+  if (m_showMessage) {
+    m_showMessage(message);
+    return;
+  }
+  const QString title =
+      message.title.empty() ? windowTitle() : ToQString(message.title);
+  QMessageBox box(IconOfStyle(message.style), title, ToQString(message.text), QMessageBox::Ok, this);
+  box.exec();
+}
+
+void Form1::setShowMessage(MessageSink sink) { m_showMessage = std::move(sink); }
+
+} // namespace kelvaro::app
