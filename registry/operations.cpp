@@ -1,5 +1,8 @@
 #include "registry/operations.h"
 
+#include "codec/escape/code_listing.h"
+#include "codec/text-encodings/base64.h"
+#include "codec/text-encodings/hex_text.h"
 #include "codec/escape/percent_u.h"
 #include "codec/utf8/mojibake.h"
 #include "codec/utf8/url_encoding.h"
@@ -26,17 +29,17 @@ constexpr Operation kOperations[] = {
     {"utf8-decode", "UTF8DEL", "UTF8_decode", Text1, Text2, false, "", "", "utf8-encode",
      "UTF-8 %XX escapes back to text", Plain<UTF8Decode>},
     {"code-list", "CMDASCII", "ASCII码值", Text1, Text2, false, "", "", "",
-     "UTF-16 code units as four hex digits each, comma after each", nullptr},
+     "UTF-16 code units as four hex digits each, comma after each", Plain<UnicodeFun>},
     {"md5-base64", "CMDGETTIME", "MD5+BASE64", Text1, Text2, false, "", "", "",
      "MD5 over the characters' GBK codes, as Base64", Plain<digest::Md5Base64>},
     {"hex-encode", "cmd16", "字符转16进制", Text1, Text2, false, "", "", "",
-     "GBK codes as four-character hex groups (O41O, D6D0, ODDO)", nullptr},
+     "GBK codes as four-character hex groups (O41O, D6D0, ODDO)", Plain<TextToHex>},
     {"hex-decode", "CMDFAN16", "16进制转字符", Text2, Text2, false, "", "", "hex-encode",
-     "four-character hex groups back to text", nullptr},
+     "four-character hex groups back to text", Plain<HexToText>},
     {"base64-encode", "CMDBASE64", "base64encode", Text1, Text2, false, "", "", "",
-     "Base64 of the text's GBK bytes", nullptr},
+     "Base64 of the text's GBK bytes", Plain<Base64Encode>},
     {"base64-decode", "CMD64DE", "base64decode", Text2, Text2, false, "", "", "base64-encode",
-     "Base64 back to text through GBK; white space skipped", nullptr},
+     "Base64 back to text through GBK; white space skipped", Plain<Base64Decode>},
     {"host-to-ip", "ERJINZHIBIG5", "域名转IP", Text1, Text2, false, "", "", "",
      "host name to its first IPv4 address", nullptr},
     {"amount", "CMDJIANTITOFANTI", "数字转人民币", Text1, Text2, false, "", "", "",
@@ -46,9 +49,9 @@ constexpr Operation kOperations[] = {
     {"md5-32", "CMD5_32", "MD5_32", Text1, Text2, true, "", "", "",
      "MD5 of the GBK bytes, 32 hex digits (--upper for capitals)", digest::Md5Hex32Operation},
     {"unicode-as-ansi", "CMDUNICODE", "vbUnicode", Text1, Text2, false, "", "", "",
-     "UTF-16LE bytes of the text read as GBK", nullptr},
+     "UTF-16LE bytes of the text read as GBK", Plain<UnicodeBytesAsAnsi>},
     {"ansi-as-unicode", "CMDVBFORM", "vbFormUnicode", Text2, Text2, false, "", "", "unicode-as-ansi",
-     "GBK bytes of the text read as UTF-16LE", nullptr},
+     "GBK bytes of the text read as UTF-16LE", Plain<AnsiBytesAsUnicode>},
     {"to-traditional", "CMDJIANTOFAN", "简体转繁体", Text1, Text2, false, "", "", "",
      "simplified Chinese to traditional", nullptr},
     {"to-simplified", "CMDFANTOJIAN", "繁体转简体", Text1, Text2, false, "", "", "to-traditional",

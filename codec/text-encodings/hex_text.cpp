@@ -1,0 +1,90 @@
+#include "codec/text-encodings/hex_text.h"
+
+#include "text/chars.h"
+#include "text/codepage.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr char16_t kMarker = u'O';
+
+// How many groups HexToText reads from `length` characters: L/4 - 1 rounded half to even, plus
+// one. The rounding is kept because it decides whether a two-character tail is read: with
+// L = 4k + 2 it is read when k is even and silently left when k is odd.
+std::size_t GroupCount(std::size_t length) {
+  if (length < 2) return 0;
+  // With L = 4w + q, L/4 - 1 is (w - 1) + q/4: a half (q = 2) goes up to w when w - 1 is odd.
+  const std::size_t whole = length / 4;
+  const std::size_t quarters = length % 4;
+  const bool roundUp = quarters == 3 || (quarters == 2 && whole % 2 == 0);
+  return whole + (roundUp ? 1 : 0);
+}
+
+// Value of up to four hex digits, or -1 when any of them is not a hex digit.
+int HexValue(std::u16string_view digits) {
+  if (digits.empty()) return -1;
+  int value = 0;
+  for (const char16_t c : digits) {
+    const int digit = HexDigitValue(c);
+    if (digit < 0) return -1;
+    value = value << 4 | digit;
+  }
+  return value;
+}
+
+} // namespace
+
+std::u16string TextToHex(std::u16string_view text) {
+  std::u16string hex;
+  hex.resize(text.size() * 4);
+  char16_t* out = hex.data();
+  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  for (const char16_t unit : text) {
+    const std::uint16_t code = AnsiCodeOfUnit(unit);
+    if (code > 0xFF) {
+      out[0] = kDigits[code >> 12];
+      out[1] = kDigits[code >> 8 & 0x0F];
+      out[2] = kDigits[code >> 4 & 0x0F];
+      out[3] = kDigits[code & 0x0F];
+      out += 4;
+    } else if (code == u'\n') {
+      // CR already stands for the whole line break.
+    } else {
+      const std::uint8_t byte = code == u'\r' ? 0xDD : static_cast<std::uint8_t>(code);
+      out[0] = kMarker;
+      out[1] = kDigits[byte >> 4];
+      out[2] = kDigits[byte & 0x0F];
+      out[3] = kMarker;
+      out += 4;
+    }
+  }
+  hex.resize(static_cast<std::size_t>(out - hex.data()));
+  return hex;
+}
+
+std::u16string HexToText(std::u16string_view hex) {
+  const std::size_t groups = GroupCount(hex.size());
+  std::u16string text;
+  // A group gives at most two code units (a four-digit code of two single bytes).
+  text.reserve(groups * 2);
+  for (std::size_t k = 0; k < groups; ++k) {
+    const std::u16string_view group = hex.substr(4 * k, 4);
+    if (group.size() == 4 && group[0] == kMarker && group[3] == kMarker) {
+      const std::u16string_view middle = group.substr(1, 2);
+      if (middle == u"DD") {
+        text += u"\r\n";
+        continue;
+      }
+      if (const int value = HexValue(middle); value >= 0) {
+        AppendAnsiCodeChars(text, static_cast<std::uint16_t>(value));
+      }
+      continue;
+    }
+    if (const int value = HexValue(group); value >= 0) {
+      AppendAnsiCodeChars(text, static_cast<std::uint16_t>(value));
+    }
+  }
+  return text;
+}
+
+} // namespace kelvaro

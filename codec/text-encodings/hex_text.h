@@ -1,0 +1,23 @@
+#pragma once
+// The program's own hexadecimal notation of code-page-936 text: one four-character group per
+// character. A double-byte character is its four hex digits (中 is D6D0), a single-byte character
+// its two digits between two capital letters O (A is O41O), and a line break the group ODDO.
+
+#include <string>
+#include <string_view>
+
+namespace kelvaro {
+
+/// Hex groups of the text's code-page-936 codes, digits upper-case. CR gives ODDO, LF gives
+/// nothing (so CR LF is one ODDO), a character the code page lacks gives O3FO. Never fails; any
+/// length.
+[[nodiscard]] std::u16string TextToHex(std::u16string_view text);
+
+/// Reads hex groups back. Of L characters it reads round(L / 4 - 1) + 1 groups (halves to even),
+/// so a short tail of two or three characters is read as one more group only sometimes. Digits of
+/// either case; the O markers only as capital O; the middle DD of a marked group gives CR LF. A
+/// group that is not all hex digits (markers aside) adds nothing; a code that forms no character
+/// gives U+FFFD. Never fails; any length.
+[[nodiscard]] std::u16string HexToText(std::u16string_view hex);
+
+} // namespace kelvaro

@@ -1,0 +1,200 @@
+#include "codec/text-encodings/base64.h"
+#include "support/text.h"
+#include "text/box_rule.h"
+#include "text/codepage.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace kelvaro {
+namespace {
+
+using namespace std::string_view_literals;
+using testing::U8;
+
+// GB2312 level-1 hanzi, printable ASCII and CR LF, made as code-page bytes and decoded, so every
+// character is one the code page holds.
+std::u16string GenerateGb2312Text(std::mt19937& random, std::size_t characters) {
+  std::string bytes;
+  for (std::size_t i = 0; i < characters; ++i) {
+    const unsigned pick = random() % 8;
+    if (pick < 5) {
+      bytes.push_back(static_cast<char>(0xB0 + random() % 0x27));
+      bytes.push_back(static_cast<char>(0xA1 + random() % 0x5E));
+    } else if (pick < 7) {
+      bytes.push_back(static_cast<char>(0x20 + random() % 0x5F));
+    } else {
+      bytes += "\r\n";
+    }
+  }
+  return FromAnsiBytes(bytes);
+}
+
+// A straightforward bit-accumulating encoder, as a second opinion on the grouped one.
+std::u16string ReferenceBase64(std::string_view bytes) {
+  constexpr std::u16string_view alphabet =
+      u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::u16string out;
+  unsigned bits = 0;
+  int count = 0;
+  for (const char c : bytes) {
+    bits = bits << 8 | static_cast<unsigned char>(c);
+    count += 8;
+    while (count >= 6) {
+      count -= 6;
+      out.push_back(alphabet[bits >> count & 0x3F]);
+    }
+  }
+  if (count > 0) out.push_back(alphabet[bits << (6 - count) & 0x3F]);
+  while (out.size() % 4 != 0) out.push_back(u'=');
+  return out;
+}
+
+struct Case {
+  std::u16string_view in, out;
+};
+
+const Case kEncodes[] = {
+    {u"A", u"QQ=="},       {u" ", u"IA=="},       {u"中", u"1tA="},
+    {u"\r\n", u"DQo="},    {u"abc", u"YWJj"},     {u"中文", u"1tDOxA=="},
+    {u"", u""},            {u"ก", u"Pw=="},       // a character code page 936 lacks is "?"
+    // RFC 4648, section 10
+    {u"f", u"Zg=="},       {u"fo", u"Zm8="},      {u"foo", u"Zm9v"},
+    {u"foob", u"Zm9vYg=="}, {u"fooba", u"Zm9vYmE="}, {u"foobar", u"Zm9vYmFy"},
+};
+
+TEST(Base64, EncodesCodePage936Bytes) {
+  for (const auto& c : kEncodes) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(Base64Encode(c.in), c.out);
+  }
+}
+
+// Raw results, trailing U+0000 characters included: the buffer holds round(3L/4) + 1 bytes.
+const Case kDecodes[] = {
+    {u"QQ==", u"A\0\0\0"sv},
+    {u"1tA=", u"中\0\0"sv},
+    {u"DQo=", u"\r\n\0\0"sv},
+    {u"1tDOxA==", u"中文\0\0\0"sv},
+    {u"QUJD", u"ABC\0"sv},
+    {u"QQ", u"A\0\0"sv},                 // one short group decodes as if padded
+    {u"", u""},
+    {u"QUJDR", u"ABC\0\0"sv},            // a lone final byte is ignored
+    {u"QUJDREU", u"ABCDE\0"sv},          // missing places of a short last group are zero
+    {u"QUJDRA", u"ABCD\0"sv},            // six bytes: the buffer ends with the group's zero byte
+    {u"QQ=A", u"A\0\0\0"sv},             // "=" is zero bits wherever it stands
+    {u"QU*D", u"A@\x03\0"sv},            // so is any byte outside the alphabet
+    {u"1g==", u"\uFFFD\0\0\0"sv},        // a lead byte D6 followed by zero forms no character
+    {u"\t ", u"\0"sv},
+    {u"Zm9vYmFy", u"foobar\0"sv},
+};
+
+TEST(Base64, DecodesThroughCodePage936KeepingTrailingZeros) {
+  for (const auto& c : kDecodes) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(Base64Decode(c.in), c.out);
+  }
+}
+
+// The old decoder let a line break take two places of a group and shifted every later byte.
+const Case kWrapped[] = {
+    {u"QUJD\r\nREVG", u"ABCDEF\0"sv},
+    {u"1tDO xA==", u"中文\0\0\0"sv},
+    {u"Q\tU\nJ\rD", u"ABC\0"sv},
+    {u"  QUJD  ", u"ABC\0"sv},
+};
+
+TEST(Base64, LineBreakNoLongerShiftsTheBytesAfterIt) {
+  for (const auto& c : kWrapped) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(Base64Decode(c.in), c.out);
+  }
+}
+
+TEST(Base64, GroupsFollowTheBitLayout) {
+  using Chars = std::array<char16_t, 4>;
+  using Bytes = std::array<std::uint8_t, 3>;
+  EXPECT_EQ(Base64EncodeGroup({0xD6, 0xD0, 0x00}, 2), (Chars{u'1', u't', u'A', u'='}));
+  EXPECT_EQ(Base64EncodeGroup({0x41, 0xFF, 0xFF}, 1), (Chars{u'Q', u'Q', u'=', u'='}));
+  EXPECT_EQ(Base64EncodeGroup({0xFF, 0xFF, 0xFF}, 3), (Chars{u'/', u'/', u'/', u'/'}));
+  EXPECT_EQ(Base64DecodeGroup({'1', 't', 'A', '='}), (Bytes{0xD6, 0xD0, 0x00}));
+  EXPECT_EQ(Base64DecodeGroup({'+', '/', '+', '/'}), (Bytes{0xFB, 0xFF, 0xBF}));
+  // A trail byte of a double-byte character is read as the byte it is.
+  EXPECT_EQ(Base64DecodeGroup({0xD6, 0xD0, 0x81, 0x42}), (Bytes{0x00, 0x00, 0x01}));
+}
+
+TEST(Base64, AnsiPairsToTextReadsLeadBytesWithTheirNeighbour) {
+  const struct {
+    std::string_view bytes;
+    std::u16string_view text;
+  } cases[] = {
+      {"A\0B"sv, u"A\0B"sv},
+      {"\xD6\xD0\xCE\xC4", u"中文"},
+      {"\x80" "A", u"€A"},         // 0x80 is taken as a lead byte; the pair decodes as € A
+      {"\xD6", u"\uFFFD"},         // a lead byte at the very end
+      {"\xD6\x30", u"\uFFFD0"},    // a pair that forms no character
+      {"", u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(U8(c.text));
+    EXPECT_EQ(AnsiPairsToText(c.bytes), c.text);
+  }
+}
+
+TEST(Base64, EncodeAgreesWithReferenceOnGeneratedText) {
+  std::mt19937 random(4);
+  for (int round = 0; round < 200; ++round) {
+    const std::u16string text = GenerateGb2312Text(random, random() % 40);
+    SCOPED_TRACE(U8(text));
+    EXPECT_EQ(Base64Encode(text), ReferenceBase64(ToAnsiBytes(text)));
+  }
+}
+
+TEST(Base64, DecodeOfEncodeGivesTheBoxTextBack) {
+  std::mt19937 random(41);
+  for (int round = 0; round < 300; ++round) {
+    const std::u16string text = GenerateGb2312Text(random, random() % 60);
+    SCOPED_TRACE(U8(text));
+    const std::u16string decoded = Base64Decode(Base64Encode(text));
+    EXPECT_EQ(ApplyTextBoxRule(decoded), text);
+    ASSERT_GE(decoded.size(), text.size());
+    EXPECT_EQ(decoded.find_first_not_of(u'\0', text.size()), std::u16string::npos);
+  }
+}
+
+TEST(Base64, DecodesWrappedEncodingLikeUnwrapped) {
+  std::mt19937 random(76);
+  for (int round = 0; round < 100; ++round) {
+    const std::u16string text = GenerateGb2312Text(random, 50 + random() % 200);
+    const std::u16string encoded = Base64Encode(text);
+    std::u16string wrapped;
+    const std::size_t width = 1 + random() % 80;
+    for (std::size_t i = 0; i < encoded.size(); i += width) {
+      wrapped += encoded.substr(i, width);
+      wrapped += round % 2 ? u"\r\n" : u"\n ";
+    }
+    SCOPED_TRACE(U8(wrapped));
+    EXPECT_EQ(Base64Decode(wrapped), Base64Decode(encoded));
+  }
+}
+
+TEST(Base64, HandlesTextFarPastTheOldSixteenBitLimits) {
+  std::mt19937 random(100000);
+  const std::u16string text = GenerateGb2312Text(random, 100000);
+  const std::u16string encoded = Base64Encode(text);
+  EXPECT_EQ(encoded.size(), (ToAnsiBytes(text).size() + 2) / 3 * 4);
+  EXPECT_EQ(ApplyTextBoxRule(Base64Decode(encoded)), text);
+}
+
+TEST(Base64, DecodeNeverFailsOnArbitraryUnits) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 500; ++round) {
+    std::u16string junk(random() % 30, u'\0');
+    for (char16_t& unit : junk) unit = static_cast<char16_t>(random());
+    const std::u16string decoded = Base64Decode(junk);
+    EXPECT_LE(decoded.size(), junk.size() * 2 + 1);
+  }
+}
+
+} // namespace
+} // namespace kelvaro
