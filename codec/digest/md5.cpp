@@ -3,7 +3,9 @@
 #include "text/chars.h"
 #include "text/codepage.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace kelvaro::digest {
 namespace {
@@ -116,35 +118,83 @@ void LoadBlock(const unsigned char* bytes, std::uint32_t* words) {
   }
 }
 
-// MD5 of message bytes, one block at a time: whole blocks straight from the bytes, then the last
-// partial block with its padding and bit count in a buffer of at most two blocks. The result is
-// that of Md5Process over Md5WordArray of the same bytes.
-Md5State DigestOfBytes(std::string_view message) {
-  Md5State state = kInitialState;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
-  const std::size_t n = message.size();
-  std::uint32_t words[kBlockWords];
-  const std::size_t wholeBlocks = n / kBlockBytes;
-  for (std::size_t block = 0; block < wholeBlocks; ++block) {
-    LoadBlock(bytes + block * kBlockBytes, words);
-    ProcessBlock(state, words);
-  }
+// What each UTF-16 code unit adds to the message, looked up once per process: a double-byte
+// code-page code (0x8000 and above: lead byte, then trail byte), or else the one byte it gives.
+const std::uint16_t* Md5ByteCodes() {
+  static const std::vector<std::uint16_t> table = [] {
+    std::vector<std::uint16_t> codes(0x10000);
+    for (std::uint32_t unit = 0; unit < codes.size(); ++unit) {
+      const std::uint16_t code = AnsiCodeOfUnit(static_cast<char16_t>(unit));
+      // Kept on purpose: stored digests took the low byte of the code unit for every character
+      // that is not double-byte, so a character the code page lacks (a Thai letter) gives that
+      // byte rather than "?", and the euro sign gives AC rather than its code-page byte 80.
+      codes[unit] = (code & 0x8000) ? code : static_cast<std::uint16_t>(unit & 0xFF);
+    }
+    return codes;
+  }();
+  return table.data();
+}
 
+// Writes the message bytes of `text` from `out` on; returns the end. Each unit stores two bytes
+// and moves on by one or two, so the room must be two bytes per unit.
+unsigned char* WriteMd5Bytes(std::u16string_view text, unsigned char* out) {
+  const std::uint16_t* codes = Md5ByteCodes();
+  for (const char16_t unit : text) {
+    // No branch on the kind of character: Chinese mixed with ASCII would mispredict at nearly every
+    // switch between them. A single byte goes out twice; the next unit overwrites the copy.
+    const std::uint32_t code = codes[unit];
+    const std::uint32_t doubleByte = code >> 8 != 0;
+    out[0] = static_cast<unsigned char>(code >> (8 * doubleByte));
+    out[1] = static_cast<unsigned char>(code);
+    out += 1 + doubleByte;
+  }
+  return out;
+}
+
+// The last partial block of a message of `length` bytes, with its padding and bit count, in at
+// most two blocks.
+void ProcessLastBlocks(Md5State& state, const unsigned char* rest, std::size_t restSize,
+                       std::uint64_t length) {
   unsigned char tail[2 * kBlockBytes] = {};
-  const std::size_t rest = n % kBlockBytes;
-  for (std::size_t i = 0; i < rest; ++i)
-    tail[i] = bytes[wholeBlocks * kBlockBytes + i];
-  tail[rest] = 0x80;
+  std::memcpy(tail, rest, restSize);
+  tail[restSize] = 0x80;
   // The bit count needs the last 8 bytes of a block: 55 bytes still fit one block, 56 need two.
-  const std::size_t tailBytes = rest + 1 + 8 <= kBlockBytes ? kBlockBytes : 2 * kBlockBytes;
-  const std::uint64_t bitCount = static_cast<std::uint64_t>(n) * 8;
+  const std::size_t tailBytes = restSize + 1 + 8 <= kBlockBytes ? kBlockBytes : 2 * kBlockBytes;
+  const std::uint64_t bitCount = length * 8;
   for (std::size_t i = 0; i < 8; ++i) {
     tail[tailBytes - 8 + i] = static_cast<unsigned char>(bitCount >> (8 * i));
   }
+  std::uint32_t words[kBlockWords];
   for (std::size_t offset = 0; offset < tailBytes; offset += kBlockBytes) {
     LoadBlock(tail + offset, words);
     ProcessBlock(state, words);
   }
+}
+
+// MD5 of the message bytes of a text without holding them all: the text is turned into bytes a
+// slice at a time in a buffer on the stack, whole blocks are hashed, and the few bytes short of a
+// block move to the front for the next slice. The result is that of Md5Process over
+// Md5WordArray of ToMd5Bytes(text).
+Md5State DigestOfText(std::u16string_view text) {
+  constexpr std::size_t kSliceUnits = 2048;
+  unsigned char buffer[kBlockBytes + 2 * kSliceUnits];
+  std::uint32_t words[kBlockWords];
+  Md5State state = kInitialState;
+  std::uint64_t hashedBytes = 0;
+  std::size_t pending = 0;
+  for (std::size_t start = 0; start < text.size(); start += kSliceUnits) {
+    const unsigned char* end = WriteMd5Bytes(text.substr(start, kSliceUnits), buffer + pending);
+    const auto size = static_cast<std::size_t>(end - buffer);
+    const std::size_t whole = size - size % kBlockBytes;
+    for (std::size_t offset = 0; offset < whole; offset += kBlockBytes) {
+      LoadBlock(buffer + offset, words);
+      ProcessBlock(state, words);
+    }
+    hashedBytes += whole;
+    pending = size - whole;
+    std::memmove(buffer, buffer + whole, pending);
+  }
+  ProcessLastBlocks(state, buffer, pending, hashedBytes + pending);
   return state;
 }
 
@@ -164,7 +214,7 @@ std::u16string ToLowerHex(std::u16string hex) {
 } // namespace
 
 std::u16string Md5Hex(std::u16string_view text, std::int32_t digits) {
-  const Md5State state = DigestOfBytes(ToMd5Bytes(text));
+  const Md5State state = DigestOfText(text);
   std::u16string hex;
   if (digits == 32) {
     hex.reserve(32);
@@ -179,27 +229,9 @@ std::u16string Md5Hex(std::u16string_view text, std::int32_t digits) {
 }
 
 std::string ToMd5Bytes(std::u16string_view text) {
-  std::string bytes;
-  bytes.resize(text.size() * 2);
-  char* out = bytes.data();
-  for (const char16_t unit : text) {
-    // ASCII is its own code-page byte; only the rest needs the table.
-    if (unit < 0x80) {
-      *out++ = static_cast<char>(unit);
-      continue;
-    }
-    const std::uint16_t code = AnsiCodeOfUnit(unit);
-    if (code & 0x8000) {
-      *out++ = static_cast<char>(code >> 8);
-      *out++ = static_cast<char>(code & 0xFF);
-    } else {
-      // Kept on purpose: stored digests took the low byte of the code unit here, so a character
-      // the code page lacks (a Thai letter) gives that byte rather than "?", and the euro sign
-      // gives AC rather than its code-page byte 80.
-      *out++ = static_cast<char>(unit & 0xFF);
-    }
-  }
-  bytes.resize(static_cast<std::size_t>(out - bytes.data()));
+  std::string bytes(text.size() * 2, '\0');
+  auto* begin = reinterpret_cast<unsigned char*>(bytes.data());
+  bytes.resize(static_cast<std::size_t>(WriteMd5Bytes(text, begin) - begin));
   return bytes;
 }
 
@@ -207,11 +239,16 @@ std::vector<std::uint32_t> Md5WordArray(std::span<const std::int16_t> units) {
   const std::size_t n = units.size();
   const std::size_t wordCount = kBlockWords * ((n + 8) / kBlockBytes + 1);
   std::vector<std::uint32_t> words(wordCount, 0);
-  for (std::size_t i = 0; i < n; ++i) {
-    // Sign extension first, then the shift on the unsigned pattern: a negative unit fills the rest
-    // of its word with one bits, which other systems' digests of double-byte text depend on.
-    const auto extended = static_cast<std::uint32_t>(static_cast<std::int32_t>(units[i]));
-    words[i / 4] |= extended << (8 * (i % 4));
+  for (std::size_t first = 0; first < n; first += 4) {
+    const std::size_t end = std::min(n, first + 4);
+    std::uint32_t word = 0;
+    for (std::size_t i = first; i < end; ++i) {
+      // Sign extension first, then the shift on the unsigned pattern: a negative unit fills the
+      // rest of its word with one bits, which other systems' digests of double-byte text depend on.
+      const auto extended = static_cast<std::uint32_t>(static_cast<std::int32_t>(units[i]));
+      word |= extended << (8 * (i - first));
+    }
+    words[first / 4] = word;
   }
   words[n / 4] |= std::uint32_t{0x80} << (8 * (n % 4));
   words[wordCount - 2] = static_cast<std::uint32_t>(n * 8);
