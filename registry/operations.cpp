@@ -9,6 +9,8 @@
 #include "codec/utf8/utf8_escape.h"
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
+#include "codec/chinese/gb_big5.h"
+#include "codec/chinese/operations.h"
 
 #include <exception>
 #include <new>
@@ -43,7 +45,7 @@ constexpr Operation kOperations[] = {
     {"host-to-ip", "ERJINZHIBIG5", "域名转IP", Text1, Text2, false, "", "", "",
      "host name to its first IPv4 address", nullptr},
     {"amount", "CMDJIANTITOFANTI", "数字转人民币", Text1, Text2, false, "", "", "",
-     "money amount in Chinese capital numerals", nullptr},
+     "money amount in Chinese capital numerals", AmountOperation},
     {"md5-16", "CMD5_16", "MD5_16", Text1, Text2, true, "", "", "",
      "MD5 of the GBK bytes, 16 hex digits (--upper for capitals)", digest::Md5Hex16Operation},
     {"md5-32", "CMD5_32", "MD5_32", Text1, Text2, true, "", "", "",
@@ -53,9 +55,9 @@ constexpr Operation kOperations[] = {
     {"ansi-as-unicode", "CMDVBFORM", "vbFormUnicode", Text2, Text2, false, "", "", "unicode-as-ansi",
      "GBK bytes of the text read as UTF-16LE", Plain<AnsiBytesAsUnicode>},
     {"to-traditional", "CMDJIANTOFAN", "简体转繁体", Text1, Text2, false, "", "", "",
-     "simplified Chinese to traditional", nullptr},
+     "simplified Chinese to traditional", ToTraditionalOperation},
     {"to-simplified", "CMDFANTOJIAN", "繁体转简体", Text1, Text2, false, "", "", "to-traditional",
-     "traditional Chinese to simplified", nullptr},
+     "traditional Chinese to simplified", ToSimplifiedOperation},
     {"escape", "CMDESCAPE", "Unicode转换ASCII", Text1, Text2, false, "", "", "",
      "%XX and %uXXXX script escapes", Plain<vbs_escape>},
     {"unescape", "CMDENDEURL", "ASCII转换Unicode", Text1, Text2, false, "", "", "escape",
@@ -65,9 +67,9 @@ constexpr Operation kOperations[] = {
     {"mojibake-repair", "CMDFANTI", "UTF8乱码转正常", Text2, Text2, false, "", "", "mojibake",
      "GBK-misread UTF-8 back to text", Plain<RepairUtf8Mojibake>},
     {"gb-to-big5", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "1", "2", "",
-     "GB2312 codes to BIG5 codes, shown through GBK", nullptr},
+     "GB2312 codes to BIG5 codes, shown through GBK", Plain<GBToBig5>},
     {"big5-to-gb", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "2", "1", "gb-to-big5",
-     "BIG5 codes to GB2312 codes, shown through GBK", nullptr},
+     "BIG5 codes to GB2312 codes, shown through GBK", Plain<Big5ToGB>},
 };
 // clang-format on
 
