@@ -9,6 +9,7 @@
 #include "codec/utf8/utf8_escape.h"
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
+#include "net/host_lookup.h"
 #include "codec/chinese/gb_big5.h"
 #include "codec/chinese/operations.h"
 
@@ -43,7 +44,7 @@ constexpr Operation kOperations[] = {
     {"base64-decode", "CMD64DE", "base64decode", Text2, Text2, false, "", "", "base64-encode",
      "Base64 back to text through GBK; white space skipped", Plain<Base64Decode>},
     {"host-to-ip", "ERJINZHIBIG5", "域名转IP", Text1, Text2, false, "", "", "",
-     "host name to its first IPv4 address", nullptr},
+     "host name to its first IPv4 address", net::HostToIp},
     {"amount", "CMDJIANTITOFANTI", "数字转人民币", Text1, Text2, false, "", "", "",
      "money amount in Chinese capital numerals", AmountOperation},
     {"md5-16", "CMD5_16", "MD5_16", Text1, Text2, true, "", "", "",

@@ -1,0 +1,123 @@
+#include "net/host_lookup.h"
+
+#include "net/platform_resolver.h"
+
+#include <memory>
+#include <unicode/uidna.h>
+
+namespace kelvaro::net {
+namespace {
+
+struct IdnaClose {
+  void operator()(UIDNA* idna) const { uidna_close(idna); }
+};
+
+// One immutable UTS #46 processor for the process; ICU allows concurrent use of it.
+const UIDNA* Idna() {
+  static const std::unique_ptr<UIDNA, IdnaClose> idna = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    // Nontransitional, as current browsers and resolvers read names: ß and ς stay themselves
+    // instead of turning into ss and σ.
+    std::unique_ptr<UIDNA, IdnaClose> opened(uidna_openUTS46(
+        UIDNA_NONTRANSITIONAL_TO_ASCII | UIDNA_CHECK_BIDI | UIDNA_CHECK_CONTEXTJ, &status));
+    if (U_FAILURE(status))
+      opened.reset();
+    return opened;
+  }();
+  return idna.get();
+}
+
+bool IsAscii(std::u16string_view name) {
+  for (const char16_t unit : name) {
+    if (unit >= 0x80)
+      return false;
+  }
+  return true;
+}
+
+std::optional<std::string> IdnaToAscii(std::u16string_view name) {
+  const UIDNA* idna = Idna();
+  if (idna == nullptr)
+    return std::nullopt;
+  const auto length = static_cast<int32_t>(name.size());
+  if (static_cast<std::size_t>(length) != name.size())
+    return std::nullopt;
+  std::u16string ascii(name.size() + 64, u'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UErrorCode status = U_ZERO_ERROR;
+    UIDNAInfo info = UIDNA_INFO_INITIALIZER;
+    const int32_t written = uidna_nameToASCII(idna, name.data(), length, ascii.data(),
+                                              static_cast<int32_t>(ascii.size()), &info, &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      ascii.assign(static_cast<std::size_t>(written), u'\0');
+      continue;
+    }
+    if (U_FAILURE(status) || info.errors != 0)
+      return std::nullopt;
+    std::string result;
+    result.reserve(static_cast<std::size_t>(written));
+    for (int32_t i = 0; i < written; ++i) {
+      if (ascii[i] >= 0x80)
+        return std::nullopt;
+      result.push_back(static_cast<char>(ascii[i]));
+    }
+    return result;
+  }
+  return std::nullopt;
+}
+
+std::u16string DottedDecimal(const Ipv4Address& address) {
+  std::u16string text;
+  for (const std::uint8_t part : address) {
+    if (!text.empty())
+      text.push_back(u'.');
+    if (part >= 100)
+      text.push_back(static_cast<char16_t>(u'0' + part / 100));
+    if (part >= 10)
+      text.push_back(static_cast<char16_t>(u'0' + part / 10 % 10));
+    text.push_back(static_cast<char16_t>(u'0' + part % 10));
+  }
+  return text;
+}
+
+const HostResolver& DefaultResolver() {
+  static const PlatformResolver resolver;
+  return resolver;
+}
+
+} // namespace
+
+std::optional<std::string> HostNameToAscii(std::u16string_view name) {
+  if (!IsAscii(name))
+    return IdnaToAscii(name);
+  return std::string(name.begin(), name.end());
+}
+
+std::optional<std::u16string> HostToAddress(std::u16string_view name,
+                                            const HostResolver& resolver) {
+  // A zero unit would end the name early at the system call; an empty name names no host.
+  if (name.empty() || name.find(u'\0') != std::u16string_view::npos)
+    return std::nullopt;
+  const std::optional<std::string> ascii = HostNameToAscii(name);
+  if (!ascii || ascii->empty())
+    return std::nullopt;
+  const std::vector<Ipv4Address> addresses = resolver.ResolveIpv4(*ascii);
+  if (addresses.empty())
+    return std::nullopt;
+  return DottedDecimal(addresses.front());
+}
+
+Outcome HostToIp(std::u16string_view name, const OperationOptions& options) {
+  const HostResolver& resolver = options.resolver ? *options.resolver : DefaultResolver();
+  const std::optional<std::u16string> address = HostToAddress(name, resolver);
+  if (!address)
+    return Outcome::Refused(Message{std::u16string(kNoHostFound), 0, u""});
+  std::u16string line;
+  line.reserve(name.size() + kAddressIntro.size() + address->size());
+  line.append(name);
+  line.append(kAddressIntro);
+  line.append(*address);
+  return Outcome::Converted(std::move(line));
+}
+
+} // namespace kelvaro::net
