@@ -165,7 +165,8 @@ std::shared_ptr<const DictionaryConverter> ConverterFor(Direction direction) {
           state.directory.empty() ? file : state.directory + "/" + file);
     } catch (const std::bad_alloc&) {
       throw;
-    } catch (const std::exception&) {
+    } catch (...) {
+      // OpenCC reports a missing file with its own exception types, not all of them standard.
       return nullptr;
     }
   }
