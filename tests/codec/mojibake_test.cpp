@@ -1,8 +1,11 @@
 #include "codec/utf8/mojibake.h"
 #include "support/text.h"
+#include "text/chars.h"
 #include "text/codepage.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <unicode/uchar.h>
 
 namespace kelvaro::testing {
 namespace {
@@ -100,6 +103,43 @@ TEST(RepairUtf8Mojibake, UndoesMojibakeOfEvenLengthUtf8) {
     ASSERT_EQ(made.back(), u'\0');
     made.pop_back(); // the box cuts at the terminator
     EXPECT_EQ(RepairUtf8Mojibake(made), std::u16string(c.out) + u'\0');
+  }
+}
+
+// The steps one after the other over the whole text, through the converter.
+std::u16string NaiveMojibake(std::u16string_view text) {
+  std::u16string lower;
+  for (const char16_t unit : text) {
+    lower.push_back(unit >= 0xD800 && unit <= 0xDFFF ? unit : static_cast<char16_t>(u_tolower(unit)));
+  }
+  const std::size_t first = lower.find_first_not_of(u' ');
+  lower = first == std::u16string::npos ? u"" : lower.substr(first, lower.find_last_not_of(u' ') + 1 - first);
+  const std::u16string wide = ToFullWidth(lower);
+  std::u16string joined;
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    if (wide[i] == u'\r' && i + 1 < wide.size() && wide[i + 1] == u'\n') ++i; else joined.push_back(wide[i]);
+  }
+  return FromAnsiBytes(ToUtf8Bytes(joined));
+}
+
+// Long texts, so that CR LF pairs, surrogate pairs and byte pairs fall across every boundary the
+// fast path may cut at; lone surrogates and two-byte UTF-8 forms make byte pairs that are no
+// character.
+TEST(MakeUtf8Mojibake, AgreesWithNaiveSteps) {
+  std::mt19937 random(65001);
+  constexpr std::u16string_view kOften = u"  \r\n\r\nAZaz09~ \x00A9\x0100\x0391\x20A9\xD83D\xDE00\xDC00";
+  for (int round = 0; round < 40; ++round) {
+    std::u16string text;
+    const std::size_t length = random() % 40000;
+    while (text.size() < length) {
+      switch (random() % 3) {
+      case 0: text.push_back(static_cast<char16_t>(random() % 0x10000)); break;
+      case 1: text.push_back(static_cast<char16_t>(0x4E00 + random() % 0x5200)); break;
+      default: text.push_back(kOften[random() % kOften.size()]); break;
+      }
+    }
+    SCOPED_TRACE(round);
+    ASSERT_EQ(MakeUtf8Mojibake(text), NaiveMojibake(text));
   }
 }
 
