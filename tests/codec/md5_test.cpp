@@ -199,14 +199,22 @@ TEST(Md5Process, StartsFromTheInitialStateAndIgnoresAPartialBlock) {
   EXPECT_EQ(Md5Process(std::vector<std::uint32_t>(15, 7)), initial);
 }
 
-// The streaming digest of Md5Hex against the whole word array of the same bytes, over random
-// bytes of every length up to three blocks and beyond.
+// The streaming digest of Md5Hex against the whole word array of the same bytes: every length up
+// to four blocks, and lengths on both sides of the few thousand units that Md5Hex turns into bytes
+// at a time, where a double-byte character may straddle two slices.
 TEST(Md5Hex, StreamingAgreesWithTheWholeWordArray) {
+  std::vector<std::size_t> lengths;
+  for (std::size_t length = 0; length <= 260; ++length)
+    lengths.push_back(length);
+  for (const std::size_t around : {2048u, 4096u, 6144u}) {
+    for (std::size_t length = around - 40; length <= around + 40; ++length)
+      lengths.push_back(length);
+  }
   std::mt19937 random(1321);
-  for (std::size_t length = 0; length <= 260; ++length) {
+  for (const std::size_t length : lengths) {
     std::u16string text;
     for (std::size_t i = 0; i < length; ++i) {
-      // Latin-1 units below 0x80 and double-byte hanzi, so bytes and characters differ in count.
+      // ASCII and double-byte hanzi, so bytes and characters differ in count.
       text.push_back(random() % 3 == 0 ? static_cast<char16_t>(0x4E00 + random() % 0x5000)
                                        : static_cast<char16_t>(random() % 0x80));
     }
