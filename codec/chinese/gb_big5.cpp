@@ -3,6 +3,7 @@
 #include "codec/chinese/code_table_data.h"
 #include "text/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <mutex>
@@ -20,9 +21,18 @@ public:
   }
 };
 
+// Marks a code that does not read as exactly one code unit through code page 936 (the filler,
+// a code that forms no character): AppendAnsiCodeChars decides those one at a time.
+constexpr char16_t kSlowPath = 0;
+
 struct CodeTables {
   std::array<std::uint16_t, kGBToBig5Entries> gbToBig5{};
   std::array<std::uint16_t, kBig5ToGBEntries> big5ToGb{};
+  // The entries and the single bytes already read through code page 936, so that the scan writes
+  // one code unit per code instead of asking the code page each time.
+  std::array<char16_t, kGBToBig5Entries> gbToBig5Unit{};
+  std::array<char16_t, kBig5ToGBEntries> big5ToGbUnit{};
+  std::array<char16_t, 256> byteUnit{};
   const CodeTableSource* source = nullptr; // null: the built-in tables
   std::atomic<bool> loaded{false};
   std::mutex loading;
@@ -43,10 +53,26 @@ bool Fill(std::array<std::uint16_t, N>& table, const CodeTableSource& source, Co
   return true;
 }
 
+char16_t SingleUnitOf(std::uint16_t code) {
+  std::u16string text;
+  AppendAnsiCodeChars(text, code);
+  return text.size() == 1 ? text[0] : kSlowPath;
+}
+
+template <std::size_t N>
+void Decode(const std::array<std::uint16_t, N>& codes, std::array<char16_t, N>& units) {
+  for (std::size_t i = 0; i < N; ++i) units[i] = SingleUnitOf(codes[i]);
+}
+
 bool LoadLocked(CodeTables& tables) {
   const CodeTableSource& source = tables.source ? *tables.source : BuiltInCodeTables();
   const bool ok = Fill(tables.gbToBig5, source, CodeTableId::GBToBig5) &&
                   Fill(tables.big5ToGb, source, CodeTableId::Big5ToGB);
+  if (ok) {
+    Decode(tables.gbToBig5, tables.gbToBig5Unit);
+    Decode(tables.big5ToGb, tables.big5ToGbUnit);
+    for (std::uint16_t b = 0; b < 256; ++b) tables.byteUnit[b] = SingleUnitOf(b);
+  }
   tables.loaded.store(ok, std::memory_order_release);
   return ok;
 }
@@ -61,26 +87,40 @@ const CodeTables* LoadedTables() {
   return &tables;
 }
 
+// Appends the text of one code: the decoded unit when there is one, else through the code page.
+inline char16_t* Put(char16_t* out, char16_t unit, std::uint16_t code) {
+  if (unit != kSlowPath) {
+    *out = unit;
+    return out + 1;
+  }
+  std::u16string text; // a pair of bytes reads as at most two code units
+  AppendAnsiCodeChars(text, code);
+  return std::copy(text.begin(), text.end(), out);
+}
+
 template <bool (*IsPair)(std::uint8_t, std::uint8_t),
           std::size_t (*Index)(std::uint8_t, std::uint8_t)>
-std::u16string Recode(std::u16string_view text, const std::uint16_t* table) {
+std::u16string Recode(std::u16string_view text, const std::uint16_t* codes, const char16_t* units,
+                      const char16_t* byteUnits) {
   const std::string bytes = ToAnsiBytes(text);
   const std::size_t n = bytes.size();
-  std::u16string out;
-  out.reserve(n);
+  std::u16string result(n, u'\0'); // every byte gives at most one code unit
+  char16_t* out = result.data();
   const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
   std::size_t i = 0;
   while (i < n) {
     if (i + 1 < n && IsPair(b[i], b[i + 1])) {
-      AppendAnsiCodeChars(out, table[Index(b[i], b[i + 1])]);
+      const std::size_t at = Index(b[i], b[i + 1]);
+      out = Put(out, units[at], codes[at]);
       i += 2;
     } else {
       // Passed on alone; the next pair starts at the very next byte, not at the next character.
-      AppendAnsiCodeChars(out, b[i]);
+      out = Put(out, byteUnits[b[i]], b[i]);
       ++i;
     }
   }
-  return out;
+  result.resize(static_cast<std::size_t>(out - result.data()));
+  return result;
 }
 
 } // namespace
@@ -108,13 +148,15 @@ bool CodeTablesLoaded() { return Tables().loaded.load(std::memory_order_acquire)
 std::u16string GBToBig5(std::u16string_view text) {
   const CodeTables* tables = LoadedTables();
   if (tables == nullptr) return std::u16string(text);
-  return Recode<IsGBPair, GBIndex>(text, tables->gbToBig5.data());
+  return Recode<IsGBPair, GBIndex>(text, tables->gbToBig5.data(), tables->gbToBig5Unit.data(),
+                                   tables->byteUnit.data());
 }
 
 std::u16string Big5ToGB(std::u16string_view text) {
   const CodeTables* tables = LoadedTables();
   if (tables == nullptr) return std::u16string(text);
-  return Recode<IsBig5Pair, Big5Index>(text, tables->big5ToGb.data());
+  return Recode<IsBig5Pair, Big5Index>(text, tables->big5ToGb.data(),
+                                       tables->big5ToGbUnit.data(), tables->byteUnit.data());
 }
 
 } // namespace kelvaro
