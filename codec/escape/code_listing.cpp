@@ -3,29 +3,34 @@
 #include "text/codepage.h"
 
 namespace kelvaro {
+namespace {
+
+// Units converted per step: the step's output stays in the first-level cache, and the result is
+// written once, by appending, without being zero-filled first.
+constexpr std::size_t kChunkUnits = 2048;
+
+} // namespace
 
 std::u16string UnicodeFun(std::u16string_view text) {
   constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   std::u16string listing;
-  // Each unit comes back from the code page as one unit, so the size is known: five per unit.
   listing.reserve(text.size() * 5);
-  std::u16string roundTrip;
-  const auto list = [&listing, &kDigits](char16_t unit) {
-    listing.push_back(kDigits[unit >> 12]);
-    listing.push_back(kDigits[unit >> 8 & 0x0F]);
-    listing.push_back(kDigits[unit >> 4 & 0x0F]);
-    listing.push_back(kDigits[unit & 0x0F]);
-    listing.push_back(u',');
-  };
-  for (const char16_t unit : text) {
-    if (unit < 0x80) {
-      list(unit);
-      continue;
+  char16_t entries[kChunkUnits * 5];
+  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
+    char16_t* out = entries;
+    for (char16_t unit : text.substr(start, kChunkUnits)) {
+      // The unit as it comes back through code page 936. Every unit the code page holds decodes
+      // from its code to itself (a test pins this for all of them), and any other unit is "?".
+      if (!IsInCodePage936(unit))
+        unit = u'?';
+      out[0] = kDigits[unit >> 12];
+      out[1] = kDigits[unit >> 8 & 0x0F];
+      out[2] = kDigits[unit >> 4 & 0x0F];
+      out[3] = kDigits[unit & 0x0F];
+      out[4] = u',';
+      out += 5;
     }
-    // The unit as the code page gives it back: "?" when it lacks the character.
-    roundTrip.clear();
-    AppendAnsiCodeChars(roundTrip, AnsiCodeOfUnit(unit));
-    for (const char16_t back : roundTrip) list(back);
+    listing.append(entries, static_cast<std::size_t>(out - entries));
   }
   return listing;
 }
@@ -42,16 +47,29 @@ std::u16string UnicodeBytesAsAnsi(std::u16string_view text) {
 }
 
 std::u16string AnsiBytesAsUnicode(std::u16string_view text) {
-  const std::string bytes = ToAnsiBytes(text);
-  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  const std::size_t size = bytes.size();
   std::u16string units;
-  units.resize((size + 1) / 2);
-  char16_t* out = units.data();
-  std::size_t i = 0;
-  for (; i + 1 < size; i += 2) *out++ = static_cast<char16_t>(in[i] | in[i + 1] << 8);
+  // At most two bytes per character, so at most one unit per character.
+  units.reserve(text.size());
+  char16_t chunk[kChunkUnits];
+  int lowByte = -1; // a byte still waiting for its high byte
+  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
+    char16_t* out = chunk;
+    const auto take = [&](std::uint8_t byte) {
+      if (lowByte < 0) {
+        lowByte = byte;
+      } else {
+        *out++ = static_cast<char16_t>(lowByte | byte << 8);
+        lowByte = -1;
+      }
+    };
+    for (const char byte : ToAnsiBytes(text.substr(start, kChunkUnits))) {
+      take(static_cast<std::uint8_t>(byte));
+    }
+    units.append(chunk, static_cast<std::size_t>(out - chunk));
+  }
   // The odd last byte keeps its place as a unit of its own rather than vanishing.
-  if (i < size) *out = in[i];
+  if (lowByte >= 0)
+    units.push_back(static_cast<char16_t>(lowByte));
   return units;
 }
 

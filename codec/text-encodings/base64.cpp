@@ -2,6 +2,8 @@
 
 #include "text/codepage.h"
 
+#include <algorithm>
+
 namespace kelvaro {
 namespace {
 
@@ -13,12 +15,18 @@ constexpr char16_t kAlphabet[] =
 constexpr std::int8_t kSkip = -1;
 constexpr std::array<std::int8_t, 256> kSextetOf = [] {
   std::array<std::int8_t, 256> table{};
-  for (int v = 0; v < 64; ++v) table[static_cast<unsigned char>(kAlphabet[v])] = static_cast<std::int8_t>(v);
-  for (const unsigned char blank : {' ', '\t', '\r', '\n'}) table[blank] = kSkip;
+  for (int v = 0; v < 64; ++v)
+    table[static_cast<unsigned char>(kAlphabet[v])] = static_cast<std::int8_t>(v);
+  for (const unsigned char blank : {' ', '\t', '\r', '\n'})
+    table[blank] = kSkip;
   return table;
 }();
 
 constexpr char16_t kReplacement = 0xFFFD;
+
+// Units converted per step: the step's bytes and output stay in the first-level cache, and the
+// result is written once, by appending, without being zero-filled first.
+constexpr std::size_t kChunkUnits = 2048;
 
 // Length of the zero-filled buffer the decoder writes its groups into, for `counted` input bytes:
 // round(3 * counted / 4) + 1, halves to even. Past the last group it leaves one spare zero byte
@@ -39,8 +47,10 @@ std::array<char16_t, 4> Base64EncodeGroup(std::array<std::uint8_t, 3> bytes, int
   const std::uint8_t b2 = real > 2 ? bytes[2] : 0;
   std::array<char16_t, 4> chars = {kAlphabet[b0 >> 2], kAlphabet[(b0 & 0x03) << 4 | b1 >> 4],
                                    kAlphabet[(b1 & 0x0F) << 2 | b2 >> 6], kAlphabet[b2 & 0x3F]};
-  if (real < 3) chars[3] = u'=';
-  if (real < 2) chars[2] = u'=';
+  if (real < 3)
+    chars[3] = u'=';
+  if (real < 2)
+    chars[2] = u'=';
   return chars;
 }
 
@@ -56,67 +66,75 @@ std::array<std::uint8_t, 3> Base64DecodeGroup(std::array<std::uint8_t, 4> chars)
 }
 
 std::u16string Base64Encode(std::u16string_view text) {
-  const std::string bytes = ToAnsiBytes(text);
-  const std::size_t length = bytes.size();
   std::u16string encoded;
-  encoded.resize((length + 2) / 3 * 4);
-  char16_t* out = encoded.data();
-  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  const auto put = [&out](const std::array<char16_t, 4>& chars) {
-    out[0] = chars[0];
-    out[1] = chars[1];
-    out[2] = chars[2];
-    out[3] = chars[3];
-    out += 4;
-  };
-  std::size_t i = 0;
-  for (; length - i >= 3; i += 3) put(Base64EncodeGroup({in[i], in[i + 1], in[i + 2]}, 3));
-  if (i < length) {
-    const int real = static_cast<int>(length - i);
-    put(Base64EncodeGroup({in[i], real > 1 ? in[i + 1] : std::uint8_t{0}, 0}, real));
+  // At most two bytes per unit. Pages of the reservation past what is written are never touched.
+  encoded.reserve((text.size() * 2 + 2) / 3 * 4);
+  // The bytes of one chunk of units, after the up to two bytes carried from the chunk before.
+  std::uint8_t bytes[2 * kChunkUnits + 2];
+  char16_t chars[(2 * kChunkUnits + 2) / 3 * 4];
+  std::size_t carried = 0;
+  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
+    const std::string part = ToAnsiBytes(text.substr(start, kChunkUnits));
+    std::copy(part.begin(), part.end(), bytes + carried);
+    const std::size_t count = carried + part.size();
+    const std::size_t whole = count / 3 * 3;
+    char16_t* out = chars;
+    for (std::size_t i = 0; i < whole; i += 3, out += 4) {
+      const std::array<char16_t, 4> group =
+          Base64EncodeGroup({bytes[i], bytes[i + 1], bytes[i + 2]}, 3);
+      std::copy(group.begin(), group.end(), out);
+    }
+    encoded.append(chars, static_cast<std::size_t>(out - chars));
+    carried = count - whole;
+    std::copy(bytes + whole, bytes + count, bytes);
+  }
+  if (carried > 0) {
+    const std::array<char16_t, 4> group = Base64EncodeGroup(
+        {bytes[0], carried > 1 ? bytes[1] : std::uint8_t{0}, 0}, static_cast<int>(carried));
+    encoded.append(group.data(), group.size());
   }
   return encoded;
 }
 
 std::u16string Base64Decode(std::u16string_view text) {
-  if (text.empty()) return {};
-  const std::string bytes = ToAnsiBytes(text);
-  // Three bytes per four counted bytes, plus the group that a short tail still fills.
+  if (text.empty())
+    return {};
   std::string buffer;
-  buffer.resize(bytes.size() / 4 * 3 + 3);
-  auto* out = reinterpret_cast<std::uint8_t*>(buffer.data());
-  std::size_t written = 0;
-  std::size_t counted = 0;
+  // Every unit is at most two bytes of the code page, so at most two places.
+  buffer.reserve(text.size() / 2 * 3 + 4);
+  std::uint8_t decoded[kChunkUnits / 2 * 3 + 3];
   std::array<std::uint8_t, 4> group{};
   int filled = 0;
-  for (const char byte : bytes) {
-    const auto b = static_cast<std::uint8_t>(byte);
-    if (kSextetOf[b] == kSkip) continue;
-    group[filled++] = b;
-    ++counted;
-    if (filled == 4) {
-      const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
-      out[written] = three[0];
-      out[written + 1] = three[1];
-      out[written + 2] = three[2];
-      written += 3;
-      filled = 0;
+  std::size_t counted = 0;
+  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
+    std::uint8_t* out = decoded;
+    const auto place = [&](std::uint8_t byte) {
+      group[filled++] = byte;
+      if (filled == 4) {
+        const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
+        std::copy(three.begin(), three.end(), out);
+        out += 3;
+        filled = 0;
+      }
+    };
+    for (const char byte : ToAnsiBytes(text.substr(start, kChunkUnits))) {
+      const auto b = static_cast<std::uint8_t>(byte);
+      if (kSextetOf[b] == kSkip)
+        continue;
+      place(b);
+      ++counted;
     }
+    buffer.append(reinterpret_cast<const char*>(decoded), static_cast<std::size_t>(out - decoded));
   }
   // A short last group of two or three places decodes as if the missing places were zero; a
   // single place left over holds too few bits for a byte and is ignored.
   if (filled >= 2) {
-    for (int k = filled; k < 4; ++k) group[k] = 0;
+    std::fill(group.begin() + filled, group.end(), 0);
     const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
-    out[written] = three[0];
-    out[written + 1] = three[1];
-    out[written + 2] = three[2];
-    written += 3;
+    buffer.append(reinterpret_cast<const char*>(three.data()), three.size());
   }
-  const std::size_t length = DecodeBufferLength(counted);
-  // The buffer is zero-filled, so growing adds the spare zero bytes, and shrinking only ever drops
-  // a zero byte.
-  buffer.resize(length);
+  // Growing adds the spare zero bytes; shrinking only ever drops a zero byte.
+  buffer.resize(DecodeBufferLength(counted));
   return AnsiPairsToText(buffer);
 }
 

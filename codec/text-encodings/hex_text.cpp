@@ -8,11 +8,16 @@ namespace {
 
 constexpr char16_t kMarker = u'O';
 
+// Units converted per step: the step's groups stay in the first-level cache, and the result is
+// written once, by appending, without being zero-filled first.
+constexpr std::size_t kChunkUnits = 2048;
+
 // How many groups HexToText reads from `length` characters: L/4 - 1 rounded half to even, plus
 // one. The rounding is kept because it decides whether a two-character tail is read: with
 // L = 4k + 2 it is read when k is even and silently left when k is odd.
 std::size_t GroupCount(std::size_t length) {
-  if (length < 2) return 0;
+  if (length < 2)
+    return 0;
   // With L = 4w + q, L/4 - 1 is (w - 1) + q/4: a half (q = 2) goes up to w when w - 1 is odd.
   const std::size_t whole = length / 4;
   const std::size_t quarters = length % 4;
@@ -22,11 +27,13 @@ std::size_t GroupCount(std::size_t length) {
 
 // Value of up to four hex digits, or -1 when any of them is not a hex digit.
 int HexValue(std::u16string_view digits) {
-  if (digits.empty()) return -1;
+  if (digits.empty())
+    return -1;
   int value = 0;
   for (const char16_t c : digits) {
     const int digit = HexDigitValue(c);
-    if (digit < 0) return -1;
+    if (digit < 0)
+      return -1;
     value = value << 4 | digit;
   }
   return value;
@@ -36,29 +43,32 @@ int HexValue(std::u16string_view digits) {
 
 std::u16string TextToHex(std::u16string_view text) {
   std::u16string hex;
-  hex.resize(text.size() * 4);
-  char16_t* out = hex.data();
+  hex.reserve(text.size() * 4);
   constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  for (const char16_t unit : text) {
-    const std::uint16_t code = AnsiCodeOfUnit(unit);
-    if (code > 0xFF) {
-      out[0] = kDigits[code >> 12];
-      out[1] = kDigits[code >> 8 & 0x0F];
-      out[2] = kDigits[code >> 4 & 0x0F];
-      out[3] = kDigits[code & 0x0F];
-      out += 4;
-    } else if (code == u'\n') {
-      // CR already stands for the whole line break.
-    } else {
-      const std::uint8_t byte = code == u'\r' ? 0xDD : static_cast<std::uint8_t>(code);
-      out[0] = kMarker;
-      out[1] = kDigits[byte >> 4];
-      out[2] = kDigits[byte & 0x0F];
-      out[3] = kMarker;
-      out += 4;
+  char16_t groups[kChunkUnits * 4];
+  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
+    char16_t* out = groups;
+    for (const char16_t unit : text.substr(start, kChunkUnits)) {
+      const std::uint16_t code = AnsiCodeOfUnit(unit);
+      if (code > 0xFF) {
+        out[0] = kDigits[code >> 12];
+        out[1] = kDigits[code >> 8 & 0x0F];
+        out[2] = kDigits[code >> 4 & 0x0F];
+        out[3] = kDigits[code & 0x0F];
+        out += 4;
+      } else if (code == u'\n') {
+        // CR already stands for the whole line break.
+      } else {
+        const std::uint8_t byte = code == u'\r' ? 0xDD : static_cast<std::uint8_t>(code);
+        out[0] = kMarker;
+        out[1] = kDigits[byte >> 4];
+        out[2] = kDigits[byte & 0x0F];
+        out[3] = kMarker;
+        out += 4;
+      }
     }
+    hex.append(groups, static_cast<std::size_t>(out - groups));
   }
-  hex.resize(static_cast<std::size_t>(out - hex.data()));
   return hex;
 }
 

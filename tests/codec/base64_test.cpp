@@ -45,8 +45,10 @@ std::u16string ReferenceBase64(std::string_view bytes) {
       out.push_back(alphabet[bits >> count & 0x3F]);
     }
   }
-  if (count > 0) out.push_back(alphabet[bits << (6 - count) & 0x3F]);
-  while (out.size() % 4 != 0) out.push_back(u'=');
+  if (count > 0)
+    out.push_back(alphabet[bits << (6 - count) & 0x3F]);
+  while (out.size() % 4 != 0)
+    out.push_back(u'=');
   return out;
 }
 
@@ -55,12 +57,21 @@ struct Case {
 };
 
 const Case kEncodes[] = {
-    {u"A", u"QQ=="},       {u" ", u"IA=="},       {u"中", u"1tA="},
-    {u"\r\n", u"DQo="},    {u"abc", u"YWJj"},     {u"中文", u"1tDOxA=="},
-    {u"", u""},            {u"ก", u"Pw=="},       // a character code page 936 lacks is "?"
+    {u"A", u"QQ=="},
+    {u" ", u"IA=="},
+    {u"中", u"1tA="},
+    {u"\r\n", u"DQo="},
+    {u"abc", u"YWJj"},
+    {u"中文", u"1tDOxA=="},
+    {u"", u""},
+    {u"ก", u"Pw=="}, // a character code page 936 lacks is "?"
     // RFC 4648, section 10
-    {u"f", u"Zg=="},       {u"fo", u"Zm8="},      {u"foo", u"Zm9v"},
-    {u"foob", u"Zm9vYg=="}, {u"fooba", u"Zm9vYmE="}, {u"foobar", u"Zm9vYmFy"},
+    {u"f", u"Zg=="},
+    {u"fo", u"Zm8="},
+    {u"foo", u"Zm9v"},
+    {u"foob", u"Zm9vYg=="},
+    {u"fooba", u"Zm9vYmE="},
+    {u"foobar", u"Zm9vYmFy"},
 };
 
 TEST(Base64, EncodesCodePage936Bytes) {
@@ -77,14 +88,14 @@ const Case kDecodes[] = {
     {u"DQo=", u"\r\n\0\0"sv},
     {u"1tDOxA==", u"中文\0\0\0"sv},
     {u"QUJD", u"ABC\0"sv},
-    {u"QQ", u"A\0\0"sv},                 // one short group decodes as if padded
+    {u"QQ", u"A\0\0"sv}, // one short group decodes as if padded
     {u"", u""},
-    {u"QUJDR", u"ABC\0\0"sv},            // a lone final byte is ignored
-    {u"QUJDREU", u"ABCDE\0"sv},          // missing places of a short last group are zero
-    {u"QUJDRA", u"ABCD\0"sv},            // six bytes: the buffer ends with the group's zero byte
-    {u"QQ=A", u"A\0\0\0"sv},             // "=" is zero bits wherever it stands
-    {u"QU*D", u"A@\x03\0"sv},            // so is any byte outside the alphabet
-    {u"1g==", u"\uFFFD\0\0\0"sv},        // a lead byte D6 followed by zero forms no character
+    {u"QUJDR", u"ABC\0\0"sv},     // a lone final byte is ignored
+    {u"QUJDREU", u"ABCDE\0"sv},   // missing places of a short last group are zero
+    {u"QUJDRA", u"ABCD\0"sv},     // six bytes: the buffer ends with the group's zero byte
+    {u"QQ=A", u"A\0\0\0"sv},      // "=" is zero bits wherever it stands
+    {u"QU*D", u"A@\x03\0"sv},     // so is any byte outside the alphabet
+    {u"1g==", u"\uFFFD\0\0\0"sv}, // a lead byte D6 followed by zero forms no character
     {u"\t ", u"\0"sv},
     {u"Zm9vYmFy", u"foobar\0"sv},
 };
@@ -130,9 +141,11 @@ TEST(Base64, AnsiPairsToTextReadsLeadBytesWithTheirNeighbour) {
   } cases[] = {
       {"A\0B"sv, u"A\0B"sv},
       {"\xD6\xD0\xCE\xC4", u"中文"},
-      {"\x80" "A", u"€A"},         // 0x80 is taken as a lead byte; the pair decodes as € A
-      {"\xD6", u"\uFFFD"},         // a lead byte at the very end
-      {"\xD6\x30", u"\uFFFD0"},    // a pair that forms no character
+      {"\x80"
+       "A",
+       u"€A"},                  // 0x80 is taken as a lead byte; the pair decodes as € A
+      {"\xD6", u"\uFFFD"},      // a lead byte at the very end
+      {"\xD6\x30", u"\uFFFD0"}, // a pair that forms no character
       {"", u""},
   };
   for (const auto& c : cases) {
@@ -190,7 +203,8 @@ TEST(Base64, DecodeNeverFailsOnArbitraryUnits) {
   std::mt19937 random(7);
   for (int round = 0; round < 500; ++round) {
     std::u16string junk(random() % 30, u'\0');
-    for (char16_t& unit : junk) unit = static_cast<char16_t>(random());
+    for (char16_t& unit : junk)
+      unit = static_cast<char16_t>(random());
     const std::u16string decoded = Base64Decode(junk);
     EXPECT_LE(decoded.size(), junk.size() * 2 + 1);
   }

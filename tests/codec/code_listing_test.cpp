@@ -35,7 +35,7 @@ const Case kListings[] = {
     {u"中A", u"4E2D,0041,"},
     {u"\r\n", u"000D,000A,"},
     {u"ＡＢ", u"FF21,FF22,"},
-    {u"ก", u"003F,"},           // through the code page first: a Thai letter is "?"
+    {u"ก", u"003F,"}, // through the code page first: a Thai letter is "?"
     {u"", u""},
     {u"\0"sv, u"0000,"},
     {u"€", u"20AC,"},
@@ -49,13 +49,29 @@ TEST(CodeListing, UnicodeFunListsCodePageUnits) {
   }
 }
 
+// UnicodeFun lists a unit itself when code page 936 holds it; that is only the same as taking the
+// text through the code page and back if every such unit comes back from its code unchanged.
+TEST(CodeListing, EveryCodePageUnitComesBackFromItsCode) {
+  int held = 0;
+  for (std::uint32_t u = 0; u < 0x10000; ++u) {
+    const auto unit = static_cast<char16_t>(u);
+    if (!IsInCodePage936(unit))
+      continue;
+    ++held;
+    std::u16string back;
+    AppendAnsiCodeChars(back, AnsiCodeOfUnit(unit));
+    ASSERT_EQ(back, std::u16string(1, unit)) << std::hex << u;
+  }
+  EXPECT_GT(held, 21000);
+}
+
 const Case kAsAnsi[] = {
     {u"中", u"-N"},
     {u"中文", u"-N噀"},
-    {u"ABC", u"A\0B\0C\0"sv},      // the window shows A
-    {u"中A文", u"-NA\0噀"sv},      // the window shows -NA
+    {u"ABC", u"A\0B\0C\0"sv}, // the window shows A
+    {u"中A文", u"-NA\0噀"sv}, // the window shows -NA
     {u"", u""},
-    {u"\u7F81", u"\uFFFD\x7F"},    // 81 7F: a lead byte with a trail that fits nothing
+    {u"\u7F81", u"\uFFFD\x7F"}, // 81 7F: a lead byte with a trail that fits nothing
 };
 
 TEST(CodeListing, UnicodeBytesAsAnsiReadsUtf16LeBytesAsCodePage936) {
@@ -66,13 +82,9 @@ TEST(CodeListing, UnicodeBytesAsAnsiReadsUtf16LeBytesAsCodePage936) {
 }
 
 const Case kAsUnicode[] = {
-    {u"-N", u"中"},
-    {u"-N噀", u"中文"},
-    {u"", u""},
-    {u"A", u"A"},           // the odd byte keeps its place with a zero high byte
-    {u"-NA", u"中A"},
-    {u"ก", u"?"},
-    {u"中", u"\uD0D6"},
+    {u"-N", u"中"},   {u"-N噀", u"中文"}, {u"", u""},
+    {u"A", u"A"}, // the odd byte keeps its place with a zero high byte
+    {u"-NA", u"中A"}, {u"ก", u"?"},       {u"中", u"\uD0D6"},
 };
 
 TEST(CodeListing, AnsiBytesAsUnicodeReadsBytePairsAsUnits) {
@@ -97,7 +109,8 @@ TEST(CodeListing, VbUnicodeThenVbFormUnicodeGivesGb2312TextBack) {
     const std::u16string text = GenerateGb2312Text(random, random() % 30, false);
     SCOPED_TRACE(U8(text));
     const std::u16string shown = UnicodeBytesAsAnsi(text);
-    if (shown.find(u'\uFFFD') != std::u16string::npos) continue;
+    if (shown.find(u'\uFFFD') != std::u16string::npos)
+      continue;
     EXPECT_EQ(AnsiBytesAsUnicode(shown), text);
     ++exact;
   }
@@ -125,7 +138,8 @@ TEST(CodeListing, UnicodeFunListingReadsBackAsTheText) {
   ASSERT_EQ(listing.size(), text.size() * 5);
   for (std::size_t i = 0; i < text.size(); i += 997) {
     char16_t unit = 0;
-    for (int k = 0; k < 4; ++k) unit = static_cast<char16_t>(unit << 4 | HexDigitValue(listing[5 * i + k]));
+    for (int k = 0; k < 4; ++k)
+      unit = static_cast<char16_t>(unit << 4 | HexDigitValue(listing[5 * i + k]));
     EXPECT_EQ(unit, text[i]) << i;
     EXPECT_EQ(listing[5 * i + 4], u',');
   }

@@ -41,8 +41,8 @@ const Case kEncodes[] = {
     {u"a中b", u"O61OD6D0O62O"},
     {u"ก", u"O3FO"},
     {u"", u""},
-    {u"\r", u"ODDO"},           // a lone CR is a whole line break
-    {u"x\ny", u"O78OO79O"},     // a lone LF leaves no trace
+    {u"\r", u"ODDO"},       // a lone CR is a whole line break
+    {u"x\ny", u"O78OO79O"}, // a lone LF leaves no trace
     {u"\0"sv, u"O00O"},
     {u"€", u"O80O"},
     {u"\U0001F600", u"O3FOO3FO"}, // each half of a surrogate pair is a character the page lacks
@@ -62,22 +62,22 @@ const Case kDecodes[] = {
     {u"d6d0", u"中"},
     {u"ODDO", u"\r\n"},
     {u"O61OD6D0O62O", u"a中b"},
-    {u"41", u"A"},                      // one short group
-    {u"O41OD6", u"A"},                  // a length of six reads only the first group
-    {u"O41OD6D0O4", u"A中"},            // the short third group cannot be read
-    {u"o41o", u""},                     // a lower-case o is no marker, and not a digit
+    {u"41", u"A"},           // one short group
+    {u"O41OD6", u"A"},       // a length of six reads only the first group
+    {u"O41OD6D0O4", u"A中"}, // the short third group cannot be read
+    {u"o41o", u""},          // a lower-case o is no marker, and not a digit
     {u"", u""},
-    {u"O", u""},                        // one character reads no group
-    {u"O41OO42OD6", u"AB\uFFFD"},       // ten characters: the tail D6 is read, a lone lead byte
-    {u"O41OO42OO43O41", u"ABC"},        // fourteen: 2.5 rounds to 2, the tail is left
-    {u"O41OO42OO43OO44O41", u"ABCDA"},  // eighteen: 3.5 rounds to 4, the tail is read
-    {u"O0dO", u"\r"},                   // only the marked DD is a line break
-    {u"OddO", u"\uFFFD"},               // dd is the byte DD, a lead byte on its own
-    {u"O4gOD6D0", u"中"},               // an unreadable group is dropped, the next one read
-    {u"4142", u"AB"},                   // two single bytes decoded together
+    {u"O", u""},                       // one character reads no group
+    {u"O41OO42OD6", u"AB\uFFFD"},      // ten characters: the tail D6 is read, a lone lead byte
+    {u"O41OO42OO43O41", u"ABC"},       // fourteen: 2.5 rounds to 2, the tail is left
+    {u"O41OO42OO43OO44O41", u"ABCDA"}, // eighteen: 3.5 rounds to 4, the tail is read
+    {u"O0dO", u"\r"},                  // only the marked DD is a line break
+    {u"OddO", u"\uFFFD"},              // dd is the byte DD, a lead byte on its own
+    {u"O4gOD6D0", u"中"},              // an unreadable group is dropped, the next one read
+    {u"4142", u"AB"},                  // two single bytes decoded together
     {u"2020", u"  "},
     {u"0041", u"A"},
-    {u"D630", u"\uFFFD0"},              // a lead byte whose trail fits no character
+    {u"D630", u"\uFFFD0"}, // a lead byte whose trail fits no character
     {u"8140", u"丂"},
     {u"O 1O", u""},
     {u"41 O", u""},
@@ -126,7 +126,8 @@ TEST(HexText, HexToTextNeverFailsOnArbitraryUnits) {
   const std::u16string_view pool = u"O0123456789ABCDEFabcdefo D\r\n\0中"sv;
   for (int round = 0; round < 1000; ++round) {
     std::u16string junk(random() % 40, u'\0');
-    for (char16_t& unit : junk) unit = pool[random() % pool.size()];
+    for (char16_t& unit : junk)
+      unit = pool[random() % pool.size()];
     const std::u16string text = HexToText(junk);
     EXPECT_LE(text.size(), junk.size() / 2 + 2);
   }
