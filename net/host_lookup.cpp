@@ -8,6 +8,10 @@
 namespace kelvaro::net {
 namespace {
 
+// Four times the longest name DNS carries, leaving room for blanks, line breaks and characters
+// that IDNA drops.
+constexpr std::size_t kLongestHostName = 1024;
+
 struct IdnaClose {
   void operator()(UIDNA* idna) const { uidna_close(idna); }
 };
@@ -95,8 +99,12 @@ std::optional<std::string> HostNameToAscii(std::u16string_view name) {
 
 std::optional<std::u16string> HostToAddress(std::u16string_view name,
                                             const HostResolver& resolver) {
-  // A zero unit would end the name early at the system call; an empty name names no host.
-  if (name.empty() || name.find(u'\0') != std::u16string_view::npos)
+  // No resolver answers for a name this long (DNS stops at 253 characters), and Punycode takes
+  // time growing with the square of a label's length: a pasted megabyte must not stall the click.
+  if (name.empty() || name.size() > kLongestHostName)
+    return std::nullopt;
+  // A zero unit would end the name early at the system call.
+  if (name.find(u'\0') != std::u16string_view::npos)
     return std::nullopt;
   const std::optional<std::string> ascii = HostNameToAscii(name);
   if (!ascii || ascii->empty())

@@ -23,8 +23,8 @@ inline constexpr std::u16string_view kNoHostFound = u"Kein Host gefunden.";
 
 /// The first IPv4 address of a host name in dotted decimal without leading zeros ("127.0.0.1"),
 /// the first in the order the resolver gives them. Empty when nothing resolves: an empty name, a
-/// name containing U+0000, a name that IDNA rejects, or one with no IPv4 address. Blocks while the
-/// resolver works.
+/// name containing U+0000, a name of more than 1024 code units (four times what DNS carries), a
+/// name that IDNA rejects, or one with no IPv4 address. Blocks while the resolver works.
 [[nodiscard]] std::optional<std::u16string> HostToAddress(std::u16string_view name,
                                                           const HostResolver& resolver);
 

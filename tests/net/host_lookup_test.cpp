@@ -87,6 +87,7 @@ TEST(HostToIp, RefusesWithTheMessageWhenNothingResolves) {
       u"xn--a.例子",                         // a label that is not valid Punycode
       u"\xD800.例子",                        // a lone surrogate
   };
+
   for (const auto name : names) {
     SCOPED_TRACE(U8(name));
     const Outcome outcome = HostToIp(name, options);
@@ -98,6 +99,19 @@ TEST(HostToIp, RefusesWithTheMessageWhenNothingResolves) {
   }
   // Only the unknown name was worth asking about.
   EXPECT_EQ(resolver.asked(), std::vector<std::string>{"unknown.test"});
+}
+
+// Punycode grows with the square of a label's length: a pasted megabyte of Chinese took seconds
+// before names longer than any resolver answers were refused up front.
+TEST(HostToIp, RefusesAPastedMegabyteWithoutConvertingIt) {
+  const FakeResolver resolver({});
+  const OperationOptions options{false, &resolver};
+  EXPECT_TRUE(HostToIp(std::u16string(1 << 20, u'例'), options).refused());
+  EXPECT_TRUE(HostToIp(std::u16string(1025, u'a'), options).refused());
+  EXPECT_TRUE(resolver.asked().empty());
+  // 1024 units still reach the resolver.
+  EXPECT_TRUE(HostToIp(std::u16string(1024, u'a'), options).refused());
+  EXPECT_EQ(resolver.asked().size(), 1u);
 }
 
 struct AsciiCase {
