@@ -10,13 +10,6 @@
 // counts and every position that fell to filler although its own set assigns it go to stdout, so a
 // change of ICU or OpenCC shows up in the diff of that listing.
 
-#include <opencc/Config.hpp>
-#include <opencc/Conversion.hpp>
-#include <opencc/ConversionChain.hpp>
-#include <opencc/Converter.hpp>
-#include <opencc/Dict.hpp>
-#include <opencc/DictEntry.hpp>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -25,6 +18,12 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <opencc/Config.hpp>
+#include <opencc/Conversion.hpp>
+#include <opencc/ConversionChain.hpp>
+#include <opencc/Converter.hpp>
+#include <opencc/Dict.hpp>
+#include <opencc/DictEntry.hpp>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -65,16 +64,15 @@ using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 Converter Open(const char* name) {
   UErrorCode status = U_ZERO_ERROR;
   Converter c(ucnv_open(name, &status));
-  if (U_FAILURE(status)) throw std::runtime_error(std::string("ICU lacks converter ") + name);
+  if (U_FAILURE(status))
+    throw std::runtime_error(std::string("ICU lacks converter ") + name);
   ucnv_setToUCallBack(c.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
   ucnv_setFromUCallBack(c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
   ucnv_setFallback(c.get(), false);
   return c;
 }
 
-bool IsPrivateUse(UChar32 c) {
-  return (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000;
-}
+bool IsPrivateUse(UChar32 c) { return (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000; }
 
 // The one character two bytes decode to, or nothing for an unassigned or user-defined position.
 std::optional<UChar32> Decode(UConverter* c, int lead, int trail) {
@@ -83,11 +81,13 @@ std::optional<UChar32> Decode(UConverter* c, int lead, int trail) {
   UErrorCode status = U_ZERO_ERROR;
   ucnv_reset(c);
   const int32_t n = ucnv_toUChars(c, units, 4, bytes, 2, &status);
-  if (U_FAILURE(status) || n < 1) return std::nullopt;
+  if (U_FAILURE(status) || n < 1)
+    return std::nullopt;
   UChar32 cp;
   int32_t i = 0;
   U16_NEXT(units, i, n, cp);
-  if (i != n || cp == 0xFFFD || cp == 0x1A || IsPrivateUse(cp)) return std::nullopt;
+  if (i != n || cp == 0xFFFD || cp == 0x1A || IsPrivateUse(cp))
+    return std::nullopt;
   return cp;
 }
 
@@ -100,7 +100,8 @@ std::optional<std::uint16_t> Encode(UConverter* c, UChar32 cp) {
   UErrorCode status = U_ZERO_ERROR;
   ucnv_reset(c);
   const int32_t length = ucnv_fromUChars(c, bytes, sizeof bytes, units, n, &status);
-  if (U_FAILURE(status) || length != 2) return std::nullopt;
+  if (U_FAILURE(status) || length != 2)
+    return std::nullopt;
   return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
                                     static_cast<unsigned char>(bytes[1]));
 }
@@ -130,11 +131,13 @@ std::optional<UChar32> SingleCodePoint(const std::string& utf8) {
   int32_t n = 0;
   UErrorCode status = U_ZERO_ERROR;
   u_strFromUTF8(units, 8, &n, utf8.data(), static_cast<int32_t>(utf8.size()), &status);
-  if (U_FAILURE(status) || n < 1 || n > 2) return std::nullopt;
+  if (U_FAILURE(status) || n < 1 || n > 2)
+    return std::nullopt;
   UChar32 cp;
   int32_t i = 0;
   U16_NEXT(units, i, n, cp);
-  if (i != n) return std::nullopt;
+  if (i != n)
+    return std::nullopt;
   return cp;
 }
 
@@ -143,9 +146,9 @@ class CharacterDictionary {
 public:
   CharacterDictionary(const std::string& dataDir, const std::string& file) {
     const std::string json = R"({"name":"characters","segmentation":{"type":"mmseg","dict":)"
-                             R"({"type":"ocd2","file":")" + file +
-                             R"("}},"conversion_chain":[{"dict":{"type":"ocd2","file":")" + file +
-                             R"("}}]})";
+                             R"({"type":"ocd2","file":")" +
+                             file + R"("}},"conversion_chain":[{"dict":{"type":"ocd2","file":")" +
+                             file + R"("}}]})";
     opencc::Config config;
     m_converter = config.NewFromString(json, dataDir);
     m_dict = m_converter->GetConversionChain()->GetConversions().front()->GetDict();
@@ -156,16 +159,19 @@ public:
     std::vector<UChar32> found;
     const std::string key = Utf8(cp);
     const auto entry = m_dict->Match(key.data(), key.size());
-    if (entry.IsNull()) return found;
+    if (entry.IsNull())
+      return found;
     for (const std::string& value : entry.Get()->Values()) {
-      if (const auto c = SingleCodePoint(value)) found.push_back(*c);
+      if (const auto c = SingleCodePoint(value))
+        found.push_back(*c);
     }
     return found;
   }
 
   std::optional<UChar32> FirstCandidate(UChar32 cp) const {
     const std::vector<UChar32> all = Candidates(cp);
-    if (all.empty()) return std::nullopt;
+    if (all.empty())
+      return std::nullopt;
     return all.front();
   }
 
@@ -176,15 +182,18 @@ private:
 
 bool IsAlwaysFiller(UChar32 cp) {
   for (UChar32 f : kAlwaysFiller) {
-    if (f == cp) return true;
+    if (f == cp)
+      return true;
   }
   return false;
 }
 
 std::optional<UChar32> SameAppearance(UChar32 cp, bool gbToBig5) {
   for (auto [gb, big5] : kSameAppearance) {
-    if (gbToBig5 && cp == gb) return big5;
-    if (!gbToBig5 && cp == big5) return gb;
+    if (gbToBig5 && cp == gb)
+      return big5;
+    if (!gbToBig5 && cp == big5)
+      return gb;
   }
   return std::nullopt;
 }
@@ -197,9 +206,11 @@ std::optional<UChar32> BoxDrawingByShape(UChar32 cp, bool gbToBig5) {
   char name[128];
   UErrorCode status = U_ZERO_ERROR;
   u_charName(cp, U_UNICODE_CHAR_NAME, name, sizeof name, &status);
-  if (U_FAILURE(status)) return std::nullopt;
+  if (U_FAILURE(status))
+    return std::nullopt;
   std::string n = name;
-  if (n.rfind("BOX DRAWINGS ", 0) != 0 || n.find(heavy) == std::string::npos) return std::nullopt;
+  if (n.rfind("BOX DRAWINGS ", 0) != 0 || n.find(heavy) == std::string::npos)
+    return std::nullopt;
   auto replaceAll = [&n](const std::string& from, const std::string& to) {
     for (std::size_t at = 0; (at = n.find(from, at)) != std::string::npos; at += to.size()) {
       n.replace(at, from.size(), to);
@@ -207,10 +218,12 @@ std::optional<UChar32> BoxDrawingByShape(UChar32 cp, bool gbToBig5) {
   };
   const bool mixed = n.find(light) != std::string::npos;
   replaceAll(heavy, double_);
-  if (mixed) replaceAll(light, single);
+  if (mixed)
+    replaceAll(light, single);
   status = U_ZERO_ERROR;
   const UChar32 shaped = u_charFromName(U_UNICODE_CHAR_NAME, n.c_str(), &status);
-  if (U_FAILURE(status)) return std::nullopt;
+  if (U_FAILURE(status))
+    return std::nullopt;
   return shaped;
 }
 
@@ -226,7 +239,8 @@ void Write(const std::string& path, const std::vector<std::uint16_t>& table) {
     out.put(static_cast<char>(v & 0xFF));
     out.put(static_cast<char>(v >> 8));
   }
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!out)
+    throw std::runtime_error("cannot write " + path);
 }
 
 std::string Hex(unsigned v) {
@@ -256,15 +270,19 @@ int main(int argc, char** argv) try {
 
   auto gb2312Code = [&](UChar32 cp) -> std::optional<std::uint16_t> {
     const auto code = Encode(gbk.get(), cp);
-    if (!code) return std::nullopt;
+    if (!code)
+      return std::nullopt;
     const int lead = *code >> 8, trail = *code & 0xFF;
-    if (lead < 0xA1 || lead > 0xF7 || trail < 0xA1 || trail > 0xFE) return std::nullopt;
-    if (!Decode(gb2312.get(), lead, trail)) return std::nullopt; // a GBK addition
+    if (lead < 0xA1 || lead > 0xF7 || trail < 0xA1 || trail > 0xFE)
+      return std::nullopt;
+    if (!Decode(gb2312.get(), lead, trail))
+      return std::nullopt; // a GBK addition
     return code;
   };
   auto big5Code = [&](UChar32 cp) -> std::optional<std::uint16_t> {
     const auto code = Encode(big5.get(), cp);
-    if (!code || !IsBig5Code(*code)) return std::nullopt;
+    if (!code || !IsBig5Code(*code))
+      return std::nullopt;
     return code;
   };
 
@@ -274,30 +292,36 @@ int main(int argc, char** argv) try {
   for (int lead = 0xA1; lead <= 0xF7; ++lead) {
     for (int trail = 0xA1; trail <= 0xFE; ++trail) {
       const int index = (lead - 0xA1) * kGbColumns + (trail - 0xA1);
-      const auto cp = Decode(gb2312.get(), lead, trail) ? Decode(gbk.get(), lead, trail)
-                                                        : std::nullopt;
+      const auto cp =
+          Decode(gb2312.get(), lead, trail) ? Decode(gbk.get(), lead, trail) : std::nullopt;
       std::optional<std::uint16_t> code;
       if (!cp) {
         ++gbUnassigned;
       } else if (!IsAlwaysFiller(*cp) && lead != 0xA7) {
         // Same-looking punctuation first: BIG5 also has U+00B7 (A150), but A145 is the dot that
         // BIG5 text uses between names.
-        if (const auto look = SameAppearance(*cp, true)) code = big5Code(*look);
+        if (const auto look = SameAppearance(*cp, true))
+          code = big5Code(*look);
         // OpenCC's first traditional form, which is often the character itself; a later candidate
         // only where BIG5 lacks the earlier ones (为: 爲 is not in BIG5, its variant 為 is).
         for (const UChar32 t : toTraditional.Candidates(*cp)) {
-          if (code) break;
+          if (code)
+            break;
           code = big5Code(t);
           if (!code) {
-            if (const auto variant = toTaiwanVariant.FirstCandidate(t)) code = big5Code(*variant);
+            if (const auto variant = toTaiwanVariant.FirstCandidate(t))
+              code = big5Code(*variant);
           }
         }
-        if (!code) code = big5Code(*cp);
+        if (!code)
+          code = big5Code(*cp);
         if (!code && lead == 0xA9) {
-          if (const auto shape = BoxDrawingByShape(*cp, true)) code = big5Code(*shape);
+          if (const auto shape = BoxDrawingByShape(*cp, true))
+            code = big5Code(*shape);
         }
-        if (!code) std::cout << "GB " << Hex(lead << 8 | trail) << " U+" << Hex(*cp) << " "
-                             << Utf8(*cp) << " has no BIG5 counterpart\n";
+        if (!code)
+          std::cout << "GB " << Hex(lead << 8 | trail) << " U+" << Hex(*cp) << " " << Utf8(*cp)
+                    << " has no BIG5 counterpart\n";
       }
       if (code) {
         gbToBig5[index] = *code;
@@ -322,25 +346,29 @@ int main(int argc, char** argv) try {
                            lead << 8 | trail) == std::end(kBig5FillerPositions)) {
         code = gb2312Code(*cp);
         if (!code) {
-          if (const auto s = toSimplified.FirstCandidate(*cp)) code = gb2312Code(*s);
+          if (const auto s = toSimplified.FirstCandidate(*cp))
+            code = gb2312Code(*s);
         }
         if (!code) {
           if (const auto variant = fromTaiwanVariant.FirstCandidate(*cp)) {
             code = gb2312Code(*variant);
             if (!code) {
-              if (const auto s = toSimplified.FirstCandidate(*variant)) code = gb2312Code(*s);
+              if (const auto s = toSimplified.FirstCandidate(*variant))
+                code = gb2312Code(*s);
             }
           }
         }
         if (!code) {
-          if (const auto look = SameAppearance(*cp, false)) code = gb2312Code(*look);
+          if (const auto look = SameAppearance(*cp, false))
+            code = gb2312Code(*look);
         }
         if (!code) {
-          if (const auto shape = BoxDrawingByShape(*cp, false)) code = gb2312Code(*shape);
+          if (const auto shape = BoxDrawingByShape(*cp, false))
+            code = gb2312Code(*shape);
         }
-        if (!code && lead < 0xA4) std::cout << "BIG5 " << Hex(lead << 8 | trail) << " U+"
-                                            << Hex(*cp) << " " << Utf8(*cp)
-                                            << " has no GB2312 counterpart\n";
+        if (!code && lead < 0xA4)
+          std::cout << "BIG5 " << Hex(lead << 8 | trail) << " U+" << Hex(*cp) << " " << Utf8(*cp)
+                    << " has no GB2312 counterpart\n";
       }
       if (code) {
         big5ToGb[index] = *code;

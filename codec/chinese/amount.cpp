@@ -31,13 +31,17 @@ bool ReadPlainNumber(std::u16string_view text, PlainNumber& number) {
   std::u16string_view integer = text.substr(0, point);
   number.fraction = number.hasPoint ? text.substr(point + 1) : std::u16string_view();
   for (const char16_t c : integer) {
-    if (!IsDigit(c)) return false;
+    if (!IsDigit(c))
+      return false;
   }
   for (const char16_t c : number.fraction) {
-    if (!IsDigit(c)) return false;
+    if (!IsDigit(c))
+      return false;
   }
-  if (integer.empty() && number.fraction.empty()) return false;
-  while (!integer.empty() && integer.front() == u'0') integer.remove_prefix(1);
+  if (integer.empty() && number.fraction.empty())
+    return false;
+  while (!integer.empty() && integer.front() == u'0')
+    integer.remove_prefix(1);
   number.integer = integer;
   return true;
 }
@@ -50,7 +54,7 @@ bool AllZero(std::u16string_view digits) {
 // digit always gives its numeral, a zero above it gives one 零 for a whole run, and a trailing
 // 零 is dropped at the end. The highest group of the amount has no zero thousands digit to show.
 std::u16string GroupWords(std::u16string_view digits, bool highest) {
-  std::u16string words; // built reversed: units first
+  std::u16string words;        // built reversed: units first
   bool startsWithZero = false; // the words so far begin (read left to right) with 零
   for (std::size_t place = 0; place < digits.size(); ++place) {
     const char16_t c = digits[digits.size() - 1 - place];
@@ -67,7 +71,8 @@ std::u16string GroupWords(std::u16string_view digits, bool highest) {
     }
     words.insert(0, piece); // four places at most: no cost worth a cleverer build
   }
-  if (!words.empty() && words.back() == u'零') words.pop_back();
+  if (!words.empty() && words.back() == u'零')
+    words.pop_back();
   return words;
 }
 
@@ -81,7 +86,8 @@ std::u16string IntegerWords(std::u16string_view digits) {
   }
   std::u16string words;
   for (std::size_t g = groupCount; g-- > 0;) {
-    if (AllZero(groups[g])) continue; // neither 零 nor its unit
+    if (AllZero(groups[g]))
+      continue; // neither 零 nor its unit
     words += GroupWords(groups[g], g + 1 == groupCount);
     words += kGroupUnits[g];
   }
@@ -111,14 +117,17 @@ std::u16string DecimalWords(std::u16string_view fraction) {
 std::u16string_view CapitalDigit(int digit) {
   constexpr std::u16string_view kDigits[] = {u"零", u"壹", u"贰", u"叁", u"肆",
                                              u"伍", u"陆", u"柒", u"捌", u"玖"};
-  if (digit < 0 || digit > 9) return {};
+  if (digit < 0 || digit > 9)
+    return {};
   return kDigits[digit];
 }
 
 Result<std::u16string> AmountToCapitals(std::u16string_view input) {
   PlainNumber number;
-  if (!ReadPlainNumber(input, number)) return Fail(ErrorCode::NotANumber);
-  if (number.integer.empty() && AllZero(number.fraction)) return std::u16string(u" ");
+  if (!ReadPlainNumber(input, number))
+    return Fail(ErrorCode::NotANumber);
+  if (number.integer.empty() && AllZero(number.fraction))
+    return std::u16string(u" ");
   if (number.integer.size() > kMaxIntegerDigits) {
     return Fail(ErrorCode::OutOfRange, input.find_first_not_of(u" \t"));
   }
@@ -126,14 +135,17 @@ Result<std::u16string> AmountToCapitals(std::u16string_view input) {
   bool hasPoint = number.hasPoint;
   if (number.negative) {
     // The absolute value in its shortest form: -1.50 is 1.5, -5.0 and -5. are 5.
-    while (!fraction.empty() && fraction.back() == u'0') fraction.remove_suffix(1);
+    while (!fraction.empty() && fraction.back() == u'0')
+      fraction.remove_suffix(1);
     hasPoint = !fraction.empty();
   }
   const std::u16string integerWords = IntegerWords(number.integer);
   std::u16string result;
   result.reserve(64);
-  if (number.negative) result += u"(负数)";
-  if (integerWords.empty()) return result + DecimalWords(fraction);
+  if (number.negative)
+    result += u"(负数)";
+  if (integerWords.empty())
+    return result + DecimalWords(fraction);
   result += integerWords;
   result += hasPoint ? u"圆" : u"圆整";
   result += DecimalWords(fraction);

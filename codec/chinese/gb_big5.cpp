@@ -46,7 +46,8 @@ CodeTables& Tables() {
 template <std::size_t N>
 bool Fill(std::array<std::uint16_t, N>& table, const CodeTableSource& source, CodeTableId id) {
   const auto bytes = source.Read(id);
-  if (!bytes || bytes->size() % 2 != 0 || bytes->size() / 2 > N) return false;
+  if (!bytes || bytes->size() % 2 != 0 || bytes->size() / 2 > N)
+    return false;
   for (std::size_t i = 0; i < bytes->size() / 2; ++i) {
     table[i] = static_cast<std::uint16_t>((*bytes)[2 * i] | (*bytes)[2 * i + 1] << 8);
   }
@@ -61,7 +62,8 @@ char16_t SingleUnitOf(std::uint16_t code) {
 
 template <std::size_t N>
 void Decode(const std::array<std::uint16_t, N>& codes, std::array<char16_t, N>& units) {
-  for (std::size_t i = 0; i < N; ++i) units[i] = SingleUnitOf(codes[i]);
+  for (std::size_t i = 0; i < N; ++i)
+    units[i] = SingleUnitOf(codes[i]);
 }
 
 bool LoadLocked(CodeTables& tables) {
@@ -71,7 +73,8 @@ bool LoadLocked(CodeTables& tables) {
   if (ok) {
     Decode(tables.gbToBig5, tables.gbToBig5Unit);
     Decode(tables.big5ToGb, tables.big5ToGbUnit);
-    for (std::uint16_t b = 0; b < 256; ++b) tables.byteUnit[b] = SingleUnitOf(b);
+    for (std::uint16_t b = 0; b < 256; ++b)
+      tables.byteUnit[b] = SingleUnitOf(b);
   }
   tables.loaded.store(ok, std::memory_order_release);
   return ok;
@@ -82,7 +85,8 @@ const CodeTables* LoadedTables() {
   CodeTables& tables = Tables();
   if (!tables.loaded.load(std::memory_order_acquire)) {
     const std::lock_guard lock(tables.loading);
-    if (!tables.loaded.load(std::memory_order_relaxed) && !LoadLocked(tables)) return nullptr;
+    if (!tables.loaded.load(std::memory_order_relaxed) && !LoadLocked(tables))
+      return nullptr;
   }
   return &tables;
 }
@@ -147,16 +151,18 @@ bool CodeTablesLoaded() { return Tables().loaded.load(std::memory_order_acquire)
 
 std::u16string GBToBig5(std::u16string_view text) {
   const CodeTables* tables = LoadedTables();
-  if (tables == nullptr) return std::u16string(text);
+  if (tables == nullptr)
+    return std::u16string(text);
   return Recode<IsGBPair, GBIndex>(text, tables->gbToBig5.data(), tables->gbToBig5Unit.data(),
                                    tables->byteUnit.data());
 }
 
 std::u16string Big5ToGB(std::u16string_view text) {
   const CodeTables* tables = LoadedTables();
-  if (tables == nullptr) return std::u16string(text);
-  return Recode<IsBig5Pair, Big5Index>(text, tables->big5ToGb.data(),
-                                       tables->big5ToGbUnit.data(), tables->byteUnit.data());
+  if (tables == nullptr)
+    return std::u16string(text);
+  return Recode<IsBig5Pair, Big5Index>(text, tables->big5ToGb.data(), tables->big5ToGbUnit.data(),
+                                       tables->byteUnit.data());
 }
 
 } // namespace kelvaro

@@ -5,7 +5,8 @@
 
 namespace kelvaro {
 
-/// AmountToCapitals; a refused amount empties the target box and shows why (title "系统", stop icon).
+/// AmountToCapitals; a refused amount empties the target box and shows why (title "系统", stop
+/// icon).
 [[nodiscard]] Outcome AmountOperation(std::u16string_view input, const OperationOptions& options);
 
 /// TraditionalToSimplified; without OpenCC's data the box keeps its content and a message says why.

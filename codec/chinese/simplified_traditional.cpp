@@ -24,7 +24,8 @@ namespace {
 
 std::size_t Cp936Length(std::u16string_view text) {
   std::size_t length = 0;
-  for (const char16_t unit : text) length += AnsiCodeOfUnit(unit) < 0x100 ? 1 : 2;
+  for (const char16_t unit : text)
+    length += AnsiCodeOfUnit(unit) < 0x100 ? 1 : 2;
   return length;
 }
 
@@ -42,10 +43,12 @@ public:
     opencc::Config config;
     const opencc::ConverterPtr converter = config.NewFromFile(configFile);
     const auto conversions = converter->GetConversionChain()->GetConversions();
-    if (conversions.size() != 1) throw std::runtime_error("unexpected OpenCC configuration");
+    if (conversions.size() != 1)
+      throw std::runtime_error("unexpected OpenCC configuration");
     const opencc::DictPtr dict = conversions.front()->GetDict();
     if (const auto group = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
-      for (const opencc::DictPtr& member : group->GetDicts()) Add(*member);
+      for (const opencc::DictPtr& member : group->GetDicts())
+        Add(*member);
     } else {
       Add(*dict);
     }
@@ -63,7 +66,8 @@ public:
       const std::size_t longest = std::min<std::size_t>(m_longestFrom[first], n - i);
       for (std::size_t length = 2; length <= longest; ++length) {
         const auto it = m_keys.find(text.substr(i, length));
-        if (it == m_keys.end()) break; // no key goes on from here
+        if (it == m_keys.end())
+          break; // no key goes on from here
         if (it->second.isKey) {
           best = &it->second;
           bestLength = length;
@@ -74,7 +78,8 @@ public:
           out += best->value;
         } else {
           // This phrase would change the byte length: its characters one by one instead.
-          for (std::size_t k = i; k < i + bestLength; ++k) AppendCharacter(text[k], out, true);
+          for (std::size_t k = i; k < i + bestLength; ++k)
+            AppendCharacter(text[k], out, true);
         }
         i += bestLength;
       } else {
@@ -113,23 +118,26 @@ private:
     const opencc::LexiconPtr lexicon = dict.GetLexicon();
     for (const auto& entry : *lexicon) {
       const std::u16string key = Utf8ToUtf16Lenient(entry->Key());
-      if (key.empty()) continue;
+      if (key.empty())
+        continue;
       const std::u16string value = Utf8ToUtf16Lenient(entry->GetDefault());
       const bool keepsLength = AllInCodePage936(value) && Cp936Length(value) == Cp936Length(key);
       if (key.size() == 1) {
         Character& c = m_characters[key[0]];
-        if (c.value.empty()) c = {Store(value), keepsLength}; // the first dictionary wins
+        if (c.value.empty())
+          c = {Store(value), keepsLength}; // the first dictionary wins
         continue;
       }
       const std::u16string_view storedKey = Store(key);
       const auto [it, inserted] = m_keys.try_emplace(storedKey);
-      if (!it->second.isKey) it->second = {Store(value), true, keepsLength};
+      if (!it->second.isKey)
+        it->second = {Store(value), true, keepsLength};
       for (std::size_t length = 2; length < storedKey.size(); ++length) {
         m_keys.try_emplace(storedKey.substr(0, length)); // a beginning only, unless a key itself
       }
       auto& longest = m_longestFrom[storedKey[0]];
-      longest = static_cast<std::uint8_t>(std::min<std::size_t>(
-          255, std::max<std::size_t>(longest, storedKey.size())));
+      longest = static_cast<std::uint8_t>(
+          std::min<std::size_t>(255, std::max<std::size_t>(longest, storedKey.size())));
     }
   }
 
@@ -177,7 +185,8 @@ std::shared_ptr<const DictionaryConverter> ConverterFor(Direction direction) {
 
 std::optional<std::u16string> TraditionalToSimplified(std::u16string_view text) {
   const auto converter = ConverterFor(kToSimplified);
-  if (!converter) return std::nullopt;
+  if (!converter)
+    return std::nullopt;
   // The text as code page 936 holds it, up to the first zero byte.
   std::string bytes = ToAnsiBytes(text);
   bytes.resize(std::min(bytes.size(), bytes.find('\0')));
@@ -190,7 +199,8 @@ std::optional<std::u16string> TraditionalToSimplified(std::u16string_view text) 
 
 std::optional<std::u16string> SimplifiedToTraditional(std::u16string_view text) {
   const auto converter = ConverterFor(kToTraditional);
-  if (!converter) return std::nullopt;
+  if (!converter)
+    return std::nullopt;
   std::u16string out;
   out.reserve(text.size());
   converter->Convert(text, out, false);

@@ -1,5 +1,4 @@
 #include "codec/chinese/amount.h"
-
 #include "codec/chinese/operations.h"
 #include "support/text.h"
 
@@ -89,12 +88,18 @@ struct Refusal {
 };
 
 constexpr Refusal kRefusals[] = {
-    {"abc", ErrorCode::NotANumber},       {"1e5", ErrorCode::NotANumber},
-    {"&H10", ErrorCode::NotANumber},      {"1,000", ErrorCode::NotANumber},
-    {"", ErrorCode::NotANumber},          {"   ", ErrorCode::NotANumber},
-    {".", ErrorCode::NotANumber},         {"-", ErrorCode::NotANumber},
-    {"1.2.3", ErrorCode::NotANumber},     {"1 000", ErrorCode::NotANumber},
-    {"- 5", ErrorCode::NotANumber},       {"１２", ErrorCode::NotANumber},
+    {"abc", ErrorCode::NotANumber},
+    {"1e5", ErrorCode::NotANumber},
+    {"&H10", ErrorCode::NotANumber},
+    {"1,000", ErrorCode::NotANumber},
+    {"", ErrorCode::NotANumber},
+    {"   ", ErrorCode::NotANumber},
+    {".", ErrorCode::NotANumber},
+    {"-", ErrorCode::NotANumber},
+    {"1.2.3", ErrorCode::NotANumber},
+    {"1 000", ErrorCode::NotANumber},
+    {"- 5", ErrorCode::NotANumber},
+    {"１２", ErrorCode::NotANumber},
     {"1000000000000", ErrorCode::OutOfRange},
     {"-1000000000000.5", ErrorCode::OutOfRange},
 };
@@ -139,12 +144,23 @@ TEST(Amount, WordsReadBackToTheNumber) {
     for (char16_t c : words) {
       if (const auto d = digits.find(c); d != std::u16string::npos) {
         pending = static_cast<long long>(d);
-      } else if (c == u'拾') { group += pending * 10; pending = 0; }
-      else if (c == u'佰') { group += pending * 100; pending = 0; }
-      else if (c == u'仟') { group += pending * 1000; pending = 0; }
-      else if (c == u'万') { total += (group + pending) * 10000; group = pending = 0; }
-      else if (c == u'亿') { total += (group + pending) * 100000000; group = pending = 0; }
-      else if (c == u'圆') break;
+      } else if (c == u'拾') {
+        group += pending * 10;
+        pending = 0;
+      } else if (c == u'佰') {
+        group += pending * 100;
+        pending = 0;
+      } else if (c == u'仟') {
+        group += pending * 1000;
+        pending = 0;
+      } else if (c == u'万') {
+        total += (group + pending) * 10000;
+        group = pending = 0;
+      } else if (c == u'亿') {
+        total += (group + pending) * 100000000;
+        group = pending = 0;
+      } else if (c == u'圆')
+        break;
     }
     return total + group + pending;
   };
@@ -153,8 +169,10 @@ TEST(Amount, WordsReadBackToTheNumber) {
     state = state * 6364136223846793005ULL + 1442695040888963407ULL;
     const int length = 1 + static_cast<int>(state >> 60) % 12;
     long long value = static_cast<long long>((state >> 8) % 1000000000000ULL);
-    for (int k = length; k < 12; ++k) value /= 10;
-    if (value == 0) continue;
+    for (int k = length; k < 12; ++k)
+      value /= 10;
+    if (value == 0)
+      continue;
     const std::u16string text = U16(std::to_string(value));
     const auto words = AmountToCapitals(text);
     ASSERT_TRUE(words);

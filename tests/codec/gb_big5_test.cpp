@@ -1,5 +1,4 @@
 #include "codec/chinese/gb_big5.h"
-
 #include "registry/operations.h"
 #include "support/text.h"
 #include "text/codepage.h"
@@ -83,9 +82,9 @@ constexpr Case kGBToBig5Texts[] = {
     {"", ""},
     {"A中1", "Aい1"},
     {"中国", "い瓣"},
-    {"\u3000", "  "},                 // filler: two spaces
-    {"abc 123\r\n", "abc 123\r\n"},   // ASCII passes
-    {"\u4E02", "\uFFFD@"},            // GBK 81 40: the lead byte alone, then '@'
+    {"\u3000", "  "},               // filler: two spaces
+    {"abc 123\r\n", "abc 123\r\n"}, // ASCII passes
+    {"\u4E02", "\uFFFD@"},          // GBK 81 40: the lead byte alone, then '@'
 };
 
 TEST(GbBig5, ConvertsTextsGBToBig5) {
@@ -96,7 +95,10 @@ TEST(GbBig5, ConvertsTextsGBToBig5) {
 }
 
 constexpr Case kBig5ToGBTexts[] = {
-    {"", ""}, {"Aい1", "A中1"}, {"い瓣", "中国"}, {"abc\r\n", "abc\r\n"},
+    {"", ""},
+    {"Aい1", "A中1"},
+    {"い瓣", "中国"},
+    {"abc\r\n", "abc\r\n"},
 };
 
 TEST(GbBig5, ConvertsTextsBig5ToGB) {
@@ -134,7 +136,8 @@ TEST(GbBig5, Gb2312TextRoundTripsThroughBothTables) {
     for (int trail = 0xA1; trail <= 0xFE; ++trail) {
       const std::u16string c = TextOfCode(static_cast<std::uint16_t>(lead << 8 | trail));
       const std::u16string big5 = GBToBig5(c);
-      if (big5 == u"  ") continue;
+      if (big5 == u"  ")
+        continue;
       if (Big5ToGB(big5) != c) {
         ++oneWay;
         continue;
@@ -148,8 +151,10 @@ TEST(GbBig5, Gb2312TextRoundTripsThroughBothTables) {
   for (int round = 0; round < 50; ++round) {
     std::u16string text;
     for (int k = 0; k < 200; ++k) {
-      if (random() % 5 == 0) text += u"ab 12\r\n"[random() % 7];
-      else text += everything[random() % everything.size()];
+      if (random() % 5 == 0)
+        text += u"ab 12\r\n"[random() % 7];
+      else
+        text += everything[random() % everything.size()];
     }
     ASSERT_EQ(Big5ToGB(GBToBig5(text)), text) << U8(text);
   }
@@ -209,7 +214,8 @@ class SizedSource : public CodeTableSource {
 public:
   explicit SizedSource(std::vector<std::uint8_t> first) : m_first(std::move(first)) {}
   std::optional<std::span<const std::uint8_t>> Read(CodeTableId id) const override {
-    if (id == CodeTableId::GBToBig5) return std::span<const std::uint8_t>(m_first);
+    if (id == CodeTableId::GBToBig5)
+      return std::span<const std::uint8_t>(m_first);
     return BuiltInCodeTables().Read(id);
   }
 

@@ -1,6 +1,5 @@
-#include "codec/chinese/simplified_traditional.h"
-
 #include "codec/chinese/operations.h"
+#include "codec/chinese/simplified_traditional.h"
 #include "support/text.h"
 #include "text/codepage.h"
 #include "text/utf.h"
@@ -21,8 +20,13 @@ struct Case {
 };
 
 constexpr Case kToTraditional[] = {
-    {"", ""},           {"中国", "中國"},     {"头发", "頭髮"},  {"发展", "發展"},
-    {"后台", "後臺"},   {"ASCII 1+1=2\r\n", "ASCII 1+1=2\r\n"}, {"中文ABC", "中文ABC"},
+    {"", ""},
+    {"中国", "中國"},
+    {"头发", "頭髮"},
+    {"发展", "發展"},
+    {"后台", "後臺"},
+    {"ASCII 1+1=2\r\n", "ASCII 1+1=2\r\n"},
+    {"中文ABC", "中文ABC"},
 };
 
 TEST(SimplifiedTraditional, ToTraditional) {
@@ -40,10 +44,15 @@ TEST(SimplifiedTraditional, ToTraditionalIsNoCodePageMisreading) {
 }
 
 constexpr Case kToSimplified[] = {
-    {"", ""},           {"國", "国"},         {"中國", "中国"},     {"頭髮", "头发"},
-    {"發展", "发展"},   {"後臺", "后台"},     {"简体中文", "简体中文"},
+    {"", ""},
+    {"國", "国"},
+    {"中國", "中国"},
+    {"頭髮", "头发"},
+    {"發展", "发展"},
+    {"後臺", "后台"},
+    {"简体中文", "简体中文"},
     {"ASCII\r\n", "ASCII\r\n"},
-    {"中\u0000國", "中"},  // the bytes up to the first zero byte
+    {"中\u0000國", "中"}, // the bytes up to the first zero byte
 };
 
 TEST(SimplifiedTraditional, ToSimplified) {
@@ -93,7 +102,8 @@ TEST(SimplifiedTraditional, ToSimplifiedKeepsTheByteLength) {
   for (int round = 0; round < 20; ++round) {
     std::u16string text = *SimplifiedToTraditional(GenerateGb2312Text(random, 2000));
     for (char16_t& c : text) {
-      if (!IsInCodePage936(c)) c = u'?';
+      if (!IsInCodePage936(c))
+        c = u'?';
     }
     const std::u16string out = *TraditionalToSimplified(text);
     ASSERT_EQ(ToAnsiBytes(out).size(), ToAnsiBytes(text).size());
