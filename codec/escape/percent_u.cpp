@@ -14,9 +14,12 @@ namespace {
 // code-page code, so only single-byte characters can be kept.
 constexpr std::array<bool, 256> kKept = [] {
   std::array<bool, 256> kept{};
-  for (int a = 97; a <= 122; ++a) kept[a] = true;
-  for (int a = 64; a <= 90; ++a) kept[a] = true;
-  for (int a = 45; a <= 57; ++a) kept[a] = true;
+  for (int a = 97; a <= 122; ++a)
+    kept[a] = true;
+  for (int a = 64; a <= 90; ++a)
+    kept[a] = true;
+  for (int a = 45; a <= 57; ++a)
+    kept[a] = true;
   kept[42] = kept[43] = kept[95] = true;
   return kept;
 }();
@@ -25,7 +28,8 @@ constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
 
 // Value of the two hexadecimal digits at text[i], or -1 when either is missing or not a digit.
 int HexByteAt(std::u16string_view text, std::size_t i) {
-  if (i + 1 >= text.size()) return -1;
+  if (i + 1 >= text.size())
+    return -1;
   const int high = HexDigitValue(text[i]);
   const int low = HexDigitValue(text[i + 1]);
   return (high | low) < 0 ? -1 : high << 4 | low;
@@ -34,7 +38,8 @@ int HexByteAt(std::u16string_view text, std::size_t i) {
 // Value of the four hexadecimal digits at text[i], or -1.
 std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {
   const int high = HexByteAt(text, i);
-  if (high < 0) return -1;
+  if (high < 0)
+    return -1;
   const int low = HexByteAt(text, i + 2);
   return low < 0 ? -1 : high << 8 | low;
 }
@@ -43,7 +48,8 @@ std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {
 // characters would be read, so the rules for short or odd pieces stay those of ToInteger.
 int GroupByte(std::u16string_view piece) {
   char16_t buffer[4] = {u'&', u'H'};
-  for (std::size_t k = 0; k < piece.size(); ++k) buffer[2 + k] = piece[k];
+  for (std::size_t k = 0; k < piece.size(); ++k)
+    buffer[2 + k] = piece[k];
   const Result<std::int32_t> value = ToInteger(std::u16string_view(buffer, 2 + piece.size()));
   return value && *value >= 0 && *value <= 255 ? *value : -1;
 }
@@ -57,8 +63,12 @@ std::u16string vbs_escape(std::u16string_view text) {
   for (const char16_t unit : text) {
     const std::uint16_t code = AnsiCodeOfUnit(unit);
     if (code > 0xFF) {
-      const char16_t escape[6] = {u'%', u'u', kHexUpper[unit >> 12], kHexUpper[(unit >> 8) & 0xF],
-                                  kHexUpper[(unit >> 4) & 0xF], kHexUpper[unit & 0xF]};
+      const char16_t escape[6] = {u'%',
+                                  u'u',
+                                  kHexUpper[unit >> 12],
+                                  kHexUpper[(unit >> 8) & 0xF],
+                                  kHexUpper[(unit >> 4) & 0xF],
+                                  kHexUpper[unit & 0xF]};
       out.append(escape, 6);
     } else if (kKept[code]) {
       out.push_back(unit);
@@ -107,7 +117,8 @@ std::u16string UnicodeHexToText(std::u16string_view hex) {
     const std::u16string_view group = hex.substr(i, 4);
     const int high = GroupByte(group.substr(0, 2));
     const int low = group.size() > 2 ? GroupByte(group.substr(2, 2)) : -1;
-    if (high >= 0 && low >= 0) out.push_back(static_cast<char16_t>(high << 8 | low));
+    if (high >= 0 && low >= 0)
+      out.push_back(static_cast<char16_t>(high << 8 | low));
   }
   return out;
 }

@@ -14,8 +14,10 @@ namespace {
 // Simple case mapping, one code unit for one. ASCII and the caseless scripts from kana to Yi
 // (the Chinese characters among them) skip the library call.
 char16_t ToLowerUnit(char16_t unit) {
-  if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
-  if ((unit >= 0x3040 && unit < 0xA640) || (unit >= 0xD800 && unit <= 0xDFFF)) return unit;
+  if (unit < 0x80)
+    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
+  if ((unit >= 0x3040 && unit < 0xA640) || (unit >= 0xD800 && unit <= 0xDFFF))
+    return unit;
   return static_cast<char16_t>(u_tolower(unit));
 }
 
@@ -27,7 +29,8 @@ public:
     std::u16string scratch;
     for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
       for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-        if (trail == 0x7F) continue;
+        if (trail == 0x7F)
+          continue;
         scratch.clear();
         AppendAnsiCodeChars(scratch, static_cast<std::uint16_t>(lead << 8 | trail));
         if (scratch.size() == 1 && scratch[0] != kReplacement) {
@@ -68,7 +71,8 @@ std::size_t DecodeCodePage936(std::string_view bytes, bool last, std::u16string&
       continue;
     }
     const bool isLead = lead >= 0x81 && lead <= 0xFE;
-    if (isLead && i + 1 == n && !last) break;
+    if (isLead && i + 1 == n && !last)
+      break;
     const bool pair = isLead && i + 1 < n;
     const unsigned trail = pair ? static_cast<unsigned char>(bytes[i + 1]) : 0u;
     if (pair) {
@@ -86,7 +90,8 @@ std::size_t DecodeCodePage936(std::string_view bytes, bool last, std::u16string&
     } else {
       i += pair ? 2 : 1;
     }
-    for (const char16_t unit : odd) *write++ = unit;
+    for (const char16_t unit : odd)
+      *write++ = unit;
   }
   text.resize(static_cast<std::size_t>(write - text.data()));
   return i;
@@ -108,8 +113,10 @@ std::u16string FromUtf8Bytes(std::string_view bytes) {
 
 std::u16string MakeUtf8Mojibake(std::u16string_view text) {
   std::size_t begin = 0, end = text.size();
-  while (begin < end && text[begin] == u' ') ++begin;
-  while (end > begin && text[end - 1] == u' ') --end;
+  while (begin < end && text[begin] == u' ')
+    ++begin;
+  while (end > begin && text[end - 1] == u' ')
+    --end;
 
   // Blocks of the text go through every step while they are in cache; only the result is large.
   // A block never ends inside a CR LF pair or a surrogate pair, so each step sees whole units.
@@ -121,7 +128,8 @@ std::u16string MakeUtf8Mojibake(std::u16string_view text) {
   std::string pending;
   for (std::size_t pos = begin; pos < end;) {
     std::size_t stop = std::min(end, pos + kBlock);
-    if (stop < end && (text[stop - 1] == u'\r' || (text[stop - 1] >= 0xD800 && text[stop - 1] <= 0xDBFF))) {
+    if (stop < end &&
+        (text[stop - 1] == u'\r' || (text[stop - 1] >= 0xD800 && text[stop - 1] <= 0xDBFF))) {
       ++stop;
     }
     // Lower-casing and the full-width forms neither make nor take a CR or LF, so the CR LF pairs

@@ -16,8 +16,8 @@ namespace kelvaro {
 
 /// Lower-cases the text, trims spaces at both ends, turns it full-width (the space into U+3000),
 /// removes every CR LF pair, and reads its UTF-8 bytes, zero terminator included, in code page 936:
-/// 你好 gives 浣犲ソ. Bytes that form no character give U+FFFD; the result ends with U+0000 (from the
-/// terminator, or after a U+FFFD when the last byte was a lone lead byte). Never fails.
+/// 你好 gives 浣犲ソ. Bytes that form no character give U+FFFD; the result ends with U+0000 (from
+/// the terminator, or after a U+FFFD when the last byte was a lone lead byte). Never fails.
 [[nodiscard]] std::u16string MakeUtf8Mojibake(std::u16string_view text);
 
 /// Takes the code-page-936 bytes of the text and reads them as UTF-8 (FromUtf8Bytes): 浣犲ソ gives

@@ -15,13 +15,15 @@ constexpr char16_t kReplacement = 0xFFFD;
 // written them. Lead bytes (0x81 and up) and trail bytes (0x40 and up) always have two digits.
 void AppendEscape(std::u16string& out, unsigned byte) {
   out.push_back(u'%');
-  if (byte >= 0x10) out.push_back(kHexUpper[byte >> 4]);
+  if (byte >= 0x10)
+    out.push_back(kHexUpper[byte >> 4]);
   out.push_back(kHexUpper[byte & 0xF]);
 }
 
 // The byte whose two hexadecimal digits are at text[i], or -1.
 int HexByteAt(std::u16string_view text, std::size_t i) {
-  if (i + 1 >= text.size()) return -1;
+  if (i + 1 >= text.size())
+    return -1;
   const int high = HexDigitValue(text[i]);
   const int low = HexDigitValue(text[i + 1]);
   return (high | low) < 0 ? -1 : high << 4 | low;
@@ -31,10 +33,12 @@ int HexByteAt(std::u16string_view text, std::size_t i) {
 // are no character leave nothing behind.
 bool AppendDoubleByteChar(std::u16string& out, int lead, int trail) {
   // Trail bytes of code page 936 are 0x40..0xFE without 0x7F; others cannot pair.
-  if (lead < 0x81 || lead > 0xFE || trail < 0x40 || trail == 0x7F || trail > 0xFE) return false;
+  if (lead < 0x81 || lead > 0xFE || trail < 0x40 || trail == 0x7F || trail > 0xFE)
+    return false;
   const std::size_t before = out.size();
   AppendAnsiCodeChars(out, static_cast<std::uint16_t>(lead << 8 | trail));
-  if (out.size() == before + 1 && out.back() != kReplacement) return true;
+  if (out.size() == before + 1 && out.back() != kReplacement)
+    return true;
   out.resize(before);
   return false;
 }
@@ -65,7 +69,8 @@ std::u16string URLDecode(std::u16string_view text) {
   // Turning "+" into a space while copying the text between escapes is the same as doing it
   // first over the whole text: a "+" is never a hexadecimal digit. A "+" from %2B stays.
   const auto copyRun = [&out](std::u16string_view run) {
-    for (const char16_t unit : run) out.push_back(unit == u'+' ? u' ' : unit);
+    for (const char16_t unit : run)
+      out.push_back(unit == u'+' ? u' ' : unit);
   };
   std::size_t i = 0;
   while (i < text.size()) {

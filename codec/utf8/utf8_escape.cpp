@@ -18,7 +18,8 @@ void AppendEscapedByte(char16_t*& out, unsigned byte) {
 
 // The byte escaped at text[i] ("%" and two hexadecimal digits), or -1.
 int EscapedByteAt(std::u16string_view text, std::size_t i) {
-  if (i + 2 >= text.size() || text[i] != u'%') return -1;
+  if (i + 2 >= text.size() || text[i] != u'%')
+    return -1;
   const int high = HexDigitValue(text[i + 1]);
   const int low = HexDigitValue(text[i + 2]);
   return (high | low) < 0 ? -1 : high << 4 | low;
@@ -41,18 +42,22 @@ Sequence ReadSequence(std::u16string_view text, std::size_t i) {
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     // ED A0..ED BF (surrogates) are accepted on purpose: UTF8Encode writes them.
     count = 2, value = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xE0)
+      low = 0xA0;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     count = 3, value = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
+    if (lead == 0xF0)
+      low = 0x90;
+    if (lead == 0xF4)
+      high = 0x8F;
   } else {
     return {};
   }
   std::size_t k = i + 3;
   for (int n = 0; n < count; ++n, k += 3) {
     const int byte = EscapedByteAt(text, k);
-    if (byte < (n == 0 ? low : 0x80) || byte > (n == 0 ? high : 0xBF)) return {};
+    if (byte < (n == 0 ? low : 0x80) || byte > (n == 0 ? high : 0xBF))
+      return {};
     value = value << 6 | (byte & 0x3F);
   }
   return {value, k - i};
@@ -61,10 +66,11 @@ Sequence ReadSequence(std::u16string_view text, std::size_t i) {
 } // namespace
 
 std::u16string UTF8Encode(std::u16string_view text) {
-  // The exact length first, then one fill through a pointer: appending escape by escape costs
-  // about twice as much.
+  // The exact length first: the output is allocated once, at the size it ends with, and filled
+  // through a pointer without a capacity check per character.
   std::size_t length = 0;
-  for (const char16_t unit : text) length += unit < 0x80 ? 1 : unit < 0x800 ? 6 : 9;
+  for (const char16_t unit : text)
+    length += unit < 0x80 ? 1 : unit < 0x800 ? 6 : 9;
   std::u16string out(length, u'\0');
   char16_t* write = out.data();
   for (const char16_t unit : text) {
