@@ -121,8 +121,9 @@ TEST(CodeListing, VbUnicodeThenVbFormUnicodeGivesGb2312TextBack) {
 TEST(CodeListing, VbFormUnicodeThenVbUnicodeGivesCodePageTextBack) {
   std::mt19937 random(2052);
   for (int round = 0; round < 300; ++round) {
-    const std::u16string text = GenerateGb2312Text(random, random() % 30, true);
-    SCOPED_TRACE(U8(text));
+    const std::u16string text =
+        GenerateGb2312Text(random, random() % (round % 10 ? 30 : 6000), true);
+    SCOPED_TRACE(round);
     const std::u16string back = UnicodeBytesAsAnsi(AnsiBytesAsUnicode(text));
     // An odd byte count comes back with the zero high byte of the last unit as U+0000.
     const bool odd = ToAnsiBytes(text).size() % 2 == 1;

@@ -93,8 +93,8 @@ TEST(HexText, HexToTextReadsGroupsAndDropsUnreadableOnes) {
 TEST(HexText, RoundTripKeepsGb2312TextWithCrLfBreaks) {
   std::mt19937 random(16);
   for (int round = 0; round < 300; ++round) {
-    const std::u16string text = GenerateGb2312Text(random, random() % 60);
-    SCOPED_TRACE(U8(text));
+    const std::u16string text = GenerateGb2312Text(random, random() % (round % 10 ? 60 : 6000));
+    SCOPED_TRACE(round);
     EXPECT_EQ(HexToText(TextToHex(text)), text);
   }
 }
