@@ -18,8 +18,9 @@ namespace kelvaro::digest {
 using Md5State = std::array<std::uint32_t, 4>;
 
 /// Upper-case hexadecimal MD5 of `ToMd5Bytes(text)`: 32 digits when `digits` is 32, otherwise the
-/// 16 digits 9 to 24 of the 32-digit form (digest bytes 4 to 11). Never fails. Works one 64-byte
-/// block at a time, so memory beyond the message bytes does not grow with the text.
+/// 16 digits 9 to 24 of the 32-digit form (digest bytes 4 to 11). Never fails. Forms the message
+/// bytes a few kilobytes at a time and hashes them one 64-byte block at a time, so its memory does
+/// not grow with the text.
 [[nodiscard]] std::u16string Md5Hex(std::u16string_view text, std::int32_t digits);
 
 /// The message bytes of a text, one UTF-16 code unit at a time: a double-byte character of code
