@@ -1,7 +1,5 @@
 #include "codec/utf8/url_encoding.h"
 #include "support/text.h"
-#include "text/chars.h"
-#include "text/codepage.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -14,17 +12,12 @@ struct Case {
 };
 
 constexpr Case kEncodes[] = {
-    {u"", u""},
-    {u"A", u"A"},
-    {u" ", u"%20"},
-    {u"中", u"%D6%D0"},
-    {u"\r\n", u"\r\n"},
-    {u"a b中", u"a%20b%D6%D0"},
-    {u"50%+1", u"50%+1"},
-    {u"ก", u"ก"}, // lacking from the code page: kept as itself
-    {u"€", u"€"}, // single byte 0x80
-    {u"&/?=", u"&/?="},
-    {u"　丂", u"%A1%A1%81%40"}, // ideographic space; the first GBK code
+    {u"", u""},           {u"A", u"A"},
+    {u" ", u"%20"},       {u"中", u"%D6%D0"},
+    {u"\r\n", u"\r\n"},   {u"a b中", u"a%20b%D6%D0"},
+    {u"50%+1", u"50%+1"}, {u"ก", u"ก"},               // lacking from the code page: kept as itself
+    {u"€", u"€"},                                     // single byte 0x80
+    {u"&/?=", u"&/?="},   {u"　丂", u"%A1%A1%81%40"}, // ideographic space; the first GBK code
 };
 
 TEST(UrlEncode, EscapesDoubleByteCharactersAndSpaces) {
@@ -51,12 +44,13 @@ constexpr Case kDecodes[] = {
     {u"100% sure", u"100% sure"},
     {u"100%", u"100%"},
     {u"%4", u"%4"},
-    {u"%D6", u"\xFFFD"},         // a lead byte alone
-    {u"%D6%20", u"\xFFFD "},     // a pair that is no character
+    {u"%D6", u"\xFFFD"},     // a lead byte alone
+    {u"%D6%20", u"\xFFFD "}, // a pair that is no character
     {u"%D6%7F", u"\xFFFD\x7F"},
     {u"%D6%D", u"\xFFFD%D"},
     {u"%D6%D0%D0", u"中\xFFFD"},
-    {u"%D6D0", u"\xFFFD" u"D0"},
+    {u"%D6D0", u"\xFFFD"
+               u"D0"},
     {u"%80", u"€"},
     {u"%81%40", u"丂"},
     {u"%%D6%D0", u"%中"},
@@ -76,30 +70,34 @@ TEST(UrlDecode, PairsOnlyDoubleByteCharacters) {
   EXPECT_EQ(URLDecode(URLEncode(u"a  b")), u"a  b");
 }
 
-// Code-page characters with "%" but no "+"; a "%" before two hexadecimal digits loses the first.
-std::u16string CodePageText(std::mt19937& random, std::size_t length) {
-  constexpr std::u16string_view kOften = u"%% \r\nD60Aa";
+// Any code units with "%" and hexadecimal digits often, but no "+".
+std::u16string AnyText(std::mt19937& random, std::size_t length) {
+  constexpr std::u16string_view kOften = u"%%% \r\nD60Aa";
   std::u16string text;
   while (text.size() < length) {
     const char16_t unit = random() % 2 == 0 ? kOften[random() % kOften.size()]
                                             : static_cast<char16_t>(random() % 0x10000);
-    if (unit != u'+' && IsInCodePage936(unit)) text.push_back(unit);
-  }
-  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
-    if (text[i] == u'%' && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
-      text[i + 1] = u'z';
-    }
+    if (unit != u'+')
+      text.push_back(unit);
   }
   return text;
 }
 
+// The round trip holds for every text without "+" in which no "%" is followed by two hexadecimal
+// digits, that is, for every such text that URLDecode leaves as it is; characters the code page
+// lacks and lone surrogates included, since both functions keep them.
 TEST(UrlDecode, UndoesUrlEncode) {
   std::mt19937 random(2052);
-  for (int round = 0; round < 300; ++round) {
-    const std::u16string text = CodePageText(random, random() % 200);
+  int checked = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const std::u16string text = AnyText(random, random() % 200);
+    if (URLDecode(text) != text)
+      continue;
     SCOPED_TRACE(U8(text));
     ASSERT_EQ(URLDecode(URLEncode(text)), text);
+    ++checked;
   }
+  EXPECT_GT(checked, 200);
 }
 
 } // namespace
