@@ -4,9 +4,8 @@
 #include "text/utf.h"
 
 #include <iostream>
-#include <iterator>
+#include <algorithm>
 #include <optional>
-#include <sstream>
 
 namespace kelvaro {
 namespace {
@@ -46,9 +45,41 @@ void PrintList(std::ostream& out) {
 }
 
 std::string ReadAll(std::istream& in) {
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  return std::move(buffer).str();
+  // A file on stdin tells its size and is read in one go; a pipe is read in growing chunks.
+  std::size_t chunk = 1 << 16;
+  if (const auto start = in.tellg(); start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
+    const auto end = in.tellg();
+    in.seekg(start);
+    if (end != std::streampos(-1) && end >= start) chunk = static_cast<std::size_t>(end - start) + 1;
+  }
+  in.clear();
+  std::string bytes;
+  std::size_t size = 0;
+  while (true) {
+    bytes.resize(size + chunk);
+    in.read(bytes.data() + size, static_cast<std::streamsize>(chunk));
+    size += static_cast<std::size_t>(in.gcount());
+    if (!in) break;
+    chunk = std::min<std::size_t>(chunk * 2, 1 << 24);
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+// Writes the result a block at a time, so that no second copy of a large result is built.
+void WriteUtf8(std::ostream& out, std::u16string_view text, bool boxRule) {
+  if (boxRule) text = text.substr(0, text.find(u'\0'));
+  constexpr std::size_t kBlock = 1 << 16;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t n = std::min(kBlock, text.size() - i);
+    // Keep a surrogate pair in one block. (The box rule leaves no surrogates.)
+    if (i + n < text.size() && text[i + n - 1] >= 0xD800 && text[i + n - 1] <= 0xDBFF) ++n;
+    const std::u16string_view block = text.substr(i, n);
+    const std::string bytes = boxRule ? Utf16ToUtf8(ApplyTextBoxRule(block)) : Utf16ToUtf8(block);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    i += n;
+  }
+  out.flush();
 }
 
 } // namespace
@@ -90,22 +121,18 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   call.operation = FindOperation(*operationName);
   if (call.operation == nullptr) return UsageError(err, "unknown operation " + *operationName);
 
-  const std::string bytes = call.text ? *call.text : ReadAll(in);
-  Result<std::u16string> input = Utf8ToUtf16(bytes);
+  Result<std::u16string> input = Utf8ToUtf16(call.text ? *call.text : ReadAll(in));
   if (!input) {
     err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
         << ")\n";
     return kExitRefused;
   }
   // Without --raw the text goes in and comes out as the window's boxes would hold it.
-  if (!call.raw) *input = ApplyTextBoxRule(*input);
+  if (!call.raw) ApplyTextBoxRuleInPlace(*input);
 
-  const Outcome outcome =
-      RunOperation(*call.operation, *input, OperationOptions{call.upper, resolver});
-  if (outcome.text) {
-    out << Utf16ToUtf8(call.raw ? *outcome.text : ApplyTextBoxRule(*outcome.text));
-    out.flush();
-  }
+  Outcome outcome = RunOperation(*call.operation, *input, OperationOptions{call.upper, resolver});
+  *input = std::u16string(); // the input's memory serves the output from here on
+  if (outcome.text) WriteUtf8(out, *outcome.text, !call.raw);
   if (outcome.message) err << Utf16ToUtf8(outcome.message->text) << '\n';
   return outcome.message || outcome.refused() ? kExitRefused : kExitSuccess;
 }

@@ -1,5 +1,6 @@
-// Runs every registry operation on arbitrary input: nothing may crash, hang or throw, and the
-// round trips that the conversions promise must hold.
+// Runs every registry operation on arbitrary input: nothing may crash, hang or throw, results are
+// well-formed UTF-16 where the conversion builds them from bytes, and the round trips that the
+// conversions promise hold.
 //
 // Input layout: byte 0 picks the operation, byte 1 holds flags (bit 0 --upper, bit 1 read the
 // rest as UTF-8 rather than raw UTF-16LE code units), the rest is the text.
@@ -10,6 +11,7 @@
 #include "text/utf.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -34,20 +36,56 @@ std::u16string TextFrom(const std::uint8_t* data, std::size_t size, bool asUtf8)
   return text;
 }
 
-void Check(bool condition) {
-  if (!condition) std::abort();
+bool IsWellFormed(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i];
+    if (u >= 0xDC00 && u <= 0xDFFF) return false;
+    if (u >= 0xD800 && u <= 0xDBFF) {
+      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      ++i;
+    }
+  }
+  return true;
 }
 
-// The box holds what the encoder wrote; the decoder reading it must give the box text back.
-void CheckRoundTrip(const Operation& encoder, const std::u16string& boxText,
+void Require(bool condition, const char* what, const Operation& operation) {
+  if (condition) return;
+  std::fprintf(stderr, "%s: %.*s\n", what, static_cast<int>(operation.cliName.size()),
+               operation.cliName.data());
+  std::abort();
+}
+
+bool Contains(std::u16string_view text, std::u16string_view any) {
+  return text.find_first_of(any) != std::u16string_view::npos;
+}
+
+// These build code units straight from what the user wrote (%uD800, escaped surrogate halves,
+// byte pairs), so a lone surrogate in their result is the user's own.
+bool MayGiveLoneSurrogates(const Operation& operation) {
+  return operation.cliName == "unescape" || operation.cliName == "utf8-decode" ||
+         operation.cliName == "ansi-as-unicode" || operation.cliName == "url-encode";
+}
+
+// Whether decoding the encoder's output must give the box text back exactly, as each pair
+// promises for the texts it names.
+bool RoundTripHolds(std::string_view encoder, std::u16string_view box) {
+  if (encoder == "base64-encode") return true;
+  if (encoder == "escape") return true;
+  if (encoder == "hex-encode") return !Contains(box, u"\r\n");
+  if (encoder == "url-encode") return !Contains(box, u"+%");
+  if (encoder == "utf8-encode") return !Contains(box, u"%");
+  return false;
+}
+
+// The decoder reads the box the encoder wrote, as the window's buttons do.
+void CheckRoundTrip(const Operation& encoder, std::u16string_view box, const Outcome& encoded,
                     const OperationOptions& options) {
-  const Operation* decoder = nullptr;
-  for (const Operation& candidate : Operations()) {
-    if (candidate.inverseOf == encoder.cliName) decoder = &candidate;
+  if (!encoded.text || !RoundTripHolds(encoder.cliName, box)) return;
+  for (const Operation& decoder : Operations()) {
+    if (decoder.inverseOf != encoder.cliName) continue;
+    const Outcome decoded = RunOperation(decoder, ApplyTextBoxRule(*encoded.text), options);
+    Require(decoded.text && ApplyTextBoxRule(*decoded.text) == box, "round trip broken", decoder);
   }
-  (void)decoder;
-  (void)boxText;
-  (void)options;
 }
 
 } // namespace
@@ -62,7 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const OperationOptions options{(data[1] & 1) != 0, &resolver};
   const std::u16string input = TextFrom(data + 2, size - 2, (data[1] & 2) != 0);
 
-  const Outcome outcome = RunOperation(operation, input, options);
-  if (outcome.text) CheckRoundTrip(operation, ApplyTextBoxRule(input), options);
+  const Outcome raw = RunOperation(operation, input, options);
+  Require(raw.text || raw.message, "refused without a message", operation);
+  if (raw.text && IsWellFormed(input) && !MayGiveLoneSurrogates(operation)) {
+    Require(IsWellFormed(*raw.text), "ill-formed UTF-16 result", operation);
+  }
+
+  // What the window would do: the box text goes in, and the decoder reads the encoder's box.
+  const std::u16string box = ApplyTextBoxRule(input);
+  CheckRoundTrip(operation, box, RunOperation(operation, box, options), options);
   return 0;
 }

@@ -4,14 +4,14 @@
 
 namespace kelvaro {
 
+void ApplyTextBoxRuleInPlace(std::u16string& text) {
+  if (const std::size_t nul = text.find(u'\0'); nul != std::u16string::npos) text.resize(nul);
+  ReplaceMissingFrom936(text);
+}
+
 std::u16string ApplyTextBoxRule(std::u16string_view text) {
-  if (const std::size_t nul = text.find(u'\0'); nul != std::u16string_view::npos) {
-    text = text.substr(0, nul);
-  }
-  std::u16string kept(text);
-  for (char16_t& unit : kept) {
-    if (unit >= 0x80 && !IsInCodePage936(unit)) unit = u'?';
-  }
+  std::u16string kept(text.substr(0, text.find(u'\0')));
+  ApplyTextBoxRuleInPlace(kept);
   return kept;
 }
 

@@ -11,4 +11,7 @@ namespace kelvaro {
 /// (a lone surrogate is such a unit; so is each half of a surrogate pair). Never fails.
 [[nodiscard]] std::u16string ApplyTextBoxRule(std::u16string_view text);
 
+/// The same rule applied in place, for texts too large to copy lightly.
+void ApplyTextBoxRuleInPlace(std::u16string& text);
+
 } // namespace kelvaro

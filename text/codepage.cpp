@@ -11,7 +11,6 @@ namespace kelvaro {
 namespace {
 
 constexpr std::uint16_t kQuestionMark = 0x3F;
-constexpr std::uint16_t kUnmapped = 0xFFFF; // no lead byte is 0xFF in either code page
 constexpr char16_t kReplacement = 0xFFFD;
 
 struct ConverterCloser {
@@ -54,7 +53,9 @@ UConverter* ThreadConverter(CodePage codePage) {
 // The whole encoding direction as one table: one ICU call per code unit, once per process, and
 // from then on a conversion costs a load per character.
 struct EncodeTable {
-  std::vector<std::uint16_t> codeOf = std::vector<std::uint16_t>(0x10000, kUnmapped);
+  std::vector<std::uint16_t> codeOf = std::vector<std::uint16_t>(0x10000, kQuestionMark);
+  /// The unit itself where the code page has it, "?" where it lacks it.
+  std::vector<char16_t> shownAs = std::vector<char16_t>(0x10000, u'?');
 
   explicit EncodeTable(CodePage codePage) {
     ConverterPtr converter = OpenConverter(codePage);
@@ -67,6 +68,7 @@ struct EncodeTable {
       const int32_t length = ucnv_fromUChars(converter.get(), bytes, sizeof bytes, &source, 1, &status);
       if (U_FAILURE(status) || length < 1 || length > 2) continue;
       const auto b0 = static_cast<unsigned char>(bytes[0]);
+      shownAs[unit] = static_cast<char16_t>(unit);
       codeOf[unit] = length == 1 ? b0 : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[1]));
     }
   }
@@ -125,30 +127,33 @@ CodePage CodePageOfLocale(int locale) {
 }
 
 std::uint16_t AnsiCodeOfUnit(char16_t unit, CodePage codePage) {
-  const std::uint16_t code = Encoder(codePage).codeOf[unit];
-  return code == kUnmapped ? kQuestionMark : code;
+  return Encoder(codePage).codeOf[unit];
 }
 
 bool IsInCodePage936(char16_t unit) {
-  return Encoder(CodePage::Gbk936).codeOf[unit] != kUnmapped;
+  return unit == u'?' || Encoder(CodePage::Gbk936).shownAs[unit] != u'?';
+}
+
+void ReplaceMissingFrom936(std::u16string& text) {
+  const char16_t* shownAs = Encoder(CodePage::Gbk936).shownAs.data();
+  for (char16_t& unit : text) unit = shownAs[unit];
 }
 
 std::string ToAnsiBytes(std::u16string_view text, int locale) {
   const auto& codeOf = Encoder(CodePageOfLocale(locale)).codeOf;
   std::string bytes;
-  bytes.resize(text.size() * 2);
-  char* out = bytes.data();
+  bytes.resize(text.size() * 2 + 1); // the spare byte lets every unit store two bytes
+  auto* out = reinterpret_cast<unsigned char*>(bytes.data());
   for (const char16_t unit : text) {
-    std::uint16_t code = codeOf[unit];
-    if (code == kUnmapped) code = kQuestionMark;
-    if (code < 0x100) {
-      *out++ = static_cast<char>(code);
-    } else {
-      *out++ = static_cast<char>(code >> 8);
-      *out++ = static_cast<char>(code & 0xFF);
-    }
+    const std::uint16_t code = codeOf[unit];
+    // Both bytes are stored and the pointer moves by the code's length, so the loop has no
+    // branch that depends on the text.
+    const bool single = code < 0x100;
+    out[0] = static_cast<unsigned char>(single ? code : code >> 8);
+    out[1] = static_cast<unsigned char>(code & 0xFF);
+    out += single ? 1 : 2;
   }
-  bytes.resize(static_cast<std::size_t>(out - bytes.data()));
+  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes.data())));
   return bytes;
 }
 

@@ -36,6 +36,9 @@ enum class CodePage { Gbk936, Big5_950 };
 /// True when code page 936 has the code unit (U+003F itself included). Surrogates are never in it.
 [[nodiscard]] bool IsInCodePage936(char16_t unit);
 
+/// Replaces every code unit that code page 936 lacks by "?", in place.
+void ReplaceMissingFrom936(std::u16string& text);
+
 /// Appends the character(s) that one or two code-page bytes decode to: codes 0..255 are one byte,
 /// larger codes are their high byte then low byte decoded together. Bytes that form no character
 /// give U+FFFD (a lone lead byte 0x81..0xFE gives U+FFFD).

@@ -1,6 +1,7 @@
 #include "text/utf.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace kelvaro {
 namespace {
@@ -57,21 +58,66 @@ void AppendCodePoint(std::u16string& out, char32_t cp) {
 
 } // namespace
 
+namespace {
+
+// Length of the run of ASCII bytes at the start, read eight bytes at a time.
+std::size_t AsciiPrefix(const char* data, std::size_t size) {
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if (word & 0x8080808080808080ULL) break;
+  }
+  while (i < size && static_cast<unsigned char>(data[i]) < 0x80) ++i;
+  return i;
+}
+
+} // namespace
+
+// Code units of well-formed UTF-8: one per lead byte, two for a four-byte sequence. For ill-formed
+// input it still bounds the units that the valid sequences before the first fault give.
+std::size_t Utf16Length(std::string_view bytes) {
+  std::size_t units = 0;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    units += ((b & 0xC0) != 0x80) + (b >= 0xF0);
+  }
+  return units;
+}
+
 Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {
   std::u16string text;
-  text.reserve(bytes.size());
+  text.resize(Utf16Length(bytes));
+  char16_t* out = text.data();
   for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t ascii = AsciiPrefix(bytes.data() + i, bytes.size() - i);
+    for (std::size_t k = 0; k < ascii; ++k) out[k] = static_cast<unsigned char>(bytes[i + k]);
+    out += ascii;
+    i += ascii;
+    if (i == bytes.size()) break;
     const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      text.push_back(lead);
-      ++i;
-      continue;
+    // The common case in Chinese text, a well-formed three-byte sequence, without the general path.
+    if (lead >= 0xE1 && lead <= 0xEC && i + 2 < bytes.size()) {
+      const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+      const auto b2 = static_cast<unsigned char>(bytes[i + 2]);
+      if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80) {
+        *out++ = static_cast<char16_t>((lead & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
+        i += 3;
+        continue;
+      }
     }
     const Decoded d = DecodeOne(bytes, i);
     if (!d.valid) return Fail(ErrorCode::InvalidUtf8, i);
-    AppendCodePoint(text, d.codePoint);
+    if (d.codePoint < 0x10000) {
+      *out++ = static_cast<char16_t>(d.codePoint);
+    } else {
+      const char32_t cp = d.codePoint - 0x10000;
+      *out++ = static_cast<char16_t>(0xD800 | (cp >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+    }
     i += d.length;
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 
@@ -91,35 +137,41 @@ std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
+  // Sized first, exactly but for surrogate pairs (counted as six bytes, written as four).
+  std::size_t size = 0;
+  for (const char16_t unit : text) size += 1 + (unit >= 0x80) + (unit >= 0x800);
   std::string bytes;
-  bytes.reserve(text.size() * 3);
+  bytes.resize(size);
+  auto* out = reinterpret_cast<unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
+    if (cp < 0x80) {
+      *out++ = static_cast<unsigned char>(cp);
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDFFF) {
       const bool pair = cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                         text[i + 1] <= 0xDFFF;
-      if (pair) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-      } else {
-        cp = kReplacement;
-      }
+      cp = pair ? 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00) : kReplacement;
     }
-    if (cp < 0x80) {
-      bytes.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      bytes.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      bytes.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    if (cp < 0x800) {
+      out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+      out[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      out += 2;
     } else if (cp < 0x10000) {
-      bytes.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      bytes.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      out[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+      out[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+      out[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      out += 3;
     } else {
-      bytes.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      bytes.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+      out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+      out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+      out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      out += 4;
     }
   }
+  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes.data())));
   return bytes;
 }
 

@@ -149,6 +149,11 @@ std::u16string AnsiPairsToText(std::string_view bytes) {
     if (b < 0x80) {
       text.push_back(b);
       ++i;
+    } else if (b == 0x80 || b == 0xFF) {
+      // Single bytes of code page 936 (0x80 is €). Pairing them with the next byte would swallow
+      // the lead byte of the character after a € and garble everything that follows.
+      AppendAnsiCodeChars(text, b);
+      ++i;
     } else if (i + 1 < size) {
       AppendAnsiCodeChars(text, static_cast<std::uint16_t>(b << 8 | in[i + 1]));
       i += 2;

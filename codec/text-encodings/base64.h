@@ -32,9 +32,9 @@ namespace kelvaro {
 [[nodiscard]] std::array<std::uint8_t, 3> Base64DecodeGroup(std::array<std::uint8_t, 4> chars);
 
 /// Code-page-936 bytes to text, as the decoder reads its buffer: a byte below 0x80 is the
-/// character of that code (0 gives U+0000); a byte of 0x80 or more is decoded together with the
-/// byte after it, whatever that is. A pair that forms no character, and a byte of 0x80 or more at
-/// the very end, give U+FFFD. Never fails.
+/// character of that code (0 gives U+0000); the single bytes 0x80 (€) and 0xFF are that byte's
+/// character; a lead byte 0x81..0xFE is decoded together with the byte after it, whatever that is.
+/// A pair that forms no character, and a lead byte at the very end, give U+FFFD. Never fails.
 [[nodiscard]] std::u16string AnsiPairsToText(std::string_view bytes);
 
 } // namespace kelvaro

@@ -143,7 +143,9 @@ TEST(Base64, AnsiPairsToTextReadsLeadBytesWithTheirNeighbour) {
       {"\xD6\xD0\xCE\xC4", u"中文"},
       {"\x80"
        "A",
-       u"€A"},                  // 0x80 is taken as a lead byte; the pair decodes as € A
+       u"€A"},
+      {"\x80\xD6\xD0", u"€中"}, // 0x80 is a single byte, not the lead byte of a pair
+      {"\xFF\xD6\xD0", u"\uF8F5中"},
       {"\xD6", u"\uFFFD"},      // a lead byte at the very end
       {"\xD6\x30", u"\uFFFD0"}, // a pair that forms no character
       {"", u""},
@@ -172,6 +174,13 @@ TEST(Base64, DecodeOfEncodeGivesTheBoxTextBack) {
     EXPECT_EQ(ApplyTextBoxRule(decoded), text);
     ASSERT_GE(decoded.size(), text.size());
     EXPECT_EQ(decoded.find_first_not_of(u'\0', text.size()), std::u16string::npos);
+  }
+}
+
+TEST(Base64, EuroSignNoLongerGarblesTheTextAfterIt) {
+  for (const std::u16string_view text : {u"€中文", u"价格€5", u"€", u"中€€文\uF8F5字"}) {
+    SCOPED_TRACE(U8(text));
+    EXPECT_EQ(ApplyTextBoxRule(Base64Decode(Base64Encode(text))), text);
   }
 }
 
