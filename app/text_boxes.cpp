@@ -8,6 +8,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextOption>
+#include <algorithm>
+#include <vector>
 
 namespace kelvaro::app {
 
@@ -37,6 +39,22 @@ MultiLineBox::MultiLineBox(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
 }
 
+namespace {
+
+// Where a soft break may end a block: after a space or an ideograph, so that a word is not cut
+// in two when the line offers a better place within its last units.
+bool IsSoftBreakAfter(char16_t unit) { return unit == u' ' || unit >= 0x2E80; }
+
+std::size_t SoftBreakBefore(std::u16string_view line, std::size_t limit) {
+  constexpr std::size_t kLookBack = 256;
+  for (std::size_t end = limit; end > limit - kLookBack; --end) {
+    if (IsSoftBreakAfter(line[end - 1])) return end;
+  }
+  return limit;
+}
+
+} // namespace
+
 std::u16string MultiLineBox::boxText() const {
   // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
   // each block boundary with U+2029, which the box rule never lets into a box as content.
@@ -44,22 +62,99 @@ std::u16string MultiLineBox::boxText() const {
   std::u16string text;
   text.reserve(static_cast<std::size_t>(raw.size()) +
                static_cast<std::size_t>(document()->blockCount()));
+  QTextBlock block = document()->begin();
   for (const char16_t unit : UnitsOf(raw)) {
-    if (unit == u'\u2029') {
-      text += u"\r\n";
-    } else {
+    if (unit != u'\u2029') {
       text.push_back(unit);
+      continue;
     }
+    block = block.next();
+    if (block.userState() != kContinuation) text += u"\r\n";
   }
   return text;
 }
 
 void MultiLineBox::setBoxText(std::u16string_view text) {
-  // QTextCursor::insertText makes one block break of CR LF, of a lone CR and of a lone LF.
-  setPlainText(ToQString(ApplyTextBoxRule(text)));
+  const std::u16string kept = ApplyTextBoxRule(text);
+  // One '\n' per line break, whatever its form, plus the soft breaks of long lines; the blocks that
+  // follow a soft break are remembered by their index.
+  QString shown;
+  shown.reserve(static_cast<qsizetype>(kept.size() + kept.size() / kSoftLineUnits + 1));
+  std::vector<int> continuations;
+  int blockIndex = 0;
+  std::size_t lineStart = 0;
+  const auto appendLine = [&](std::u16string_view line) {
+    while (line.size() > kSoftLineUnits) {
+      const std::size_t end = SoftBreakBefore(line, kSoftLineUnits);
+      shown.append(ToQString(line.substr(0, end)));
+      shown.append(u'\n');
+      continuations.push_back(++blockIndex);
+      line.remove_prefix(end);
+    }
+    shown.append(ToQString(line));
+  };
+  const std::u16string_view all = kept;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (all[i] != u'\r' && all[i] != u'\n') continue;
+    appendLine(all.substr(lineStart, i - lineStart));
+    if (all[i] == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n') ++i;
+    shown.append(u'\n');
+    ++blockIndex;
+    lineStart = i + 1;
+  }
+  appendLine(all.substr(lineStart));
+  setPlainText(shown);
+
+  QTextBlock block = document()->begin();
+  int index = 0;
+  for (const int continuation : continuations) {
+    for (; index < continuation && block.isValid(); ++index) block = block.next();
+    block.setUserState(kContinuation);
+  }
+}
+
+QMimeData* MultiLineBox::createMimeDataFromSelection() const {
+  // Copied and dragged text carries the real line breaks only, not the soft ones.
+  const QTextCursor cursor = textCursor();
+  const int start = cursor.selectionStart();
+  const int end = cursor.selectionEnd();
+  QString copied;
+  for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() <= end;
+       block = block.next()) {
+    const int from = std::max(start, block.position()) - block.position();
+    const int to = std::min(end, block.position() + block.length() - 1) - block.position();
+    if (block.position() > start && block.userState() != kContinuation) copied.append(u'\n');
+    if (to > from) copied.append(block.text().mid(from, to - from));
+  }
+  auto* data = new QMimeData;
+  data->setText(copied);
+  return data;
 }
 
 void MultiLineBox::keyPressEvent(QKeyEvent* event) {
+  // Backspace or Delete next to a soft break removes the neighbouring character, as it would if
+  // the line were one block; the soft break itself is not content.
+  if ((event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) &&
+      event->modifiers() == Qt::NoModifier && !textCursor().hasSelection()) {
+    QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    const bool backOverSoftBreak = event->key() == Qt::Key_Backspace && cursor.atBlockStart() &&
+                                   block.userState() == kContinuation;
+    const bool forwardOverSoftBreak = event->key() == Qt::Key_Delete && cursor.atBlockEnd() &&
+                                      block.next().userState() == kContinuation;
+    if (backOverSoftBreak || forwardOverSoftBreak) {
+      cursor.movePosition(backOverSoftBreak ? QTextCursor::PreviousCharacter
+                                            : QTextCursor::NextCharacter);
+      if (backOverSoftBreak) {
+        cursor.deletePreviousChar();
+      } else {
+        cursor.deleteChar();
+      }
+      setTextCursor(cursor);
+      event->accept();
+      return;
+    }
+  }
   const QString typed = event->text();
   if (!typed.isEmpty()) {
     const QString kept = KeptByTextBox(typed);

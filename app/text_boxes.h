@@ -18,6 +18,11 @@ namespace kelvaro::app {
 
 /// Multi-line box with a vertical scroll bar and word wrap (Text1, Text2). Only the inserted text
 /// is filtered on typing and pasting, so an edit costs the same in a box holding megabytes.
+///
+/// Qt lays out a whole paragraph at once, and a paragraph of megabytes (one line of Base64 or hex)
+/// takes seconds. A written line longer than kSoftLineUnits is therefore held as several blocks;
+/// every block after the first is marked as a continuation, reads back without a line break,
+/// and is copied without one. Only the visible blocks are ever laid out.
 class MultiLineBox : public QPlainTextEdit {
   Q_OBJECT
 public:
@@ -29,8 +34,14 @@ public:
   /// become one line break.
   void setBoxText(std::u16string_view text);
 
+  /// Units after which a written line continues in a block of its own.
+  static constexpr std::size_t kSoftLineUnits = 16384;
+  /// QTextBlock::userState of a block that continues the line of the block before it.
+  static constexpr int kContinuation = 1;
+
 protected:
   void keyPressEvent(QKeyEvent* event) override;
+  [[nodiscard]] QMimeData* createMimeDataFromSelection() const override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
 };

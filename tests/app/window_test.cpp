@@ -1,0 +1,615 @@
+// The window as a user meets it: real buttons clicked, real boxes set and read, on the offscreen
+// platform. Fake operation tables stand in for the registry where a test needs a known behaviour.
+
+#include "app/controls.h"
+#include "app/form1.h"
+#include "app/text_boxes.h"
+#include "net/resolver.h"
+#include "support/text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace kelvaro::app {
+namespace {
+
+using enum Box;
+using testing::U16;
+using testing::U8;
+
+QString Q(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// ---- fake operations --------------------------------------------------------------------------
+
+// What the last fake operation saw, so a test can tell what the window handed over.
+std::optional<std::u16string> g_lastInput;
+std::optional<OperationOptions> g_lastOptions;
+
+Outcome Record(std::u16string_view input, const OperationOptions& options) {
+  g_lastInput = std::u16string(input);
+  g_lastOptions = options;
+  return Outcome::Converted(u"<" + std::u16string(input) + u">");
+}
+Outcome Refuse(std::u16string_view, const OperationOptions&) {
+  return Outcome::Refused({u"无法转换", kMessageStyleCritical, {}});
+}
+Outcome ConvertAndTell(std::u16string_view input, const OperationOptions&) {
+  return {std::u16string(input), Message{u"注意", 0, u"标题"}};
+}
+Outcome WithNul(std::u16string_view, const OperationOptions&) {
+  return Outcome::Converted(std::u16string(u"A\0B", 3));
+}
+Outcome WithThai(std::u16string_view, const OperationOptions&) {
+  return Outcome::Converted(u"A\u0E01B");
+}
+Outcome WithLoneSurrogate(std::u16string_view, const OperationOptions&) {
+  return Outcome::Converted(std::u16string{u'A', char16_t(0xD800), u'B'});
+}
+Outcome WithBreaks(std::u16string_view, const OperationOptions&) {
+  return Outcome::Converted(u"a\r\nb\rc\nd");
+}
+Outcome Case(std::u16string_view, const OperationOptions& options) {
+  return Outcome::Converted(options.upper ? u"UPPER" : u"lower");
+}
+Outcome GbToBig5(std::u16string_view input, const OperationOptions&) {
+  return Outcome::Converted(u"GB>BIG5 " + std::u16string(input));
+}
+Outcome Big5ToGb(std::u16string_view input, const OperationOptions&) {
+  return Outcome::Converted(u"BIG5>GB " + std::u16string(input));
+}
+Outcome Throws(std::u16string_view, const OperationOptions&) { throw std::runtime_error("boom"); }
+
+Operation Row(std::string_view button, Box reads, Box writes, OperationFunction run,
+              bool readsCheck1 = false, std::string_view tag = "", std::string_view next = "") {
+  return {"fake", button, "", reads, writes, readsCheck1, tag, next, "", "", run};
+}
+
+const Operation kFakes[] = {
+    Row("CMDURLEN", Text1, Text2, Record),
+    Row("CMDRULDEL", Text1, Text1, Record),
+    Row("CMDFAN16", Text2, Text2, Record),
+    Row("CMDJIANTITOFANTI", Text1, Text2, Refuse),
+    Row("ERJINZHIBIG5", Text1, Text2, ConvertAndTell),
+    Row("CMDUNICODE", Text1, Text2, WithNul),
+    Row("CMDESCAPE", Text1, Text2, WithThai),
+    Row("CMDENDEURL", Text1, Text2, WithLoneSurrogate),
+    Row("UTF8EN", Text1, Text2, WithBreaks),
+    Row("CMD5_16", Text1, Text2, Case, true),
+    Row("CMD5_32", Text1, Text2, Record, true),
+    Row("CMDASCII", Text1, Text2, Record, false),
+    Row("CMDGETTIME", Text1, Text2, Throws),
+    Row("CMDBASE64", Text1, Text2, nullptr), // not landed yet
+    Row("CMDGBBIG5", Text1, Text2, GbToBig5, false, "1", "2"),
+    Row("CMDGBBIG5", Text1, Text2, Big5ToGb, false, "2", "1"),
+};
+
+const Operation kSharedNotLanded[] = {
+    Row("CMDGBBIG5", Text1, Text2, nullptr, false, "1", "2"),
+    Row("CMDGBBIG5", Text1, Text2, nullptr, false, "2", "1"),
+};
+
+class FakeResolver : public net::HostResolver {
+public:
+  std::vector<net::Ipv4Address> ResolveIpv4(const std::string&) const override { return {}; }
+};
+
+// ---- fixture ----------------------------------------------------------------------------------
+
+class Window : public ::testing::Test {
+protected:
+  explicit Window(std::span<const Operation> operations = kFakes,
+                  OperationOptions options = OperationOptions{})
+      : m_window(operations, options) {
+    m_window.setShowMessage([this](const Message& message) { m_messages.push_back(message); });
+    m_window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    g_lastInput.reset();
+    g_lastOptions.reset();
+  }
+
+  template <class T = QWidget> T* Control(std::string_view name) {
+    T* control = m_window.findChild<T*>(Q(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  void Click(std::string_view button) {
+    QTest::mouseClick(Control<QAbstractButton>(button), Qt::LeftButton);
+  }
+  std::u16string Read(std::string_view box) { return ReadBox(Control(box)); }
+  void Set(std::string_view box, std::u16string_view text) { WriteBox(Control(box), text); }
+  void Paste(std::string_view box, const QString& text, int cursorPosition) {
+    QApplication::clipboard()->setText(text);
+    if (auto* multi = m_window.findChild<QPlainTextEdit*>(Q(box))) {
+      QTextCursor cursor = multi->textCursor();
+      cursor.setPosition(cursorPosition);
+      multi->setTextCursor(cursor);
+      multi->paste();
+    } else {
+      auto* single = Control<QLineEdit>(box);
+      single->setCursorPosition(cursorPosition);
+      single->paste();
+    }
+  }
+
+  // Key presses carrying any text, as a keyboard layout or an input method would send them.
+  static void Type(QWidget* box, const QString& text) {
+    for (const QChar unit : text) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(unit));
+      QApplication::sendEvent(box, &press);
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(unit));
+      QApplication::sendEvent(box, &release);
+    }
+  }
+
+  Form1 m_window;
+  std::vector<Message> m_messages;
+};
+
+// ---- the controls ------------------------------------------------------------------------------
+
+TEST_F(Window, IsBuiltFromTheControlsTable) {
+  EXPECT_EQ(Controls().size(), 34u);
+  EXPECT_EQ(m_window.size(), QSize(586, 454)); // 8790 x 6810 twips
+  for (const ControlSpec& spec : Controls()) {
+    SCOPED_TRACE(std::string(spec.name));
+    QWidget* control = Control(spec.name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(m_window.findChildren<QWidget*>(Q(spec.name)).size(), 1);
+    EXPECT_EQ(control->geometry(), QRect(TwipsToPixels(spec.left), TwipsToPixels(spec.top),
+                                         TwipsToPixels(spec.width), TwipsToPixels(spec.height)));
+    switch (spec.kind) {
+    case ControlKind::TextBox:
+      if (spec.flags & kMultiLine) {
+        ASSERT_NE(qobject_cast<MultiLineBox*>(control), nullptr);
+      } else {
+        ASSERT_NE(qobject_cast<SingleLineBox*>(control), nullptr);
+      }
+      EXPECT_EQ(U8(ReadBox(control)), spec.caption);
+      break;
+    case ControlKind::Label:
+      ASSERT_NE(qobject_cast<QLabel*>(control), nullptr);
+      EXPECT_EQ(qobject_cast<QLabel*>(control)->text(), Q(spec.caption));
+      break;
+    case ControlKind::Button:
+      ASSERT_NE(qobject_cast<QPushButton*>(control), nullptr);
+      EXPECT_EQ(qobject_cast<QPushButton*>(control)->text(), Q(spec.caption));
+      break;
+    case ControlKind::CheckBox:
+      ASSERT_NE(qobject_cast<QCheckBox*>(control), nullptr);
+      EXPECT_EQ(qobject_cast<QCheckBox*>(control)->text(), Q(spec.caption));
+      break;
+    }
+  }
+}
+
+TEST_F(Window, PlacesTellingControlsWhereTheLayoutSays) {
+  // Pixels worked out by hand from the twips of the layout, independently of TwipsToPixels.
+  const std::map<std::string_view, QRect> expected = {
+      {"Text1", {32, 8, 537, 129}},     {"Text2", {32, 144, 537, 129}},
+      {"Label1", {8, 16, 17, 65}},      {"Command1", {3, 104, 25, 73}},
+      {"CMDESCAPE", {16, 384, 113, 25}}, {"Check1", {16, 352, 49, 17}},
+      {"Text3", {16, 424, 225, 18}},    {"CMDTIHUAN", {496, 424, 73, 17}},
+  };
+  for (const auto& [name, rect] : expected) {
+    SCOPED_TRACE(std::string(name));
+    EXPECT_EQ(Control(name)->geometry(), rect);
+  }
+  EXPECT_EQ(Control<QPushButton>("UTF8DEL")->text(), "UTF8_decode"); // told apart from UTF8EN
+  EXPECT_EQ(Control<QPushButton>("UTF8乱码")->text(), Q("UTF8乱码"));
+}
+
+TEST_F(Window, TabOrderFollowsTheTableAndSkipsLabels) {
+  std::vector<std::string> expected;
+  std::map<QWidget*, std::string> named;
+  for (const ControlSpec& spec : Controls()) {
+    QWidget* control = Control(spec.name);
+    named[control] = spec.name;
+    if (spec.kind == ControlKind::Label) {
+      EXPECT_EQ(control->focusPolicy(), Qt::NoFocus) << spec.name;
+    } else {
+      expected.emplace_back(spec.name);
+    }
+  }
+  std::vector<std::string> chain;
+  QWidget* start = Control("Text1");
+  QWidget* widget = start;
+  do {
+    if (auto it = named.find(widget); it != named.end() && (widget->focusPolicy() & Qt::TabFocus)) {
+      chain.push_back(it->second);
+    }
+    widget = widget->nextInFocusChain();
+  } while (widget != start && chain.size() <= expected.size());
+  EXPECT_EQ(chain, expected);
+}
+
+TEST_F(Window, TabKeyLeavesTheBigBoxesInsteadOfTypingATab) {
+  auto* text1 = Control<QPlainTextEdit>("Text1");
+  EXPECT_TRUE(text1->tabChangesFocus());
+  EXPECT_TRUE(Control<QPlainTextEdit>("Text2")->tabChangesFocus());
+}
+
+TEST_F(Window, VerticalCaptionsReadTopToBottom) {
+  // What is painted: the dark pixels of the caption form a column much taller than it is wide.
+  for (const std::string_view name : {"Label1", "Label2", "Command1"}) {
+    SCOPED_TRACE(std::string(name));
+    const QImage image = Control(name)->grab().toImage();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (qGray(image.pixel(x, y)) < 96) ink |= QRect(x, y, 1, 1);
+      }
+    }
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 2 * ink.width());
+  }
+  EXPECT_EQ(Control<QLabel>("Label1")->text(), Q("要转换内容"));
+  EXPECT_EQ(Control<QPushButton>("Command1")->text(), Q("上下值互换"));
+}
+
+TEST_F(Window, EveryButtonExplainsItselfInATooltip) {
+  for (const ControlSpec& spec : Controls()) {
+    if (spec.kind != ControlKind::Button) continue;
+    SCOPED_TRACE(std::string(spec.name));
+    EXPECT_FALSE(Control(spec.name)->toolTip().isEmpty());
+  }
+  for (const Operation& operation : Operations()) {
+    SCOPED_TRACE(std::string(operation.button));
+    const QString tip = Control(operation.button)->toolTip();
+    EXPECT_TRUE(tip.contains(operation.writes == Text1 ? Q("上框") : Q("下框")));
+    EXPECT_TRUE(tip.contains(operation.reads == Text1 ? Q("上框") : Q("下框")));
+  }
+}
+
+// ---- the registry -------------------------------------------------------------------------------
+
+TEST(WindowRegistry, EveryRegistryButtonExistsWithItsCaption) {
+  Form1 window; // the real registry
+  for (const Operation& operation : Operations()) {
+    SCOPED_TRACE(std::string(operation.cliName));
+    auto* button = window.findChild<QPushButton*>(Q(operation.button));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), Q(operation.caption));
+    bool inTable = false;
+    for (const ControlSpec& spec : Controls()) {
+      if (spec.name == operation.button) inTable = spec.kind == ControlKind::Button;
+    }
+    EXPECT_TRUE(inTable);
+  }
+}
+
+TEST(WindowRegistry, LandedVbUnicodeCutsItsResultAtTheNul) {
+  const Operation* operation = FindOperation("unicode-as-ansi");
+  ASSERT_NE(operation, nullptr);
+  if (operation->run == nullptr) GTEST_SKIP() << "vbUnicode has not landed";
+  Form1 window;
+  window.setShowMessage([](const Message&) {});
+  WriteBox(window.findChild<QWidget*>("Text1"), u"AB");
+  window.findChild<QPushButton*>("CMDUNICODE")->click();
+  EXPECT_EQ(ReadBox(window.findChild<QWidget*>("Text2")), u"A");
+}
+
+// ---- state and clicks ----------------------------------------------------------------------------
+
+TEST_F(Window, StartsAsTheTableSays) {
+  EXPECT_EQ(m_window.windowTitle(), "OrvaneKelvaro");
+  EXPECT_FALSE(m_window.windowIcon().isNull());
+  EXPECT_TRUE(m_window.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(m_window.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(U8(Read("Text1")), "这里输入转换的内容\r\n");
+  EXPECT_EQ(Read("Text2"), u"");
+  EXPECT_EQ(Read("TxtBeiTiHuan"), u"");
+  EXPECT_EQ(Read("TxtTiHuan"), u"");
+  EXPECT_FALSE(Read("Text3").empty());
+  EXPECT_FALSE(Control<QCheckBox>("Check1")->isChecked());
+  EXPECT_EQ(Control("CMDGBBIG5")->property("Tag").toString(), "1");
+}
+
+TEST_F(Window, ResizingMovesNothing) {
+  const QRect before = Control("CMDTIHUAN")->geometry();
+  m_window.resize(900, 700);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Control("CMDTIHUAN")->geometry(), before);
+}
+
+TEST_F(Window, SwapExchangesTheBoxesAndASecondSwapRestoresThem) {
+  const std::u16string a = U16("上框\r\n第二行"), b = U16("下框 b");
+  Set("Text1", a);
+  Set("Text2", b);
+  Click("Command1");
+  EXPECT_EQ(Read("Text1"), b);
+  EXPECT_EQ(Read("Text2"), a);
+  Click("Command1");
+  EXPECT_EQ(Read("Text1"), a);
+  EXPECT_EQ(Read("Text2"), b);
+}
+
+TEST_F(Window, ReplaceWorksOnText1Only) {
+  struct ReplaceCase {
+    std::u16string_view text, find, replacement, expected;
+  };
+  const ReplaceCase cases[] = {
+      {u"aXbXc", u"X", u"--", u"a--b--c"},
+      {u"aaa", u"aa", u"b", u"ba"},               // no overlap
+      {u"aXbXc", u"", u"--", u"aXbXc"},           // empty find: unchanged
+      {u"aXbXc", u"X", u"", u"abc"},              // empty replacement deletes
+      {u"aXbxc", u"x", u"-", u"aXb-c"},           // case matters
+      {u"ab", u"a", u"aa", u"aab"},               // the replacement is not scanned again
+      {u"aaab", u"aab", u"-", u"a-"},
+      {u"中文中", u"中", u"英", u"英文英"},
+      {u"a\r\nb\r\n", u"b", u"c", u"a\r\nc\r\n"}, // line breaks survive
+  };
+  for (const ReplaceCase& c : cases) {
+    SCOPED_TRACE(U8(c.text) + " / " + U8(c.find) + " / " + U8(c.replacement));
+    Set("Text1", c.text);
+    Set("Text2", u"untouched");
+    Set("TxtBeiTiHuan", c.find);
+    Set("TxtTiHuan", c.replacement);
+    Click("CMDTIHUAN");
+    EXPECT_EQ(Read("Text1"), c.expected);
+    EXPECT_EQ(Read("Text2"), u"untouched");
+  }
+}
+
+TEST_F(Window, ResultsPassTheTextBoxRule) {
+  struct RuleCase {
+    std::string_view button;
+    std::u16string_view shown;
+  };
+  const RuleCase cases[] = {
+      {"CMDUNICODE", u"A"},   // cut at the first U+0000
+      {"CMDESCAPE", u"A?B"},  // a Thai letter is not in code page 936
+      {"CMDENDEURL", u"A?B"}, // nor is a lone surrogate
+  };
+  for (const RuleCase& c : cases) {
+    SCOPED_TRACE(std::string(c.button));
+    Set("Text2", u"old");
+    Click(c.button);
+    EXPECT_EQ(Read("Text2"), c.shown);
+  }
+}
+
+TEST_F(Window, WritesShowEveryKindOfLineBreakAsOne) {
+  Click("UTF8EN"); // writes a\r\nb\rc\nd
+  EXPECT_EQ(Read("Text2"), u"a\r\nb\r\nc\r\nd");
+  EXPECT_EQ(Control<QPlainTextEdit>("Text2")->document()->blockCount(), 4);
+}
+
+TEST_F(Window, OperationsReadLineBreaksAsCrLf) {
+  Control<QPlainTextEdit>("Text1")->setPlainText("one\ntwo\n");
+  Click("CMDURLEN");
+  ASSERT_TRUE(g_lastInput.has_value());
+  EXPECT_EQ(*g_lastInput, u"one\r\ntwo\r\n");
+  EXPECT_EQ(Read("Text2"), u"<one\r\ntwo\r\n>");
+}
+
+TEST_F(Window, EachButtonReadsAndWritesItsOwnBoxes) {
+  Set("Text1", u"in1");
+  Set("Text2", u"in2");
+  Click("CMDRULDEL"); // Text1 -> Text1
+  EXPECT_EQ(Read("Text1"), u"<in1>");
+  EXPECT_EQ(Read("Text2"), u"in2");
+  Click("CMDFAN16"); // Text2 -> Text2
+  EXPECT_EQ(Read("Text1"), u"<in1>");
+  EXPECT_EQ(Read("Text2"), u"<in2>");
+}
+
+TEST_F(Window, OnlyTheMd5ButtonsPassCheck1) {
+  Click("CMD5_16");
+  EXPECT_EQ(Read("Text2"), u"lower");
+  Control<QCheckBox>("Check1")->setChecked(true);
+  Click("CMD5_16");
+  EXPECT_EQ(Read("Text2"), u"UPPER");
+  Click("CMD5_32");
+  ASSERT_TRUE(g_lastOptions.has_value());
+  EXPECT_TRUE(g_lastOptions->upper);
+  Click("CMDASCII");
+  EXPECT_FALSE(g_lastOptions->upper);
+}
+
+TEST_F(Window, GbBig5AlternatesItsDirectionOnEveryClick) {
+  Set("Text1", u"x");
+  const std::pair<std::u16string_view, const char*> clicks[] = {
+      {u"GB>BIG5 x", "2"}, {u"BIG5>GB x", "1"}, {u"GB>BIG5 x", "2"}};
+  for (const auto& [shown, tagAfter] : clicks) {
+    Click("CMDGBBIG5");
+    EXPECT_EQ(Read("Text2"), shown);
+    EXPECT_EQ(Control("CMDGBBIG5")->property("Tag").toString(), tagAfter);
+  }
+}
+
+TEST_F(Window, GbBig5WithAnotherTagDoesNothing) {
+  Control("CMDGBBIG5")->setProperty("Tag", "3");
+  Set("Text2", u"kept");
+  Click("CMDGBBIG5");
+  EXPECT_EQ(Read("Text2"), u"kept");
+  EXPECT_EQ(Control("CMDGBBIG5")->property("Tag").toString(), "3");
+}
+
+TEST_F(Window, RefusedInputKeepsTheBoxAndShowsTheMessage) {
+  Set("Text2", u"previous");
+  Click("CMDJIANTITOFANTI");
+  EXPECT_EQ(Read("Text2"), u"previous");
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(U8(m_messages[0].text), "无法转换");
+  EXPECT_EQ(m_messages[0].style, kMessageStyleCritical);
+}
+
+TEST_F(Window, AConversionThatThrowsKeepsTheBoxAndTheProgramGoesOn) {
+  Set("Text2", u"previous");
+  Click("CMDGETTIME");
+  EXPECT_EQ(Read("Text2"), u"previous");
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].style, kMessageStyleCritical);
+  Click("CMDURLEN"); // still answering
+  EXPECT_EQ(Read("Text2"), U16("<这里输入转换的内容\r\n>"));
+}
+
+TEST_F(Window, AMessageAndAResultBothReachTheUser) {
+  Set("Text1", u"host");
+  Click("ERJINZHIBIG5");
+  EXPECT_EQ(Read("Text2"), u"host");
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(U8(m_messages[0].title), "标题");
+}
+
+TEST_F(Window, AButtonWithoutAnOperationChangesNothing) {
+  for (const std::string_view button : {"CMDBASE64", "CMD64DE", "CMDJIANTOFAN"}) {
+    SCOPED_TRACE(std::string(button));
+    Set("Text1", u"one");
+    Set("Text2", u"two");
+    Click(button);
+    EXPECT_EQ(Read("Text1"), u"one");
+    EXPECT_EQ(Read("Text2"), u"two");
+    EXPECT_TRUE(m_messages.empty());
+  }
+}
+
+class WindowWithoutGbBig5 : public Window {
+protected:
+  WindowWithoutGbBig5() : Window(kSharedNotLanded) {}
+};
+
+TEST_F(WindowWithoutGbBig5, GbBig5DoesNothingAndKeepsItsDirection) {
+  Set("Text2", u"kept");
+  Click("CMDGBBIG5");
+  EXPECT_EQ(Read("Text2"), u"kept");
+  EXPECT_EQ(Control("CMDGBBIG5")->property("Tag").toString(), "1");
+  EXPECT_TRUE(m_messages.empty());
+}
+
+const FakeResolver kResolver;
+
+class WindowWithResolver : public Window {
+protected:
+  WindowWithResolver() : Window(kFakes, OperationOptions{false, &kResolver}) {}
+};
+
+TEST_F(WindowWithResolver, HandsItsResolverToEveryRun) {
+  Click("CMDURLEN");
+  ASSERT_TRUE(g_lastOptions.has_value());
+  EXPECT_EQ(g_lastOptions->resolver, &kResolver);
+}
+
+// ---- typing and pasting ------------------------------------------------------------------------
+
+TEST_F(Window, PastedTextPassesTheTextBoxRule) {
+  struct PasteCase {
+    std::string_view box;
+    QString pasted;
+    std::u16string_view shown;
+  };
+  const PasteCase cases[] = {
+      {"Text1", QString::fromUtf16(u"a\0b", 3), u"xay"},
+      {"Text1", QString::fromUtf16(u"a\u0E01b"), u"xa?by"},
+      {"Text1", QString(QChar(0xDC00)), u"x?y"},
+      {"Text1", QString::fromUtf16(u"1\r\n2\r3\n4"), u"x1\r\n2\r\n3\r\n4y"},
+      {"Text2", QString::fromUtf16(u"\u0E01\0zz", 4), u"x?y"},
+      {"TxtBeiTiHuan", QString::fromUtf16(u"a\0b", 3), u"xay"},
+      {"TxtTiHuan", QString::fromUtf16(u"\u0E01"), u"x?y"},
+      {"Text3", QString(QChar(0xD800)), u"x?y"},
+  };
+  for (const PasteCase& c : cases) {
+    SCOPED_TRACE(std::string(c.box) + " " + U8(UnitsOf(c.pasted)));
+    Set(c.box, u"xy");
+    Paste(c.box, c.pasted, 1);
+    EXPECT_EQ(Read(c.box), c.shown);
+  }
+}
+
+TEST_F(Window, TypedTextPassesTheTextBoxRule) {
+  for (const std::string_view box : {"Text1", "TxtTiHuan"}) {
+    SCOPED_TRACE(std::string(box));
+    Set(box, u"");
+    QWidget* control = Control(box);
+    control->setFocus();
+    Type(control, QString::fromUtf16(u"a\u0E01\u4E2D"));
+    EXPECT_EQ(Read(box), u"a?\u4E2D");
+  }
+}
+
+TEST_F(Window, TypingKeepsTheRestOfABigBox) {
+  std::u16string big;
+  for (int line = 0; line < 2000; ++line) big += u"\u4E2D\u6587 line\r\n";
+  Set("Text1", big);
+  auto* text1 = Control<QPlainTextEdit>("Text1");
+  text1->moveCursor(QTextCursor::End);
+  text1->setFocus();
+  Type(text1, QString::fromUtf16(u"\u0E01!"));
+  EXPECT_EQ(Read("Text1"), big + u"?!");
+}
+
+} // namespace
+} // namespace kelvaro::app
+
+namespace kelvaro::app {
+namespace {
+
+// ---- long lines ---------------------------------------------------------------------------------
+
+std::u16string LongLine(std::size_t size) {
+  std::u16string line(size, u'Q');
+  for (std::size_t i = 0; i < size; i += 7) line[i] = static_cast<char16_t>(u'a' + i % 26);
+  return line;
+}
+
+TEST_F(Window, ALongLineReadsBackWhole) {
+  const std::u16string line = LongLine(3 * MultiLineBox::kSoftLineUnits + 5);
+  const std::u16string text = u"head\r\n" + line + u"\r\n" + LongLine(10) + u"\r\n";
+  Set("Text2", text);
+  EXPECT_EQ(Read("Text2"), text);
+  Click("CMDFAN16"); // the operation gets the line whole
+  ASSERT_TRUE(g_lastInput.has_value());
+  EXPECT_EQ(*g_lastInput, text);
+}
+
+TEST_F(Window, EditingNextToASoftBreakActsOnTheText) {
+  const std::u16string line = LongLine(2 * MultiLineBox::kSoftLineUnits);
+  auto* text1 = Control<QPlainTextEdit>("Text1");
+  Set("Text1", line);
+  ASSERT_GT(text1->document()->blockCount(), 1);
+  const int next = text1->document()->begin().next().position(); // first unit after the soft break
+  const auto cut = static_cast<std::size_t>(next - 1);
+  struct EditCase {
+    Qt::Key key;
+    int position;
+    std::u16string expected;
+  };
+  const EditCase cases[] = {
+      {Qt::Key_Backspace, next, line.substr(0, cut - 1) + line.substr(cut)},
+      {Qt::Key_Delete, next - 1, line.substr(0, cut) + line.substr(cut + 1)},
+      {Qt::Key_Return, next + 3, line.substr(0, cut + 3) + u"\r\n" + line.substr(cut + 3)},
+  };
+  for (const EditCase& c : cases) {
+    SCOPED_TRACE(c.key);
+    Set("Text1", line);
+    QTextCursor cursor = text1->textCursor();
+    cursor.setPosition(c.position);
+    text1->setTextCursor(cursor);
+    QTest::keyClick(text1, c.key);
+    EXPECT_EQ(Read("Text1"), c.expected);
+  }
+}
+
+TEST_F(Window, CopyingAcrossASoftBreakCopiesNoLineBreak) {
+  const std::u16string line = LongLine(MultiLineBox::kSoftLineUnits + 100);
+  Set("Text1", line + u"\r\nnext");
+  auto* text1 = Control<QPlainTextEdit>("Text1");
+  text1->selectAll();
+  text1->copy();
+  EXPECT_EQ(UnitsOf(QApplication::clipboard()->text()), line + u"\nnext");
+}
+
+} // namespace
+} // namespace kelvaro::app
