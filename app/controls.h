@@ -11,7 +11,7 @@ namespace kelvaro::app {
 enum class ControlKind { TextBox, Label, Button, CheckBox };
 
 /// Control flags.
-inline constexpr unsigned kMultiLine = 1;       ///< text box: multi-line, vertical scroll bar, word wrap
+inline constexpr unsigned kMultiLine = 1; ///< text box: multi-line, vertical scroll bar, word wrap
 inline constexpr unsigned kVerticalCaption = 2; ///< caption reads top to bottom, one character wide
 
 inline constexpr int kTwipsPerPixel = 15;
@@ -19,9 +19,9 @@ inline constexpr int kClientWidthTwips = 8790;
 inline constexpr int kClientHeightTwips = 6810;
 
 struct ControlSpec {
-  std::string_view name;    ///< objectName (UTF-8)
+  std::string_view name; ///< objectName (UTF-8)
   ControlKind kind;
-  std::string_view caption; ///< caption, or a text box's initial text (UTF-8)
+  std::string_view caption;     ///< caption, or a text box's initial text (UTF-8)
   int left, top, width, height; ///< twips
   int tabIndex;                 ///< labels are numbered too but never take the focus
   std::string_view toolTip;     ///< empty for controls that do nothing when used

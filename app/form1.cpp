@@ -11,8 +11,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 #include <QStyle>
+#include <QSvgRenderer>
 #include <algorithm>
 #include <limits>
 
@@ -79,24 +79,32 @@ int CaptionRoom(const QWidget* control, ControlKind kind) {
 // longest captions ("vbFormUnicode"). Such a caption alone gets the font just small enough to fit,
 // and never below 7 points; every other control keeps the platform font.
 void FitCaption(QWidget* control, const ControlSpec& spec, const QString& caption) {
-  if (spec.kind == ControlKind::TextBox || (spec.flags & kVerticalCaption) != 0) return;
+  if (spec.kind == ControlKind::TextBox || (spec.flags & kVerticalCaption) != 0)
+    return;
   const int room = CaptionRoom(control, spec.kind);
   QFont font = control->font();
-  if (font.pointSizeF() <= 0) return;
+  if (font.pointSizeF() <= 0)
+    return;
   while (QFontMetrics(font).horizontalAdvance(caption) > room && font.pointSizeF() > 7.0) {
     font.setPointSizeF(font.pointSizeF() - 0.5);
   }
-  if (font != control->font()) control->setFont(font);
+  if (font != control->font())
+    control->setFont(font);
 }
 
 QMessageBox::Icon IconOfStyle(int style) {
   // The icon bits of a message-box style; 16 is the one the conversions use.
   switch (style & 0x70) {
-  case 16: return QMessageBox::Critical;
-  case 32: return QMessageBox::Question;
-  case 48: return QMessageBox::Warning;
-  case 64: return QMessageBox::Information;
-  default: return QMessageBox::NoIcon;
+  case 16:
+    return QMessageBox::Critical;
+  case 32:
+    return QMessageBox::Question;
+  case 48:
+    return QMessageBox::Warning;
+  case 64:
+    return QMessageBox::Information;
+  default:
+    return QMessageBox::NoIcon;
   }
 }
 
@@ -105,7 +113,8 @@ QMessageBox::Icon IconOfStyle(int style) {
 QIcon WindowIcon() {
   QIcon icon;
   QSvgRenderer renderer(QStringLiteral(":/kelvaro/kelvaro.svg"));
-  if (!renderer.isValid()) return icon;
+  if (!renderer.isValid())
+    return icon;
   for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -140,9 +149,11 @@ void Form1::buildControls() {
     control->setGeometry(TwipsToPixels(spec.left), TwipsToPixels(spec.top),
                          TwipsToPixels(spec.width), TwipsToPixels(spec.height));
     FitCaption(control, spec, FromUtf8(spec.caption));
-    if (!spec.toolTip.empty()) control->setToolTip(FromUtf8(spec.toolTip));
+    if (!spec.toolTip.empty())
+      control->setToolTip(FromUtf8(spec.toolTip));
     if (control->focusPolicy() & Qt::TabFocus) {
-      if (previous != nullptr) setTabOrder(previous, control);
+      if (previous != nullptr)
+        setTabOrder(previous, control);
       previous = control;
     }
   }
@@ -155,7 +166,8 @@ void Form1::buildControls() {
 
 void Form1::wireButtons() {
   for (const ControlSpec& spec : Controls()) {
-    if (spec.kind != ControlKind::Button) continue;
+    if (spec.kind != ControlKind::Button)
+      continue;
     auto* button = findChild<QAbstractButton*>(FromUtf8(spec.name));
     if (spec.name == "Command1") {
       connect(button, &QAbstractButton::clicked, this, &Form1::swapBoxes);
@@ -167,12 +179,15 @@ void Form1::wireButtons() {
     }
     std::vector<const Operation*> rows;
     for (const Operation& operation : m_operations) {
-      if (operation.button == spec.name) rows.push_back(&operation);
+      if (operation.button == spec.name)
+        rows.push_back(&operation);
     }
-    if (rows.empty()) continue;
+    if (rows.empty())
+      continue;
     if (rows.front()->tag.empty()) {
       const Operation* operation = rows.front();
-      connect(button, &QAbstractButton::clicked, this, [this, operation] { runOperation(*operation); });
+      connect(button, &QAbstractButton::clicked, this,
+              [this, operation] { runOperation(*operation); });
     } else {
       connect(button, &QAbstractButton::clicked, this,
               [this, button, rows] { runShared(button, rows); });
@@ -184,7 +199,8 @@ QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_te
 
 void Form1::runOperation(const Operation& operation) {
   // A conversion that has not landed yet leaves the window exactly as it was.
-  if (operation.run == nullptr) return;
+  if (operation.run == nullptr)
+    return;
   OperationOptions options = m_baseOptions;
   options.upper = operation.readsCheck1 && m_check1 != nullptr && m_check1->isChecked();
   Outcome outcome;
@@ -193,7 +209,8 @@ void Form1::runOperation(const Operation& operation) {
     outcome = RunOperation(operation, ReadBox(boxOf(operation.reads)), options);
   }
   // The message comes while the conversion runs, before its result reaches the box.
-  if (outcome.message) ShowMessage(*outcome.message);
+  if (outcome.message)
+    ShowMessage(*outcome.message);
   if (outcome.text) {
     const WaitCursor wait;
     WriteBox(boxOf(operation.writes), *outcome.text);
@@ -201,12 +218,14 @@ void Form1::runOperation(const Operation& operation) {
 }
 
 void Form1::runShared(QAbstractButton* button, const std::vector<const Operation*>& rows) {
-  const bool landed =
-      std::any_of(rows.begin(), rows.end(), [](const Operation* row) { return row->run != nullptr; });
-  if (!landed) return;
+  const bool landed = std::any_of(rows.begin(), rows.end(),
+                                  [](const Operation* row) { return row->run != nullptr; });
+  if (!landed)
+    return;
   const QString tag = button->property("Tag").toString();
   for (const Operation* row : rows) {
-    if (FromUtf8(row->tag) != tag) continue;
+    if (FromUtf8(row->tag) != tag)
+      continue;
     // The direction flips before the conversion runs, whatever the conversion then does.
     button->setProperty("Tag", FromUtf8(row->nextTag));
     runOperation(*row);
@@ -233,9 +252,9 @@ void Form1::ShowMessage(const Message& message) {
     m_showMessage(message);
     return;
   }
-  const QString title =
-      message.title.empty() ? windowTitle() : ToQString(message.title);
-  QMessageBox box(IconOfStyle(message.style), title, ToQString(message.text), QMessageBox::Ok, this);
+  const QString title = message.title.empty() ? windowTitle() : ToQString(message.title);
+  QMessageBox box(IconOfStyle(message.style), title, ToQString(message.text), QMessageBox::Ok,
+                  this);
   box.exec();
 }
 

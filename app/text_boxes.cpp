@@ -23,7 +23,8 @@ QString ToQString(std::u16string_view text) {
 
 QString KeptByTextBox(const QString& text) {
   const std::u16string kept = ApplyTextBoxRule(UnitsOf(text));
-  if (UnitsOf(text) == kept) return text;
+  if (UnitsOf(text) == kept)
+    return text;
   return ToQString(kept);
 }
 
@@ -48,7 +49,8 @@ bool IsSoftBreakAfter(char16_t unit) { return unit == u' ' || unit >= 0x2E80; }
 std::size_t SoftBreakBefore(std::u16string_view line, std::size_t limit) {
   constexpr std::size_t kLookBack = 256;
   for (std::size_t end = limit; end > limit - kLookBack; --end) {
-    if (IsSoftBreakAfter(line[end - 1])) return end;
+    if (IsSoftBreakAfter(line[end - 1]))
+      return end;
   }
   return limit;
 }
@@ -69,7 +71,8 @@ std::u16string MultiLineBox::boxText() const {
       continue;
     }
     block = block.next();
-    if (block.userState() != kContinuation) text += u"\r\n";
+    if (block.userState() != kContinuation)
+      text += u"\r\n";
   }
   return text;
 }
@@ -95,9 +98,11 @@ void MultiLineBox::setBoxText(std::u16string_view text) {
   };
   const std::u16string_view all = kept;
   for (std::size_t i = 0; i < all.size(); ++i) {
-    if (all[i] != u'\r' && all[i] != u'\n') continue;
+    if (all[i] != u'\r' && all[i] != u'\n')
+      continue;
     appendLine(all.substr(lineStart, i - lineStart));
-    if (all[i] == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n') ++i;
+    if (all[i] == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n')
+      ++i;
     shown.append(u'\n');
     ++blockIndex;
     lineStart = i + 1;
@@ -108,7 +113,8 @@ void MultiLineBox::setBoxText(std::u16string_view text) {
   QTextBlock block = document()->begin();
   int index = 0;
   for (const int continuation : continuations) {
-    for (; index < continuation && block.isValid(); ++index) block = block.next();
+    for (; index < continuation && block.isValid(); ++index)
+      block = block.next();
     block.setUserState(kContinuation);
   }
 }
@@ -123,8 +129,10 @@ QMimeData* MultiLineBox::createMimeDataFromSelection() const {
        block = block.next()) {
     const int from = std::max(start, block.position()) - block.position();
     const int to = std::min(end, block.position() + block.length() - 1) - block.position();
-    if (block.position() > start && block.userState() != kContinuation) copied.append(u'\n');
-    if (to > from) copied.append(block.text().mid(from, to - from));
+    if (block.position() > start && block.userState() != kContinuation)
+      copied.append(u'\n');
+    if (to > from)
+      copied.append(block.text().mid(from, to - from));
   }
   auto* data = new QMimeData;
   data->setText(copied);
@@ -186,7 +194,8 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
-  if (source == nullptr || !source->hasText()) return;
+  if (source == nullptr || !source->hasText())
+    return;
   QMimeData kept;
   kept.setText(KeptByTextBox(source->text()));
   QPlainTextEdit::insertFromMimeData(&kept);
@@ -210,7 +219,8 @@ void SingleLineBox::filterEdit(const QString& edited) {
   const qsizetype oldSize = m_accepted.size();
   const qsizetype newSize = edited.size();
   qsizetype prefix = 0;
-  while (prefix < oldSize && prefix < newSize && m_accepted[prefix] == edited[prefix]) ++prefix;
+  while (prefix < oldSize && prefix < newSize && m_accepted[prefix] == edited[prefix])
+    ++prefix;
   qsizetype suffix = 0;
   while (suffix < oldSize - prefix && suffix < newSize - prefix &&
          m_accepted[oldSize - 1 - suffix] == edited[newSize - 1 - suffix]) {
@@ -230,8 +240,10 @@ void SingleLineBox::filterEdit(const QString& edited) {
 // ---- either kind --------------------------------------------------------------------------------
 
 std::u16string ReadBox(const QWidget* box) {
-  if (const auto* multi = qobject_cast<const MultiLineBox*>(box)) return multi->boxText();
-  if (const auto* single = qobject_cast<const SingleLineBox*>(box)) return single->boxText();
+  if (const auto* multi = qobject_cast<const MultiLineBox*>(box))
+    return multi->boxText();
+  if (const auto* single = qobject_cast<const SingleLineBox*>(box))
+    return single->boxText();
   return {};
 }
 

@@ -12,16 +12,20 @@ namespace {
 // bottom inside `area`; cells are the font's line height, squeezed down to the em size when the
 // whole column would not fit otherwise.
 void PaintColumn(QPainter& painter, const QRect& area, const QString& text, bool centred) {
-  if (text.isEmpty()) return;
+  if (text.isEmpty())
+    return;
   const QFontMetrics metrics = painter.fontMetrics();
   const int count = static_cast<int>(text.size());
   const int em = std::max(metrics.horizontalAdvance(QChar(0x4E2D)), metrics.ascent());
-  const int step = std::max(std::min(metrics.height(), area.height() / count), std::min(em, metrics.height()));
+  const int step =
+      std::max(std::min(metrics.height(), area.height() / count), std::min(em, metrics.height()));
   const int columnHeight = step * count;
   int y = area.top();
-  if (centred) y += std::max(0, (area.height() - columnHeight) / 2);
+  if (centred)
+    y += std::max(0, (area.height() - columnHeight) / 2);
   for (const QChar character : text) {
-    painter.drawText(QRect(area.left(), y, area.width(), step), Qt::AlignCenter, QString(character));
+    painter.drawText(QRect(area.left(), y, area.width(), step), Qt::AlignCenter,
+                     QString(character));
     y += step;
   }
 }
@@ -30,8 +34,8 @@ void PaintColumn(QPainter& painter, const QRect& area, const QString& text, bool
 
 void VerticalLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                 foregroundRole()));
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
   PaintColumn(painter, contentsRect(), text(), false);
 }
 
@@ -41,8 +45,8 @@ void VerticalButton::paintEvent(QPaintEvent*) {
   initStyleOption(&option);
   option.text.clear();
   painter.drawControl(QStyle::CE_PushButton, option);
-  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                 QPalette::ButtonText));
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
   PaintColumn(painter, rect().adjusted(1, 2, -1, -2), text(), true);
 }
 

@@ -56,7 +56,8 @@ const Operation kFakeBase64[] = {{"base64-encode", "CMDBASE64", "base64encode", 
 
 std::span<const Operation> ClickTable() {
   const Operation* real = FindOperation("base64-encode");
-  if (real != nullptr && real->run != nullptr) return Operations();
+  if (real != nullptr && real->run != nullptr)
+    return Operations();
   return kFakeBase64;
 }
 
@@ -73,7 +74,10 @@ void SettleAndPaint(QPlainTextEdit* box) {
 void ClickBase64Encode(benchmark::State& state) {
   Form1 window(ClickTable());
   window.show();
-  QTest::qWaitForWindowExposed(&window);
+  if (!QTest::qWaitForWindowExposed(&window)) {
+    state.SkipWithError("the window was not shown");
+    return;
+  }
   auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
   auto* text2 = window.findChild<QPlainTextEdit*>("Text2");
   auto* button = window.findChild<QPushButton*>("CMDBASE64");
@@ -96,7 +100,10 @@ BENCHMARK(ClickBase64Encode)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 void TypeOneCharacter(benchmark::State& state) {
   Form1 window;
   window.show();
-  QTest::qWaitForWindowExposed(&window);
+  if (!QTest::qWaitForWindowExposed(&window)) {
+    state.SkipWithError("the window was not shown");
+    return;
+  }
   auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
   WriteBox(text1, BigText());
   // range(0): where the caret stands, in per cent of the text.
@@ -114,16 +121,23 @@ void TypeOneCharacter(benchmark::State& state) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
 }
-BENCHMARK(TypeOneCharacter)->Arg(0)->Arg(50)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(TypeOneCharacter)
+    ->Arg(0)
+    ->Arg(50)
+    ->Arg(100)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kelvaro::app
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

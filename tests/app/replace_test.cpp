@@ -11,7 +11,8 @@ using testing::U8;
 
 // The scan as a reader would write it, quadratic and obviously right: the oracle for ReplaceAll.
 std::u16string NaiveReplace(std::u16string_view s, std::u16string_view f, std::u16string_view r) {
-  if (f.empty()) return std::u16string(s);
+  if (f.empty())
+    return std::u16string(s);
   std::u16string out;
   std::size_t i = 0;
   while (i < s.size()) {
@@ -30,7 +31,8 @@ TEST(ReplaceAll, AgreesWithTheNaiveScanOnGeneratedText) {
   std::mt19937 random(7);
   const auto word = [&](std::size_t maxSize) {
     std::u16string w(random() % (maxSize + 1), u'a');
-    for (char16_t& c : w) c = random() % 2 ? u'a' : u'b';
+    for (char16_t& c : w)
+      c = random() % 2 ? u'a' : u'b';
     return w;
   };
   for (int round = 0; round < 5000; ++round) {
