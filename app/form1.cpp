@@ -33,12 +33,12 @@ public:
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
-  const QString caption = FromUtf8(spec.caption);
-  const bool vertical = (spec.flags & kVerticalCaption) != 0;
-  switch (spec.kind) {
+QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
+  const QString caption = FromUtf8(entry.caption);
+  const bool vertical = (entry.flags & kVerticalCaption) != 0;
+  switch (entry.kind) {
   case ControlKind::TextBox: {
-    QWidget* box = (spec.flags & kMultiLine) != 0 ? static_cast<QWidget*>(new MultiLineBox(parent))
+    QWidget* box = (entry.flags & kMultiLine) != 0 ? static_cast<QWidget*>(new MultiLineBox(parent))
                                                   : new SingleLineBox(parent);
     WriteBox(box, UnitsOf(caption));
     return box;
@@ -78,10 +78,10 @@ int CaptionRoom(const QWidget* control, ControlKind kind) {
 // The layout was drawn for a narrow 9-point system font; a wider default font would clip the
 // longest captions ("vbFormUnicode"). Such a caption alone gets the font just small enough to fit,
 // and never below 7 points; every other control keeps the platform font.
-void FitCaption(QWidget* control, const ControlSpec& spec, const QString& caption) {
-  if (spec.kind == ControlKind::TextBox || (spec.flags & kVerticalCaption) != 0)
+void FitCaption(QWidget* control, const ControlSpec& entry, const QString& caption) {
+  if (entry.kind == ControlKind::TextBox || (entry.flags & kVerticalCaption) != 0)
     return;
-  const int room = CaptionRoom(control, spec.kind);
+  const int room = CaptionRoom(control, entry.kind);
   QFont font = control->font();
   if (font.pointSizeF() <= 0)
     return;
@@ -143,14 +143,14 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
 
 void Form1::buildControls() {
   QWidget* previous = nullptr;
-  for (const ControlSpec& spec : Controls()) {
-    QWidget* control = MakeControl(spec, this);
-    control->setObjectName(FromUtf8(spec.name));
-    control->setGeometry(TwipsToPixels(spec.left), TwipsToPixels(spec.top),
-                         TwipsToPixels(spec.width), TwipsToPixels(spec.height));
-    FitCaption(control, spec, FromUtf8(spec.caption));
-    if (!spec.toolTip.empty())
-      control->setToolTip(FromUtf8(spec.toolTip));
+  for (const ControlSpec& entry : Controls()) {
+    QWidget* control = MakeControl(entry, this);
+    control->setObjectName(FromUtf8(entry.name));
+    control->setGeometry(TwipsToPixels(entry.left), TwipsToPixels(entry.top),
+                         TwipsToPixels(entry.width), TwipsToPixels(entry.height));
+    FitCaption(control, entry, FromUtf8(entry.caption));
+    if (!entry.toolTip.empty())
+      control->setToolTip(FromUtf8(entry.toolTip));
     if (control->focusPolicy() & Qt::TabFocus) {
       if (previous != nullptr)
         setTabOrder(previous, control);
@@ -165,21 +165,21 @@ void Form1::buildControls() {
 }
 
 void Form1::wireButtons() {
-  for (const ControlSpec& spec : Controls()) {
-    if (spec.kind != ControlKind::Button)
+  for (const ControlSpec& entry : Controls()) {
+    if (entry.kind != ControlKind::Button)
       continue;
-    auto* button = findChild<QAbstractButton*>(FromUtf8(spec.name));
-    if (spec.name == "Command1") {
+    auto* button = findChild<QAbstractButton*>(FromUtf8(entry.name));
+    if (entry.name == "Command1") {
       connect(button, &QAbstractButton::clicked, this, &Form1::swapBoxes);
       continue;
     }
-    if (spec.name == "CMDTIHUAN") {
+    if (entry.name == "CMDTIHUAN") {
       connect(button, &QAbstractButton::clicked, this, &Form1::replaceInText1);
       continue;
     }
     std::vector<const Operation*> rows;
     for (const Operation& operation : m_operations) {
-      if (operation.button == spec.name)
+      if (operation.button == entry.name)
         rows.push_back(&operation);
     }
     if (rows.empty())

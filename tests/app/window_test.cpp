@@ -164,33 +164,33 @@ protected:
 TEST_F(Window, IsBuiltFromTheControlsTable) {
   EXPECT_EQ(Controls().size(), 34u);
   EXPECT_EQ(m_window.size(), QSize(586, 454)); // 8790 x 6810 twips
-  for (const ControlSpec& spec : Controls()) {
-    SCOPED_TRACE(std::string(spec.name));
-    QWidget* control = Control(spec.name);
+  for (const ControlSpec& entry : Controls()) {
+    SCOPED_TRACE(std::string(entry.name));
+    QWidget* control = Control(entry.name);
     ASSERT_NE(control, nullptr);
-    EXPECT_EQ(m_window.findChildren<QWidget*>(Q(spec.name)).size(), 1);
-    EXPECT_EQ(control->geometry(), QRect(TwipsToPixels(spec.left), TwipsToPixels(spec.top),
-                                         TwipsToPixels(spec.width), TwipsToPixels(spec.height)));
-    switch (spec.kind) {
+    EXPECT_EQ(m_window.findChildren<QWidget*>(Q(entry.name)).size(), 1);
+    EXPECT_EQ(control->geometry(), QRect(TwipsToPixels(entry.left), TwipsToPixels(entry.top),
+                                         TwipsToPixels(entry.width), TwipsToPixels(entry.height)));
+    switch (entry.kind) {
     case ControlKind::TextBox:
-      if (spec.flags & kMultiLine) {
+      if (entry.flags & kMultiLine) {
         ASSERT_NE(qobject_cast<MultiLineBox*>(control), nullptr);
       } else {
         ASSERT_NE(qobject_cast<SingleLineBox*>(control), nullptr);
       }
-      EXPECT_EQ(U8(ReadBox(control)), spec.caption);
+      EXPECT_EQ(U8(ReadBox(control)), entry.caption);
       break;
     case ControlKind::Label:
       ASSERT_NE(qobject_cast<QLabel*>(control), nullptr);
-      EXPECT_EQ(qobject_cast<QLabel*>(control)->text(), Q(spec.caption));
+      EXPECT_EQ(qobject_cast<QLabel*>(control)->text(), Q(entry.caption));
       break;
     case ControlKind::Button:
       ASSERT_NE(qobject_cast<QPushButton*>(control), nullptr);
-      EXPECT_EQ(qobject_cast<QPushButton*>(control)->text(), Q(spec.caption));
+      EXPECT_EQ(qobject_cast<QPushButton*>(control)->text(), Q(entry.caption));
       break;
     case ControlKind::CheckBox:
       ASSERT_NE(qobject_cast<QCheckBox*>(control), nullptr);
-      EXPECT_EQ(qobject_cast<QCheckBox*>(control)->text(), Q(spec.caption));
+      EXPECT_EQ(qobject_cast<QCheckBox*>(control)->text(), Q(entry.caption));
       break;
     }
   }
@@ -215,13 +215,13 @@ TEST_F(Window, PlacesTellingControlsWhereTheLayoutSays) {
 TEST_F(Window, TabOrderFollowsTheTableAndSkipsLabels) {
   std::vector<std::string> expected;
   std::map<QWidget*, std::string> named;
-  for (const ControlSpec& spec : Controls()) {
-    QWidget* control = Control(spec.name);
-    named[control] = spec.name;
-    if (spec.kind == ControlKind::Label) {
-      EXPECT_EQ(control->focusPolicy(), Qt::NoFocus) << spec.name;
+  for (const ControlSpec& entry : Controls()) {
+    QWidget* control = Control(entry.name);
+    named[control] = entry.name;
+    if (entry.kind == ControlKind::Label) {
+      EXPECT_EQ(control->focusPolicy(), Qt::NoFocus) << entry.name;
     } else {
-      expected.emplace_back(spec.name);
+      expected.emplace_back(entry.name);
     }
   }
   std::vector<std::string> chain;
@@ -262,11 +262,11 @@ TEST_F(Window, VerticalCaptionsReadTopToBottom) {
 }
 
 TEST_F(Window, EveryButtonExplainsItselfInATooltip) {
-  for (const ControlSpec& spec : Controls()) {
-    if (spec.kind != ControlKind::Button)
+  for (const ControlSpec& entry : Controls()) {
+    if (entry.kind != ControlKind::Button)
       continue;
-    SCOPED_TRACE(std::string(spec.name));
-    EXPECT_FALSE(Control(spec.name)->toolTip().isEmpty());
+    SCOPED_TRACE(std::string(entry.name));
+    EXPECT_FALSE(Control(entry.name)->toolTip().isEmpty());
   }
   for (const Operation& operation : Operations()) {
     SCOPED_TRACE(std::string(operation.button));
@@ -286,9 +286,9 @@ TEST(WindowRegistry, EveryRegistryButtonExistsWithItsCaption) {
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), Q(operation.caption));
     bool inTable = false;
-    for (const ControlSpec& spec : Controls()) {
-      if (spec.name == operation.button)
-        inTable = spec.kind == ControlKind::Button;
+    for (const ControlSpec& entry : Controls()) {
+      if (entry.name == operation.button)
+        inTable = entry.kind == ControlKind::Button;
     }
     EXPECT_TRUE(inTable);
   }
