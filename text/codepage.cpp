@@ -130,6 +130,8 @@ std::uint16_t AnsiCodeOfUnit(char16_t unit, CodePage codePage) {
   return Encoder(codePage).codeOf[unit];
 }
 
+const std::uint16_t* AnsiCodeTable(CodePage codePage) { return Encoder(codePage).codeOf.data(); }
+
 bool IsInCodePage936(char16_t unit) {
   return unit == u'?' || Encoder(CodePage::Gbk936).shownAs[unit] != u'?';
 }

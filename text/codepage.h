@@ -33,6 +33,10 @@ enum class CodePage { Gbk936, Big5_950 };
 /// lead * 256 + trail. A code unit the code page lacks gives 63, the code of "?".
 [[nodiscard]] std::uint16_t AnsiCodeOfUnit(char16_t unit, CodePage codePage = CodePage::Gbk936);
 
+/// The same codes as AnsiCodeOfUnit for every code unit at once, indexed by the unit: for loops
+/// over large texts, which look the table up once instead of once per character.
+[[nodiscard]] const std::uint16_t* AnsiCodeTable(CodePage codePage = CodePage::Gbk936);
+
 /// True when code page 936 has the code unit (U+003F itself included). Surrogates are never in it.
 [[nodiscard]] bool IsInCodePage936(char16_t unit);
 

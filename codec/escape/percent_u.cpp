@@ -60,8 +60,9 @@ std::u16string vbs_escape(std::u16string_view text) {
   std::u16string out;
   // Six characters is the longest escape of one code unit (%uXXXX).
   out.reserve(text.size() * 6);
+  const std::uint16_t* codeOf = AnsiCodeTable();
   for (const char16_t unit : text) {
-    const std::uint16_t code = AnsiCodeOfUnit(unit);
+    const std::uint16_t code = codeOf[unit];
     if (code > 0xFF) {
       const char16_t escape[6] = {u'%',
                                   u'u',

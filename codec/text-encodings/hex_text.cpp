@@ -46,10 +46,11 @@ std::u16string TextToHex(std::u16string_view text) {
   hex.reserve(text.size() * 4);
   constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   char16_t groups[kChunkUnits * 4];
+  const std::uint16_t* codeOf = AnsiCodeTable();
   for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
     char16_t* out = groups;
     for (const char16_t unit : text.substr(start, kChunkUnits)) {
-      const std::uint16_t code = AnsiCodeOfUnit(unit);
+      const std::uint16_t code = codeOf[unit];
       if (code > 0xFF) {
         out[0] = kDigits[code >> 12];
         out[1] = kDigits[code >> 8 & 0x0F];

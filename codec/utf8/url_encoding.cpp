@@ -48,8 +48,9 @@ bool AppendDoubleByteChar(std::u16string& out, int lead, int trail) {
 std::u16string URLEncode(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size() * 6);
+  const std::uint16_t* codeOf = AnsiCodeTable();
   for (const char16_t unit : text) {
-    const std::uint16_t code = AnsiCodeOfUnit(unit);
+    const std::uint16_t code = codeOf[unit];
     if (unit == u' ') {
       out.append(u"%20", 3);
     } else if (code < 0xFF) {
