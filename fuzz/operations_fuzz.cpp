@@ -3,7 +3,8 @@
 // conversions promise hold.
 //
 // Input layout: byte 0 picks the operation, byte 1 holds flags (bit 0 --upper, bit 1 read the
-// rest as UTF-8 rather than raw UTF-16LE code units), the rest is the text.
+// rest as UTF-8 rather than raw UTF-16LE code units), the rest is the text. fuzz/seeds holds one
+// input per operation, named after it.
 
 #include "net/resolver.h"
 #include "registry/operations.h"
