@@ -1,4 +1,5 @@
 #include "codec/text-encodings/base64.h"
+#include "support/generate.h"
 #include "support/text.h"
 #include "text/box_rule.h"
 #include "text/codepage.h"
@@ -10,25 +11,8 @@ namespace kelvaro {
 namespace {
 
 using namespace std::string_view_literals;
+using testing::GenerateGb2312Text;
 using testing::U8;
-
-// GB2312 level-1 hanzi, printable ASCII and CR LF, made as code-page bytes and decoded, so every
-// character is one the code page holds.
-std::u16string GenerateGb2312Text(std::mt19937& random, std::size_t characters) {
-  std::string bytes;
-  for (std::size_t i = 0; i < characters; ++i) {
-    const unsigned pick = random() % 8;
-    if (pick < 5) {
-      bytes.push_back(static_cast<char>(0xB0 + random() % 0x27));
-      bytes.push_back(static_cast<char>(0xA1 + random() % 0x5E));
-    } else if (pick < 7) {
-      bytes.push_back(static_cast<char>(0x20 + random() % 0x5F));
-    } else {
-      bytes += "\r\n";
-    }
-  }
-  return FromAnsiBytes(bytes);
-}
 
 // A straightforward bit-accumulating encoder, as a second opinion on the grouped one.
 std::u16string ReferenceBase64(std::string_view bytes) {

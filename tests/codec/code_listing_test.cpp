@@ -1,4 +1,5 @@
 #include "codec/escape/code_listing.h"
+#include "support/generate.h"
 #include "support/text.h"
 #include "text/box_rule.h"
 #include "text/chars.h"
@@ -11,21 +12,9 @@ namespace kelvaro {
 namespace {
 
 using namespace std::string_view_literals;
+using testing::GenerateGb2312Text;
+using testing::TextMix;
 using testing::U8;
-
-// GB2312 level-1 hanzi and printable ASCII; `withAscii` false gives hanzi only.
-std::u16string GenerateGb2312Text(std::mt19937& random, std::size_t characters, bool withAscii) {
-  std::string bytes;
-  for (std::size_t i = 0; i < characters; ++i) {
-    if (withAscii && random() % 4 == 0) {
-      bytes.push_back(static_cast<char>(0x20 + random() % 0x5F));
-    } else {
-      bytes.push_back(static_cast<char>(0xB0 + random() % 0x27));
-      bytes.push_back(static_cast<char>(0xA1 + random() % 0x5E));
-    }
-  }
-  return FromAnsiBytes(bytes);
-}
 
 struct Case {
   std::u16string_view in, out;
@@ -106,7 +95,7 @@ TEST(CodeListing, VbUnicodeThenVbFormUnicodeGivesGb2312TextBack) {
   std::mt19937 random(936);
   int exact = 0;
   for (int round = 0; round < 300; ++round) {
-    const std::u16string text = GenerateGb2312Text(random, random() % 30, false);
+    const std::u16string text = GenerateGb2312Text(random, random() % 30, TextMix::HanziOnly);
     SCOPED_TRACE(U8(text));
     const std::u16string shown = UnicodeBytesAsAnsi(text);
     if (shown.find(u'\uFFFD') != std::u16string::npos)
@@ -122,7 +111,7 @@ TEST(CodeListing, VbFormUnicodeThenVbUnicodeGivesCodePageTextBack) {
   std::mt19937 random(2052);
   for (int round = 0; round < 300; ++round) {
     const std::u16string text =
-        GenerateGb2312Text(random, random() % (round % 10 ? 30 : 6000), true);
+        GenerateGb2312Text(random, random() % (round % 10 ? 30 : 6000), TextMix::WithAscii);
     SCOPED_TRACE(round);
     const std::u16string back = UnicodeBytesAsAnsi(AnsiBytesAsUnicode(text));
     // An odd byte count comes back with the zero high byte of the last unit as U+0000.
@@ -134,7 +123,7 @@ TEST(CodeListing, VbFormUnicodeThenVbUnicodeGivesCodePageTextBack) {
 
 TEST(CodeListing, UnicodeFunListingReadsBackAsTheText) {
   std::mt19937 random(5);
-  const std::u16string text = GenerateGb2312Text(random, 100000, true);
+  const std::u16string text = GenerateGb2312Text(random, 100000, TextMix::WithAscii);
   const std::u16string listing = UnicodeFun(text);
   ASSERT_EQ(listing.size(), text.size() * 5);
   for (std::size_t i = 0; i < text.size(); i += 997) {
@@ -148,7 +137,7 @@ TEST(CodeListing, UnicodeFunListingReadsBackAsTheText) {
 
 TEST(CodeListing, HandlesTextFarPastTheOldSixteenBitLimits) {
   std::mt19937 random(100000);
-  const std::u16string text = GenerateGb2312Text(random, 100000, false);
+  const std::u16string text = GenerateGb2312Text(random, 100000, TextMix::HanziOnly);
   EXPECT_EQ(UnicodeFun(text).size(), 500000u);
   EXPECT_EQ(UnicodeBytesAsAnsi(AnsiBytesAsUnicode(text)), text);
 }

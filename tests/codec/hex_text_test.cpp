@@ -1,4 +1,5 @@
 #include "codec/text-encodings/hex_text.h"
+#include "support/generate.h"
 #include "support/text.h"
 #include "text/codepage.h"
 
@@ -9,24 +10,8 @@ namespace kelvaro {
 namespace {
 
 using namespace std::string_view_literals;
+using testing::GenerateGb2312Text;
 using testing::U8;
-
-// GB2312 level-1 hanzi, printable ASCII and CR LF line breaks.
-std::u16string GenerateGb2312Text(std::mt19937& random, std::size_t characters) {
-  std::string bytes;
-  for (std::size_t i = 0; i < characters; ++i) {
-    const unsigned pick = random() % 8;
-    if (pick < 5) {
-      bytes.push_back(static_cast<char>(0xB0 + random() % 0x27));
-      bytes.push_back(static_cast<char>(0xA1 + random() % 0x5E));
-    } else if (pick < 7) {
-      bytes.push_back(static_cast<char>(0x20 + random() % 0x5F));
-    } else {
-      bytes += "\r\n";
-    }
-  }
-  return FromAnsiBytes(bytes);
-}
 
 struct Case {
   std::u16string_view in, out;

@@ -1,5 +1,6 @@
 #include "codec/chinese/operations.h"
 #include "codec/chinese/simplified_traditional.h"
+#include "support/generate.h"
 #include "support/text.h"
 #include "text/codepage.h"
 #include "text/utf.h"
@@ -12,6 +13,7 @@ namespace kelvaro {
 namespace {
 
 using testing::U16;
+using testing::GenerateGb2312Text;
 using testing::U8;
 
 struct Case {
@@ -62,21 +64,6 @@ TEST(SimplifiedTraditional, ToSimplified) {
     ASSERT_TRUE(out);
     EXPECT_EQ(U8(*out), c.out);
   }
-}
-
-std::u16string GenerateGb2312Text(std::mt19937& random, std::size_t length) {
-  std::u16string text;
-  const char* ascii = "abc 123,.\r\n";
-  while (text.size() < length) {
-    if (random() % 5 == 0) {
-      text += static_cast<char16_t>(ascii[random() % 11]);
-    } else {
-      const char bytes[2] = {static_cast<char>(0xB0 + random() % 0x28),
-                             static_cast<char>(0xA1 + random() % 0x5E)};
-      text += FromAnsiBytes(std::string_view(bytes, 2));
-    }
-  }
-  return text;
 }
 
 // OpenCC's own converter is the oracle: the same dictionaries must give the same text.

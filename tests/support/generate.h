@@ -1,0 +1,16 @@
+#pragma once
+// Generated text for round-trip properties: GB2312 level-1 hanzi, optionally mixed with printable
+// ASCII and CR LF line breaks. Made as code-page bytes and decoded, so every character is one that
+// code page 936 holds and that GB2312 assigns.
+
+#include <random>
+#include <string>
+
+namespace kelvaro::testing {
+
+enum class TextMix { HanziOnly, WithAscii, WithAsciiAndLineBreaks };
+
+std::u16string GenerateGb2312Text(std::mt19937& random, std::size_t characters,
+                                  TextMix mix = TextMix::WithAsciiAndLineBreaks);
+
+} // namespace kelvaro::testing
