@@ -3,12 +3,12 @@
 //
 //   kelvaro-bench --benchmark_filter=base64 --benchmark_repetitions=5
 
+#include "cli/large_text_heap.h"
 #include "net/resolver.h"
 #include "registry/operations.h"
 #include "text/utf.h"
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <map>
 #include <random>
 #include <string>
@@ -92,10 +92,9 @@ const bool kRegistered = [] {
 } // namespace kelvaro
 
 int main(int argc, char** argv) {
-  // As in kelvaro-cli: freed result buffers stay in the heap for the next iteration, so that a
-  // run measures the conversion rather than the kernel handing out fresh pages for 50 MB results.
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 512 << 20);
+  // As kelvaro-cli does: result buffers come from a kept heap, so a run measures the conversion
+  // rather than the kernel handing out fresh pages for each 50 MB result.
+  kelvaro::PrepareHeapForLargeTexts();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
