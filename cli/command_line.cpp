@@ -5,6 +5,7 @@
 
 #include <iostream>
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace kelvaro {
@@ -44,26 +45,35 @@ void PrintList(std::ostream& out) {
   }
 }
 
-std::string ReadAll(std::istream& in) {
-  // A file on stdin tells its size and is read in one go; a pipe is read in growing chunks.
-  std::size_t chunk = 1 << 16;
+// Reads all of the input and decodes it a block at a time, so that the whole of it is never held
+// as bytes and as text at once.
+Result<std::u16string> ReadUtf8Input(std::istream& in) {
+  std::u16string text;
+  // A file on stdin tells its size: the text will need at most as many code units as it has bytes.
   if (const auto start = in.tellg(); start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
     const auto end = in.tellg();
     in.seekg(start);
-    if (end != std::streampos(-1) && end >= start) chunk = static_cast<std::size_t>(end - start) + 1;
+    if (end != std::streampos(-1) && end > start) text.reserve(static_cast<std::size_t>(end - start));
   }
   in.clear();
-  std::string bytes;
-  std::size_t size = 0;
+  constexpr std::size_t kBlock = 1 << 20;
+  std::string block(kBlock + 4, '\0');
+  std::size_t carried = 0; // bytes of an incomplete sequence kept from the previous block
+  std::size_t offset = 0;  // input bytes before the block
   while (true) {
-    bytes.resize(size + chunk);
-    in.read(bytes.data() + size, static_cast<std::streamsize>(chunk));
-    size += static_cast<std::size_t>(in.gcount());
-    if (!in) break;
-    chunk = std::min<std::size_t>(chunk * 2, 1 << 24);
+    in.read(block.data() + carried, static_cast<std::streamsize>(kBlock));
+    const std::size_t size = carried + static_cast<std::size_t>(in.gcount());
+    const bool last = !in;
+    const std::string_view bytes(block.data(), size);
+    const std::size_t cut = last ? size : CompleteUtf8Prefix(bytes);
+    if (Result<void> appended = AppendUtf8AsUtf16(text, bytes.substr(0, cut)); !appended) {
+      return Fail(ErrorCode::InvalidUtf8, offset + appended.error().position);
+    }
+    if (last) return text;
+    std::memmove(block.data(), block.data() + cut, size - cut);
+    carried = size - cut;
+    offset += cut;
   }
-  bytes.resize(size);
-  return bytes;
 }
 
 // Writes the result a block at a time, so that no second copy of a large result is built.
@@ -121,7 +131,7 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   call.operation = FindOperation(*operationName);
   if (call.operation == nullptr) return UsageError(err, "unknown operation " + *operationName);
 
-  Result<std::u16string> input = Utf8ToUtf16(call.text ? *call.text : ReadAll(in));
+  Result<std::u16string> input = call.text ? Utf8ToUtf16(*call.text) : ReadUtf8Input(in);
   if (!input) {
     err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
         << ")\n";

@@ -85,10 +85,10 @@ std::size_t Utf16Length(std::string_view bytes) {
   return units;
 }
 
-Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {
-  std::u16string text;
-  text.resize(Utf16Length(bytes));
-  char16_t* out = text.data();
+Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
+  const std::size_t start = text.size();
+  text.resize(start + Utf16Length(bytes));
+  char16_t* out = text.data() + start;
   for (std::size_t i = 0; i < bytes.size();) {
     const std::size_t ascii = AsciiPrefix(bytes.data() + i, bytes.size() - i);
     for (std::size_t k = 0; k < ascii; ++k) out[k] = static_cast<unsigned char>(bytes[i + k]);
@@ -107,7 +107,10 @@ Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {
       }
     }
     const Decoded d = DecodeOne(bytes, i);
-    if (!d.valid) return Fail(ErrorCode::InvalidUtf8, i);
+    if (!d.valid) {
+      text.resize(start);
+      return Fail(ErrorCode::InvalidUtf8, i);
+    }
     if (d.codePoint < 0x10000) {
       *out++ = static_cast<char16_t>(d.codePoint);
     } else {
@@ -118,7 +121,26 @@ Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {
     i += d.length;
   }
   text.resize(static_cast<std::size_t>(out - text.data()));
+  return {};
+}
+
+Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {
+  std::u16string text;
+  if (Result<void> appended = AppendUtf8AsUtf16(text, bytes); !appended) {
+    return unexpected<Error>(appended.error());
+  }
   return text;
+}
+
+std::size_t CompleteUtf8Prefix(std::string_view bytes) {
+  // Only the last three bytes can belong to a sequence the next bytes complete.
+  for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+    const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
+    if ((b & 0xC0) == 0x80) continue; // a continuation byte: look further back for its lead
+    const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    return length > back ? bytes.size() - back : bytes.size();
+  }
+  return bytes.size();
 }
 
 std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {

@@ -12,6 +12,14 @@ namespace kelvaro {
 /// truncated sequences are errors (InvalidUtf8, position = byte offset of the bad sequence).
 [[nodiscard]] Result<std::u16string> Utf8ToUtf16(std::string_view bytes);
 
+/// Strict UTF-8 appended to a UTF-16 text, for input read in blocks. On an error the text is left
+/// as it was and the position is the byte offset within `bytes`.
+[[nodiscard]] Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes);
+
+/// Length of the longest prefix that does not end inside a multi-byte sequence which later bytes
+/// could complete: where a block of a stream can be cut for decoding.
+[[nodiscard]] std::size_t CompleteUtf8Prefix(std::string_view bytes);
+
 /// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
 

@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
+#include "codec/escape/percent_u.h"
 #include "support/process.h"
+#include "text/utf.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -75,6 +77,26 @@ TEST(CommandLine, RawSkipsTheBoxRuleBothWays) {
 TEST(CommandLine, LineBreaksPassThroughUnchanged) {
   EXPECT_EQ(Cli({"hex-encode"}, "a\nb").out, "O61OO62O");
   EXPECT_EQ(Cli({"base64-decode"}, "YQpi").out, "a\nb");
+}
+
+// Standard input is decoded a block of a mebibyte at a time; sequences cut by a block's end must
+// come out whole, and an error must name its offset in the whole input.
+TEST(CommandLine, LargeInputIsDecodedAcrossBlockBoundaries) {
+  std::string utf8;
+  while (utf8.size() < (3u << 20)) utf8 += "a\xE4\xB8\xAD\xE2\x82\xAC\xF0\x9F\x98\x80";
+  const std::u16string text = Utf8ToUtf16(utf8).value();
+  const std::string expected = Utf16ToUtf8(vbs_escape(text));
+  EXPECT_EQ(Cli({"escape", "--raw"}, utf8).out, expected); // a seekable stream
+  const auto piped = testing::RunProcess({KELVARO_CLI_PATH, "escape", "--raw"}, utf8);
+  EXPECT_EQ(piped.exitStatus, 0);
+  EXPECT_EQ(piped.out, expected);
+
+  const std::string bad = utf8 + "\xE4\xB8" + "x";
+  const auto refused = testing::RunProcess({KELVARO_CLI_PATH, "escape"}, bad);
+  EXPECT_EQ(refused.exitStatus, kExitRefused);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("(at byte " + std::to_string(utf8.size()) + ")"), std::string::npos)
+      << refused.err;
 }
 
 TEST(CommandLine, TheBuiltProgramHonoursTheContract) {
