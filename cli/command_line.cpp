@@ -80,12 +80,17 @@ Result<std::u16string> ReadUtf8Input(std::istream& in) {
 void WriteUtf8(std::ostream& out, std::u16string_view text, bool boxRule) {
   if (boxRule) text = text.substr(0, text.find(u'\0'));
   constexpr std::size_t kBlock = 1 << 16;
+  std::string bytes;
   for (std::size_t i = 0; i < text.size();) {
     std::size_t n = std::min(kBlock, text.size() - i);
     // Keep a surrogate pair in one block. (The box rule leaves no surrogates.)
     if (i + n < text.size() && text[i + n - 1] >= 0xD800 && text[i + n - 1] <= 0xDBFF) ++n;
-    const std::u16string_view block = text.substr(i, n);
-    const std::string bytes = boxRule ? Utf16ToUtf8(ApplyTextBoxRule(block)) : Utf16ToUtf8(block);
+    bytes.clear();
+    if (boxRule) {
+      AppendBoxTextAsUtf8(bytes, text.substr(i, n));
+    } else {
+      AppendUtf16AsUtf8(bytes, text.substr(i, n));
+    }
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     i += n;
   }

@@ -136,8 +136,10 @@ bool IsInCodePage936(char16_t unit) {
   return unit == u'?' || Encoder(CodePage::Gbk936).shownAs[unit] != u'?';
 }
 
+const char16_t* TextBoxUnitTable() { return Encoder(CodePage::Gbk936).shownAs.data(); }
+
 void ReplaceMissingFrom936(std::u16string& text) {
-  const char16_t* shownAs = Encoder(CodePage::Gbk936).shownAs.data();
+  const char16_t* shownAs = TextBoxUnitTable();
   for (char16_t& unit : text) unit = shownAs[unit];
 }
 

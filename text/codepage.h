@@ -40,6 +40,10 @@ enum class CodePage { Gbk936, Big5_950 };
 /// True when code page 936 has the code unit (U+003F itself included). Surrogates are never in it.
 [[nodiscard]] bool IsInCodePage936(char16_t unit);
 
+/// For every code unit, what a text box shows for it: the unit itself where code page 936 has it,
+/// "?" where it lacks it. Indexed by the unit.
+[[nodiscard]] const char16_t* TextBoxUnitTable();
+
 /// Replaces every code unit that code page 936 lacks by "?", in place.
 void ReplaceMissingFrom936(std::u16string& text);
 

@@ -158,23 +158,32 @@ std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
   return text;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-  // Sized first, exactly but for surrogate pairs (counted as six bytes, written as four).
+namespace {
+
+template <bool kMapped>
+void AppendUtf8(std::string& bytes, std::u16string_view text, const char16_t* unitMap) {
+  const auto unitAt = [&](std::size_t i) -> char32_t {
+    if constexpr (kMapped) return unitMap[text[i]];
+    return text[i];
+  };
+  // Sized first, exactly but for surrogate pairs (counted as six bytes, written as four) and
+  // mapped units (counted as the unit they replace).
   std::size_t size = 0;
   for (const char16_t unit : text) size += 1 + (unit >= 0x80) + (unit >= 0x800);
-  std::string bytes;
-  bytes.resize(size);
-  auto* out = reinterpret_cast<unsigned char*>(bytes.data());
+  const std::size_t start = bytes.size();
+  bytes.resize(start + size);
+  auto* const first = reinterpret_cast<unsigned char*>(bytes.data());
+  unsigned char* out = first + start;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
+    char32_t cp = unitAt(i);
     if (cp < 0x80) {
       *out++ = static_cast<unsigned char>(cp);
       continue;
     }
     if (cp >= 0xD800 && cp <= 0xDFFF) {
-      const bool pair = cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                        text[i + 1] <= 0xDFFF;
-      cp = pair ? 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00) : kReplacement;
+      const bool pair = cp <= 0xDBFF && i + 1 < text.size() && unitAt(i + 1) >= 0xDC00 &&
+                        unitAt(i + 1) <= 0xDFFF;
+      cp = pair ? 0x10000 + ((cp - 0xD800) << 10) + (unitAt(++i) - 0xDC00) : kReplacement;
     }
     if (cp < 0x800) {
       out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
@@ -193,7 +202,22 @@ std::string Utf16ToUtf8(std::u16string_view text) {
       out += 4;
     }
   }
-  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes.data())));
+  bytes.resize(static_cast<std::size_t>(out - first));
+}
+
+} // namespace
+
+void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text, const char16_t* unitMap) {
+  if (unitMap != nullptr) {
+    AppendUtf8<true>(bytes, text, unitMap);
+  } else {
+    AppendUtf8<false>(bytes, text, nullptr);
+  }
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string bytes;
+  AppendUtf16AsUtf8(bytes, text);
   return bytes;
 }
 

@@ -21,6 +21,11 @@ namespace kelvaro {
 [[nodiscard]] std::size_t CompleteUtf8Prefix(std::string_view bytes);
 
 /// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
+/// With a unit map (65 536 entries), each code unit is first replaced by its entry.
+void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text,
+                       const char16_t* unitMap = nullptr);
+
+/// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
 
 /// UTF-8 to UTF-16 that never fails: each maximal ill-formed subsequence gives one U+FFFD

@@ -106,5 +106,22 @@ TEST(BoxRule, CutsAtNulAndShowsMissingCharactersAsQuestionMarks) {
   }
 }
 
+TEST(BoxRule, AppendsWhatTheBoxShowsAsUtf8) {
+  struct Case {
+    std::u16string_view in;
+    std::string_view utf8;
+  };
+  const Case cases[] = {{u"", ""},
+                        {u"中A\r\n", "\xE4\xB8\xAD" "A\r\n"},
+                        {std::u16string_view(u"x\0y", 3), "x"},
+                        {u"\u0E01\U0001F600\xDC00", "????"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(U8(c.in));
+    std::string bytes = "kept:";
+    AppendBoxTextAsUtf8(bytes, c.in);
+    EXPECT_EQ(bytes, "kept:" + std::string(c.utf8));
+  }
+}
+
 } // namespace
 } // namespace kelvaro
