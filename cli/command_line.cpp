@@ -1,6 +1,5 @@
 #include "cli/command_line.h"
 
-#include "cli/large_text_heap.h"
 #include "text/box_rule.h"
 #include "text/utf.h"
 
@@ -54,12 +53,7 @@ Result<std::u16string> ReadUtf8Input(std::istream& in) {
   if (const auto start = in.tellg(); start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
     const auto end = in.tellg();
     in.seekg(start);
-    if (end != std::streampos(-1) && end > start) {
-      const auto size = static_cast<std::size_t>(end - start);
-      text.reserve(size);
-      // The input as text and a result a few times its size: let the other core clear their pages.
-      PrefaultHeapInBackground(6 * size);
-    }
+    if (end != std::streampos(-1) && end > start) text.reserve(static_cast<std::size_t>(end - start));
   }
   in.clear();
   constexpr std::size_t kBlock = 1 << 20;
