@@ -196,9 +196,43 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
-  QMimeData kept;
-  kept.setText(KeptByTextBox(source->text()));
-  QPlainTextEdit::insertFromMimeData(&kept);
+  const QString kept = KeptByTextBox(source->text());
+  if (static_cast<std::size_t>(kept.size()) <= kSoftLineUnits) {
+    QMimeData small;
+    small.setText(kept);
+    QPlainTextEdit::insertFromMimeData(&small);
+    return;
+  }
+  // A long paste goes in as setBoxText lays out a long text, soft breaks included: pasted whole,
+  // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
+  QTextCursor cursor = textCursor();
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  const auto insertLine = [&](std::u16string_view line) {
+    while (line.size() > kSoftLineUnits) {
+      const std::size_t end = SoftBreakBefore(line, kSoftLineUnits);
+      cursor.insertText(ToQString(line.substr(0, end)));
+      cursor.insertBlock();
+      cursor.block().setUserState(kContinuation);
+      line.remove_prefix(end);
+    }
+    cursor.insertText(ToQString(line));
+  };
+  const std::u16string_view all = UnitsOf(kept);
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (all[i] != u'\r' && all[i] != u'\n')
+      continue;
+    insertLine(all.substr(lineStart, i - lineStart));
+    if (all[i] == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n')
+      ++i;
+    cursor.insertBlock();
+    cursor.block().setUserState(-1); // a real line break starts this block
+    lineStart = i + 1;
+  }
+  insertLine(all.substr(lineStart));
+  cursor.endEditBlock();
+  setTextCursor(cursor);
 }
 
 // ---- SingleLineBox ------------------------------------------------------------------------------
