@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "text/box_rule.h"
+#include "text/codepage.h"
 #include "text/utf.h"
 
 #include <iostream>
@@ -86,11 +87,7 @@ void WriteUtf8(std::ostream& out, std::u16string_view text, bool boxRule) {
     // Keep a surrogate pair in one block. (The box rule leaves no surrogates.)
     if (i + n < text.size() && text[i + n - 1] >= 0xD800 && text[i + n - 1] <= 0xDBFF) ++n;
     bytes.clear();
-    if (boxRule) {
-      AppendBoxTextAsUtf8(bytes, text.substr(i, n));
-    } else {
-      AppendUtf16AsUtf8(bytes, text.substr(i, n));
-    }
+    AppendUtf16AsUtf8(bytes, text.substr(i, n), boxRule ? TextBoxUnitTable() : nullptr);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     i += n;
   }

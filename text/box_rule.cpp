@@ -1,7 +1,6 @@
 #include "text/box_rule.h"
 
 #include "text/codepage.h"
-#include "text/utf.h"
 
 namespace kelvaro {
 
@@ -14,10 +13,6 @@ std::u16string ApplyTextBoxRule(std::u16string_view text) {
   std::u16string kept(text.substr(0, text.find(u'\0')));
   ApplyTextBoxRuleInPlace(kept);
   return kept;
-}
-
-void AppendBoxTextAsUtf8(std::string& bytes, std::u16string_view text) {
-  AppendUtf16AsUtf8(bytes, text.substr(0, text.find(u'\0')), TextBoxUnitTable());
 }
 
 } // namespace kelvaro

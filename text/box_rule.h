@@ -11,9 +11,6 @@ namespace kelvaro {
 /// (a lone surrogate is such a unit; so is each half of a surrogate pair). Never fails.
 [[nodiscard]] std::u16string ApplyTextBoxRule(std::u16string_view text);
 
-/// What a box shows of the text, appended as UTF-8: the text box rule and the encoding in one pass.
-void AppendBoxTextAsUtf8(std::string& bytes, std::u16string_view text);
-
 /// The same rule applied in place, for texts too large to copy lightly.
 void ApplyTextBoxRuleInPlace(std::u16string& text);
 

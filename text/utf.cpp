@@ -89,17 +89,20 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
   const std::size_t start = text.size();
   text.resize(start + Utf16Length(bytes));
   char16_t* out = text.data() + start;
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t ascii = AsciiPrefix(bytes.data() + i, bytes.size() - i);
-    for (std::size_t k = 0; k < ascii; ++k) out[k] = static_cast<unsigned char>(bytes[i + k]);
-    out += ascii;
-    i += ascii;
-    if (i == bytes.size()) break;
-    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const unsigned char lead = in[i];
+    if (lead < 0x80) {
+      const std::size_t ascii = AsciiPrefix(bytes.data() + i, bytes.size() - i);
+      for (std::size_t k = 0; k < ascii; ++k) out[k] = in[i + k];
+      out += ascii;
+      i += ascii;
+      continue;
+    }
     // The common case in Chinese text, a well-formed three-byte sequence, without the general path.
     if (lead >= 0xE1 && lead <= 0xEC && i + 2 < bytes.size()) {
-      const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-      const auto b2 = static_cast<unsigned char>(bytes[i + 2]);
+      const unsigned char b1 = in[i + 1];
+      const unsigned char b2 = in[i + 2];
       if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80) {
         *out++ = static_cast<char16_t>((lead & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
         i += 3;
@@ -175,7 +178,18 @@ void AppendUtf8(std::string& bytes, std::u16string_view text, const char16_t* un
   auto* const first = reinterpret_cast<unsigned char*>(bytes.data());
   unsigned char* out = first + start;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = unitAt(i);
+    // Runs of ASCII, eight units at a time; the box's map leaves ASCII as it is.
+    while (i + 8 <= text.size()) {
+      std::uint64_t a, b;
+      std::memcpy(&a, text.data() + i, 8);
+      std::memcpy(&b, text.data() + i + 4, 8);
+      if ((a | b) & 0xFF80FF80FF80FF80ULL) break;
+      for (int k = 0; k < 8; ++k) out[k] = static_cast<unsigned char>(text[i + k]);
+      out += 8;
+      i += 8;
+    }
+    if (i == text.size()) break;
+    char32_t cp = text[i] < 0x80 ? text[i] : unitAt(i);
     if (cp < 0x80) {
       *out++ = static_cast<unsigned char>(cp);
       continue;

@@ -2,6 +2,7 @@
 #include "text/utf.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace kelvaro {
 namespace {
@@ -34,6 +35,24 @@ TEST(Utf, LoneSurrogatesAndBadSequencesBecomeReplacementCharacters) {
   // One U+FFFD per maximal ill-formed subpart.
   EXPECT_EQ(Utf8ToUtf16Lenient("\xE4\xB8" "A\xFF"), u"\uFFFDA\uFFFD");
   EXPECT_EQ(Utf8ToUtf16Lenient("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+}
+
+// The conversions take runs of ASCII eight at a time; every other unit at every offset of such a
+// run must still come out as it went in.
+TEST(Utf, RoundTripsAroundTheAsciiFastPaths) {
+  std::mt19937 random(7);
+  const std::u16string_view pieces[] = {u"a", u"Z", u"\u00E9", u"中", u"\U0001F600", u"\r\n"};
+  for (int round = 0; round < 2000; ++round) {
+    std::u16string text;
+    const std::size_t length = random() % 40;
+    for (std::size_t k = 0; k < length; ++k) {
+      text += random() % 4 ? pieces[random() % 2] : pieces[2 + random() % 4];
+    }
+    SCOPED_TRACE(testing::U8(text));
+    const std::string utf8 = Utf16ToUtf8(text);
+    ASSERT_EQ(Utf8ToUtf16(utf8).value(), text);
+    ASSERT_EQ(Utf8ToUtf16Lenient(utf8), text);
+  }
 }
 
 } // namespace
