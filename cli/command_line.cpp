@@ -47,8 +47,9 @@ void PrintList(std::ostream& out) {
 }
 
 // Reads all of the input and decodes it a block at a time, so that the whole of it is never held
-// as bytes and as text at once.
-Result<std::u16string> ReadUtf8Input(std::istream& in) {
+// as bytes and as text at once. With the box rule, each block's characters that code page 936
+// lacks become "?" while the block is fresh in the cache; the cut at U+0000 is left to the caller.
+Result<std::u16string> ReadUtf8Input(std::istream& in, bool boxRule) {
   std::u16string text;
   // A file on stdin tells its size: the text will need at most as many code units as it has bytes.
   if (const auto start = in.tellg(); start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
@@ -67,9 +68,11 @@ Result<std::u16string> ReadUtf8Input(std::istream& in) {
     const bool last = !in;
     const std::string_view bytes(block.data(), size);
     const std::size_t cut = last ? size : CompleteUtf8Prefix(bytes);
+    const std::size_t decoded = text.size();
     if (Result<void> appended = AppendUtf8AsUtf16(text, bytes.substr(0, cut)); !appended) {
       return Fail(ErrorCode::InvalidUtf8, offset + appended.error().position);
     }
+    if (boxRule) ReplaceMissingFrom936(std::span(text).subspan(decoded));
     if (last) return text;
     std::memmove(block.data(), block.data() + cut, size - cut);
     carried = size - cut;
@@ -133,14 +136,20 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   call.operation = FindOperation(*operationName);
   if (call.operation == nullptr) return UsageError(err, "unknown operation " + *operationName);
 
-  Result<std::u16string> input = call.text ? Utf8ToUtf16(*call.text) : ReadUtf8Input(in);
+  Result<std::u16string> input = call.text ? Utf8ToUtf16(*call.text) : ReadUtf8Input(in, !call.raw);
   if (!input) {
     err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
         << ")\n";
     return kExitRefused;
   }
   // Without --raw the text goes in and comes out as the window's boxes would hold it.
-  if (!call.raw) ApplyTextBoxRuleInPlace(*input);
+  if (!call.raw) {
+    if (call.text) {
+      ApplyTextBoxRuleInPlace(*input);
+    } else {
+      input->resize(std::min(input->size(), input->find(u'\0'))); // the rest was applied per block
+    }
+  }
 
   Outcome outcome = RunOperation(*call.operation, *input, OperationOptions{call.upper, resolver});
   *input = std::u16string(); // the input's memory serves the output from here on

@@ -138,16 +138,14 @@ bool IsInCodePage936(char16_t unit) {
 
 const char16_t* TextBoxUnitTable() { return Encoder(CodePage::Gbk936).shownAs.data(); }
 
-void ReplaceMissingFrom936(std::u16string& text) {
+void ReplaceMissingFrom936(std::span<char16_t> units) {
   const char16_t* shownAs = TextBoxUnitTable();
-  for (char16_t& unit : text) unit = shownAs[unit];
+  for (char16_t& unit : units) unit = shownAs[unit];
 }
 
-std::string ToAnsiBytes(std::u16string_view text, int locale) {
-  const auto& codeOf = Encoder(CodePageOfLocale(locale)).codeOf;
-  std::string bytes;
-  bytes.resize(text.size() * 2 + 1); // the spare byte lets every unit store two bytes
-  auto* out = reinterpret_cast<unsigned char*>(bytes.data());
+std::size_t WriteAnsiBytes(std::u16string_view text, char* bytes, int locale) {
+  const std::uint16_t* codeOf = Encoder(CodePageOfLocale(locale)).codeOf.data();
+  auto* out = reinterpret_cast<unsigned char*>(bytes);
   for (const char16_t unit : text) {
     const std::uint16_t code = codeOf[unit];
     // Both bytes are stored and the pointer moves by the code's length, so the loop has no
@@ -157,7 +155,13 @@ std::string ToAnsiBytes(std::u16string_view text, int locale) {
     out[1] = static_cast<unsigned char>(code & 0xFF);
     out += single ? 1 : 2;
   }
-  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes.data())));
+  return static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes));
+}
+
+std::string ToAnsiBytes(std::u16string_view text, int locale) {
+  std::string bytes;
+  bytes.resize(text.size() * 2 + 1);
+  bytes.resize(WriteAnsiBytes(text, bytes.data(), locale));
   return bytes;
 }
 

@@ -4,6 +4,7 @@
 // tables, which map the user-defined areas to the Private Use Area (bytes A1 40 in 936 read U+E4C6).
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ enum class CodePage { Gbk936, Big5_950 };
 /// gives its byte, a double-byte one its lead then trail byte, and a code unit the code page lacks
 /// gives "?" (63) -- so a lone surrogate gives one "?" and a surrogate pair two. Never fails.
 [[nodiscard]] std::string ToAnsiBytes(std::u16string_view text, int locale = kLocaleSystem);
+
+/// ToAnsiBytes into a caller's buffer of at least 2 * text.size() + 1 bytes (the spare byte is
+/// scratch); gives the number of bytes written. For loops that convert a large text in pieces.
+std::size_t WriteAnsiBytes(std::u16string_view text, char* out, int locale = kLocaleSystem);
 
 /// Decodes code-page bytes. Each sequence that forms no character gives one U+FFFD, as ICU
 /// delimits them (a lead byte whose trail does not fit is bad alone; the trail is read again).
@@ -45,7 +50,7 @@ enum class CodePage { Gbk936, Big5_950 };
 [[nodiscard]] const char16_t* TextBoxUnitTable();
 
 /// Replaces every code unit that code page 936 lacks by "?", in place.
-void ReplaceMissingFrom936(std::u16string& text);
+void ReplaceMissingFrom936(std::span<char16_t> units);
 
 /// Appends the character(s) that one or two code-page bytes decode to: codes 0..255 are one byte,
 /// larger codes are their high byte then low byte decoded together. Bytes that form no character

@@ -99,16 +99,17 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
       i += ascii;
       continue;
     }
-    // The common case in Chinese text, a well-formed three-byte sequence, without the general path.
-    if (lead >= 0xE1 && lead <= 0xEC && i + 2 < bytes.size()) {
-      const unsigned char b1 = in[i + 1];
-      const unsigned char b2 = in[i + 2];
-      if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80) {
-        *out++ = static_cast<char16_t>((lead & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
-        i += 3;
-        continue;
-      }
+    // The common case in Chinese text, runs of well-formed three-byte sequences whose lead needs
+    // no range check on the second byte (E1..EC, EE, EF), without the general path.
+    bool decoded = false;
+    while (i + 2 < bytes.size()) {
+      const unsigned char l = in[i], b1 = in[i + 1], b2 = in[i + 2];
+      if ((l & 0xF0) != 0xE0 || l == 0xE0 || l == 0xED || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) break;
+      *out++ = static_cast<char16_t>((l & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
+      i += 3;
+      decoded = true;
     }
+    if (decoded) continue;
     const Decoded d = DecodeOne(bytes, i);
     if (!d.valid) {
       text.resize(start);

@@ -70,13 +70,12 @@ std::u16string Base64Encode(std::u16string_view text) {
   // At most two bytes per unit. Pages of the reservation past what is written are never touched.
   encoded.reserve((text.size() * 2 + 2) / 3 * 4);
   // The bytes of one chunk of units, after the up to two bytes carried from the chunk before.
-  std::uint8_t bytes[2 * kChunkUnits + 2];
+  std::uint8_t bytes[2 * kChunkUnits + 3];
   char16_t chars[(2 * kChunkUnits + 2) / 3 * 4];
   std::size_t carried = 0;
   for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
-    const std::string part = ToAnsiBytes(text.substr(start, kChunkUnits));
-    std::copy(part.begin(), part.end(), bytes + carried);
-    const std::size_t count = carried + part.size();
+    const std::size_t count =
+        carried + WriteAnsiBytes(text.substr(start, kChunkUnits), reinterpret_cast<char*>(bytes + carried));
     const std::size_t whole = count / 3 * 3;
     char16_t* out = chars;
     for (std::size_t i = 0; i < whole; i += 3, out += 4) {
