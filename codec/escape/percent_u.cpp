@@ -61,22 +61,31 @@ std::u16string vbs_escape(std::u16string_view text) {
   // Six characters is the longest escape of one code unit (%uXXXX).
   out.reserve(text.size() * 6);
   const std::uint16_t* codeOf = AnsiCodeTable();
-  for (const char16_t unit : text) {
-    const std::uint16_t code = codeOf[unit];
-    if (code > 0xFF) {
-      const char16_t escape[6] = {u'%',
-                                  u'u',
-                                  kHexUpper[unit >> 12],
-                                  kHexUpper[(unit >> 8) & 0xF],
-                                  kHexUpper[(unit >> 4) & 0xF],
-                                  kHexUpper[unit & 0xF]};
-      out.append(escape, 6);
-    } else if (kKept[code]) {
-      out.push_back(unit);
-    } else {
-      const char16_t escape[3] = {u'%', kHexUpper[code >> 4], kHexUpper[code & 0xF]};
-      out.append(escape, 3);
+  // Escapes are written into a local buffer a step at a time, then appended at once.
+  constexpr std::size_t kChunkUnits = 4096;
+  char16_t buffer[kChunkUnits * 6];
+  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
+    char16_t* write = buffer;
+    for (const char16_t unit : text.substr(start, kChunkUnits)) {
+      const std::uint16_t code = codeOf[unit];
+      if (code > 0xFF) {
+        write[0] = u'%';
+        write[1] = u'u';
+        write[2] = kHexUpper[unit >> 12];
+        write[3] = kHexUpper[(unit >> 8) & 0xF];
+        write[4] = kHexUpper[(unit >> 4) & 0xF];
+        write[5] = kHexUpper[unit & 0xF];
+        write += 6;
+      } else if (kKept[code]) {
+        *write++ = unit;
+      } else {
+        write[0] = u'%';
+        write[1] = kHexUpper[code >> 4];
+        write[2] = kHexUpper[code & 0xF];
+        write += 3;
+      }
     }
+    out.append(buffer, static_cast<std::size_t>(write - buffer));
   }
   return out;
 }

@@ -13,12 +13,16 @@ constexpr char16_t kReplacement = 0xFFFD;
 
 // "%" and the hexadecimal digits of a byte without a leading zero, as the encoder has always
 // written them. Lead bytes (0x81 and up) and trail bytes (0x40 and up) always have two digits.
-void AppendEscape(std::u16string& out, unsigned byte) {
-  out.push_back(u'%');
+char16_t* WriteEscape(char16_t* out, unsigned byte) {
+  *out++ = u'%';
   if (byte >= 0x10)
-    out.push_back(kHexUpper[byte >> 4]);
-  out.push_back(kHexUpper[byte & 0xF]);
+    *out++ = kHexUpper[byte >> 4];
+  *out++ = kHexUpper[byte & 0xF];
+  return out;
 }
+
+// Units encoded per step into a local buffer, which is then appended at once.
+constexpr std::size_t kChunkUnits = 4096;
 
 // The byte whose two hexadecimal digits are at text[i], or -1.
 int HexByteAt(std::u16string_view text, std::size_t i) {
@@ -49,17 +53,22 @@ std::u16string URLEncode(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size() * 6);
   const std::uint16_t* codeOf = AnsiCodeTable();
-  for (const char16_t unit : text) {
-    const std::uint16_t code = codeOf[unit];
-    if (unit == u' ') {
-      out.append(u"%20", 3);
-    } else if (code < 0xFF) {
-      // The character itself, not its code-page form: characters the code page lacks stay too.
-      out.push_back(unit);
-    } else {
-      AppendEscape(out, code >> 8);
-      AppendEscape(out, code & 0xFF);
+  char16_t buffer[kChunkUnits * 6];
+  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
+    char16_t* write = buffer;
+    for (const char16_t unit : text.substr(start, kChunkUnits)) {
+      const std::uint16_t code = codeOf[unit];
+      if (unit == u' ') {
+        write[0] = u'%', write[1] = u'2', write[2] = u'0';
+        write += 3;
+      } else if (code < 0xFF) {
+        // The character itself, not its code-page form: characters the code page lacks stay too.
+        *write++ = unit;
+      } else {
+        write = WriteEscape(WriteEscape(write, code >> 8), code & 0xFF);
+      }
     }
+    out.append(buffer, static_cast<std::size_t>(write - buffer));
   }
   return out;
 }
