@@ -82,7 +82,7 @@ Result<std::u16string> ReadUtf8Input(std::istream& in, bool boxRule) {
 
 // Writes the result a block at a time, so that no second copy of a large result is built.
 void WriteUtf8(std::ostream& out, std::u16string_view text, bool boxRule) {
-  if (boxRule) text = text.substr(0, text.find(u'\0'));
+  if (boxRule) text = text.substr(0, TextBoxLength(text));
   constexpr std::size_t kBlock = 1 << 16;
   std::string bytes;
   for (std::size_t i = 0; i < text.size();) {
@@ -147,7 +147,7 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
     if (call.text) {
       ApplyTextBoxRuleInPlace(*input);
     } else {
-      input->resize(std::min(input->size(), input->find(u'\0'))); // the rest was applied per block
+      input->resize(TextBoxLength(*input)); // the rest was applied per block
     }
   }
 

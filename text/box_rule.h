@@ -11,6 +11,10 @@ namespace kelvaro {
 /// (a lone surrogate is such a unit; so is each half of a surrogate pair). Never fails.
 [[nodiscard]] std::u16string ApplyTextBoxRule(std::u16string_view text);
 
+/// Length of the text before its first U+0000 (the whole length when it has none): where a box
+/// cuts it. Reads four units at a time, as it runs over every result.
+[[nodiscard]] std::size_t TextBoxLength(std::u16string_view text);
+
 /// The same rule applied in place, for texts too large to copy lightly.
 void ApplyTextBoxRuleInPlace(std::u16string& text);
 

@@ -101,15 +101,15 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
     }
     // The common case in Chinese text, runs of well-formed three-byte sequences whose lead needs
     // no range check on the second byte (E1..EC, EE, EF), without the general path.
-    bool decoded = false;
+    const std::size_t runStart = i;
     while (i + 2 < bytes.size()) {
-      const unsigned char l = in[i], b1 = in[i + 1], b2 = in[i + 2];
-      if ((l & 0xF0) != 0xE0 || l == 0xE0 || l == 0xED || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) break;
+      const unsigned l = in[i], b1 = in[i + 1], b2 = in[i + 2];
+      const bool plainLead = l - 0xE1 <= 0xEF - 0xE1 && l != 0xED;
+      if (!plainLead || ((b1 ^ 0x80) | (b2 ^ 0x80)) >= 0x40) break;
       *out++ = static_cast<char16_t>((l & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
       i += 3;
-      decoded = true;
     }
-    if (decoded) continue;
+    if (i != runStart) continue;
     const Decoded d = DecodeOne(bytes, i);
     if (!d.valid) {
       text.resize(start);

@@ -107,6 +107,19 @@ TEST(BoxRule, CutsAtNulAndShowsMissingCharactersAsQuestionMarks) {
   }
 }
 
+TEST(BoxRule, CutsAtTheFirstNulWhereverItStands) {
+  for (std::size_t length = 0; length < 20; ++length) {
+    for (std::size_t nul = 0; nul <= length; ++nul) {
+      std::u16string text(length, u'\u4E2D');
+      if (nul < length) text[nul] = u'\0';
+      if (nul + 1 < length) text[nul + 1] = u'\0';
+      EXPECT_EQ(TextBoxLength(text), nul) << length;
+      EXPECT_EQ(ApplyTextBoxRule(text).size(), nul) << length;
+    }
+  }
+  EXPECT_EQ(TextBoxLength(u"\u0100\u0001\u8000\uFFFF"), 4u); // lanes that look like zero to a cruder test
+}
+
 TEST(BoxRule, TheUnitTableMapsUtf8OutputAsTheBoxShowsIt) {
   struct Case {
     std::u16string_view in;
