@@ -91,32 +91,48 @@ std::u16string vbs_escape(std::u16string_view text) {
 }
 
 std::u16string vbs_unescape(std::u16string_view text) {
+  // Each single byte decodes to exactly one code unit (U+FFFD for a lone lead byte).
+  static const std::array<char16_t, 256> kByteChar = [] {
+    std::array<char16_t, 256> chars{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      std::u16string decoded;
+      AppendAnsiCodeChars(decoded, static_cast<std::uint16_t>(byte));
+      chars[byte] = decoded.size() == 1 ? decoded[0] : char16_t{0xFFFD};
+    }
+    return chars;
+  }();
   std::u16string out;
   out.reserve(text.size()); // every escape is longer than what it decodes to
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t percent = text.find(u'%', i);
-    if (percent == std::u16string_view::npos) {
-      out.append(text.substr(i));
-      break;
+  // Decoded units go to a local buffer first, which is appended whenever it fills.
+  constexpr std::size_t kBufferUnits = 8192;
+  char16_t buffer[kBufferUnits];
+  char16_t* write = buffer;
+  for (std::size_t i = 0; i < text.size();) {
+    if (write == buffer + kBufferUnits) {
+      out.append(buffer, kBufferUnits);
+      write = buffer;
     }
-    out.append(text.substr(i, percent - i));
-    i = percent + 1;
+    if (text[i] != u'%') {
+      *write++ = text[i++];
+      continue;
+    }
+    ++i;
     // Only a lower-case u starts a code-unit escape; %U4E2D is a "%" followed by text.
     if (i < text.size() && text[i] == u'u') {
       if (const std::int32_t unit = HexUnitAt(text, i + 1); unit >= 0) {
-        out.push_back(static_cast<char16_t>(unit));
+        *write++ = static_cast<char16_t>(unit);
         i += 5;
         continue;
       }
     }
     if (const int byte = HexByteAt(text, i); byte >= 0) {
-      AppendAnsiCodeChars(out, static_cast<std::uint16_t>(byte));
+      *write++ = kByteChar[static_cast<std::size_t>(byte)];
       i += 2;
       continue;
     }
-    out.push_back(u'%');
+    *write++ = u'%';
   }
+  out.append(buffer, static_cast<std::size_t>(write - buffer));
   return out;
 }
 
