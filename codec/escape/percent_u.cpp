@@ -27,7 +27,7 @@ constexpr std::array<bool, 256> kKept = [] {
 constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
 
 // Value of the two hexadecimal digits at text[i], or -1 when either is missing or not a digit.
-int HexByteAt(std::u16string_view text, std::size_t i) {
+inline int HexByteAt(std::u16string_view text, std::size_t i) {
   if (i + 1 >= text.size())
     return -1;
   const int high = HexDigitValue(text[i]);
