@@ -57,19 +57,37 @@ struct EncodeTable {
   /// The unit itself where the code page has it, "?" where it lacks it.
   std::vector<char16_t> shownAs = std::vector<char16_t>(0x10000, u'?');
 
+  // Every code unit but the surrogates in one ICU call, which skips those the code page lacks;
+  // the offsets say which unit each byte came from.
   explicit EncodeTable(CodePage codePage) {
-    ConverterPtr converter = OpenConverter(codePage);
+    std::vector<UChar> units;
+    units.reserve(0x10000);
     for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
-      if (unit >= 0xD800 && unit <= 0xDFFF) continue;
-      const UChar source = static_cast<UChar>(unit);
-      char bytes[8];
-      UErrorCode status = U_ZERO_ERROR;
-      ucnv_reset(converter.get());
-      const int32_t length = ucnv_fromUChars(converter.get(), bytes, sizeof bytes, &source, 1, &status);
-      if (U_FAILURE(status) || length < 1 || length > 2) continue;
-      const auto b0 = static_cast<unsigned char>(bytes[0]);
-      shownAs[unit] = static_cast<char16_t>(unit);
-      codeOf[unit] = length == 1 ? b0 : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[1]));
+      if (unit < 0xD800 || unit > 0xDFFF) units.push_back(static_cast<UChar>(unit));
+    }
+    std::vector<char> bytes(units.size() * 4);
+    std::vector<int32_t> offsets(bytes.size());
+    ConverterPtr converter = OpenConverter(codePage);
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr,
+                          &status);
+    char* target = bytes.data();
+    const UChar* source = units.data();
+    ucnv_fromUnicode(converter.get(), &target, bytes.data() + bytes.size(), &source,
+                     units.data() + units.size(), offsets.data(), true, &status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU could not encode the code page's table");
+    const auto written = static_cast<std::size_t>(target - bytes.data());
+    for (std::size_t k = 0; k < written;) {
+      std::size_t length = 1;
+      while (k + length < written && offsets[k + length] == offsets[k]) ++length;
+      const char16_t unit = units[static_cast<std::size_t>(offsets[k])];
+      const auto b0 = static_cast<unsigned char>(bytes[k]);
+      if (length <= 2) {
+        shownAs[unit] = unit;
+        codeOf[unit] =
+            length == 1 ? b0 : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[k + 1]));
+      }
+      k += length;
     }
   }
 };

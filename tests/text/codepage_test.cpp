@@ -4,6 +4,7 @@
 #include "text/utf.h"
 
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
 
 namespace kelvaro {
 namespace {
@@ -70,6 +71,38 @@ TEST(CodePage, EveryCharacterOfCodePage936SurvivesTheRoundTrip) {
   }
   EXPECT_GT(all.size(), 21000u); // GBK holds some 21 886 characters
   EXPECT_EQ(FromAnsiBytes(ToAnsiBytes(all)), all);
+}
+
+// The tables are built from one bulk conversion; ICU asked one code unit at a time is the oracle.
+TEST(CodePage, TablesAgreeWithIcuUnitByUnit) {
+  for (const auto& [codePage, name] : {std::pair{CodePage::Gbk936, "windows-936-2000"},
+                                       std::pair{CodePage::Big5_950, "windows-950-2000"}}) {
+    SCOPED_TRACE(name);
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(name, &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    int mismatches = 0;
+    for (std::uint32_t u = 0; u < 0x10000; ++u) {
+      const auto unit = static_cast<UChar>(u);
+      char bytes[8];
+      status = U_ZERO_ERROR;
+      ucnv_reset(converter);
+      const int32_t n = ucnv_fromUChars(converter, bytes, sizeof bytes, &unit, 1, &status);
+      std::uint16_t expected = 63;
+      if (U_SUCCESS(status) && n == 1) expected = static_cast<unsigned char>(bytes[0]);
+      if (U_SUCCESS(status) && n == 2) {
+        expected = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                              static_cast<unsigned char>(bytes[1]));
+      }
+      if (AnsiCodeOfUnit(unit, codePage) != expected && ++mismatches < 5) {
+        ADD_FAILURE() << "U+" << std::hex << u << ": " << AnsiCodeOfUnit(unit, codePage)
+                      << " instead of " << expected;
+      }
+    }
+    ucnv_close(converter);
+    EXPECT_EQ(mismatches, 0);
+  }
 }
 
 TEST(CodePage, AppendAnsiCodeCharsDecodesOneOrTwoBytes) {
