@@ -165,13 +165,13 @@ std::size_t WriteAnsiBytes(std::u16string_view text, char* bytes, int locale) {
   const std::uint16_t* codeOf = Encoder(CodePageOfLocale(locale)).codeOf.data();
   auto* out = reinterpret_cast<unsigned char*>(bytes);
   for (const char16_t unit : text) {
-    const std::uint16_t code = codeOf[unit];
+    const unsigned code = codeOf[unit];
     // Both bytes are stored and the pointer moves by the code's length, so the loop has no
-    // branch that depends on the text.
-    const bool single = code < 0x100;
-    out[0] = static_cast<unsigned char>(single ? code : code >> 8);
-    out[1] = static_cast<unsigned char>(code & 0xFF);
-    out += single ? 1 : 2;
+    // branch that depends on the text: a double-byte code is shifted by eight for its lead byte.
+    const unsigned twoBytes = code > 0xFF;
+    out[0] = static_cast<unsigned char>(code >> (twoBytes << 3));
+    out[1] = static_cast<unsigned char>(code);
+    out += 1 + twoBytes;
   }
   return static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes));
 }

@@ -99,15 +99,20 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
       i += ascii;
       continue;
     }
-    // The common case in Chinese text, runs of well-formed three-byte sequences whose lead needs
-    // no range check on the second byte (E1..EC, EE, EF), without the general path.
+    // The common case in Chinese text: three-byte sequences whose lead needs no range check on
+    // the second byte (E1..EC, EE, EF), mixed with single ASCII characters. Both are decoded
+    // without a branch on which one comes, since text switches between them unpredictably.
     const std::size_t runStart = i;
     while (i + 2 < bytes.size()) {
       const unsigned l = in[i], b1 = in[i + 1], b2 = in[i + 2];
-      const bool plainLead = l - 0xE1 <= 0xEF - 0xE1 && l != 0xED;
-      if (!plainLead || ((b1 ^ 0x80) | (b2 ^ 0x80)) >= 0x40) break;
-      *out++ = static_cast<char16_t>((l & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F));
-      i += 3;
+      // Bitwise, not short-circuit, so that the compiler keeps it free of branches.
+      const unsigned ascii = l < 0x80;
+      const unsigned three = static_cast<unsigned>(l - 0xE1 <= 0xEF - 0xE1) & static_cast<unsigned>(l != 0xED) &
+                             static_cast<unsigned>(((b1 ^ 0x80) | (b2 ^ 0x80)) < 0x40);
+      if ((ascii | three) == 0) break;
+      const unsigned unit = (l & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
+      *out++ = static_cast<char16_t>(ascii ? l : unit);
+      i += 3 - 2 * ascii;
     }
     if (i != runStart) continue;
     const Decoded d = DecodeOne(bytes, i);
