@@ -39,7 +39,7 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
   switch (entry.kind) {
   case ControlKind::TextBox: {
     QWidget* box = (entry.flags & kMultiLine) != 0 ? static_cast<QWidget*>(new MultiLineBox(parent))
-                                                  : new SingleLineBox(parent);
+                                                   : new SingleLineBox(parent);
     WriteBox(box, UnitsOf(caption));
     return box;
   }

@@ -31,8 +31,8 @@ std::u16string GenerateText(std::size_t utf8Bytes) {
   std::u16string text;
   text.reserve(utf8Bytes / 2);
   std::size_t size = 0;
-  const std::u16string_view ascii[] = {u"Kelvaro ", u"GBK ", u"2026 ", u"UTF-8, ", u"a+b=c ",
-                                        u"100% ", u"x/y.z ", u"(test) "};
+  const std::u16string_view ascii[] = {u"Kelvaro ", u"GBK ",  u"2026 ",  u"UTF-8, ",
+                                       u"a+b=c ",   u"100% ", u"x/y.z ", u"(test) "};
   while (size < utf8Bytes) {
     const unsigned pick = random() % 16;
     if (pick < 11) {
@@ -54,11 +54,13 @@ std::u16string GenerateText(std::size_t utf8Bytes) {
 const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes) {
   static std::map<std::pair<std::string, std::size_t>, std::u16string> cache;
   const auto key = std::make_pair(std::string(operation.cliName), utf8Bytes);
-  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  if (auto it = cache.find(key); it != cache.end())
+    return it->second;
   std::u16string input = GenerateText(utf8Bytes);
   if (!operation.inverseOf.empty()) {
     if (const Operation* encoder = FindOperation(operation.inverseOf); encoder && encoder->run) {
-      if (Outcome encoded = RunOperation(*encoder, input); encoded.text) input = *encoded.text;
+      if (Outcome encoded = RunOperation(*encoder, input); encoded.text)
+        input = *encoded.text;
     }
   }
   return cache.emplace(key, std::move(input)).first->second;
@@ -78,7 +80,8 @@ void RunOne(benchmark::State& state, const Operation* operation) {
 
 const bool kRegistered = [] {
   for (const Operation& operation : Operations()) {
-    if (operation.run == nullptr) continue;
+    if (operation.run == nullptr)
+      continue;
     benchmark::RegisterBenchmark(std::string(operation.cliName).c_str(), RunOne, &operation)
         ->Arg(1 << 20)
         ->Arg(8 << 20)
@@ -96,7 +99,8 @@ int main(int argc, char** argv) {
   // rather than the kernel handing out fresh pages for each 50 MB result.
   kelvaro::PrepareHeapForLargeTexts();
   benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

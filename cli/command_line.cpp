@@ -4,9 +4,9 @@
 #include "text/codepage.h"
 #include "text/utf.h"
 
-#include <iostream>
 #include <algorithm>
 #include <cstring>
+#include <iostream>
 #include <optional>
 
 namespace kelvaro {
@@ -41,7 +41,8 @@ int UsageError(std::ostream& err, std::string_view problem) {
 void PrintList(std::ostream& out) {
   for (const Operation& operation : Operations()) {
     out << operation.cliName << '\t' << operation.caption << '\t' << operation.description;
-    if (operation.run == nullptr) out << " (not available yet)";
+    if (operation.run == nullptr)
+      out << " (not available yet)";
     out << '\n';
   }
 }
@@ -55,7 +56,8 @@ Result<std::u16string> ReadUtf8Input(std::istream& in, bool boxRule) {
   if (const auto start = in.tellg(); start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
     const auto end = in.tellg();
     in.seekg(start);
-    if (end != std::streampos(-1) && end > start) text.reserve(static_cast<std::size_t>(end - start));
+    if (end != std::streampos(-1) && end > start)
+      text.reserve(static_cast<std::size_t>(end - start));
   }
   in.clear();
   constexpr std::size_t kBlock = 1 << 20;
@@ -72,8 +74,10 @@ Result<std::u16string> ReadUtf8Input(std::istream& in, bool boxRule) {
     if (Result<void> appended = AppendUtf8AsUtf16(text, bytes.substr(0, cut)); !appended) {
       return Fail(ErrorCode::InvalidUtf8, offset + appended.error().position);
     }
-    if (boxRule) ReplaceMissingFrom936(std::span(text).subspan(decoded));
-    if (last) return text;
+    if (boxRule)
+      ReplaceMissingFrom936(std::span(text).subspan(decoded));
+    if (last)
+      return text;
     std::memmove(block.data(), block.data() + cut, size - cut);
     carried = size - cut;
     offset += cut;
@@ -82,13 +86,15 @@ Result<std::u16string> ReadUtf8Input(std::istream& in, bool boxRule) {
 
 // Writes the result a block at a time, so that no second copy of a large result is built.
 void WriteUtf8(std::ostream& out, std::u16string_view text, bool boxRule) {
-  if (boxRule) text = text.substr(0, TextBoxLength(text));
+  if (boxRule)
+    text = text.substr(0, TextBoxLength(text));
   constexpr std::size_t kBlock = 1 << 16;
   std::string bytes;
   for (std::size_t i = 0; i < text.size();) {
     std::size_t n = std::min(kBlock, text.size() - i);
     // Keep a surrogate pair in one block. (The box rule leaves no surrogates.)
-    if (i + n < text.size() && text[i + n - 1] >= 0xD800 && text[i + n - 1] <= 0xDBFF) ++n;
+    if (i + n < text.size() && text[i + n - 1] >= 0xD800 && text[i + n - 1] <= 0xDBFF)
+      ++n;
     bytes.clear();
     AppendUtf16AsUtf8(bytes, text.substr(i, n), boxRule ? TextBoxUnitTable() : nullptr);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -132,14 +138,15 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
       return UsageError(err, "more than one TEXT; quote the text or pipe it on standard input");
     }
   }
-  if (!operationName) return UsageError(err, "no operation given");
+  if (!operationName)
+    return UsageError(err, "no operation given");
   call.operation = FindOperation(*operationName);
-  if (call.operation == nullptr) return UsageError(err, "unknown operation " + *operationName);
+  if (call.operation == nullptr)
+    return UsageError(err, "unknown operation " + *operationName);
 
   Result<std::u16string> input = call.text ? Utf8ToUtf16(*call.text) : ReadUtf8Input(in, !call.raw);
   if (!input) {
-    err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
-        << ")\n";
+    err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position << ")\n";
     return kExitRefused;
   }
   // Without --raw the text goes in and comes out as the window's boxes would hold it.
@@ -153,8 +160,10 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
 
   Outcome outcome = RunOperation(*call.operation, *input, OperationOptions{call.upper, resolver});
   *input = std::u16string(); // the input's memory serves the output from here on
-  if (outcome.text) WriteUtf8(out, *outcome.text, !call.raw);
-  if (outcome.message) err << Utf16ToUtf8(outcome.message->text) << '\n';
+  if (outcome.text)
+    WriteUtf8(out, *outcome.text, !call.raw);
+  if (outcome.message)
+    err << Utf16ToUtf8(outcome.message->text) << '\n';
   return outcome.message || outcome.refused() ? kExitRefused : kExitSuccess;
 }
 

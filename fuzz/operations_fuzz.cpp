@@ -22,13 +22,15 @@ namespace {
 class FakeResolver : public net::HostResolver {
 public:
   std::vector<net::Ipv4Address> ResolveIpv4(const std::string& name) const override {
-    if (name.empty() || name.size() % 3 == 0) return {};
+    if (name.empty() || name.size() % 3 == 0)
+      return {};
     return {{10, static_cast<std::uint8_t>(name.size()), 0, 1}, {127, 0, 0, 1}};
   }
 };
 
 std::u16string TextFrom(const std::uint8_t* data, std::size_t size, bool asUtf8) {
-  if (asUtf8) return Utf8ToUtf16Lenient(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (asUtf8)
+    return Utf8ToUtf16Lenient(std::string_view(reinterpret_cast<const char*>(data), size));
   std::u16string text;
   text.reserve(size / 2);
   for (std::size_t i = 0; i + 1 < size; i += 2) {
@@ -40,9 +42,11 @@ std::u16string TextFrom(const std::uint8_t* data, std::size_t size, bool asUtf8)
 bool IsWellFormed(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];
-    if (u >= 0xDC00 && u <= 0xDFFF) return false;
+    if (u >= 0xDC00 && u <= 0xDFFF)
+      return false;
     if (u >= 0xD800 && u <= 0xDBFF) {
-      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+        return false;
       ++i;
     }
   }
@@ -50,7 +54,8 @@ bool IsWellFormed(std::u16string_view text) {
 }
 
 void Require(bool condition, const char* what, const Operation& operation) {
-  if (condition) return;
+  if (condition)
+    return;
   std::fprintf(stderr, "%s: %.*s\n", what, static_cast<int>(operation.cliName.size()),
                operation.cliName.data());
   std::abort();
@@ -70,20 +75,27 @@ bool MayGiveLoneSurrogates(const Operation& operation) {
 // Whether decoding the encoder's output must give the box text back exactly, as each pair
 // promises for the texts it names.
 bool RoundTripHolds(std::string_view encoder, std::u16string_view box) {
-  if (encoder == "base64-encode") return true;
-  if (encoder == "escape") return true;
-  if (encoder == "hex-encode") return !Contains(box, u"\r\n");
-  if (encoder == "url-encode") return !Contains(box, u"+%");
-  if (encoder == "utf8-encode") return !Contains(box, u"%");
+  if (encoder == "base64-encode")
+    return true;
+  if (encoder == "escape")
+    return true;
+  if (encoder == "hex-encode")
+    return !Contains(box, u"\r\n");
+  if (encoder == "url-encode")
+    return !Contains(box, u"+%");
+  if (encoder == "utf8-encode")
+    return !Contains(box, u"%");
   return false;
 }
 
 // The decoder reads the box the encoder wrote, as the window's buttons do.
 void CheckRoundTrip(const Operation& encoder, std::u16string_view box, const Outcome& encoded,
                     const OperationOptions& options) {
-  if (!encoded.text || !RoundTripHolds(encoder.cliName, box)) return;
+  if (!encoded.text || !RoundTripHolds(encoder.cliName, box))
+    return;
   for (const Operation& decoder : Operations()) {
-    if (decoder.inverseOf != encoder.cliName) continue;
+    if (decoder.inverseOf != encoder.cliName)
+      continue;
     const Outcome decoded = RunOperation(decoder, ApplyTextBoxRule(*encoded.text), options);
     Require(decoded.text && ApplyTextBoxRule(*decoded.text) == box, "round trip broken", decoder);
   }
@@ -94,7 +106,8 @@ void CheckRoundTrip(const Operation& encoder, std::u16string_view box, const Out
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvaro;
-  if (size < 2) return 0;
+  if (size < 2)
+    return 0;
   const auto operations = Operations();
   const Operation& operation = operations[data[0] % operations.size()];
   static const FakeResolver resolver;

@@ -16,7 +16,8 @@ public:
   virtual ~HostResolver() = default;
   /// IPv4 addresses of an ASCII host name, in the order the resolver gives them; empty when the
   /// name does not resolve.
-  [[nodiscard]] virtual std::vector<Ipv4Address> ResolveIpv4(const std::string& asciiName) const = 0;
+  [[nodiscard]] virtual std::vector<Ipv4Address>
+  ResolveIpv4(const std::string& asciiName) const = 0;
 };
 
 } // namespace kelvaro::net

@@ -1,17 +1,17 @@
 #include "registry/operations.h"
 
+#include "codec/chinese/gb_big5.h"
+#include "codec/chinese/operations.h"
+#include "codec/digest/md5.h"
+#include "codec/digest/md5_base64.h"
 #include "codec/escape/code_listing.h"
+#include "codec/escape/percent_u.h"
 #include "codec/text-encodings/base64.h"
 #include "codec/text-encodings/hex_text.h"
-#include "codec/escape/percent_u.h"
 #include "codec/utf8/mojibake.h"
 #include "codec/utf8/url_encoding.h"
 #include "codec/utf8/utf8_escape.h"
-#include "codec/digest/md5.h"
-#include "codec/digest/md5_base64.h"
 #include "net/host_lookup.h"
-#include "codec/chinese/gb_big5.h"
-#include "codec/chinese/operations.h"
 
 #include <exception>
 #include <new>
@@ -80,14 +80,16 @@ std::span<const Operation> Operations() { return kOperations; }
 
 const Operation* FindOperation(std::string_view cliName) {
   for (const Operation& operation : kOperations) {
-    if (operation.cliName == cliName) return &operation;
+    if (operation.cliName == cliName)
+      return &operation;
   }
   return nullptr;
 }
 
 Outcome RunOperation(const Operation& operation, std::u16string_view input,
                      const OperationOptions& options) {
-  if (operation.run == nullptr) return Outcome::Refused({u"not available yet", 0, {}});
+  if (operation.run == nullptr)
+    return Outcome::Refused({u"not available yet", 0, {}});
   try {
     return operation.run(input, options);
   } catch (const std::bad_alloc&) {

@@ -47,9 +47,9 @@ struct OperationOptions {
 using OperationFunction = Outcome (*)(std::u16string_view input, const OperationOptions& options);
 
 struct Operation {
-  std::string_view cliName;     ///< command-line name, e.g. "base64-encode"
-  std::string_view button;      ///< objectName of the window's button (UTF-8), e.g. "CMDBASE64"
-  std::string_view caption;     ///< the button's caption (UTF-8)
+  std::string_view cliName; ///< command-line name, e.g. "base64-encode"
+  std::string_view button;  ///< objectName of the window's button (UTF-8), e.g. "CMDBASE64"
+  std::string_view caption; ///< the button's caption (UTF-8)
   Box reads;
   Box writes;
   bool readsCheck1;

@@ -13,9 +13,11 @@ std::size_t TextBoxLength(std::u16string_view text) {
     std::uint64_t units;
     std::memcpy(&units, text.data() + i, 8);
     // Nonzero exactly when one of the four 16-bit lanes is zero.
-    if ((units - 0x0001000100010001ULL) & ~units & 0x8000800080008000ULL) break;
+    if ((units - 0x0001000100010001ULL) & ~units & 0x8000800080008000ULL)
+      break;
   }
-  while (i < text.size() && text[i] != u'\0') ++i;
+  while (i < text.size() && text[i] != u'\0')
+    ++i;
   return i;
 }
 

@@ -39,8 +39,10 @@ namespace kelvaro {
 /// Values of the ASCII hexadecimal digits of either case; -1 for every other ASCII character.
 inline constexpr std::array<std::int8_t, 128> kHexDigitValues = [] {
   std::array<std::int8_t, 128> values{};
-  for (auto& value : values) value = -1;
-  for (int d = 0; d < 10; ++d) values['0' + d] = static_cast<std::int8_t>(d);
+  for (auto& value : values)
+    value = -1;
+  for (int d = 0; d < 10; ++d)
+    values['0' + d] = static_cast<std::int8_t>(d);
   for (int d = 0; d < 6; ++d) {
     values['A' + d] = static_cast<std::int8_t>(10 + d);
     values['a' + d] = static_cast<std::int8_t>(10 + d);
@@ -60,8 +62,8 @@ inline void AppendHexByte(std::u16string& out, std::uint8_t byte) {
 }
 
 /// Half-width to full-width, one character for one: U+0021..U+007E become U+FF01..U+FF5E, the space
-/// becomes U+3000, and the seven half-width symbols ¢ £ ¬ ¯ ¦ ¥ ₩ their full-width forms. Every other
-/// character is unchanged.
+/// becomes U+3000, and the seven half-width symbols ¢ £ ¬ ¯ ¦ ¥ ₩ their full-width forms. Every
+/// other character is unchanged.
 [[nodiscard]] std::u16string ToFullWidth(std::u16string_view text);
 
 } // namespace kelvaro

@@ -26,7 +26,8 @@ const char* IcuName(CodePage codePage) {
 // U+FFFD for every sequence that forms no character.
 void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
                       UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason > UCNV_IRREGULAR) return; // reset, close or clone: nothing to substitute
+  if (reason > UCNV_IRREGULAR)
+    return; // reset, close or clone: nothing to substitute
   *status = U_ZERO_ERROR;
   ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
 }
@@ -34,7 +35,8 @@ void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, i
 ConverterPtr OpenConverter(CodePage codePage) {
   UErrorCode status = U_ZERO_ERROR;
   ConverterPtr converter(ucnv_open(IcuName(codePage), &status));
-  if (U_FAILURE(status)) throw std::runtime_error("ICU has no converter for the code page");
+  if (U_FAILURE(status))
+    throw std::runtime_error("ICU has no converter for the code page");
   ucnv_setToUCallBack(converter.get(), WriteReplacement, nullptr, nullptr, nullptr, &status);
   ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                         &status);
@@ -45,7 +47,8 @@ ConverterPtr OpenConverter(CodePage codePage) {
 UConverter* ThreadConverter(CodePage codePage) {
   thread_local std::array<ConverterPtr, 2> converters;
   auto& slot = converters[codePage == CodePage::Gbk936 ? 0 : 1];
-  if (!slot) slot = OpenConverter(codePage);
+  if (!slot)
+    slot = OpenConverter(codePage);
   ucnv_reset(slot.get());
   return slot.get();
 }
@@ -63,7 +66,8 @@ struct EncodeTable {
     std::vector<UChar> units;
     units.reserve(0x10000);
     for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
-      if (unit < 0xD800 || unit > 0xDFFF) units.push_back(static_cast<UChar>(unit));
+      if (unit < 0xD800 || unit > 0xDFFF)
+        units.push_back(static_cast<UChar>(unit));
     }
     std::vector<char> bytes(units.size() * 4);
     std::vector<int32_t> offsets(bytes.size());
@@ -75,17 +79,21 @@ struct EncodeTable {
     const UChar* source = units.data();
     ucnv_fromUnicode(converter.get(), &target, bytes.data() + bytes.size(), &source,
                      units.data() + units.size(), offsets.data(), true, &status);
-    if (U_FAILURE(status)) throw std::runtime_error("ICU could not encode the code page's table");
+    if (U_FAILURE(status))
+      throw std::runtime_error("ICU could not encode the code page's table");
     const auto written = static_cast<std::size_t>(target - bytes.data());
     for (std::size_t k = 0; k < written;) {
       std::size_t length = 1;
-      while (k + length < written && offsets[k + length] == offsets[k]) ++length;
+      while (k + length < written && offsets[k + length] == offsets[k])
+        ++length;
       const char16_t unit = units[static_cast<std::size_t>(offsets[k])];
       const auto b0 = static_cast<unsigned char>(bytes[k]);
       if (length <= 2) {
         shownAs[unit] = unit;
         codeOf[unit] =
-            length == 1 ? b0 : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[k + 1]));
+            length == 1
+                ? b0
+                : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[k + 1]));
       }
       k += length;
     }
@@ -123,7 +131,8 @@ struct DecodeTable {
       for (int trail = 0x40; trail < 0xFF; ++trail) {
         const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
         const char16_t unit = decode(pair, 2);
-        if (unit != kReplacement) unitOf[lead << 8 | trail] = unit;
+        if (unit != kReplacement)
+          unitOf[lead << 8 | trail] = unit;
       }
     }
   }
@@ -158,7 +167,8 @@ const char16_t* TextBoxUnitTable() { return Encoder(CodePage::Gbk936).shownAs.da
 
 void ReplaceMissingFrom936(std::span<char16_t> units) {
   const char16_t* shownAs = TextBoxUnitTable();
-  for (char16_t& unit : units) unit = shownAs[unit];
+  for (char16_t& unit : units)
+    unit = shownAs[unit];
 }
 
 std::size_t WriteAnsiBytes(std::u16string_view text, char* bytes, int locale) {
@@ -185,15 +195,16 @@ std::string ToAnsiBytes(std::u16string_view text, int locale) {
 
 std::u16string FromAnsiBytes(std::string_view bytes, int locale) {
   std::u16string text;
-  if (bytes.empty()) return text;
+  if (bytes.empty())
+    return text;
   // Every byte decodes to at most one code unit (a pair to one, a bad byte to one U+FFFD).
   text.resize(bytes.size() + 1);
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t length =
-      ucnv_toUChars(ThreadConverter(CodePageOfLocale(locale)), reinterpret_cast<UChar*>(text.data()),
-                    static_cast<int32_t>(text.size()), bytes.data(),
-                    static_cast<int32_t>(bytes.size()), &status);
-  if (U_FAILURE(status)) throw std::runtime_error("code page decoding failed");
+  const int32_t length = ucnv_toUChars(
+      ThreadConverter(CodePageOfLocale(locale)), reinterpret_cast<UChar*>(text.data()),
+      static_cast<int32_t>(text.size()), bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+  if (U_FAILURE(status))
+    throw std::runtime_error("code page decoding failed");
   text.resize(static_cast<std::size_t>(length));
   return text;
 }

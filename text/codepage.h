@@ -1,7 +1,8 @@
 #pragma once
 // Code-page bytes of a text and back. Code page 936 (GBK) is the system code page the boxes hold
 // their text in; code page 950 (BIG5) is reached through locale 1028. Both are ICU's windows-*-2000
-// tables, which map the user-defined areas to the Private Use Area (bytes A1 40 in 936 read U+E4C6).
+// tables, which map the user-defined areas to the Private Use Area (bytes A1 40 in 936 read
+// U+E4C6).
 
 #include <cstdint>
 #include <span>

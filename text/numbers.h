@@ -9,8 +9,8 @@
 namespace kelvaro {
 
 /// The longest number at the start of the text, after leading blanks: an optional sign, digits, an
-/// optional fraction and exponent, or "&H" and hexadecimal digits (up to four read as signed 16-bit,
-/// more as signed 32-bit). 0 when the text does not begin with a number. Never fails.
+/// optional fraction and exponent, or "&H" and hexadecimal digits (up to four read as signed
+/// 16-bit, more as signed 32-bit). 0 when the text does not begin with a number. Never fails.
 [[nodiscard]] double ParseNumber(std::u16string_view text);
 
 /// The whole text, blanks around it allowed, as a decimal number rounded half to even, or "&H" and

@@ -18,7 +18,8 @@ struct Decoded {
 Decoded DecodeOne(std::string_view bytes, std::size_t i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
   const unsigned char lead = byte(i);
-  if (lead < 0x80) return {lead, 1, true};
+  if (lead < 0x80)
+    return {lead, 1, true};
   int count;
   char32_t value;
   unsigned char low = 0x80, high = 0xBF; // range of the second byte
@@ -26,21 +27,27 @@ Decoded DecodeOne(std::string_view bytes, std::size_t i) {
     count = 1, value = lead & 0x1F;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     count = 2, value = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
+    if (lead == 0xE0)
+      low = 0xA0;
+    if (lead == 0xED)
+      high = 0x9F;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     count = 3, value = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
+    if (lead == 0xF0)
+      low = 0x90;
+    if (lead == 0xF4)
+      high = 0x8F;
   } else {
     return {0, 1, false};
   }
   std::size_t k = i + 1;
   for (int n = 0; n < count; ++n, ++k) {
-    if (k >= bytes.size()) return {0, k - i, false};
+    if (k >= bytes.size())
+      return {0, k - i, false};
     const unsigned char b = byte(k);
     const unsigned char lo = n == 0 ? low : 0x80, hi = n == 0 ? high : 0xBF;
-    if (b < lo || b > hi) return {0, k - i, false};
+    if (b < lo || b > hi)
+      return {0, k - i, false};
     value = value << 6 | (b & 0x3F);
   }
   return {value, k - i, true};
@@ -66,13 +73,13 @@ std::size_t AsciiPrefix(const char* data, std::size_t size) {
   for (; i + 8 <= size; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, data + i, 8);
-    if (word & 0x8080808080808080ULL) break;
+    if (word & 0x8080808080808080ULL)
+      break;
   }
-  while (i < size && static_cast<unsigned char>(data[i]) < 0x80) ++i;
+  while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
+    ++i;
   return i;
 }
-
-} // namespace
 
 // Code units of well-formed UTF-8: one per lead byte, two for a four-byte sequence. For ill-formed
 // input it still bounds the units that the valid sequences before the first fault give.
@@ -85,6 +92,8 @@ std::size_t Utf16Length(std::string_view bytes) {
   return units;
 }
 
+} // namespace
+
 Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
   const std::size_t start = text.size();
   text.resize(start + Utf16Length(bytes));
@@ -94,7 +103,8 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
     const unsigned char lead = in[i];
     if (lead < 0x80) {
       const std::size_t ascii = AsciiPrefix(bytes.data() + i, bytes.size() - i);
-      for (std::size_t k = 0; k < ascii; ++k) out[k] = in[i + k];
+      for (std::size_t k = 0; k < ascii; ++k)
+        out[k] = in[i + k];
       out += ascii;
       i += ascii;
       continue;
@@ -107,14 +117,17 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
       const unsigned l = in[i], b1 = in[i + 1], b2 = in[i + 2];
       // Bitwise, not short-circuit, so that the compiler keeps it free of branches.
       const unsigned ascii = l < 0x80;
-      const unsigned three = static_cast<unsigned>(l - 0xE1 <= 0xEF - 0xE1) & static_cast<unsigned>(l != 0xED) &
+      const unsigned three = static_cast<unsigned>(l - 0xE1 <= 0xEF - 0xE1) &
+                             static_cast<unsigned>(l != 0xED) &
                              static_cast<unsigned>(((b1 ^ 0x80) | (b2 ^ 0x80)) < 0x40);
-      if ((ascii | three) == 0) break;
+      if ((ascii | three) == 0)
+        break;
       const unsigned unit = (l & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
       *out++ = static_cast<char16_t>(ascii ? l : unit);
       i += 3 - 2 * ascii;
     }
-    if (i != runStart) continue;
+    if (i != runStart)
+      continue;
     const Decoded d = DecodeOne(bytes, i);
     if (!d.valid) {
       text.resize(start);
@@ -145,7 +158,8 @@ std::size_t CompleteUtf8Prefix(std::string_view bytes) {
   // Only the last three bytes can belong to a sequence the next bytes complete.
   for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
     const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
-    if ((b & 0xC0) == 0x80) continue; // a continuation byte: look further back for its lead
+    if ((b & 0xC0) == 0x80)
+      continue; // a continuation byte: look further back for its lead
     const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
     return length > back ? bytes.size() - back : bytes.size();
   }
@@ -172,13 +186,15 @@ namespace {
 template <bool kMapped>
 void AppendUtf8(std::string& bytes, std::u16string_view text, const char16_t* unitMap) {
   const auto unitAt = [&](std::size_t i) -> char32_t {
-    if constexpr (kMapped) return unitMap[text[i]];
+    if constexpr (kMapped)
+      return unitMap[text[i]];
     return text[i];
   };
   // Sized first, exactly but for surrogate pairs (counted as six bytes, written as four) and
   // mapped units (counted as the unit they replace).
   std::size_t size = 0;
-  for (const char16_t unit : text) size += 1 + (unit >= 0x80) + (unit >= 0x800);
+  for (const char16_t unit : text)
+    size += 1 + (unit >= 0x80) + (unit >= 0x800);
   const std::size_t start = bytes.size();
   bytes.resize(start + size);
   auto* const first = reinterpret_cast<unsigned char*>(bytes.data());
@@ -189,20 +205,23 @@ void AppendUtf8(std::string& bytes, std::u16string_view text, const char16_t* un
       std::uint64_t a, b;
       std::memcpy(&a, text.data() + i, 8);
       std::memcpy(&b, text.data() + i + 4, 8);
-      if ((a | b) & 0xFF80FF80FF80FF80ULL) break;
-      for (int k = 0; k < 8; ++k) out[k] = static_cast<unsigned char>(text[i + k]);
+      if ((a | b) & 0xFF80FF80FF80FF80ULL)
+        break;
+      for (int k = 0; k < 8; ++k)
+        out[k] = static_cast<unsigned char>(text[i + k]);
       out += 8;
       i += 8;
     }
-    if (i == text.size()) break;
+    if (i == text.size())
+      break;
     char32_t cp = text[i] < 0x80 ? text[i] : unitAt(i);
     if (cp < 0x80) {
       *out++ = static_cast<unsigned char>(cp);
       continue;
     }
     if (cp >= 0xD800 && cp <= 0xDFFF) {
-      const bool pair = cp <= 0xDBFF && i + 1 < text.size() && unitAt(i + 1) >= 0xDC00 &&
-                        unitAt(i + 1) <= 0xDFFF;
+      const bool pair =
+          cp <= 0xDBFF && i + 1 < text.size() && unitAt(i + 1) >= 0xDC00 && unitAt(i + 1) <= 0xDFFF;
       cp = pair ? 0x10000 + ((cp - 0xD800) << 10) + (unitAt(++i) - 0xDC00) : kReplacement;
     }
     if (cp < 0x800) {

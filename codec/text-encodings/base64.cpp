@@ -74,8 +74,8 @@ std::u16string Base64Encode(std::u16string_view text) {
   char16_t chars[(2 * kChunkUnits + 2) / 3 * 4];
   std::size_t carried = 0;
   for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
-    const std::size_t count =
-        carried + WriteAnsiBytes(text.substr(start, kChunkUnits), reinterpret_cast<char*>(bytes + carried));
+    const std::size_t count = carried + WriteAnsiBytes(text.substr(start, kChunkUnits),
+                                                       reinterpret_cast<char*>(bytes + carried));
     const std::size_t whole = count / 3 * 3;
     char16_t* out = chars;
     for (std::size_t i = 0; i < whole; i += 3, out += 4) {

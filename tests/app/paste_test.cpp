@@ -22,7 +22,8 @@ TEST(LongPaste, GoesInAsLaidOutLinesAndReadsBackExactly) {
 
   // A megabyte of Base64 without a single space, a line break inside, and text around the caret.
   std::u16string pasted;
-  while (pasted.size() < (1u << 20)) pasted += u"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo=";
+  while (pasted.size() < (1u << 20))
+    pasted += u"QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo=";
   pasted += u"\r\n中文 end";
   WriteBox(text1, u"before|after");
   QTextCursor cursor = text1->textCursor();
@@ -33,7 +34,8 @@ TEST(LongPaste, GoesInAsLaidOutLinesAndReadsBackExactly) {
   const auto start = std::chrono::steady_clock::now();
   text1->paste();
   QApplication::processEvents();
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   EXPECT_EQ(ReadBox(text1), u"before|" + pasted + u"after");
   // Not a speed target (those live in the benchmarks): pasted as one paragraph this took minutes.

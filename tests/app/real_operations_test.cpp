@@ -15,8 +15,11 @@ namespace {
 
 class ListResolver : public net::HostResolver {
 public:
-  explicit ListResolver(std::vector<net::Ipv4Address> addresses) : m_addresses(std::move(addresses)) {}
-  std::vector<net::Ipv4Address> ResolveIpv4(const std::string&) const override { return m_addresses; }
+  explicit ListResolver(std::vector<net::Ipv4Address> addresses)
+      : m_addresses(std::move(addresses)) {}
+  std::vector<net::Ipv4Address> ResolveIpv4(const std::string&) const override {
+    return m_addresses;
+  }
 
 private:
   std::vector<net::Ipv4Address> m_addresses;

@@ -22,7 +22,8 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   while (true) {
     const std::size_t tab = line.find('\t', start);
     fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos) break;
+    if (tab == std::string::npos)
+      break;
     start = tab + 1;
   }
   return fields;
@@ -31,14 +32,16 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
+  for (std::string w; in >> w;)
+    words.push_back(w);
   return words;
 }
 
 std::vector<std::filesystem::path> CaseFiles() {
   std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::directory_iterator(KELVARO_CASES_DIR)) {
-    if (entry.path().extension() == ".tsv") files.push_back(entry.path());
+    if (entry.path().extension() == ".tsv")
+      files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -52,17 +55,22 @@ TEST_P(CliCases, EveryCaseHolds) {
   int lineNumber = 0, cases = 0;
   for (std::string line; std::getline(file, line);) {
     ++lineNumber;
-    if (line.empty() || line.front() == '#') continue;
+    if (line.empty() || line.front() == '#')
+      continue;
     const std::vector<std::string> f = SplitTabs(line);
     ASSERT_GE(f.size(), 5u) << GetParam().filename() << ":" << lineNumber << " needs five fields";
     SCOPED_TRACE(GetParam().filename().string() + ":" + std::to_string(lineNumber) + ": " + line);
     std::vector<std::string> argv = {KELVARO_CLI_PATH, f[0]};
     bool asArgument = false;
     for (const std::string& word : Words(f[1])) {
-      if (word == "arg") asArgument = true; else argv.push_back(word);
+      if (word == "arg")
+        asArgument = true;
+      else
+        argv.push_back(word);
     }
     const std::string input = Utf16ToUtf8(Unescape(f[2]));
-    if (asArgument) argv.push_back(input);
+    if (asArgument)
+      argv.push_back(input);
     const ProcessResult run = RunProcess(argv, asArgument ? std::string() : input);
     EXPECT_EQ(run.out, Utf16ToUtf8(Unescape(f[3])));
     EXPECT_EQ(run.exitStatus, std::stoi(f[4])) << run.err;

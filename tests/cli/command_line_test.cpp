@@ -37,9 +37,8 @@ TEST(CommandLine, InvalidUtf8IsRefusedWithNothingOnStdout) {
 }
 
 TEST(CommandLine, UsageErrorsExitTwo) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{}, {"no-such-operation"}, {"base64-encode", "--bogus"},
-                                            {"base64-encode", "a", "b"}}) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"no-such-operation"}, {"base64-encode", "--bogus"}, {"base64-encode", "a", "b"}}) {
     const CliRun run = Cli(args);
     EXPECT_EQ(run.status, kExitUsage);
     EXPECT_EQ(run.out, "");
@@ -83,7 +82,8 @@ TEST(CommandLine, LineBreaksPassThroughUnchanged) {
 // come out whole, and an error must name its offset in the whole input.
 TEST(CommandLine, LargeInputIsDecodedAcrossBlockBoundaries) {
   std::string utf8;
-  while (utf8.size() < (3u << 20)) utf8 += "a\xE4\xB8\xAD\xE2\x82\xAC\xF0\x9F\x98\x80";
+  while (utf8.size() < (3u << 20))
+    utf8 += "a\xE4\xB8\xAD\xE2\x82\xAC\xF0\x9F\x98\x80";
   const std::u16string text = Utf8ToUtf16(utf8).value();
   const std::string expected = Utf16ToUtf8(vbs_escape(text));
   EXPECT_EQ(Cli({"escape", "--raw"}, utf8).out, expected); // a seekable stream

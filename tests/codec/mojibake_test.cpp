@@ -53,11 +53,8 @@ struct Case {
 };
 
 constexpr Case kMakes[] = {
-    {u"你好", u"浣犲ソ\0"sv},
-    {u"AB", u"锝侊絺\0"sv},
-    {u"中", u"涓\xFFFD\0"sv},
-    {u"", u"\0"sv},
-    {u"  ", u"\0"sv},
+    {u"你好", u"浣犲ソ\0"sv}, {u"AB", u"锝侊絺\0"sv}, {u"中", u"涓\xFFFD\0"sv},
+    {u"", u"\0"sv},           {u"  ", u"\0"sv},
 };
 
 TEST(MakeUtf8Mojibake, ReadsUtf8OfFullWidthTextAsCodePage936) {
@@ -69,8 +66,7 @@ TEST(MakeUtf8Mojibake, ReadsUtf8OfFullWidthTextAsCodePage936) {
 
 TEST(MakeUtf8Mojibake, PreparesTextBeforeEncoding) {
   // A b works on ａ U+3000 ｂ; two lines become one; spaces at the ends go; case is lowered first.
-  EXPECT_EQ(MakeUtf8Mojibake(u" A b "),
-            FromAnsiBytes("\xEF\xBD\x81\xE3\x80\x80\xEF\xBD\x82\0"sv));
+  EXPECT_EQ(MakeUtf8Mojibake(u" A b "), FromAnsiBytes("\xEF\xBD\x81\xE3\x80\x80\xEF\xBD\x82\0"sv));
   EXPECT_EQ(MakeUtf8Mojibake(u"ab\r\ncd"), MakeUtf8Mojibake(u"abcd"));
   EXPECT_EQ(MakeUtf8Mojibake(u"ΑΩ"), MakeUtf8Mojibake(u"αω"));
   // Only CR LF pairs are removed; a lone CR or LF stays.
@@ -110,14 +106,20 @@ TEST(RepairUtf8Mojibake, UndoesMojibakeOfEvenLengthUtf8) {
 std::u16string NaiveMojibake(std::u16string_view text) {
   std::u16string lower;
   for (const char16_t unit : text) {
-    lower.push_back(unit >= 0xD800 && unit <= 0xDFFF ? unit : static_cast<char16_t>(u_tolower(unit)));
+    lower.push_back(unit >= 0xD800 && unit <= 0xDFFF ? unit
+                                                     : static_cast<char16_t>(u_tolower(unit)));
   }
   const std::size_t first = lower.find_first_not_of(u' ');
-  lower = first == std::u16string::npos ? u"" : lower.substr(first, lower.find_last_not_of(u' ') + 1 - first);
+  lower = first == std::u16string::npos
+              ? u""
+              : lower.substr(first, lower.find_last_not_of(u' ') + 1 - first);
   const std::u16string wide = ToFullWidth(lower);
   std::u16string joined;
   for (std::size_t i = 0; i < wide.size(); ++i) {
-    if (wide[i] == u'\r' && i + 1 < wide.size() && wide[i + 1] == u'\n') ++i; else joined.push_back(wide[i]);
+    if (wide[i] == u'\r' && i + 1 < wide.size() && wide[i + 1] == u'\n')
+      ++i;
+    else
+      joined.push_back(wide[i]);
   }
   return FromAnsiBytes(ToUtf8Bytes(joined));
 }
@@ -127,15 +129,22 @@ std::u16string NaiveMojibake(std::u16string_view text) {
 // character.
 TEST(MakeUtf8Mojibake, AgreesWithNaiveSteps) {
   std::mt19937 random(65001);
-  constexpr std::u16string_view kOften = u"  \r\n\r\nAZaz09~ \x00A9\x0100\x0391\x20A9\xD83D\xDE00\xDC00";
+  constexpr std::u16string_view kOften =
+      u"  \r\n\r\nAZaz09~ \x00A9\x0100\x0391\x20A9\xD83D\xDE00\xDC00";
   for (int round = 0; round < 40; ++round) {
     std::u16string text;
     const std::size_t length = random() % 40000;
     while (text.size() < length) {
       switch (random() % 3) {
-      case 0: text.push_back(static_cast<char16_t>(random() % 0x10000)); break;
-      case 1: text.push_back(static_cast<char16_t>(0x4E00 + random() % 0x5200)); break;
-      default: text.push_back(kOften[random() % kOften.size()]); break;
+      case 0:
+        text.push_back(static_cast<char16_t>(random() % 0x10000));
+        break;
+      case 1:
+        text.push_back(static_cast<char16_t>(0x4E00 + random() % 0x5200));
+        break;
+      default:
+        text.push_back(kOften[random() % kOften.size()]);
+        break;
       }
     }
     SCOPED_TRACE(round);

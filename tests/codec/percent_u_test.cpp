@@ -24,8 +24,8 @@ constexpr Case kEscapes[] = {
     {u"α", u"%u03B1"},
     {u"·", u"%u00B7"},
     {u"Ａ", u"%uFF21"},
-    {u"€", u"%80"},            // the one single-byte character above ASCII
-    {u"ก", u"%3F"},            // lacking from the code page: the escape of "?"
+    {u"€", u"%80"},               // the one single-byte character above ASCII
+    {u"ก", u"%3F"},               // lacking from the code page: the escape of "?"
     {u"\xD83D\xDE00", u"%3F%3F"}, // each surrogate is lacking on its own
     {u"~!#$^&()=", u"%7E%21%23%24%5E%26%28%29%3D"},
 };
@@ -77,7 +77,7 @@ TEST(VbsUnescape, DecodedPercentIsNotDecodedAgain) {
 }
 
 constexpr Case kHexGroups[] = {
-    {u"4E2D", u"中"}, {u"0041", u"A"}, {u"4e2d", u"中"}, {u"ZZ41", u""},
+    {u"4E2D", u"中"}, {u"0041", u"A"}, {u"4e2d", u"中"},      {u"ZZ41", u""},
     {u"u12", u""},    {u"00", u""},    {u"4E2D0041", u"中A"}, {u"ZZ410041", u"A"},
 };
 
@@ -95,7 +95,8 @@ std::u16string CodePageText(std::mt19937& random, std::size_t length) {
   while (text.size() < length) {
     const char16_t unit = random() % 3 == 0 ? kOften[random() % kOften.size()]
                                             : static_cast<char16_t>(random() % 0x10000);
-    if (IsInCodePage936(unit)) text.push_back(unit);
+    if (IsInCodePage936(unit))
+      text.push_back(unit);
   }
   return text;
 }

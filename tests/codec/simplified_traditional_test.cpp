@@ -12,8 +12,8 @@
 namespace kelvaro {
 namespace {
 
-using testing::U16;
 using testing::GenerateGb2312Text;
+using testing::U16;
 using testing::U8;
 
 struct Case {

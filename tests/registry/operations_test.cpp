@@ -26,7 +26,8 @@ TEST(Registry, HasEveryOperationOnceWithItsButton) {
 
 TEST(Registry, ASharedButtonCyclesThroughItsRowsByTag) {
   std::map<std::string_view, std::vector<const Operation*>> byButton;
-  for (const Operation& op : Operations()) byButton[op.button].push_back(&op);
+  for (const Operation& op : Operations())
+    byButton[op.button].push_back(&op);
   for (const auto& [button, rows] : byButton) {
     SCOPED_TRACE(std::string(button));
     if (rows.size() == 1) {
@@ -46,7 +47,16 @@ TEST(Registry, ASharedButtonCyclesThroughItsRowsByTag) {
 }
 
 TEST(Registry, AnOperationThatThrowsIsRefusedNotPropagated) {
-  const Operation throwing{"t", "B", "b", Box::Text1, Box::Text2, false, "", "", "", "d",
+  const Operation throwing{"t",
+                           "B",
+                           "b",
+                           Box::Text1,
+                           Box::Text2,
+                           false,
+                           "",
+                           "",
+                           "",
+                           "d",
                            [](std::u16string_view, const OperationOptions&) -> Outcome {
                              throw std::runtime_error("boom");
                            }};

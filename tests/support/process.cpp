@@ -17,14 +17,17 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     throw std::runtime_error("pipe failed");
   }
   const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid < 0)
+    throw std::runtime_error("fork failed");
   if (pid == 0) {
     dup2(inPipe[0], 0);
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+      close(fd);
     std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : argv)
+      args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     execv(args[0], args.data());
     _exit(127);
@@ -37,22 +40,30 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 
   ProcessResult result;
   std::size_t written = 0;
-  if (input.empty()) close(inPipe[1]);
+  if (input.empty())
+    close(inPipe[1]);
   bool inOpen = !input.empty(), outOpen = true, errOpen = true;
   char buffer[65536];
   while (outOpen || errOpen) {
     pollfd fds[3];
     int n = 0;
-    if (outOpen) fds[n++] = {outPipe[0], POLLIN, 0};
-    if (errOpen) fds[n++] = {errPipe[0], POLLIN, 0};
-    if (inOpen) fds[n++] = {inPipe[1], POLLOUT, 0};
-    if (poll(fds, n, -1) < 0 && errno != EINTR) break;
+    if (outOpen)
+      fds[n++] = {outPipe[0], POLLIN, 0};
+    if (errOpen)
+      fds[n++] = {errPipe[0], POLLIN, 0};
+    if (inOpen)
+      fds[n++] = {inPipe[1], POLLOUT, 0};
+    if (poll(fds, n, -1) < 0 && errno != EINTR)
+      break;
     for (int i = 0; i < n; ++i) {
-      if (fds[i].revents == 0) continue;
+      if (fds[i].revents == 0)
+        continue;
       if (fds[i].fd == inPipe[1]) {
         const ssize_t w = write(inPipe[1], input.data() + written, input.size() - written);
-        if (w > 0) written += static_cast<std::size_t>(w);
-        if (w < 0 && errno != EAGAIN) written = input.size();
+        if (w > 0)
+          written += static_cast<std::size_t>(w);
+        if (w < 0 && errno != EAGAIN)
+          written = input.size();
         if (written == input.size()) {
           close(inPipe[1]);
           inOpen = false;
@@ -61,13 +72,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
       }
       const ssize_t r = read(fds[i].fd, buffer, sizeof buffer);
       if (r > 0) {
-        (fds[i].fd == outPipe[0] ? result.out : result.err).append(buffer, static_cast<std::size_t>(r));
+        (fds[i].fd == outPipe[0] ? result.out : result.err)
+            .append(buffer, static_cast<std::size_t>(r));
       } else if (r == 0 || errno != EINTR) {
-        if (fds[i].fd == outPipe[0]) outOpen = false; else errOpen = false;
+        if (fds[i].fd == outPipe[0])
+          outOpen = false;
+        else
+          errOpen = false;
       }
     }
   }
-  if (inOpen) close(inPipe[1]);
+  if (inOpen)
+    close(inPipe[1]);
   close(outPipe[0]);
   close(errPipe[0]);
   int status = 0;

@@ -11,7 +11,8 @@ std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
 std::u16string U16(std::string_view utf8) {
   auto text = Utf8ToUtf16(utf8);
-  if (!text) throw std::invalid_argument("test text is not UTF-8");
+  if (!text)
+    throw std::invalid_argument("test text is not UTF-8");
   return *text;
 }
 
@@ -25,20 +26,35 @@ std::u16string Unescape(std::string_view field) {
     }
     const char16_t c = text[++i];
     switch (c) {
-    case u'r': out.push_back(u'\r'); break;
-    case u'n': out.push_back(u'\n'); break;
-    case u't': out.push_back(u'\t'); break;
-    case u'0': out.push_back(u'\0'); break;
-    case u'\\': out.push_back(u'\\'); break;
+    case u'r':
+      out.push_back(u'\r');
+      break;
+    case u'n':
+      out.push_back(u'\n');
+      break;
+    case u't':
+      out.push_back(u'\t');
+      break;
+    case u'0':
+      out.push_back(u'\0');
+      break;
+    case u'\\':
+      out.push_back(u'\\');
+      break;
     case u'u': {
-      if (i + 4 >= text.size()) throw std::invalid_argument("\\u needs four digits");
+      if (i + 4 >= text.size())
+        throw std::invalid_argument("\\u needs four digits");
       char16_t unit = 0;
-      for (int k = 1; k <= 4; ++k) unit = static_cast<char16_t>(unit << 4 | HexDigitValue(text[i + k]));
+      for (int k = 1; k <= 4; ++k)
+        unit = static_cast<char16_t>(unit << 4 | HexDigitValue(text[i + k]));
       out.push_back(unit);
       i += 4;
       break;
     }
-    default: out.push_back(u'\\'); out.push_back(c); break;
+    default:
+      out.push_back(u'\\');
+      out.push_back(c);
+      break;
     }
   }
   return out;

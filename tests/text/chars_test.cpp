@@ -36,8 +36,10 @@ TEST(Chars, CharFromAnsiCodeDecodesBothBytesTogether) {
     std::int32_t code;
     std::u16string_view text;
   };
-  const Case cases[] = {{-10544, u"中"}, {0xD6D0, u"中"}, {0x2020, u"  "}, {0x4142, u"AB"},
-                        {65, u"A"},      {0x80, u"€"},    {0xD6, u"\uFFFD"}, {-32768, std::u16string_view(u"€\0", 2)}};
+  const Case cases[] = {{-10544, u"中"},   {0xD6D0, u"中"},
+                        {0x2020, u"  "},   {0x4142, u"AB"},
+                        {65, u"A"},        {0x80, u"€"},
+                        {0xD6, u"\uFFFD"}, {-32768, std::u16string_view(u"€\0", 2)}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
     EXPECT_EQ(CharFromAnsiCode(c.code).value(), c.text);
@@ -70,9 +72,9 @@ TEST(Numbers, ParseNumberReadsTheLeadingNumber) {
     std::u16string_view text;
     double value;
   };
-  const Case cases[] = {{u"12.5abc", 12.5}, {u"  -3", -3},      {u"abc", 0},   {u"", 0},
-                        {u"1e3x", 1000},    {u"&HFFFF", -1},    {u"&h10", 16}, {u"&H10000", 65536},
-                        {u".5", 0.5},       {u"+7", 7},         {u"5.", 5},    {u"-", 0}};
+  const Case cases[] = {{u"12.5abc", 12.5}, {u"  -3", -3},   {u"abc", 0},   {u"", 0},
+                        {u"1e3x", 1000},    {u"&HFFFF", -1}, {u"&h10", 16}, {u"&H10000", 65536},
+                        {u".5", 0.5},       {u"+7", 7},      {u"5.", 5},    {u"-", 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(U8(c.text));
     EXPECT_DOUBLE_EQ(ParseNumber(c.text), c.value);
@@ -84,15 +86,21 @@ TEST(Numbers, ToIntegerReadsTheWholeTextOrFails) {
     std::u16string_view text;
     std::int32_t value;
   };
-  const Case cases[] = {{u" 42 ", 42},      {u"2.5", 2},        {u"3.5", 4},       {u"-2.5", -2},
-                        {u"&HD6", 214},     {u"&Hd6d0", -10544}, {u"&H7FFFFFFF", 2147483647},
-                        {u"&HFFFFFFFF", -1}, {u"1e2", 100}};
+  const Case cases[] = {{u" 42 ", 42},
+                        {u"2.5", 2},
+                        {u"3.5", 4},
+                        {u"-2.5", -2},
+                        {u"&HD6", 214},
+                        {u"&Hd6d0", -10544},
+                        {u"&H7FFFFFFF", 2147483647},
+                        {u"&HFFFFFFFF", -1},
+                        {u"1e2", 100}};
   for (const auto& c : cases) {
     SCOPED_TRACE(U8(c.text));
     EXPECT_EQ(ToInteger(c.text).value(), c.value);
   }
-  for (const std::u16string_view bad : {u"", u"  ", u"abc", u"&H", u"&HG1", u"12x", u"&H123456789",
-                                        u"1 2", u"%41"}) {
+  for (const std::u16string_view bad :
+       {u"", u"  ", u"abc", u"&H", u"&HG1", u"12x", u"&H123456789", u"1 2", u"%41"}) {
     SCOPED_TRACE(U8(bad));
     EXPECT_EQ(ToInteger(bad).error().code, ErrorCode::NotANumber);
     EXPECT_FALSE(IsNumber(bad));

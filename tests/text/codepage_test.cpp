@@ -25,10 +25,10 @@ const EncodeCase kEncodes[] = {
     {u"中", kLocaleChineseTaiwan, "\xA4\xA4"},
     {u"國", kLocaleChineseTaiwan, "\xB0\xEA"},
     {u"€", kLocaleSystem, "\x80"},
-    {u"\uE4C6", kLocaleSystem, "\xA1\x40"},   // user-defined area, as the platform maps it
-    {u"ก", kLocaleSystem, "?"},               // Thai: code page 936 lacks it
-    {u"\xD800", kLocaleSystem, "?"},          // a lone surrogate is a character it lacks
-    {u"\U0001F600", kLocaleSystem, "??"},     // one "?" per code unit
+    {u"\uE4C6", kLocaleSystem, "\xA1\x40"}, // user-defined area, as the platform maps it
+    {u"ก", kLocaleSystem, "?"},             // Thai: code page 936 lacks it
+    {u"\xD800", kLocaleSystem, "?"},        // a lone surrogate is a character it lacks
+    {u"\U0001F600", kLocaleSystem, "??"},   // one "?" per code unit
     {std::u16string_view(u"\0a", 2), kLocaleSystem, std::string_view("\0a", 2)},
 };
 
@@ -51,9 +51,10 @@ const DecodeCase kDecodes[] = {
     {"\xA4\xA4", kLocaleChineseTaiwan, u"中"},
     {"\xA1\x40", kLocaleSystem, u"\uE4C6"},
     {"\x80", kLocaleSystem, u"€"},
-    {"\xD6", kLocaleSystem, u"\uFFFD"},           // lead byte at the end
-    {std::string_view("\xD6\x00", 2), kLocaleSystem, std::u16string_view(u"\uFFFD\0", 2)},      // lead byte before a zero byte
-    {"\x81\x20", kLocaleSystem, u"\uFFFD "},       // the trail that does not fit is read again
+    {"\xD6", kLocaleSystem, u"\uFFFD"}, // lead byte at the end
+    {std::string_view("\xD6\x00", 2), kLocaleSystem,
+     std::u16string_view(u"\uFFFD\0", 2)},   // lead byte before a zero byte
+    {"\x81\x20", kLocaleSystem, u"\uFFFD "}, // the trail that does not fit is read again
     {"-N", kLocaleSystem, u"-N"},
 };
 
@@ -67,7 +68,8 @@ TEST(CodePage, FromAnsiBytesGivesOneReplacementPerBadSequence) {
 TEST(CodePage, EveryCharacterOfCodePage936SurvivesTheRoundTrip) {
   std::u16string all;
   for (std::uint32_t u = 1; u < 0x10000; ++u) {
-    if (IsInCodePage936(static_cast<char16_t>(u))) all.push_back(static_cast<char16_t>(u));
+    if (IsInCodePage936(static_cast<char16_t>(u)))
+      all.push_back(static_cast<char16_t>(u));
   }
   EXPECT_GT(all.size(), 21000u); // GBK holds some 21 886 characters
   EXPECT_EQ(FromAnsiBytes(ToAnsiBytes(all)), all);
@@ -90,7 +92,8 @@ TEST(CodePage, TablesAgreeWithIcuUnitByUnit) {
       ucnv_reset(converter);
       const int32_t n = ucnv_fromUChars(converter, bytes, sizeof bytes, &unit, 1, &status);
       std::uint16_t expected = 63;
-      if (U_SUCCESS(status) && n == 1) expected = static_cast<unsigned char>(bytes[0]);
+      if (U_SUCCESS(status) && n == 1)
+        expected = static_cast<unsigned char>(bytes[0]);
       if (U_SUCCESS(status) && n == 2) {
         expected = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
                                               static_cast<unsigned char>(bytes[1]));
@@ -110,9 +113,9 @@ TEST(CodePage, AppendAnsiCodeCharsDecodesOneOrTwoBytes) {
     std::uint16_t code;
     std::u16string_view text;
   };
-  const Case cases[] = {{0x41, u"A"},        {0xD6D0, u"中"},      {0x2020, u"  "},
-                        {0x4142, u"AB"},     {0x80, u"€"},         {0xD6, u"\uFFFD"},
-                        {0x81, u"\uFFFD"},   {0x00, std::u16string_view(u"\0", 1)}};
+  const Case cases[] = {
+      {0x41, u"A"}, {0xD6D0, u"中"},   {0x2020, u"  "},   {0x4142, u"AB"},
+      {0x80, u"€"}, {0xD6, u"\uFFFD"}, {0x81, u"\uFFFD"}, {0x00, std::u16string_view(u"\0", 1)}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
     std::u16string out;
@@ -144,13 +147,16 @@ TEST(BoxRule, CutsAtTheFirstNulWhereverItStands) {
   for (std::size_t length = 0; length < 20; ++length) {
     for (std::size_t nul = 0; nul <= length; ++nul) {
       std::u16string text(length, u'\u4E2D');
-      if (nul < length) text[nul] = u'\0';
-      if (nul + 1 < length) text[nul + 1] = u'\0';
+      if (nul < length)
+        text[nul] = u'\0';
+      if (nul + 1 < length)
+        text[nul + 1] = u'\0';
       EXPECT_EQ(TextBoxLength(text), nul) << length;
       EXPECT_EQ(ApplyTextBoxRule(text).size(), nul) << length;
     }
   }
-  EXPECT_EQ(TextBoxLength(u"\u0100\u0001\u8000\uFFFF"), 4u); // lanes that look like zero to a cruder test
+  EXPECT_EQ(TextBoxLength(u"\u0100\u0001\u8000\uFFFF"),
+            4u); // lanes that look like zero to a cruder test
 }
 
 TEST(BoxRule, TheUnitTableMapsUtf8OutputAsTheBoxShowsIt) {
@@ -158,10 +164,12 @@ TEST(BoxRule, TheUnitTableMapsUtf8OutputAsTheBoxShowsIt) {
     std::u16string_view in;
     std::string_view utf8;
   };
-  const Case cases[] = {{u"", ""},
-                        {u"中A\r\n", "\xE4\xB8\xAD" "A\r\n"},
-                        {u"abcdefghijklmnopqrstuvwxyzก0123456789", "abcdefghijklmnopqrstuvwxyz?0123456789"},
-                        {u"\u0E01\U0001F600\xDC00", "????"}};
+  const Case cases[] = {
+      {u"", ""},
+      {u"中A\r\n", "\xE4\xB8\xAD"
+                   "A\r\n"},
+      {u"abcdefghijklmnopqrstuvwxyzก0123456789", "abcdefghijklmnopqrstuvwxyz?0123456789"},
+      {u"\u0E01\U0001F600\xDC00", "????"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(U8(c.in));
     std::string bytes = "kept:";

@@ -12,9 +12,9 @@ TEST(Utf, StrictDecodingRejectsAndLocatesIllFormedBytes) {
     std::string_view bytes;
     std::size_t position;
   };
-  const Case cases[] = {{"\xC0\x80", 0},       {"ab\xE0\x80\x80", 2},  {"\xED\xA0\x80", 0},
-                        {"\xF4\x90\x80\x80", 0}, {"x\xE4\xB8", 1},       {"\xFF", 0},
-                        {"\x80", 0}};
+  const Case cases[] = {
+      {"\xC0\x80", 0},  {"ab\xE0\x80\x80", 2}, {"\xED\xA0\x80", 0}, {"\xF4\x90\x80\x80", 0},
+      {"x\xE4\xB8", 1}, {"\xFF", 0},           {"\x80", 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::U8(Utf8ToUtf16Lenient(c.bytes)));
     const auto decoded = Utf8ToUtf16(c.bytes);
@@ -31,9 +31,14 @@ TEST(Utf, WellFormedTextRoundTrips) {
 }
 
 TEST(Utf, LoneSurrogatesAndBadSequencesBecomeReplacementCharacters) {
-  EXPECT_EQ(Utf16ToUtf8(u"a\xD800" u"b\xDC00"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16ToUtf8(u"a\xD800"
+                        u"b\xDC00"),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
   // One U+FFFD per maximal ill-formed subpart.
-  EXPECT_EQ(Utf8ToUtf16Lenient("\xE4\xB8" "A\xFF"), u"\uFFFDA\uFFFD");
+  EXPECT_EQ(Utf8ToUtf16Lenient("\xE4\xB8"
+                               "A\xFF"),
+            u"\uFFFDA\uFFFD");
   EXPECT_EQ(Utf8ToUtf16Lenient("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
 }
 
