@@ -14,39 +14,21 @@ struct Decoded {
   bool valid;
 };
 
-// One UTF-8 sequence at bytes[i], by the table of well-formed sequences in Unicode 3.9.
+// One UTF-8 sequence at bytes[i].
 Decoded DecodeOne(std::string_view bytes, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
-  const unsigned char lead = byte(i);
+  const auto lead = static_cast<unsigned char>(bytes[i]);
   if (lead < 0x80)
     return {lead, 1, true};
-  int count;
-  char32_t value;
-  unsigned char low = 0x80, high = 0xBF; // range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    count = 1, value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    count = 2, value = lead & 0x0F;
-    if (lead == 0xE0)
-      low = 0xA0;
-    if (lead == 0xED)
-      high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    count = 3, value = lead & 0x07;
-    if (lead == 0xF0)
-      low = 0x90;
-    if (lead == 0xF4)
-      high = 0x8F;
-  } else {
+  const std::optional<Utf8Lead> rule = Utf8LeadOf(lead);
+  if (!rule)
     return {0, 1, false};
-  }
+  char32_t value = rule->bits;
   std::size_t k = i + 1;
-  for (int n = 0; n < count; ++n, ++k) {
+  for (int n = 0; n < rule->continuations; ++n, ++k) {
     if (k >= bytes.size())
       return {0, k - i, false};
-    const unsigned char b = byte(k);
-    const unsigned char lo = n == 0 ? low : 0x80, hi = n == 0 ? high : 0xBF;
-    if (b < lo || b > hi)
+    const auto b = static_cast<unsigned char>(bytes[k]);
+    if (b < (n == 0 ? rule->secondLow : 0x80) || b > (n == 0 ? rule->secondHigh : 0xBF))
       return {0, k - i, false};
     value = value << 6 | (b & 0x3F);
   }

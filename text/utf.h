@@ -3,10 +3,39 @@
 
 #include "text/result.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace kelvaro {
+
+/// How a UTF-8 sequence goes on after its lead byte, by the table of well-formed sequences
+/// (Unicode 3.9): how many continuation bytes follow, the range the first of them must lie in
+/// (the others lie in 80..BF), and the lead's bits of the code point.
+struct Utf8Lead {
+  int continuations;
+  unsigned char secondLow, secondHigh;
+  char32_t bits;
+};
+
+/// The rule of a lead byte C2..F4, or nothing for a byte that begins no multi-byte sequence.
+/// `surrogates` admits ED A0..ED BF, the three-byte forms of surrogate code units, which
+/// well-formed UTF-8 excludes but the escapes of single code units are written with.
+[[nodiscard]] constexpr std::optional<Utf8Lead> Utf8LeadOf(unsigned char lead,
+                                                           bool surrogates = false) {
+  if (lead >= 0xC2 && lead <= 0xDF)
+    return Utf8Lead{1, 0x80, 0xBF, char32_t{lead} & 0x1F};
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    return Utf8Lead{2, static_cast<unsigned char>(lead == 0xE0 ? 0xA0 : 0x80),
+                    static_cast<unsigned char>(lead == 0xED && !surrogates ? 0x9F : 0xBF),
+                    char32_t{lead} & 0x0F};
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    return Utf8Lead{3, static_cast<unsigned char>(lead == 0xF0 ? 0x90 : 0x80),
+                    static_cast<unsigned char>(lead == 0xF4 ? 0x8F : 0xBF), char32_t{lead} & 0x07};
+  }
+  return std::nullopt;
+}
 
 /// Strict UTF-8 to UTF-16 (RFC 3629): overlong forms, encoded surrogates, values above U+10FFFF and
 /// truncated sequences are errors (InvalidUtf8, position = byte offset of the bad sequence).

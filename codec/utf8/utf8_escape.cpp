@@ -1,6 +1,7 @@
 #include "codec/utf8/utf8_escape.h"
 
 #include "text/chars.h"
+#include "text/utf.h"
 
 #include <cstdint>
 
@@ -34,29 +35,16 @@ struct Sequence {
 
 Sequence ReadSequence(std::u16string_view text, std::size_t i) {
   const int lead = EscapedByteAt(text, i);
-  int count;
-  char32_t value;
-  int low = 0x80, high = 0xBF; // range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    count = 1, value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    // ED A0..ED BF (surrogates) are accepted on purpose: UTF8Encode writes them.
-    count = 2, value = lead & 0x0F;
-    if (lead == 0xE0)
-      low = 0xA0;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    count = 3, value = lead & 0x07;
-    if (lead == 0xF0)
-      low = 0x90;
-    if (lead == 0xF4)
-      high = 0x8F;
-  } else {
+  // ED A0..ED BF (surrogates) are accepted on purpose: UTF8Encode writes them.
+  const std::optional<Utf8Lead> rule =
+      lead < 0 ? std::nullopt : Utf8LeadOf(static_cast<unsigned char>(lead), true);
+  if (!rule)
     return {};
-  }
+  char32_t value = rule->bits;
   std::size_t k = i + 3;
-  for (int n = 0; n < count; ++n, k += 3) {
+  for (int n = 0; n < rule->continuations; ++n, k += 3) {
     const int byte = EscapedByteAt(text, k);
-    if (byte < (n == 0 ? low : 0x80) || byte > (n == 0 ? high : 0xBF))
+    if (byte < (n == 0 ? rule->secondLow : 0x80) || byte > (n == 0 ? rule->secondHigh : 0xBF))
       return {};
     value = value << 6 | (byte & 0x3F);
   }
