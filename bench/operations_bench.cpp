@@ -3,6 +3,7 @@
 //
 //   kelvaro-bench --benchmark_filter=base64 --benchmark_repetitions=5
 
+#include "bench_text.h"
 #include "cli/large_text_heap.h"
 #include "net/resolver.h"
 #include "registry/operations.h"
@@ -10,7 +11,6 @@
 
 #include <benchmark/benchmark.h>
 #include <map>
-#include <random>
 #include <string>
 
 namespace kelvaro {
@@ -23,40 +23,12 @@ public:
   }
 };
 
-// Chinese prose mixed with ASCII words, digits, punctuation and CR LF line breaks, about
-// `utf8Bytes` long when written as UTF-8. GB2312 characters only, so every conversion sees text
-// it can represent.
-std::u16string GenerateText(std::size_t utf8Bytes) {
-  std::mt19937 random(20261208);
-  std::u16string text;
-  text.reserve(utf8Bytes / 2);
-  std::size_t size = 0;
-  const std::u16string_view ascii[] = {u"Kelvaro ", u"GBK ",  u"2026 ",  u"UTF-8, ",
-                                       u"a+b=c ",   u"100% ", u"x/y.z ", u"(test) "};
-  while (size < utf8Bytes) {
-    const unsigned pick = random() % 16;
-    if (pick < 11) {
-      // Level-1 GB2312 hanzi are U+4E00..U+9FA5 in GBK rows B0..D7; draw from the common range.
-      text.push_back(static_cast<char16_t>(0x4E00 + random() % 0x3000));
-      size += 3;
-    } else if (pick < 15) {
-      const auto word = ascii[random() % std::size(ascii)];
-      text += word;
-      size += word.size();
-    } else {
-      text += u"\r\n";
-      size += 2;
-    }
-  }
-  return text;
-}
-
 const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes) {
   static std::map<std::pair<std::string, std::size_t>, std::u16string> cache;
   const auto key = std::make_pair(std::string(operation.cliName), utf8Bytes);
   if (auto it = cache.find(key); it != cache.end())
     return it->second;
-  std::u16string input = GenerateText(utf8Bytes);
+  std::u16string input = GenerateBenchText(utf8Bytes);
   if (!operation.inverseOf.empty()) {
     if (const Operation* encoder = FindOperation(operation.inverseOf); encoder && encoder->run) {
       if (Outcome encoded = RunOperation(*encoder, input); encoded.text)

@@ -6,6 +6,7 @@
 
 #include "app/form1.h"
 #include "app/text_boxes.h"
+#include "bench_text.h"
 #include "registry/operations.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QTest>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <random>
 #include <string>
 
 namespace kelvaro::app {
@@ -22,47 +22,8 @@ namespace {
 
 constexpr std::size_t kBigText = 8u << 20;
 
-// Chinese prose with some ASCII words and CR LF line breaks, about `utf8Bytes` long as UTF-8.
-std::u16string GenerateText(std::size_t utf8Bytes) {
-  std::mt19937 random(20261208);
-  std::u16string text;
-  text.reserve(utf8Bytes / 2);
-  std::size_t size = 0;
-  while (size < utf8Bytes) {
-    const unsigned pick = random() % 16;
-    if (pick < 11) {
-      text.push_back(static_cast<char16_t>(0x4E00 + random() % 0x3000));
-      size += 3;
-    } else if (pick < 15) {
-      text += u"Kelvaro ";
-      size += 8;
-    } else {
-      text += u"\r\n";
-      size += 2;
-    }
-  }
-  return text;
-}
-
-// Stands in for base64encode while it has not landed: output of Base64's size and shape (one line
-// of ASCII, no spaces), so the window does the same work.
-Outcome FakeBase64(std::u16string_view input, const OperationOptions&) {
-  std::u16string out(4 * ((2 * input.size() + 2) / 3), u'Q');
-  return Outcome::Converted(std::move(out));
-}
-
-const Operation kFakeBase64[] = {{"base64-encode", "CMDBASE64", "base64encode", Box::Text1,
-                                  Box::Text2, false, "", "", "", "", FakeBase64}};
-
-std::span<const Operation> ClickTable() {
-  const Operation* real = FindOperation("base64-encode");
-  if (real != nullptr && real->run != nullptr)
-    return Operations();
-  return kFakeBase64;
-}
-
 const std::u16string& BigText() {
-  static const std::u16string text = GenerateText(kBigText);
+  static const std::u16string text = GenerateBenchText(kBigText);
   return text;
 }
 
@@ -72,7 +33,7 @@ void SettleAndPaint(QPlainTextEdit* box) {
 }
 
 void ClickBase64Encode(benchmark::State& state) {
-  Form1 window(ClickTable());
+  Form1 window;
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) {
     state.SkipWithError("the window was not shown");
@@ -92,7 +53,6 @@ void ClickBase64Encode(benchmark::State& state) {
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
-  state.SetLabel(ClickTable().size() == 1 ? "fake base64 (not landed)" : "registry base64-encode");
   state.counters["Text2 units"] = static_cast<double>(text2->document()->characterCount());
 }
 BENCHMARK(ClickBase64Encode)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
