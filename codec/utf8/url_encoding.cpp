@@ -61,8 +61,9 @@ std::u16string URLEncode(std::u16string_view text) {
       if (unit == u' ') {
         write[0] = u'%', write[1] = u'2', write[2] = u'0';
         write += 3;
-      } else if (code < 0xFF) {
-        // The character itself, not its code-page form: characters the code page lacks stay too.
+      } else if (code <= 0xFF) {
+        // The character itself, not its code-page form: characters the code page lacks stay too,
+        // and so does U+F8F5, whose code is the single byte 0xFF.
         *write++ = unit;
       } else {
         write = WriteEscape(WriteEscape(write, code >> 8), code & 0xFF);

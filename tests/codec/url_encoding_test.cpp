@@ -63,6 +63,21 @@ TEST(UrlDecode, DecodesInOnePass) {
   }
 }
 
+// U+F8F5 is the one character whose code is the single byte 0xFF. It came out as "%0%FF", a
+// one-digit escape that the decoder read back as "%0" and U+F8F5.
+TEST(UrlEncode, SingleByteFFStaysItself) {
+  constexpr Case kCases[] = {
+      {u"\xF8F5", u"\xF8F5"},
+      {u"a\xF8F5中", u"a\xF8F5%D6%D0"},
+      {u"中\xF8F5", u"%D6%D0\xF8F5"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(U8(c.in));
+    EXPECT_EQ(URLEncode(c.in), c.out);
+    EXPECT_EQ(URLDecode(URLEncode(c.in)), c.in);
+  }
+}
+
 // Any two escapes used to be paired, so %41%42 gave one character of the code 0x4142.
 TEST(UrlDecode, PairsOnlyDoubleByteCharacters) {
   EXPECT_EQ(URLDecode(u"%41%42"), u"AB");
