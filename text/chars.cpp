@@ -1,6 +1,7 @@
 #include "text/chars.h"
 
 #include "text/codepage.h"
+#include "text/hex.h"
 
 namespace kelvaro {
 
@@ -47,11 +48,10 @@ std::u16string HexDigits(std::int64_t value, int widthBits) {
   std::uint64_t bits = static_cast<std::uint64_t>(value) & mask;
   if (bits == 0)
     return u"0";
-  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   char16_t buffer[16];
   int n = 0;
   while (bits != 0) {
-    buffer[n++] = kDigits[bits & 0xF];
+    buffer[n++] = kHexUpper[bits & 0xF];
     bits >>= 4;
   }
   std::u16string digits;

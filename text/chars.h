@@ -4,7 +4,6 @@
 
 #include "text/result.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,31 +34,6 @@ namespace kelvaro {
 /// Upper-case hexadecimal without leading zeros ("0" for zero). A negative value is written in
 /// two's complement at its width of 8, 16 or 32 bits: -10544 at 16 bits gives D6D0.
 [[nodiscard]] std::u16string HexDigits(std::int64_t value, int widthBits);
-
-/// Values of the ASCII hexadecimal digits of either case; -1 for every other ASCII character.
-inline constexpr std::array<std::int8_t, 128> kHexDigitValues = [] {
-  std::array<std::int8_t, 128> values{};
-  for (auto& value : values)
-    value = -1;
-  for (int d = 0; d < 10; ++d)
-    values['0' + d] = static_cast<std::int8_t>(d);
-  for (int d = 0; d < 6; ++d) {
-    values['A' + d] = static_cast<std::int8_t>(10 + d);
-    values['a' + d] = static_cast<std::int8_t>(10 + d);
-  }
-  return values;
-}();
-
-/// Value of one hexadecimal digit of either case, or -1. A table, since decoders call it for
-/// every digit of every escape.
-[[nodiscard]] constexpr int HexDigitValue(char16_t c) { return c < 128 ? kHexDigitValues[c] : -1; }
-
-/// Appends the two upper-case hexadecimal digits of a byte, with a leading zero below 0x10.
-inline void AppendHexByte(std::u16string& out, std::uint8_t byte) {
-  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  out.push_back(kDigits[byte >> 4]);
-  out.push_back(kDigits[byte & 0x0F]);
-}
 
 /// Half-width to full-width, one character for one: U+0021..U+007E become U+FF01..U+FF5E, the space
 /// becomes U+3000, and the seven half-width symbols ¢ £ ¬ ¯ ¦ ¥ ₩ their full-width forms. Every

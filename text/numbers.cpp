@@ -1,6 +1,6 @@
 #include "text/numbers.h"
 
-#include "text/chars.h"
+#include "text/hex.h"
 
 #include <charconv>
 #include <cmath>

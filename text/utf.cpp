@@ -35,16 +35,6 @@ Decoded DecodeOne(std::string_view bytes, std::size_t i) {
   return {value, k - i, true};
 }
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
-  }
-}
-
 } // namespace
 
 namespace {
@@ -115,13 +105,7 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
       text.resize(start);
       return Fail(ErrorCode::InvalidUtf8, i);
     }
-    if (d.codePoint < 0x10000) {
-      *out++ = static_cast<char16_t>(d.codePoint);
-    } else {
-      const char32_t cp = d.codePoint - 0x10000;
-      *out++ = static_cast<char16_t>(0xD800 | (cp >> 10));
-      *out++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-    }
+    out = WriteCodePoint(out, d.codePoint);
     i += d.length;
   }
   text.resize(static_cast<std::size_t>(out - text.data()));
@@ -201,10 +185,9 @@ void AppendUtf8(std::string& bytes, std::u16string_view text, const char16_t* un
       *out++ = static_cast<unsigned char>(cp);
       continue;
     }
-    if (cp >= 0xD800 && cp <= 0xDFFF) {
-      const bool pair =
-          cp <= 0xDBFF && i + 1 < text.size() && unitAt(i + 1) >= 0xDC00 && unitAt(i + 1) <= 0xDFFF;
-      cp = pair ? 0x10000 + ((cp - 0xD800) << 10) + (unitAt(++i) - 0xDC00) : kReplacement;
+    if (IsSurrogate(cp)) {
+      const bool pair = IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(unitAt(i + 1));
+      cp = pair ? CombineSurrogates(cp, unitAt(++i)) : kReplacement;
     }
     if (cp < 0x800) {
       out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
@@ -234,6 +217,17 @@ void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text, const char1
   } else {
     AppendUtf8<false>(bytes, text, nullptr);
   }
+}
+
+bool IsWellFormedUtf16(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsSurrogate(text[i]))
+      continue;
+    if (!IsHighSurrogate(text[i]) || i + 1 == text.size() || !IsLowSurrogate(text[i + 1]))
+      return false;
+    ++i;
+  }
+  return true;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

@@ -9,6 +9,41 @@
 
 namespace kelvaro {
 
+[[nodiscard]] constexpr bool IsHighSurrogate(char32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+[[nodiscard]] constexpr bool IsLowSurrogate(char32_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+[[nodiscard]] constexpr bool IsSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+/// The code point of a high and a low surrogate.
+[[nodiscard]] constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
+/// Writes a code point as UTF-16 (one unit below U+10000, else its surrogate pair) and gives the
+/// end. A value that is itself a surrogate goes out as that one unit.
+inline char16_t* WriteCodePoint(char16_t* out, char32_t codePoint) {
+  if (codePoint < 0x10000) {
+    *out = static_cast<char16_t>(codePoint);
+    return out + 1;
+  }
+  codePoint -= 0x10000;
+  out[0] = static_cast<char16_t>(0xD800 | (codePoint >> 10));
+  out[1] = static_cast<char16_t>(0xDC00 | (codePoint & 0x3FF));
+  return out + 2;
+}
+
+/// Appends a code point as WriteCodePoint writes it.
+inline void AppendCodePoint(std::u16string& out, char32_t codePoint) {
+  char16_t units[2];
+  out.append(units, static_cast<std::size_t>(WriteCodePoint(units, codePoint) - units));
+}
+
+/// Whether every surrogate of the text is part of a pair (high, then low).
+[[nodiscard]] bool IsWellFormedUtf16(std::u16string_view text);
+
 /// How a UTF-8 sequence goes on after its lead byte, by the table of well-formed sequences
 /// (Unicode 3.9): how many continuation bytes follow, the range the first of them must lie in
 /// (the others lie in 80..BF), and the lead's bits of the code point.

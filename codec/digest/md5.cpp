@@ -1,7 +1,7 @@
 #include "codec/digest/md5.h"
 
-#include "text/chars.h"
 #include "text/codepage.h"
+#include "text/hex.h"
 
 #include <algorithm>
 #include <bit>

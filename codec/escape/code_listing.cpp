@@ -1,6 +1,7 @@
 #include "codec/escape/code_listing.h"
 
 #include "text/codepage.h"
+#include "text/hex.h"
 
 namespace kelvaro {
 namespace {
@@ -12,7 +13,6 @@ constexpr std::size_t kChunkUnits = 2048;
 } // namespace
 
 std::u16string UnicodeFun(std::u16string_view text) {
-  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   std::u16string listing;
   listing.reserve(text.size() * 5);
   char16_t entries[kChunkUnits * 5];
@@ -23,10 +23,10 @@ std::u16string UnicodeFun(std::u16string_view text) {
       // from its code to itself (a test pins this for all of them), and any other unit is "?".
       if (!IsInCodePage936(unit))
         unit = u'?';
-      out[0] = kDigits[unit >> 12];
-      out[1] = kDigits[unit >> 8 & 0x0F];
-      out[2] = kDigits[unit >> 4 & 0x0F];
-      out[3] = kDigits[unit & 0x0F];
+      out[0] = kHexUpper[unit >> 12];
+      out[1] = kHexUpper[unit >> 8 & 0x0F];
+      out[2] = kHexUpper[unit >> 4 & 0x0F];
+      out[3] = kHexUpper[unit & 0x0F];
       out[4] = u',';
       out += 5;
     }

@@ -1,6 +1,6 @@
 #include "codec/escape/percent_u.h"
 
-#include "text/chars.h"
+#include "text/hex.h"
 #include "text/codepage.h"
 #include "text/numbers.h"
 
@@ -23,17 +23,6 @@ constexpr std::array<bool, 256> kKept = [] {
   kept[42] = kept[43] = kept[95] = true;
   return kept;
 }();
-
-constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
-
-// Value of the two hexadecimal digits at text[i], or -1 when either is missing or not a digit.
-inline int HexByteAt(std::u16string_view text, std::size_t i) {
-  if (i + 1 >= text.size())
-    return -1;
-  const int high = HexDigitValue(text[i]);
-  const int low = HexDigitValue(text[i + 1]);
-  return (high | low) < 0 ? -1 : high << 4 | low;
-}
 
 // Value of the four hexadecimal digits at text[i], or -1.
 std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {

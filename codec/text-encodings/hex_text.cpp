@@ -1,6 +1,6 @@
 #include "codec/text-encodings/hex_text.h"
 
-#include "text/chars.h"
+#include "text/hex.h"
 #include "text/codepage.h"
 
 namespace kelvaro {
@@ -44,7 +44,6 @@ int HexValue(std::u16string_view digits) {
 std::u16string TextToHex(std::u16string_view text) {
   std::u16string hex;
   hex.reserve(text.size() * 4);
-  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   char16_t groups[kChunkUnits * 4];
   const std::uint16_t* codeOf = AnsiCodeTable();
   for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
@@ -52,18 +51,18 @@ std::u16string TextToHex(std::u16string_view text) {
     for (const char16_t unit : text.substr(start, kChunkUnits)) {
       const std::uint16_t code = codeOf[unit];
       if (code > 0xFF) {
-        out[0] = kDigits[code >> 12];
-        out[1] = kDigits[code >> 8 & 0x0F];
-        out[2] = kDigits[code >> 4 & 0x0F];
-        out[3] = kDigits[code & 0x0F];
+        out[0] = kHexUpper[code >> 12];
+        out[1] = kHexUpper[code >> 8 & 0x0F];
+        out[2] = kHexUpper[code >> 4 & 0x0F];
+        out[3] = kHexUpper[code & 0x0F];
         out += 4;
       } else if (code == u'\n') {
         // CR already stands for the whole line break.
       } else {
         const std::uint8_t byte = code == u'\r' ? 0xDD : static_cast<std::uint8_t>(code);
         out[0] = kMarker;
-        out[1] = kDigits[byte >> 4];
-        out[2] = kDigits[byte & 0x0F];
+        out[1] = kHexUpper[byte >> 4];
+        out[2] = kHexUpper[byte & 0x0F];
         out[3] = kMarker;
         out += 4;
       }

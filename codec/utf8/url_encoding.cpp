@@ -1,6 +1,6 @@
 #include "codec/utf8/url_encoding.h"
 
-#include "text/chars.h"
+#include "text/hex.h"
 #include "text/codepage.h"
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
 constexpr char16_t kReplacement = 0xFFFD;
 
 // "%" and the hexadecimal digits of a byte without a leading zero, as the encoder has always
@@ -23,15 +22,6 @@ char16_t* WriteEscape(char16_t* out, unsigned byte) {
 
 // Units encoded per step into a local buffer, which is then appended at once.
 constexpr std::size_t kChunkUnits = 4096;
-
-// The byte whose two hexadecimal digits are at text[i], or -1.
-int HexByteAt(std::u16string_view text, std::size_t i) {
-  if (i + 1 >= text.size())
-    return -1;
-  const int high = HexDigitValue(text[i]);
-  const int low = HexDigitValue(text[i + 1]);
-  return (high | low) < 0 ? -1 : high << 4 | low;
-}
 
 // Appends the double-byte character of lead and trail and says whether there is one. Bytes that
 // are no character leave nothing behind.

@@ -1,6 +1,6 @@
 #include "codec/utf8/utf8_escape.h"
 
-#include "text/chars.h"
+#include "text/hex.h"
 #include "text/utf.h"
 
 #include <cstdint>
@@ -8,22 +8,9 @@
 namespace kelvaro {
 namespace {
 
-constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
-
 void AppendEscapedByte(char16_t*& out, unsigned byte) {
-  out[0] = u'%';
-  out[1] = kHexUpper[byte >> 4];
-  out[2] = kHexUpper[byte & 0xF];
-  out += 3;
-}
-
-// The byte escaped at text[i] ("%" and two hexadecimal digits), or -1.
-int EscapedByteAt(std::u16string_view text, std::size_t i) {
-  if (i + 2 >= text.size() || text[i] != u'%')
-    return -1;
-  const int high = HexDigitValue(text[i + 1]);
-  const int low = HexDigitValue(text[i + 2]);
-  return (high | low) < 0 ? -1 : high << 4 | low;
+  *out++ = u'%';
+  out = WriteHexByte(out, static_cast<std::uint8_t>(byte));
 }
 
 // The well-formed sequence escaped at text[i], where a "%" stands: the code point and how many
@@ -34,7 +21,7 @@ struct Sequence {
 };
 
 Sequence ReadSequence(std::u16string_view text, std::size_t i) {
-  const int lead = EscapedByteAt(text, i);
+  const int lead = PercentByteAt(text, i);
   // ED A0..ED BF (surrogates) are accepted on purpose: UTF8Encode writes them.
   const std::optional<Utf8Lead> rule =
       lead < 0 ? std::nullopt : Utf8LeadOf(static_cast<unsigned char>(lead), true);
@@ -43,7 +30,7 @@ Sequence ReadSequence(std::u16string_view text, std::size_t i) {
   char32_t value = rule->bits;
   std::size_t k = i + 3;
   for (int n = 0; n < rule->continuations; ++n, k += 3) {
-    const int byte = EscapedByteAt(text, k);
+    const int byte = PercentByteAt(text, k);
     if (byte < (n == 0 ? rule->secondLow : 0x80) || byte > (n == 0 ? rule->secondHigh : 0xBF))
       return {};
     value = value << 6 | (byte & 0x3F);
@@ -93,14 +80,7 @@ std::u16string UTF8Decode(std::u16string_view text) {
       i = percent + 1;
       continue;
     }
-    char32_t cp = sequence.codePoint;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendCodePoint(out, sequence.codePoint);
     i = percent + sequence.length;
   }
   return out;

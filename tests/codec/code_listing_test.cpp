@@ -3,6 +3,7 @@
 #include "support/text.h"
 #include "text/box_rule.h"
 #include "text/chars.h"
+#include "text/hex.h"
 #include "text/codepage.h"
 
 #include <gtest/gtest.h>

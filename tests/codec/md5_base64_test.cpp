@@ -2,6 +2,7 @@
 #include "codec/digest/md5_base64.h"
 #include "support/text.h"
 #include "text/chars.h"
+#include "text/hex.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,6 +1,6 @@
 #include "support/text.h"
 
-#include "text/chars.h"
+#include "text/hex.h"
 #include "text/utf.h"
 
 #include <stdexcept>

@@ -1,0 +1,67 @@
+#pragma once
+// Hexadecimal digits as the notations read and write them: one digit table, a reader of the
+// two digits of a byte and of a "%XX" escape, and writers of a byte's two digits.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvaro {
+
+inline constexpr char16_t kHexUpper[] = u"0123456789ABCDEF";
+inline constexpr char16_t kHexLower[] = u"0123456789abcdef";
+
+/// Values of the ASCII hexadecimal digits of either case; -1 for every other ASCII character.
+inline constexpr std::array<std::int8_t, 128> kHexDigitValues = [] {
+  std::array<std::int8_t, 128> values{};
+  values.fill(-1);
+  for (int d = 0; d < 10; ++d)
+    values['0' + d] = static_cast<std::int8_t>(d);
+  for (int d = 0; d < 6; ++d) {
+    values['A' + d] = static_cast<std::int8_t>(10 + d);
+    values['a' + d] = static_cast<std::int8_t>(10 + d);
+  }
+  return values;
+}();
+
+/// Value of one hexadecimal digit of either case, or -1. A table, since decoders call it for
+/// every digit of every escape.
+[[nodiscard]] constexpr int HexDigitValue(char16_t c) { return c < 128 ? kHexDigitValues[c] : -1; }
+
+/// The byte whose two hexadecimal digits (either case) stand at text[i] and text[i + 1], or -1
+/// when the text ends sooner or either is no digit.
+[[nodiscard]] constexpr int HexByteAt(std::u16string_view text, std::size_t i) {
+  if (i + 1 >= text.size())
+    return -1;
+  const int high = HexDigitValue(text[i]);
+  const int low = HexDigitValue(text[i + 1]);
+  return (high | low) < 0 ? -1 : high << 4 | low;
+}
+
+/// The byte of a "%XX" escape starting at text[i], or -1 when there is none there.
+[[nodiscard]] constexpr int PercentByteAt(std::u16string_view text, std::size_t i) {
+  return i < text.size() && text[i] == u'%' ? HexByteAt(text, i + 1) : -1;
+}
+
+/// Writes the two hexadecimal digits of a byte (a leading zero below 0x10) and gives the end.
+inline char16_t* WriteHexByte(char16_t* out, std::uint8_t byte,
+                              const char16_t* digits = kHexUpper) {
+  out[0] = digits[byte >> 4];
+  out[1] = digits[byte & 0x0F];
+  return out + 2;
+}
+
+/// Appends the two upper-case hexadecimal digits of a byte, with a leading zero below 0x10.
+inline void AppendHexByte(std::u16string& out, std::uint8_t byte) {
+  out.push_back(kHexUpper[byte >> 4]);
+  out.push_back(kHexUpper[byte & 0x0F]);
+}
+
+/// Appends "%" and the two upper-case hexadecimal digits of a byte.
+inline void AppendPercentByte(std::u16string& out, std::uint8_t byte) {
+  out.push_back(u'%');
+  AppendHexByte(out, byte);
+}
+
+} // namespace kelvaro
