@@ -1,12 +1,15 @@
 #include "codec/chinese/gb_big5.h"
 
-#include "codec/chinese/code_table_data.h"
+#include "resources/embedded.h"
 #include "text/codepage.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <mutex>
+
+KELVARO_EMBEDDED(gb2312_to_big5)
+KELVARO_EMBEDDED(big5_to_gb2312)
 
 namespace kelvaro {
 namespace {
@@ -15,9 +18,9 @@ class BuiltInSource : public CodeTableSource {
 public:
   std::optional<std::span<const std::uint8_t>> Read(CodeTableId id) const override {
     if (id == CodeTableId::GBToBig5) {
-      return std::span(chinese::kGb2312ToBig5Bytes, chinese::kGb2312ToBig5BytesSize);
+      return EmbeddedBytes(gb2312_to_big5);
     }
-    return std::span(chinese::kBig5ToGb2312Bytes, chinese::kBig5ToGb2312BytesSize);
+    return EmbeddedBytes(big5_to_gb2312);
   }
 };
 
