@@ -26,7 +26,16 @@ struct ControlSpec {
   int tabIndex;                 ///< labels are numbered too but never take the focus
   std::string_view toolTip;     ///< empty for controls that do nothing when used
   unsigned flags;
+  /// A button's operation: the cliName of its registry row. Empty on the window's own buttons.
+  std::string_view operation;
+  /// On a button that alternates between two operations, the second one: the click runs
+  /// `operation` while the button's Tag is "1" and this one while it is "2", flipping the Tag.
+  std::string_view alternate;
 };
+
+/// The buttons that work on the window itself rather than run an operation.
+inline constexpr std::string_view kSwapButton = "Command1";
+inline constexpr std::string_view kReplaceButton = "CMDTIHUAN";
 
 /// Twips to device-independent pixels, rounded to the nearest pixel.
 [[nodiscard]] constexpr int TwipsToPixels(int twips) {

@@ -92,20 +92,8 @@ void FitCaption(QWidget* control, const ControlSpec& entry, const QString& capti
     control->setFont(font);
 }
 
-QMessageBox::Icon IconOfStyle(int style) {
-  // The icon bits of a message-box style; 16 is the one the conversions use.
-  switch (style & 0x70) {
-  case 16:
-    return QMessageBox::Critical;
-  case 32:
-    return QMessageBox::Question;
-  case 48:
-    return QMessageBox::Warning;
-  case 64:
-    return QMessageBox::Information;
-  default:
-    return QMessageBox::NoIcon;
-  }
+QMessageBox::Icon IconOfStyle(MessageStyle style) {
+  return style == MessageStyle::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
 }
 
 } // namespace
@@ -169,44 +157,44 @@ void Form1::wireButtons() {
     if (entry.kind != ControlKind::Button)
       continue;
     auto* button = findChild<QAbstractButton*>(FromUtf8(entry.name));
-    if (entry.name == "Command1") {
+    if (entry.name == kSwapButton) {
       connect(button, &QAbstractButton::clicked, this, &Form1::swapBoxes);
       continue;
     }
-    if (entry.name == "CMDTIHUAN") {
+    if (entry.name == kReplaceButton) {
       connect(button, &QAbstractButton::clicked, this, &Form1::replaceInText1);
       continue;
     }
-    std::vector<const Operation*> rows;
-    for (const Operation& operation : m_operations) {
-      if (operation.button == entry.name)
-        rows.push_back(&operation);
-    }
-    if (rows.empty())
+    const Operation* operation = operationNamed(entry.operation);
+    if (operation == nullptr)
       continue;
-    if (rows.front()->tag.empty()) {
-      const Operation* operation = rows.front();
+    if (entry.alternate.empty()) {
       connect(button, &QAbstractButton::clicked, this,
               [this, operation] { runOperation(*operation); });
-    } else {
+    } else if (const Operation* second = operationNamed(entry.alternate)) {
       connect(button, &QAbstractButton::clicked, this,
-              [this, button, rows] { runShared(button, rows); });
+              [this, button, operation, second] { runAlternating(button, operation, second); });
     }
   }
+}
+
+const Operation* Form1::operationNamed(std::string_view cliName) const {
+  for (const Operation& operation : m_operations) {
+    if (operation.cliName == cliName)
+      return &operation;
+  }
+  return nullptr;
 }
 
 QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_text2; }
 
 void Form1::runOperation(const Operation& operation) {
-  // A conversion that has not landed yet leaves the window exactly as it was.
-  if (operation.run == nullptr)
-    return;
   OperationOptions options = m_baseOptions;
-  options.upper = operation.readsCheck1 && m_check1 != nullptr && m_check1->isChecked();
+  options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
   Outcome outcome;
   {
     const WaitCursor wait;
-    outcome = RunOperation(operation, ReadBox(boxOf(operation.reads)), options);
+    outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
   }
   // The message comes while the conversion runs, before its result reaches the box.
   if (outcome.message)
@@ -217,19 +205,17 @@ void Form1::runOperation(const Operation& operation) {
   }
 }
 
-void Form1::runShared(QAbstractButton* button, const std::vector<const Operation*>& rows) {
-  const bool landed = std::any_of(rows.begin(), rows.end(),
-                                  [](const Operation* row) { return row->run != nullptr; });
-  if (!landed)
-    return;
+void Form1::runAlternating(QAbstractButton* button, const Operation* first,
+                           const Operation* second) {
   const QString tag = button->property("Tag").toString();
-  for (const Operation* row : rows) {
-    if (FromUtf8(row->tag) != tag)
-      continue;
-    // The direction flips before the conversion runs, whatever the conversion then does.
-    button->setProperty("Tag", FromUtf8(row->nextTag));
-    runOperation(*row);
-    return;
+  // The direction flips before the conversion runs, whatever the conversion then does; any other
+  // Tag selects neither and the click does nothing.
+  if (tag == QLatin1String("1")) {
+    button->setProperty("Tag", QStringLiteral("2"));
+    runOperation(*first);
+  } else if (tag == QLatin1String("2")) {
+    button->setProperty("Tag", QStringLiteral("1"));
+    runOperation(*second);
   }
 }
 

@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <functional>
 #include <span>
-#include <vector>
 
 class QAbstractButton;
 
@@ -21,13 +20,16 @@ class Form1 : public QWidget {
 public:
   using MessageSink = std::function<void(const Message&)>;
 
-  /// `operations` are the rows the buttons dispatch to (tests pass a small table of their own);
+  /// `operations` are the rows the buttons dispatch to, found by the operation names of the
+  /// controls table; a button whose operation the table lacks does nothing (tests pass small tables
+  /// of their own);
   /// `baseOptions` carries what every run shares, such as the host resolver.
   explicit Form1(std::span<const Operation> operations = Operations(),
                  OperationOptions baseOptions = {}, QWidget* parent = nullptr);
 
-  /// Modal message box with an OK button; style 16 shows the stop icon; an empty title shows the
-  /// window's caption. Replaced through setShowMessage, so tests see messages without a modal loop.
+  /// Modal message box with an OK button and the icon of the message's style; an empty title shows
+  /// the window's caption. Replaced through setShowMessage, so tests see messages without a modal
+  /// loop.
   void ShowMessage(const Message& message);
   void setShowMessage(MessageSink sink);
 
@@ -35,7 +37,8 @@ private:
   void buildControls();
   void wireButtons();
   void runOperation(const Operation& operation);
-  void runShared(QAbstractButton* button, const std::vector<const Operation*>& rows);
+  void runAlternating(QAbstractButton* button, const Operation* first, const Operation* second);
+  [[nodiscard]] const Operation* operationNamed(std::string_view cliName) const;
   void swapBoxes();
   void replaceInText1();
   [[nodiscard]] QWidget* boxOf(Box box) const;

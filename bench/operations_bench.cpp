@@ -4,7 +4,6 @@
 //   kelvaro-bench --benchmark_filter=base64 --benchmark_repetitions=5
 
 #include "bench_text.h"
-#include "cli/large_text_heap.h"
 #include "net/resolver.h"
 #include "registry/operations.h"
 #include "text/utf.h"
@@ -30,7 +29,7 @@ const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes
     return it->second;
   std::u16string input = GenerateBenchText(utf8Bytes);
   if (!operation.inverseOf.empty()) {
-    if (const Operation* encoder = FindOperation(operation.inverseOf); encoder && encoder->run) {
+    if (const Operation* encoder = FindOperation(operation.inverseOf)) {
       if (Outcome encoded = RunOperation(*encoder, input); encoded.text)
         input = *encoded.text;
     }
@@ -41,7 +40,7 @@ const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes
 void RunOne(benchmark::State& state, const Operation* operation) {
   const std::u16string& input = InputFor(*operation, static_cast<std::size_t>(state.range(0)));
   const LoopbackResolver resolver;
-  const OperationOptions options{false, &resolver};
+  const OperationOptions options{.resolver = &resolver};
   for (auto _ : state) {
     Outcome outcome = RunOperation(*operation, input, options);
     benchmark::DoNotOptimize(outcome);
@@ -52,8 +51,6 @@ void RunOne(benchmark::State& state, const Operation* operation) {
 
 const bool kRegistered = [] {
   for (const Operation& operation : Operations()) {
-    if (operation.run == nullptr)
-      continue;
     benchmark::RegisterBenchmark(std::string(operation.cliName).c_str(), RunOne, &operation)
         ->Arg(1 << 20)
         ->Arg(8 << 20)
@@ -67,9 +64,6 @@ const bool kRegistered = [] {
 } // namespace kelvaro
 
 int main(int argc, char** argv) {
-  // As kelvaro-cli does: result buffers come from a kept heap, so a run measures the conversion
-  // rather than the kernel handing out fresh pages for each 50 MB result.
-  kelvaro::PrepareHeapForLargeTexts();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;

@@ -14,7 +14,8 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitRefused = 1; ///< a message, refused input, or input that is not UTF-8
 inline constexpr int kExitUsage = 2;
 
-/// Runs `kelvaro-cli OPERATION [--upper] [--raw] [TEXT]` (args without the program name).
+/// Runs `kelvaro-cli OPERATION [--upper] [--raw] [--crlf] [--] [TEXT]` (args without the program
+/// name).
 /// Reads stdin when TEXT is absent; writes the result to out and messages to err.
 /// `resolver` replaces the platform resolver for host-to-ip (tests); null uses the platform's.
 int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

@@ -1,4 +1,5 @@
-// Runs every registry operation on arbitrary input: nothing may crash, hang or throw, results are
+// Runs every registry operation on arbitrary input: nothing may crash, hang or throw (the functions
+// are called directly, so an exception is a finding rather than a refusal), results are
 // well-formed UTF-16 where the conversion builds them from bytes, and the round trips that the
 // conversions promise hold.
 //
@@ -37,20 +38,6 @@ std::u16string TextFrom(const std::uint8_t* data, std::size_t size, bool asUtf8)
     text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
   }
   return text;
-}
-
-bool IsWellFormed(std::u16string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t u = text[i];
-    if (u >= 0xDC00 && u <= 0xDFFF)
-      return false;
-    if (u >= 0xD800 && u <= 0xDBFF) {
-      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
-        return false;
-      ++i;
-    }
-  }
-  return true;
 }
 
 void Require(bool condition, const char* what, const Operation& operation) {
@@ -96,7 +83,7 @@ void CheckRoundTrip(const Operation& encoder, std::u16string_view box, const Out
   for (const Operation& decoder : Operations()) {
     if (decoder.inverseOf != encoder.cliName)
       continue;
-    const Outcome decoded = RunOperation(decoder, ApplyTextBoxRule(*encoded.text), options);
+    const Outcome decoded = decoder.run(ApplyTextBoxRule(*encoded.text), options);
     Require(decoded.text && ApplyTextBoxRule(*decoded.text) == box, "round trip broken", decoder);
   }
 }
@@ -111,17 +98,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto operations = Operations();
   const Operation& operation = operations[data[0] % operations.size()];
   static const FakeResolver resolver;
-  const OperationOptions options{(data[1] & 1) != 0, &resolver};
+  const OperationOptions options{.upper = (data[1] & 1) != 0, .resolver = &resolver};
   const std::u16string input = TextFrom(data + 2, size - 2, (data[1] & 2) != 0);
 
-  const Outcome raw = RunOperation(operation, input, options);
+  const Outcome raw = operation.run(input, options);
   Require(raw.text || raw.message, "refused without a message", operation);
-  if (raw.text && IsWellFormed(input) && !MayGiveLoneSurrogates(operation)) {
-    Require(IsWellFormed(*raw.text), "ill-formed UTF-16 result", operation);
+  if (raw.text && IsWellFormedUtf16(input) && !MayGiveLoneSurrogates(operation)) {
+    Require(IsWellFormedUtf16(*raw.text), "ill-formed UTF-16 result", operation);
   }
 
   // What the window would do: the box text goes in, and the decoder reads the encoder's box.
   const std::u16string box = ApplyTextBoxRule(input);
-  CheckRoundTrip(operation, box, RunOperation(operation, box, options), options);
+  CheckRoundTrip(operation, box, operation.run(box, options), options);
   return 0;
 }

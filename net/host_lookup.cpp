@@ -1,7 +1,5 @@
 #include "net/host_lookup.h"
 
-#include "net/platform_resolver.h"
-
 #include <memory>
 #include <unicode/uidna.h>
 
@@ -84,9 +82,12 @@ std::u16string DottedDecimal(const Ipv4Address& address) {
   return text;
 }
 
-const HostResolver& DefaultResolver() {
-  static const PlatformResolver resolver;
-  return resolver;
+std::u16string_view TrimBlanksAndLineBreaks(std::u16string_view text) {
+  constexpr std::u16string_view kAround = u" \t\r\n";
+  const std::size_t first = text.find_first_not_of(kAround);
+  if (first == std::u16string_view::npos)
+    return {};
+  return text.substr(first, text.find_last_not_of(kAround) - first + 1);
 }
 
 } // namespace
@@ -97,35 +98,34 @@ std::optional<std::string> HostNameToAscii(std::u16string_view name) {
   return std::string(name.begin(), name.end());
 }
 
-std::optional<std::u16string> HostToAddress(std::u16string_view name,
-                                            const HostResolver& resolver) {
+Result<std::u16string> HostToAddress(std::u16string_view name, const HostResolver& resolver) {
   // No resolver answers for a name this long (DNS stops at 253 characters), and Punycode takes
   // time growing with the square of a label's length: a pasted megabyte must not stall the click.
   if (name.empty() || name.size() > kLongestHostName)
-    return std::nullopt;
+    return Fail(ErrorCode::HostNotFound);
   // A zero unit would end the name early at the system call.
-  if (name.find(u'\0') != std::u16string_view::npos)
-    return std::nullopt;
+  if (const std::size_t zero = name.find(u'\0'); zero != std::u16string_view::npos)
+    return Fail(ErrorCode::HostNotFound, zero);
   const std::optional<std::string> ascii = HostNameToAscii(name);
   if (!ascii || ascii->empty())
-    return std::nullopt;
+    return Fail(ErrorCode::HostNotFound);
   const std::vector<Ipv4Address> addresses = resolver.ResolveIpv4(*ascii);
   if (addresses.empty())
-    return std::nullopt;
+    return Fail(ErrorCode::HostNotFound);
   return DottedDecimal(addresses.front());
 }
 
-Outcome HostToIp(std::u16string_view name, const OperationOptions& options) {
-  const HostResolver& resolver = options.resolver ? *options.resolver : DefaultResolver();
-  const std::optional<std::u16string> address = HostToAddress(name, resolver);
+Result<std::u16string> HostAddressLine(std::u16string_view name, const HostResolver& resolver) {
+  name = TrimBlanksAndLineBreaks(name);
+  Result<std::u16string> address = HostToAddress(name, resolver);
   if (!address)
-    return Outcome::Refused(Message{std::u16string(kNoHostFound), 0, u""});
+    return address;
   std::u16string line;
   line.reserve(name.size() + kAddressIntro.size() + address->size());
   line.append(name);
   line.append(kAddressIntro);
   line.append(*address);
-  return Outcome::Converted(std::move(line));
+  return line;
 }
 
 } // namespace kelvaro::net

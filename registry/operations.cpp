@@ -1,7 +1,8 @@
 #include "registry/operations.h"
 
+#include "codec/chinese/amount.h"
 #include "codec/chinese/gb_big5.h"
-#include "codec/chinese/operations.h"
+#include "codec/chinese/simplified_traditional.h"
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
 #include "codec/escape/code_listing.h"
@@ -12,6 +13,8 @@
 #include "codec/utf8/url_encoding.h"
 #include "codec/utf8/utf8_escape.h"
 #include "net/host_lookup.h"
+#include "net/platform_resolver.h"
+#include "text/box_rule.h"
 
 #include <exception>
 #include <new>
@@ -21,58 +24,201 @@ namespace {
 
 using enum Box;
 
-// clang-format off
+// ---- adapters: a conversion's value or error as an outcome
+// ---------------------------------------
+
+/// A conversion that cannot fail: Plain<Base64Encode>.
+template <std::u16string (*Convert)(std::u16string_view)>
+Outcome Plain(std::u16string_view input, const OperationOptions&) {
+  return Outcome::Converted(Convert(input));
+}
+
+Outcome FromResult(Result<std::u16string> result) {
+  if (result)
+    return Outcome::Converted(std::move(*result));
+  return Outcome::Refused(MessageFor(result.error().code));
+}
+
+/// A conversion that can refuse its input; the box keeps its content and a message says why.
+template <Result<std::u16string> (*Convert)(std::u16string_view)>
+Outcome Checked(std::u16string_view input, const OperationOptions&) {
+  return FromResult(Convert(input));
+}
+
+std::u16string ToLowerHex(std::u16string hex) {
+  for (char16_t& c : hex) {
+    if (c >= u'A' && c <= u'F')
+      c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return hex;
+}
+
+/// Md5Hex with 32 or 16 digits, in lower case unless the "大写" box asks for capitals.
+template <int kDigits>
+Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options) {
+  std::u16string hex = digest::Md5Hex(input, kDigits);
+  return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
+}
+
+Outcome Amount(std::u16string_view input, const OperationOptions&) {
+  Result<std::u16string> words = AmountToCapitals(input);
+  if (words)
+    return Outcome::Converted(std::move(*words));
+  // Text2 is emptied as well as the message shown: a cheque must not keep an older amount.
+  return Outcome{std::u16string(), MessageFor(words.error().code)};
+}
+
+Outcome HostToIp(std::u16string_view input, const OperationOptions& options) {
+  static const net::PlatformResolver kPlatform;
+  return FromResult(net::HostAddressLine(input, options.resolver ? *options.resolver : kPlatform));
+}
+
+// ---- the table
+// ------------------------------------------------------------------------------------
+
 constexpr Operation kOperations[] = {
-    {"url-encode", "CMDURLEN", "URLencode", Text1, Text2, false, "", "", "",
-     "GBK bytes of Chinese characters and spaces as %XX escapes", Plain<URLEncode>},
-    {"url-decode", "CMDRULDEL", "URLdecode", Text1, Text1, false, "", "", "url-encode",
-     "%XX escapes of GBK bytes and + back to text (rewrites the input box)", Plain<URLDecode>},
-    {"utf8-encode", "UTF8EN", "UTF8_encode", Text1, Text2, false, "", "", "",
-     "every non-ASCII code unit as UTF-8 %XX escapes", Plain<UTF8Encode>},
-    {"utf8-decode", "UTF8DEL", "UTF8_decode", Text1, Text2, false, "", "", "utf8-encode",
-     "UTF-8 %XX escapes back to text", Plain<UTF8Decode>},
-    {"code-list", "CMDASCII", "ASCII码值", Text1, Text2, false, "", "", "",
-     "UTF-16 code units as four hex digits each, comma after each", Plain<UnicodeFun>},
-    {"md5-base64", "CMDGETTIME", "MD5+BASE64", Text1, Text2, false, "", "", "",
-     "MD5 over the characters' GBK codes, as Base64", Plain<digest::Md5Base64>},
-    {"hex-encode", "cmd16", "字符转16进制", Text1, Text2, false, "", "", "",
-     "GBK codes as four-character hex groups (O41O, D6D0, ODDO)", Plain<TextToHex>},
-    {"hex-decode", "CMDFAN16", "16进制转字符", Text2, Text2, false, "", "", "hex-encode",
-     "four-character hex groups back to text", Plain<HexToText>},
-    {"base64-encode", "CMDBASE64", "base64encode", Text1, Text2, false, "", "", "",
-     "Base64 of the text's GBK bytes", Plain<Base64Encode>},
-    {"base64-decode", "CMD64DE", "base64decode", Text2, Text2, false, "", "", "base64-encode",
-     "Base64 back to text through GBK; white space skipped", Plain<Base64Decode>},
-    {"host-to-ip", "ERJINZHIBIG5", "域名转IP", Text1, Text2, false, "", "", "",
-     "host name to its first IPv4 address", net::HostToIp},
-    {"amount", "CMDJIANTITOFANTI", "数字转人民币", Text1, Text2, false, "", "", "",
-     "money amount in Chinese capital numerals", AmountOperation},
-    {"md5-16", "CMD5_16", "MD5_16", Text1, Text2, true, "", "", "",
-     "MD5 of the GBK bytes, 16 hex digits (--upper for capitals)", digest::Md5Hex16Operation},
-    {"md5-32", "CMD5_32", "MD5_32", Text1, Text2, true, "", "", "",
-     "MD5 of the GBK bytes, 32 hex digits (--upper for capitals)", digest::Md5Hex32Operation},
-    {"unicode-as-ansi", "CMDUNICODE", "vbUnicode", Text1, Text2, false, "", "", "",
-     "UTF-16LE bytes of the text read as GBK", Plain<UnicodeBytesAsAnsi>},
-    {"ansi-as-unicode", "CMDVBFORM", "vbFormUnicode", Text2, Text2, false, "", "", "unicode-as-ansi",
-     "GBK bytes of the text read as UTF-16LE", Plain<AnsiBytesAsUnicode>},
-    {"to-traditional", "CMDJIANTOFAN", "简体转繁体", Text1, Text2, false, "", "", "",
-     "simplified Chinese to traditional", ToTraditionalOperation},
-    {"to-simplified", "CMDFANTOJIAN", "繁体转简体", Text1, Text2, false, "", "", "to-traditional",
-     "traditional Chinese to simplified", ToSimplifiedOperation},
-    {"escape", "CMDESCAPE", "Unicode转换ASCII", Text1, Text2, false, "", "", "",
-     "%XX and %uXXXX script escapes", Plain<vbs_escape>},
-    {"unescape", "CMDENDEURL", "ASCII转换Unicode", Text1, Text2, false, "", "", "escape",
-     "%XX and %uXXXX script escapes back to text", Plain<vbs_unescape>},
-    {"mojibake", "UTF8乱码", "UTF8乱码", Text1, Text2, false, "", "", "",
-     "UTF-8 bytes of the full-width text misread as GBK", Plain<MakeUtf8Mojibake>},
-    {"mojibake-repair", "CMDFANTI", "UTF8乱码转正常", Text2, Text2, false, "", "", "mojibake",
-     "GBK-misread UTF-8 back to text", Plain<RepairUtf8Mojibake>},
-    {"gb-to-big5", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "1", "2", "",
-     "GB2312 codes to BIG5 codes, shown through GBK", Plain<GBToBig5>},
-    {"big5-to-gb", "CMDGBBIG5", "GB-BIG5", Text1, Text2, false, "2", "1", "gb-to-big5",
-     "BIG5 codes to GB2312 codes, shown through GBK", Plain<Big5ToGB>},
+    {.cliName = "url-encode",
+     .caption = "URLencode",
+     .description = "GBK bytes of Chinese characters and spaces as %XX escapes",
+     .run = Plain<URLEncode>},
+    {.cliName = "url-decode",
+     .caption = "URLdecode",
+     .writes = Text1,
+     .inverseOf = "url-encode",
+     .description = "%XX escapes of GBK bytes and + back to text (rewrites the input box)",
+     .run = Plain<URLDecode>},
+    {.cliName = "utf8-encode",
+     .caption = "UTF8_encode",
+     .description = "every non-ASCII code unit as UTF-8 %XX escapes",
+     .run = Plain<UTF8Encode>},
+    {.cliName = "utf8-decode",
+     .caption = "UTF8_decode",
+     .inverseOf = "utf8-encode",
+     .description = "UTF-8 %XX escapes back to text",
+     .run = Plain<UTF8Decode>},
+    {.cliName = "code-list",
+     .caption = "ASCII码值",
+     .description = "UTF-16 code units as four hex digits each, comma after each",
+     .run = Plain<UnicodeFun>},
+    {.cliName = "md5-base64",
+     .caption = "MD5+BASE64",
+     .description = "MD5 over the characters' GBK codes, as Base64",
+     .run = Plain<digest::Md5Base64>},
+    {.cliName = "hex-encode",
+     .caption = "字符转16进制",
+     .description = "GBK codes as four-character hex groups (O41O, D6D0, ODDO)",
+     .run = Plain<TextToHex>},
+    {.cliName = "hex-decode",
+     .caption = "16进制转字符",
+     .reads = Text2,
+     .inverseOf = "hex-encode",
+     .description = "four-character hex groups back to text",
+     .run = Plain<HexToText>},
+    {.cliName = "base64-encode",
+     .caption = "base64encode",
+     .description = "Base64 of the text's GBK bytes",
+     .run = Plain<Base64Encode>},
+    {.cliName = "base64-decode",
+     .caption = "base64decode",
+     .reads = Text2,
+     .inverseOf = "base64-encode",
+     .description = "Base64 back to text through GBK; white space skipped",
+     .run = Plain<Base64Decode>},
+    {.cliName = "host-to-ip",
+     .caption = "域名转IP",
+     .description = "host name to its first IPv4 address",
+     .run = HostToIp},
+    {.cliName = "amount",
+     .caption = "数字转人民币",
+     .description = "money amount in Chinese capital numerals",
+     .run = Amount},
+    {.cliName = "md5-16",
+     .caption = "MD5_16",
+     .readsUpper = true,
+     .description = "MD5 of the GBK bytes, 16 hex digits (--upper for capitals)",
+     .run = Md5HexDigits<16>},
+    {.cliName = "md5-32",
+     .caption = "MD5_32",
+     .readsUpper = true,
+     .description = "MD5 of the GBK bytes, 32 hex digits (--upper for capitals)",
+     .run = Md5HexDigits<32>},
+    {.cliName = "unicode-as-ansi",
+     .caption = "vbUnicode",
+     .description = "UTF-16LE bytes of the text read as GBK",
+     .run = Plain<UnicodeBytesAsAnsi>},
+    {.cliName = "ansi-as-unicode",
+     .caption = "vbFormUnicode",
+     .reads = Text2,
+     .inverseOf = "unicode-as-ansi",
+     .description = "GBK bytes of the text read as UTF-16LE",
+     .run = Plain<AnsiBytesAsUnicode>},
+    {.cliName = "to-traditional",
+     .caption = "简体转繁体",
+     .description = "simplified Chinese to traditional",
+     .run = Checked<SimplifiedToTraditional>},
+    {.cliName = "to-simplified",
+     .caption = "繁体转简体",
+     .inverseOf = "to-traditional",
+     .description = "traditional Chinese to simplified",
+     .run = Checked<TraditionalToSimplified>},
+    {.cliName = "escape",
+     .caption = "Unicode转换ASCII",
+     .description = "%XX and %uXXXX script escapes",
+     .run = Plain<vbs_escape>},
+    {.cliName = "unescape",
+     .caption = "ASCII转换Unicode",
+     .inverseOf = "escape",
+     .description = "%XX and %uXXXX script escapes back to text",
+     .run = Plain<vbs_unescape>},
+    {.cliName = "mojibake",
+     .caption = "UTF8乱码",
+     .description = "UTF-8 bytes of the full-width text misread as GBK",
+     .run = Plain<MakeUtf8Mojibake>},
+    {.cliName = "mojibake-repair",
+     .caption = "UTF8乱码转正常",
+     .reads = Text2,
+     .inverseOf = "mojibake",
+     .description = "GBK-misread UTF-8 back to text",
+     .run = Plain<RepairUtf8Mojibake>},
+    {.cliName = "gb-to-big5",
+     .caption = "GB-BIG5",
+     .description = "GB2312 codes to BIG5 codes, shown through GBK",
+     .run = Plain<GBToBig5>},
+    {.cliName = "big5-to-gb",
+     .caption = "GB-BIG5",
+     .inverseOf = "gb-to-big5",
+     .description = "BIG5 codes to GB2312 codes, shown through GBK",
+     .run = Plain<Big5ToGB>},
 };
-// clang-format on
+
+// ---- the messages
+// ---------------------------------------------------------------------------------
+
+struct MessageRow {
+  ErrorCode code;
+  std::u16string_view text;
+  MessageStyle style;
+  std::u16string_view title;
+};
+
+constexpr std::u16string_view kSystemTitle = u"系统";
+constexpr std::u16string_view kCannotConvert = u"转换失败：这段文字无法转换。";
+
+constexpr MessageRow kMessages[] = {
+    {ErrorCode::NotANumber, u"错误：进行数字大小转换的输入参数只能为数字！", MessageStyle::Error,
+     kSystemTitle},
+    {ErrorCode::OutOfRange, u"错误：金额超出范围，整数部分最多十二位！", MessageStyle::Error,
+     kSystemTitle},
+    {ErrorCode::NotAnAmount, u"错误：无法识别的大写金额！", MessageStyle::Error, kSystemTitle},
+    {ErrorCode::DataMissing,
+     u"无法进行简繁转换：找不到 OpenCC 的转换词典（t2s.json、s2t.json 及其 .ocd2 文件）。",
+     MessageStyle::Error, u""},
+    // The window's own caption is the title, as the lookup has always shown it.
+    {ErrorCode::HostNotFound, u"Kein Host gefunden.", MessageStyle::Plain, u""},
+    {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u""},
+    {ErrorCode::OutOfMemory, u"内存不足，无法转换这段文字。", MessageStyle::Error, u""},
+    {ErrorCode::Internal, kCannotConvert, MessageStyle::Error, u""},
+};
 
 } // namespace
 
@@ -86,17 +232,35 @@ const Operation* FindOperation(std::string_view cliName) {
   return nullptr;
 }
 
+Message MessageFor(ErrorCode code) {
+  for (const MessageRow& row : kMessages) {
+    if (row.code == code)
+      return {std::u16string(row.text), row.style, std::u16string(row.title)};
+  }
+  // Codes about character codes, numbers and the command line's input bytes never come out of an
+  // operation; should one, the user still learns that nothing was converted.
+  return {std::u16string(kCannotConvert), MessageStyle::Error, {}};
+}
+
 Outcome RunOperation(const Operation& operation, std::u16string_view input,
                      const OperationOptions& options) {
-  if (operation.run == nullptr)
-    return Outcome::Refused({u"not available yet", 0, {}});
   try {
     return operation.run(input, options);
   } catch (const std::bad_alloc&) {
-    return Outcome::Refused({u"内存不足，无法转换这段文字。", kMessageStyleCritical, {}});
+    return Outcome::Refused(MessageFor(ErrorCode::OutOfMemory));
   } catch (const std::exception&) {
-    return Outcome::Refused({u"转换失败：这段文字无法转换。", kMessageStyleCritical, {}});
+    return Outcome::Refused(MessageFor(ErrorCode::Internal));
   }
+}
+
+Outcome RunOnBoxText(const Operation& operation, std::u16string input,
+                     const OperationOptions& options, BoxRule rule) {
+  if (rule == BoxRule::Apply)
+    ApplyTextBoxRuleInPlace(input);
+  Outcome outcome = RunOperation(operation, input, options);
+  if (rule == BoxRule::Apply && outcome.text)
+    ApplyTextBoxRuleInPlace(*outcome.text);
+  return outcome;
 }
 
 } // namespace kelvaro

@@ -1,6 +1,9 @@
 #pragma once
-// The one list of the program's operations. The window builds its button dispatch from it and
-// kelvaro-cli its commands; the benchmarks and the fuzzer run every row.
+// The one list of the program's operations, and the one place where a conversion's result becomes
+// what the user sees: a box's new text, a message, or both. The window wires its buttons to these
+// rows, kelvaro-cli takes its commands from them, and the benchmarks and the fuzzer run every row.
+
+#include "text/result.h"
 
 #include <optional>
 #include <span>
@@ -16,13 +19,17 @@ class HostResolver;
 /// The two large boxes an operation reads from and writes to.
 enum class Box { Text1, Text2 };
 
-/// Message-box style with the error (stop) icon.
-inline constexpr int kMessageStyleCritical = 16;
+/// How the window shows a message; the command line writes every one to standard error.
+enum class MessageStyle {
+  StatusNote, ///< a note in the status line, no box
+  Plain,      ///< a message box with an OK button
+  Error,      ///< a message box with the error (stop) icon
+};
 
-/// A message for the user; the window shows it in a modal box, the command line on stderr.
+/// A message for the user.
 struct Message {
   std::u16string text;
-  int style = 0;        ///< 0 plain, kMessageStyleCritical for the stop icon
+  MessageStyle style = MessageStyle::Plain;
   std::u16string title; ///< empty: the window's own caption
 };
 
@@ -40,45 +47,50 @@ struct Outcome {
 
 /// What an operation may read besides its text.
 struct OperationOptions {
-  bool upper = false;                          ///< Check1 ("大写") is checked
+  bool upper = false;                          ///< Check1 ("大写") is checked, or --upper
   const net::HostResolver* resolver = nullptr; ///< null: the platform resolver
 };
 
 using OperationFunction = Outcome (*)(std::u16string_view input, const OperationOptions& options);
 
+/// One row of the registry.
 struct Operation {
-  std::string_view cliName; ///< command-line name, e.g. "base64-encode"
-  std::string_view button;  ///< objectName of the window's button (UTF-8), e.g. "CMDBASE64"
-  std::string_view caption; ///< the button's caption (UTF-8)
-  Box reads;
-  Box writes;
-  bool readsCheck1;
-  /// On a button shared by several rows, the value of the button's Tag that selects this row, and
-  /// the value the click leaves behind; both empty on a button of its own.
-  std::string_view tag;
-  std::string_view nextTag;
+  std::string_view cliName = {}; ///< command-line name, e.g. "base64-encode"
+  std::string_view caption = {}; ///< what the window calls it (UTF-8), e.g. "base64encode"
+  Box reads = Box::Text1;
+  Box writes = Box::Text2;
+  bool readsUpper = false; ///< reads the "大写" box (--upper)
   /// cliName of the operation whose output this one reads back (for benchmarks and round trips).
-  std::string_view inverseOf;
-  std::string_view description; ///< one line, for --list
-  OperationFunction run;        ///< null while the conversion has not landed
+  std::string_view inverseOf = {};
+  std::string_view description = {}; ///< one line, for --list and the tooltips
+  OperationFunction run = nullptr;
 };
 
-/// Adapts a conversion that cannot fail to an operation function: Plain<Base64Encode>.
-template <std::u16string (*Convert)(std::u16string_view)>
-Outcome Plain(std::u16string_view input, const OperationOptions&) {
-  return Outcome::Converted(Convert(input));
-}
-
-/// Every operation, in the order of the window's dispatch table.
+/// Every operation: first those of the window's buttons, in the order of its dispatch table.
 [[nodiscard]] std::span<const Operation> Operations();
 
 /// The operation of a command-line name, or null.
 [[nodiscard]] const Operation* FindOperation(std::string_view cliName);
 
-/// Runs an operation once. A failure inside the conversion (out of memory, an internal error) comes
-/// back as a refused outcome with a message; nothing escapes. An operation without a function
-/// yet is refused with "not available yet".
+/// The user's words for why a conversion refused its input: the one table of the program's
+/// messages.
+[[nodiscard]] Message MessageFor(ErrorCode code);
+
+/// Runs an operation once on the text as given. A failure inside the conversion (out of memory, an
+/// internal error) comes back as a refused outcome with a message; nothing escapes.
 [[nodiscard]] Outcome RunOperation(const Operation& operation, std::u16string_view input,
                                    const OperationOptions& options = {});
+
+/// Whether the text box rule applies around a run.
+enum class BoxRule {
+  Apply, ///< the text as a box holds it goes in, and the result as a box would show it comes out
+  Skip,  ///< the text goes in and out exactly as given (kelvaro-cli --raw)
+};
+
+/// Runs an operation on a box's text, as both front ends do: with BoxRule::Apply the text box rule
+/// (cut at the first U+0000, "?" for what the boxes cannot hold) applies to the input before the
+/// run and to the result after it, in place.
+[[nodiscard]] Outcome RunOnBoxText(const Operation& operation, std::u16string input,
+                                   const OperationOptions& options, BoxRule rule = BoxRule::Apply);
 
 } // namespace kelvaro

@@ -7,12 +7,20 @@
 
 namespace kelvaro {
 
+/// Why a conversion refused its input. The registry words each code for the user, in one table.
 enum class ErrorCode {
-  EmptyText,      ///< the operation needs at least one character
-  CodeOutOfRange, ///< a character code outside -32768..65535
-  NotANumber,     ///< the text does not read as a number
-  OutOfRange,     ///< the number does not fit the target type
-  InvalidUtf8,    ///< bytes that are not well-formed UTF-8
+  EmptyText,         ///< the operation needs at least one character
+  CodeOutOfRange,    ///< a character code outside -32768..65535
+  NotANumber,        ///< the text does not read as a number
+  OutOfRange,        ///< the number does not fit the target type (an amount: over twelve digits)
+  InvalidUtf8,       ///< bytes that are not well-formed UTF-8
+  InvalidBytes,      ///< bytes that the chosen charset cannot decode
+  NotAnAmount,       ///< the text is no amount in capital numerals
+  DataMissing,       ///< dictionaries the conversion reads cannot be found
+  HostNotFound,      ///< the host name gives no address
+  NothingRecognised, ///< the text reads as plain text: nothing to decode or repair
+  OutOfMemory,       ///< the result does not fit in memory
+  Internal,          ///< a conversion failed in a way it does not foresee (a fault of ours)
 };
 
 struct Error {

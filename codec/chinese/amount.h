@@ -8,12 +8,6 @@
 
 namespace kelvaro {
 
-inline constexpr std::u16string_view kAmountNotANumberMessage =
-    u"错误：进行数字大小转换的输入参数只能为数字！";
-inline constexpr std::u16string_view kAmountOutOfRangeMessage =
-    u"错误：金额超出范围，整数部分最多十二位！";
-inline constexpr std::u16string_view kAmountMessageTitle = u"系统";
-
 /// The capital numeral of a digit 0..9 (零 壹 贰 ... 玖); empty for any other value.
 [[nodiscard]] std::u16string_view CapitalDigit(int digit);
 

@@ -183,10 +183,10 @@ std::shared_ptr<const DictionaryConverter> ConverterFor(Direction direction) {
 
 } // namespace
 
-std::optional<std::u16string> TraditionalToSimplified(std::u16string_view text) {
+Result<std::u16string> TraditionalToSimplified(std::u16string_view text) {
   const auto converter = ConverterFor(kToSimplified);
   if (!converter)
-    return std::nullopt;
+    return Fail(ErrorCode::DataMissing);
   // The text as code page 936 holds it, up to the first zero byte.
   std::string bytes = ToAnsiBytes(text);
   bytes.resize(std::min(bytes.size(), bytes.find('\0')));
@@ -197,10 +197,10 @@ std::optional<std::u16string> TraditionalToSimplified(std::u16string_view text) 
   return out;
 }
 
-std::optional<std::u16string> SimplifiedToTraditional(std::u16string_view text) {
+Result<std::u16string> SimplifiedToTraditional(std::u16string_view text) {
   const auto converter = ConverterFor(kToTraditional);
   if (!converter)
-    return std::nullopt;
+    return Fail(ErrorCode::DataMissing);
   std::u16string out;
   out.reserve(text.size());
   converter->Convert(text, out, false);

@@ -203,14 +203,6 @@ void AppendWordHex(std::u16string& out, std::uint32_t word) {
     AppendHexByte(out, static_cast<std::uint8_t>(word >> (8 * k)));
 }
 
-std::u16string ToLowerHex(std::u16string hex) {
-  for (char16_t& c : hex) {
-    if (c >= u'A' && c <= u'F')
-      c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return hex;
-}
-
 } // namespace
 
 std::u16string Md5Hex(std::u16string_view text, std::int32_t digits) {
@@ -277,16 +269,6 @@ std::array<std::uint8_t, 16> Md5DigestBytes(const Md5State& state) {
     bytes[i] = static_cast<std::uint8_t>(state[i / 4] >> (8 * (i % 4)));
   }
   return bytes;
-}
-
-Outcome Md5Hex32Operation(std::u16string_view text, const OperationOptions& options) {
-  std::u16string hex = Md5Hex(text, 32);
-  return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
-}
-
-Outcome Md5Hex16Operation(std::u16string_view text, const OperationOptions& options) {
-  std::u16string hex = Md5Hex(text, 16);
-  return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
 }
 
 } // namespace kelvaro::digest

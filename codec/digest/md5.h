@@ -3,8 +3,6 @@
 // for digit with ones stored by older systems, so the byte rule below keeps their quirk for
 // characters that the code page lacks.
 
-#include "registry/operations.h"
-
 #include <array>
 #include <cstdint>
 #include <span>
@@ -46,10 +44,5 @@ using Md5State = std::array<std::uint32_t, 4>;
 
 /// The 16 digest bytes of a state: A, B, C, D, each least significant byte first.
 [[nodiscard]] std::array<std::uint8_t, 16> Md5DigestBytes(const Md5State& state);
-
-/// The buttons "MD5_32" and "MD5_16": `Md5Hex` with 32 or 16 digits, in lower case unless
-/// `options.upper` (the "大写" box, --upper) asks for capitals.
-[[nodiscard]] Outcome Md5Hex32Operation(std::u16string_view text, const OperationOptions& options);
-[[nodiscard]] Outcome Md5Hex16Operation(std::u16string_view text, const OperationOptions& options);
 
 } // namespace kelvaro::digest

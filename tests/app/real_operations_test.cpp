@@ -28,7 +28,7 @@ private:
 class RealWindow : public ::testing::Test {
 protected:
   void Open(const net::HostResolver* resolver = nullptr) {
-    m_window = std::make_unique<Form1>(Operations(), OperationOptions{false, resolver});
+    m_window = std::make_unique<Form1>(Operations(), OperationOptions{.resolver = resolver});
     m_window->setShowMessage([this](const Message& message) { m_messages.push_back(message); });
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
@@ -74,7 +74,7 @@ TEST_F(RealWindow, RefusedAmountShowsItsMessageAndEmptiesTheResultBox) {
     Click("CMDJIANTITOFANTI");
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].title, u"系统");
-    EXPECT_EQ(m_messages[0].style, kMessageStyleCritical);
+    EXPECT_EQ(m_messages[0].style, MessageStyle::Error);
     EXPECT_EQ(Read("Text2"), u"");
   }
   EXPECT_EQ(m_messages[0].text, u"错误：金额超出范围，整数部分最多十二位！");

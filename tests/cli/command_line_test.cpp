@@ -3,6 +3,7 @@
 #include "support/process.h"
 #include "text/utf.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -36,14 +37,29 @@ TEST(CommandLine, InvalidUtf8IsRefusedWithNothingOnStdout) {
   EXPECT_NE(run.err.find("not valid UTF-8 (at byte 2)"), std::string::npos) << run.err;
 }
 
-TEST(CommandLine, UsageErrorsExitTwo) {
+// A usage error is one line that points at --help, not the whole usage text.
+TEST(CommandLine, UsageErrorsExitTwoWithOneLine) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {}, {"no-such-operation"}, {"base64-encode", "--bogus"}, {"base64-encode", "a", "b"}}) {
     const CliRun run = Cli(args);
     EXPECT_EQ(run.status, kExitUsage);
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find("usage: kelvaro-cli"), std::string::npos);
+    EXPECT_TRUE(run.err.starts_with("kelvaro-cli: ")) << run.err;
+    EXPECT_TRUE(run.err.ends_with("; see kelvaro-cli --help\n")) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
+}
+
+// "-5" is one of the amount's own examples: after the operation only "--" words are options.
+TEST(CommandLine, ArgumentsAfterTheOperationAreTextUnlessTheyStartWithTwoDashes) {
+  const CliRun negative = Cli({"amount", "-5"});
+  EXPECT_EQ(negative.status, kExitSuccess) << negative.err;
+  EXPECT_EQ(negative.out, "(负数)伍圆整");
+  EXPECT_EQ(Cli({"amount", "--", "--5"}).status, kExitRefused); // text, not an option
+  EXPECT_EQ(Cli({"escape", "-h"}).out, "-h");
+  EXPECT_EQ(Cli({"-h"}).status, kExitSuccess);
+  EXPECT_NE(Cli({"-h"}).out.find("usage: kelvaro-cli"), std::string::npos);
+  EXPECT_EQ(Cli({"--upper", "md5-16", "-x"}).status, kExitSuccess);
 }
 
 TEST(CommandLine, ListNamesEveryOperationOnce) {

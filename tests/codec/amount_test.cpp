@@ -1,5 +1,5 @@
 #include "codec/chinese/amount.h"
-#include "codec/chinese/operations.h"
+#include "registry/operations.h"
 #include "support/text.h"
 
 #include <gtest/gtest.h>
@@ -118,12 +118,12 @@ TEST(Amount, RefusalEmptiesTheBoxAndShowsTheMessage) {
                             {"1000000000000", "错误：金额超出范围，整数部分最多十二位！"}};
   for (const Case& c : kMessages) {
     SCOPED_TRACE(c.in);
-    const Outcome outcome = AmountOperation(U16(c.in), {});
+    const Outcome outcome = RunOperation(*FindOperation("amount"), U16(c.in));
     ASSERT_TRUE(outcome.text);
     EXPECT_EQ(*outcome.text, u"");
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(U8(outcome.message->text), c.out);
-    EXPECT_EQ(outcome.message->style, 16);
+    EXPECT_EQ(outcome.message->style, MessageStyle::Error);
     EXPECT_EQ(outcome.message->title, u"系统");
   }
 }

@@ -1,4 +1,5 @@
 #include "codec/digest/md5.h"
+#include "registry/operations.h"
 #include "support/text.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,13 @@ namespace {
 
 using testing::U8;
 
+// Through the registry rows of the two buttons, which choose the case by the "大写" box.
 std::u16string Lower32(std::u16string_view text, bool upper = false) {
-  return *Md5Hex32Operation(text, OperationOptions{upper, nullptr}).text;
+  return *RunOperation(*FindOperation("md5-32"), text, {.upper = upper}).text;
 }
 
 std::u16string Lower16(std::u16string_view text, bool upper = false) {
-  return *Md5Hex16Operation(text, OperationOptions{upper, nullptr}).text;
+  return *RunOperation(*FindOperation("md5-16"), text, {.upper = upper}).text;
 }
 
 struct HexCase {

@@ -1,5 +1,5 @@
-#include "codec/chinese/operations.h"
 #include "codec/chinese/simplified_traditional.h"
+#include "registry/operations.h"
 #include "support/generate.h"
 #include "support/text.h"
 #include "text/codepage.h"
@@ -106,12 +106,14 @@ protected:
 TEST_F(SimplifiedTraditionalWithoutData, RefusesAndKeepsTheBox) {
   EXPECT_FALSE(TraditionalToSimplified(u"國"));
   EXPECT_FALSE(SimplifiedToTraditional(u"国"));
-  for (auto* run : {ToSimplifiedOperation, ToTraditionalOperation}) {
-    const Outcome outcome = run(u"国", {});
+  EXPECT_EQ(TraditionalToSimplified(u"國").error().code, ErrorCode::DataMissing);
+  for (const char* name : {"to-simplified", "to-traditional"}) {
+    const Outcome outcome = RunOperation(*FindOperation(name), u"国");
     EXPECT_TRUE(outcome.refused());
     ASSERT_TRUE(outcome.message);
-    EXPECT_EQ(outcome.message->text, kChineseDataMissingMessage);
-    EXPECT_EQ(outcome.message->style, 16);
+    EXPECT_EQ(outcome.message->text, MessageFor(ErrorCode::DataMissing).text);
+    EXPECT_NE(outcome.message->text.find(u"OpenCC"), std::u16string::npos);
+    EXPECT_EQ(outcome.message->style, MessageStyle::Error);
   }
 }
 

@@ -1,69 +1,70 @@
 #include "registry/operations.h"
 
 #include <gtest/gtest.h>
-#include <map>
 #include <set>
 
 namespace kelvaro {
 namespace {
 
-TEST(Registry, HasEveryOperationOnceWithItsButton) {
-  const auto operations = Operations();
-  EXPECT_EQ(operations.size(), 24u);
+TEST(Registry, EveryRowIsCompleteAndFoundByItsName) {
   std::set<std::string_view> names;
-  for (const Operation& op : operations) {
-    EXPECT_TRUE(names.insert(op.cliName).second) << op.cliName;
-    EXPECT_FALSE(op.button.empty()) << op.cliName;
-    EXPECT_FALSE(op.caption.empty()) << op.cliName;
-    EXPECT_FALSE(op.description.empty()) << op.cliName;
+  for (const Operation& op : Operations()) {
+    SCOPED_TRACE(std::string(op.cliName));
+    EXPECT_TRUE(names.insert(op.cliName).second);
+    EXPECT_FALSE(op.caption.empty());
+    EXPECT_FALSE(op.description.empty());
+    EXPECT_NE(op.run, nullptr);
     EXPECT_EQ(FindOperation(op.cliName), &op);
     if (!op.inverseOf.empty()) {
-      EXPECT_NE(FindOperation(op.inverseOf), nullptr) << op.cliName;
+      EXPECT_NE(FindOperation(op.inverseOf), nullptr);
     }
   }
   EXPECT_EQ(FindOperation("nothing"), nullptr);
 }
 
-TEST(Registry, ASharedButtonCyclesThroughItsRowsByTag) {
-  std::map<std::string_view, std::vector<const Operation*>> byButton;
-  for (const Operation& op : Operations())
-    byButton[op.button].push_back(&op);
-  for (const auto& [button, rows] : byButton) {
-    SCOPED_TRACE(std::string(button));
-    if (rows.size() == 1) {
-      EXPECT_TRUE(rows[0]->tag.empty());
-      continue;
-    }
-    std::set<std::string_view> tags, next;
-    for (const Operation* row : rows) {
-      EXPECT_FALSE(row->tag.empty());
-      tags.insert(row->tag);
-      next.insert(row->nextTag);
-    }
-    EXPECT_EQ(tags.size(), rows.size());
-    EXPECT_EQ(tags, next); // every Tag a click leaves behind selects a row
+TEST(Registry, EveryErrorCodeAnOperationGivesHasItsOwnWords) {
+  const ErrorCode codes[] = {ErrorCode::NotANumber,   ErrorCode::OutOfRange,
+                             ErrorCode::NotAnAmount,  ErrorCode::DataMissing,
+                             ErrorCode::HostNotFound, ErrorCode::NothingRecognised,
+                             ErrorCode::OutOfMemory,  ErrorCode::Internal};
+  std::set<std::u16string> texts;
+  for (const ErrorCode code : codes) {
+    const Message message = MessageFor(code);
+    EXPECT_FALSE(message.text.empty());
+    EXPECT_TRUE(texts.insert(message.text).second) << static_cast<int>(code);
   }
-  EXPECT_EQ(FindOperation("gb-to-big5")->tag, "1"); // the window's load sets "1": GB first
+  EXPECT_EQ(MessageFor(ErrorCode::HostNotFound).text, u"Kein Host gefunden.");
+  EXPECT_EQ(MessageFor(ErrorCode::NothingRecognised).style, MessageStyle::StatusNote);
+  EXPECT_EQ(MessageFor(ErrorCode::NotANumber).title, u"系统");
 }
 
+Outcome Throw(std::u16string_view, const OperationOptions&) { throw std::runtime_error("boom"); }
+Outcome ThrowBadAlloc(std::u16string_view, const OperationOptions&) { throw std::bad_alloc(); }
+
 TEST(Registry, AnOperationThatThrowsIsRefusedNotPropagated) {
-  const Operation throwing{"t",
-                           "B",
-                           "b",
-                           Box::Text1,
-                           Box::Text2,
-                           false,
-                           "",
-                           "",
-                           "",
-                           "d",
-                           [](std::u16string_view, const OperationOptions&) -> Outcome {
-                             throw std::runtime_error("boom");
-                           }};
-  const Outcome outcome = RunOperation(throwing, u"x");
-  EXPECT_TRUE(outcome.refused());
-  ASSERT_TRUE(outcome.message);
-  EXPECT_EQ(outcome.message->style, kMessageStyleCritical);
+  const std::pair<OperationFunction, ErrorCode> cases[] = {{Throw, ErrorCode::Internal},
+                                                           {ThrowBadAlloc, ErrorCode::OutOfMemory}};
+  for (const auto& [run, code] : cases) {
+    const Operation throwing{.cliName = "t", .caption = "t", .description = "t", .run = run};
+    const Outcome outcome = RunOperation(throwing, u"x");
+    EXPECT_TRUE(outcome.refused());
+    ASSERT_TRUE(outcome.message);
+    EXPECT_EQ(outcome.message->text, MessageFor(code).text);
+    EXPECT_EQ(outcome.message->style, MessageStyle::Error);
+  }
+}
+
+Outcome Echo(std::u16string_view input, const OperationOptions&) {
+  return Outcome::Converted(std::u16string(input) + std::u16string(u"\u0E01\0tail", 6));
+}
+
+TEST(Registry, RunOnBoxTextAppliesTheBoxRuleToInputAndResult) {
+  const Operation echo{.cliName = "echo", .caption = "e", .description = "e", .run = Echo};
+  const std::u16string input(u"a\u0E01b\0cut", 8);
+  const Outcome boxed = RunOnBoxText(echo, input, {});
+  EXPECT_EQ(*boxed.text, u"a?b?");
+  const Outcome raw = RunOnBoxText(echo, input, {}, BoxRule::Skip);
+  EXPECT_EQ(*raw.text, input + std::u16string(u"\u0E01\0tail", 6));
 }
 
 } // namespace

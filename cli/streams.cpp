@@ -1,0 +1,72 @@
+#include "cli/streams.h"
+
+#include "text/utf.h"
+
+#include <cstring>
+#include <istream>
+#include <ostream>
+
+namespace kelvaro::cli {
+
+Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
+  std::u16string text;
+  std::string block(blockBytes + 3, '\0'); // room for the bytes carried from the block before
+  std::size_t carried = 0;                 // bytes of a sequence the next block completes
+  std::size_t offset = 0;                  // input bytes before the block
+  while (true) {
+    in.read(block.data() + carried, static_cast<std::streamsize>(blockBytes));
+    if (in.bad())
+      return Fail(ErrorCode::InvalidBytes, offset + carried);
+    const std::size_t size = carried + static_cast<std::size_t>(in.gcount());
+    const bool last = in.eof();
+    const std::string_view bytes(block.data(), size);
+    const std::size_t cut = last ? size : CompleteUtf8Prefix(bytes);
+    if (Result<void> appended = AppendUtf8AsUtf16(text, bytes.substr(0, cut)); !appended)
+      return Fail(ErrorCode::InvalidUtf8, offset + appended.error().position);
+    if (last)
+      break;
+    carried = size - cut;
+    std::memmove(block.data(), block.data() + cut, carried);
+    offset += cut;
+  }
+  // The byte order mark some editors put first says how the file is encoded; it is no character
+  // of the text.
+  if (!text.empty() && text.front() == u'\uFEFF')
+    text.erase(0, 1);
+  return text;
+}
+
+Result<void> WriteUtf8(std::ostream& out, std::u16string_view text, std::size_t blockUnits) {
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t n = std::min(blockUnits, text.size() - i);
+    if (i + n < text.size() && IsHighSurrogate(text[i + n - 1]))
+      ++n;
+    bytes.clear();
+    AppendUtf16AsUtf8(bytes, text.substr(i, n));
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+      return Fail(ErrorCode::InvalidBytes, i);
+    i += n;
+  }
+  if (!out.flush())
+    return Fail(ErrorCode::InvalidBytes, text.size());
+  return {};
+}
+
+std::u16string WithWindowLineBreaks(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit != u'\r' && unit != u'\n') {
+      out.push_back(unit);
+      continue;
+    }
+    out += u"\r\n";
+    if (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+      ++i;
+  }
+  return out;
+}
+
+} // namespace kelvaro::cli

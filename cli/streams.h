@@ -1,0 +1,33 @@
+#pragma once
+// kelvaro-cli's input and output: UTF-8 streams read and written a block at a time, so that a large
+// text is never held as bytes and as text at once. The block sizes are parameters so that tests
+// can cut a sequence at every offset around a small block.
+
+#include "text/result.h"
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace kelvaro::cli {
+
+inline constexpr std::size_t kInputBlockBytes = 1 << 20;
+inline constexpr std::size_t kOutputBlockUnits = 1 << 16;
+
+/// The whole stream as strict UTF-8, decoded `blockBytes` at a time (a sequence cut by a block's
+/// end is completed from the next block). A UTF-8 byte order mark at the start is dropped.
+/// InvalidUtf8 with the byte offset in the whole stream; InvalidBytes when the stream cannot be
+/// read (a directory, a read error), with the offset reached.
+[[nodiscard]] Result<std::u16string> ReadUtf8(std::istream& in,
+                                              std::size_t blockBytes = kInputBlockBytes);
+
+/// Writes the text as UTF-8, `blockUnits` code units at a time (a surrogate pair is never cut); a
+/// lone surrogate is written as U+FFFD. InvalidBytes when the stream refuses the bytes (a full
+/// disk), with the number of units written before.
+[[nodiscard]] Result<void> WriteUtf8(std::ostream& out, std::u16string_view text,
+                                     std::size_t blockUnits = kOutputBlockUnits);
+
+/// Every line break (CR LF, a lone CR, a lone LF) as CR LF, as the window's boxes read them.
+[[nodiscard]] std::u16string WithWindowLineBreaks(std::u16string_view text);
+
+} // namespace kelvaro::cli
