@@ -40,7 +40,9 @@ Result<void> WriteUtf8(std::ostream& out, std::u16string_view text, std::size_t 
   std::string bytes;
   for (std::size_t i = 0; i < text.size();) {
     std::size_t n = std::min(blockUnits, text.size() - i);
-    if (i + n < text.size() && IsHighSurrogate(text[i + n - 1]))
+    // A pair cut by the block's end moves into this block whole; a lone high surrogate stays
+    // alone, so that a pair right after it is not cut instead.
+    if (i + n < text.size() && IsHighSurrogate(text[i + n - 1]) && IsLowSurrogate(text[i + n]))
       ++n;
     bytes.clear();
     AppendUtf16AsUtf8(bytes, text.substr(i, n));

@@ -2,28 +2,15 @@
 
 #include "text/codepage.h"
 
-#include <cstdint>
-#include <cstring>
-
 namespace kelvaro {
 
 std::size_t TextBoxLength(std::u16string_view text) {
-  std::size_t i = 0;
-  for (; i + 4 <= text.size(); i += 4) {
-    std::uint64_t units;
-    std::memcpy(&units, text.data() + i, 8);
-    // Nonzero exactly when one of the four 16-bit lanes is zero.
-    if ((units - 0x0001000100010001ULL) & ~units & 0x8000800080008000ULL)
-      break;
-  }
-  while (i < text.size() && text[i] != u'\0')
-    ++i;
-  return i;
+  return std::min(text.size(), text.find(u'\0'));
 }
 
-void ApplyTextBoxRuleInPlace(std::u16string& text) {
+std::size_t ApplyTextBoxRuleInPlace(std::u16string& text) {
   text.resize(TextBoxLength(text));
-  ReplaceMissingFrom936(text);
+  return ReplaceMissing(text);
 }
 
 std::u16string ApplyTextBoxRule(std::u16string_view text) {

@@ -12,10 +12,11 @@ namespace kelvaro {
 [[nodiscard]] std::u16string ApplyTextBoxRule(std::u16string_view text);
 
 /// Length of the text before its first U+0000 (the whole length when it has none): where a box
-/// cuts it. Reads four units at a time, as it runs over every result.
+/// cuts it.
 [[nodiscard]] std::size_t TextBoxLength(std::u16string_view text);
 
-/// The same rule applied in place, for texts too large to copy lightly.
-void ApplyTextBoxRuleInPlace(std::u16string& text);
+/// The same rule applied in place, for texts too large to copy lightly; gives how many code
+/// units became "?".
+std::size_t ApplyTextBoxRuleInPlace(std::u16string& text);
 
 } // namespace kelvaro

@@ -22,8 +22,8 @@ const char* IcuName(CodePage codePage) {
   return codePage == CodePage::Gbk936 ? "windows-936-2000" : "windows-950-2000";
 }
 
-// ICU writes U+001A for "unassigned" and U+FFFD for "illegal" by default; the boxes promise
-// U+FFFD for every sequence that forms no character.
+// ICU writes U+001A for "unassigned" and U+FFFD for "illegal" by default; the code-page layer
+// promises one U+FFFD for every sequence that forms no character.
 void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
                       UConverterCallbackReason reason, UErrorCode* status) {
   if (reason > UCNV_IRREGULAR)
@@ -38,46 +38,45 @@ ConverterPtr OpenConverter(CodePage codePage) {
   if (U_FAILURE(status))
     throw std::runtime_error("ICU has no converter for the code page");
   ucnv_setToUCallBack(converter.get(), WriteReplacement, nullptr, nullptr, nullptr, &status);
-  ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
   return converter;
 }
 
-// A converter carries state, so each thread keeps its own, opened once.
-UConverter* ThreadConverter(CodePage codePage) {
-  thread_local std::array<ConverterPtr, 2> converters;
-  auto& slot = converters[codePage == CodePage::Gbk936 ? 0 : 1];
-  if (!slot)
-    slot = OpenConverter(codePage);
-  ucnv_reset(slot.get());
-  return slot.get();
-}
+// Both directions of one code page as tables, each built from ICU once. Encoding: the whole
+// range of code units in one bulk call. Decoding: every single byte and every pair of bytes asked
+// on its own, which is all a double-byte code page's converter ever looks at.
+class CodePageTables {
+public:
+  explicit CodePageTables(CodePage codePage) {
+    const ConverterPtr converter = OpenConverter(codePage);
+    BuildEncoding(converter.get());
+    BuildDecoding(converter.get());
+  }
 
-// The whole encoding direction as one table: one ICU call per code unit, once per process, and
-// from then on a conversion costs a load per character.
-struct EncodeTable {
   std::vector<std::uint16_t> codeOf = std::vector<std::uint16_t>(0x10000, kQuestionMark);
-  /// The unit itself where the code page has it, "?" where it lacks it.
   std::vector<char16_t> shownAs = std::vector<char16_t>(0x10000, u'?');
+  std::array<char16_t, 256> byteUnit{};
+  /// A pair's character; U+FFFD for a pair that is bad as a whole; 0 where the lead is bad alone
+  /// and its second byte begins the next sequence.
+  std::vector<char16_t> pairUnit = std::vector<char16_t>(0x10000, 0);
 
-  // Every code unit but the surrogates in one ICU call, which skips those the code page lacks;
-  // the offsets say which unit each byte came from.
-  explicit EncodeTable(CodePage codePage) {
+private:
+  void BuildEncoding(UConverter* converter) {
     std::vector<UChar> units;
     units.reserve(0x10000);
     for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
       if (unit < 0xD800 || unit > 0xDFFF)
         units.push_back(static_cast<UChar>(unit));
     }
+    // The code units the code page lacks are skipped; the offsets say which unit each byte of
+    // the rest came from.
     std::vector<char> bytes(units.size() * 4);
     std::vector<int32_t> offsets(bytes.size());
-    ConverterPtr converter = OpenConverter(codePage);
     UErrorCode status = U_ZERO_ERROR;
-    ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr,
-                          &status);
+    ucnv_reset(converter);
+    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
     char* target = bytes.data();
     const UChar* source = units.data();
-    ucnv_fromUnicode(converter.get(), &target, bytes.data() + bytes.size(), &source,
+    ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
                      units.data() + units.size(), offsets.data(), true, &status);
     if (U_FAILURE(status))
       throw std::runtime_error("ICU could not encode the code page's table");
@@ -98,134 +97,140 @@ struct EncodeTable {
       k += length;
     }
   }
-};
 
-const EncodeTable& Encoder(CodePage codePage) {
-  if (codePage == CodePage::Gbk936) {
-    static const EncodeTable table(CodePage::Gbk936);
-    return table;
-  }
-  static const EncodeTable table(CodePage::Big5_950);
-  return table;
-}
-
-// Decoding of every one- and two-byte code that gives exactly one code unit; 0 marks a code that
-// needs the converter (bad sequences, or two single bytes such as 0x4142).
-struct DecodeTable {
-  std::vector<char16_t> unitOf = std::vector<char16_t>(0x10000, 0);
-
-  explicit DecodeTable(CodePage codePage) {
-    ConverterPtr converter = OpenConverter(codePage);
-    auto decode = [&](const char* bytes, int32_t length) -> char16_t {
-      UChar units[4];
+  void BuildDecoding(UConverter* converter) {
+    const auto decode = [&](const char* bytes, int32_t length, UChar* units) {
       UErrorCode status = U_ZERO_ERROR;
-      ucnv_reset(converter.get());
-      const int32_t n = ucnv_toUChars(converter.get(), units, 4, bytes, length, &status);
-      return U_SUCCESS(status) && n == 1 ? units[0] : char16_t{0};
+      ucnv_reset(converter);
+      const int32_t n = ucnv_toUChars(converter, units, 4, bytes, length, &status);
+      return U_SUCCESS(status) ? n : 0;
     };
-    for (int b = 1; b < 0x100; ++b) {
+    UChar units[4];
+    for (int b = 0; b < 0x100; ++b) {
       const char byte = static_cast<char>(b);
-      unitOf[b] = decode(&byte, 1);
+      byteUnit[b] = decode(&byte, 1, units) == 1 ? units[0] : kReplacement;
     }
-    for (int lead = 0x81; lead < 0xFF; ++lead) {
-      for (int trail = 0x40; trail < 0xFF; ++trail) {
+    for (int lead = 0x80; lead < 0x100; ++lead) {
+      bool isLead = false;
+      for (int trail = 0; trail < 0x100; ++trail) {
         const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        const char16_t unit = decode(pair, 2);
-        if (unit != kReplacement)
-          unitOf[lead << 8 | trail] = unit;
+        const int32_t n = decode(pair, 2, units);
+        char16_t& entry = pairUnit[lead << 8 | trail];
+        // One unit: a character, or U+FFFD for a pair that is bad as a whole; either way the
+        // converter read the two bytes as one sequence, so the first is a lead byte.
+        if (n == 1) {
+          entry = units[0];
+          isLead = true;
+        }
       }
+      if (isLead)
+        byteUnit[lead] = kLeadByte;
     }
   }
 };
 
-const DecodeTable& Decoder(CodePage codePage) {
+const CodePageTables& Tables(CodePage codePage) {
   if (codePage == CodePage::Gbk936) {
-    static const DecodeTable table(CodePage::Gbk936);
-    return table;
+    static const CodePageTables tables(CodePage::Gbk936);
+    return tables;
   }
-  static const DecodeTable table(CodePage::Big5_950);
-  return table;
+  static const CodePageTables tables(CodePage::Big5_950);
+  return tables;
 }
 
 } // namespace
 
-CodePage CodePageOfLocale(int locale) {
-  return locale == kLocaleChineseTaiwan ? CodePage::Big5_950 : CodePage::Gbk936;
-}
-
 std::uint16_t AnsiCodeOfUnit(char16_t unit, CodePage codePage) {
-  return Encoder(codePage).codeOf[unit];
+  return Tables(codePage).codeOf[unit];
 }
 
-const std::uint16_t* AnsiCodeTable(CodePage codePage) { return Encoder(codePage).codeOf.data(); }
+const std::uint16_t* AnsiCodeTable(CodePage codePage) { return Tables(codePage).codeOf.data(); }
 
-bool IsInCodePage936(char16_t unit) {
-  return unit == u'?' || Encoder(CodePage::Gbk936).shownAs[unit] != u'?';
+bool IsInCodePage(char16_t unit, CodePage codePage) {
+  return unit == u'?' || Tables(codePage).shownAs[unit] != u'?';
 }
 
-const char16_t* TextBoxUnitTable() { return Encoder(CodePage::Gbk936).shownAs.data(); }
+const char16_t* ShownAsTable(CodePage codePage) { return Tables(codePage).shownAs.data(); }
 
-void ReplaceMissingFrom936(std::span<char16_t> units) {
-  const char16_t* shownAs = TextBoxUnitTable();
-  for (char16_t& unit : units)
-    unit = shownAs[unit];
+char16_t UnitOfByte(std::uint8_t byte, CodePage codePage) {
+  return Tables(codePage).byteUnit[byte];
 }
 
-std::size_t WriteAnsiBytes(std::u16string_view text, char* bytes, int locale) {
-  const std::uint16_t* codeOf = Encoder(CodePageOfLocale(locale)).codeOf.data();
-  auto* out = reinterpret_cast<unsigned char*>(bytes);
-  for (const char16_t unit : text) {
-    const unsigned code = codeOf[unit];
-    // Both bytes are stored and the pointer moves by the code's length, so the loop has no
-    // branch that depends on the text: a double-byte code is shifted by eight for its lead byte.
-    const unsigned twoBytes = code > 0xFF;
-    out[0] = static_cast<unsigned char>(code >> (twoBytes << 3));
-    out[1] = static_cast<unsigned char>(code);
-    out += 1 + twoBytes;
-  }
-  return static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes));
+char16_t UnitOfPair(std::uint8_t lead, std::uint8_t trail, CodePage codePage) {
+  const char16_t unit = Tables(codePage).pairUnit[lead << 8 | trail];
+  return unit == kReplacement ? char16_t{0} : unit;
 }
 
-std::string ToAnsiBytes(std::u16string_view text, int locale) {
+std::string ToAnsiBytes(std::u16string_view text, CodePage codePage) {
+  const std::uint16_t* codeOf = AnsiCodeTable(codePage);
   std::string bytes;
-  bytes.resize(text.size() * 2 + 1);
-  bytes.resize(WriteAnsiBytes(text, bytes.data(), locale));
+  bytes.reserve(text.size() * 2);
+  for (const char16_t unit : text) {
+    const std::uint16_t code = codeOf[unit];
+    if (code > 0xFF)
+      bytes.push_back(static_cast<char>(code >> 8));
+    bytes.push_back(static_cast<char>(code & 0xFF));
+  }
   return bytes;
 }
 
-std::u16string FromAnsiBytes(std::string_view bytes, int locale) {
+std::u16string FromAnsiBytes(std::string_view bytes, CodePage codePage) {
+  const CodePageTables& tables = Tables(codePage);
   std::u16string text;
-  if (bytes.empty())
-    return text;
-  // Every byte decodes to at most one code unit (a pair to one, a bad byte to one U+FFFD).
-  text.resize(bytes.size() + 1);
-  UErrorCode status = U_ZERO_ERROR;
-  const int32_t length = ucnv_toUChars(
-      ThreadConverter(CodePageOfLocale(locale)), reinterpret_cast<UChar*>(text.data()),
-      static_cast<int32_t>(text.size()), bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-  if (U_FAILURE(status))
-    throw std::runtime_error("code page decoding failed");
-  text.resize(static_cast<std::size_t>(length));
+  text.reserve(bytes.size());
+  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::size_t n = bytes.size();
+  for (std::size_t i = 0; i < n;) {
+    const char16_t single = tables.byteUnit[in[i]];
+    if (single != kLeadByte) {
+      text.push_back(single);
+      ++i;
+    } else if (i + 1 == n) {
+      text.push_back(kReplacement); // a lead byte at the very end
+      ++i;
+    } else if (const char16_t pair = tables.pairUnit[in[i] << 8 | in[i + 1]]; pair != 0) {
+      text.push_back(pair);
+      i += 2;
+    } else {
+      text.push_back(kReplacement);
+      ++i;
+    }
+  }
   return text;
 }
 
 void AppendAnsiCodeChars(std::u16string& out, std::uint16_t code, CodePage codePage) {
-  const auto& unitOf = Decoder(codePage).unitOf;
-  if (code == 0) {
-    out.push_back(u'\0');
+  const CodePageTables& tables = Tables(codePage);
+  const auto alone = [&](std::uint8_t byte) {
+    const char16_t single = tables.byteUnit[byte];
+    out.push_back(single == kLeadByte ? kReplacement : single);
+  };
+  if (code <= 0xFF) {
+    alone(static_cast<std::uint8_t>(code));
     return;
   }
-  if (const char16_t unit = unitOf[code]; unit != 0) {
-    out.push_back(unit);
-    return;
+  const auto high = static_cast<std::uint8_t>(code >> 8);
+  if (tables.byteUnit[high] == kLeadByte) {
+    if (const char16_t pair = tables.pairUnit[code]; pair != 0) {
+      out.push_back(pair);
+      return;
+    }
+    out.push_back(kReplacement); // the lead byte is bad alone; its second byte is read again
+  } else {
+    alone(high);
   }
-  if (code < 0x100) {
-    out.push_back(kReplacement);
-    return;
+  alone(static_cast<std::uint8_t>(code & 0xFF));
+}
+
+std::size_t ReplaceMissing(std::span<char16_t> units, CodePage codePage) {
+  const char16_t* shownAs = ShownAsTable(codePage);
+  std::size_t replaced = 0;
+  for (char16_t& unit : units) {
+    const char16_t shown = shownAs[unit];
+    replaced += shown != unit;
+    unit = shown;
   }
-  const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-  out += FromAnsiBytes(std::string_view(pair, 2),
-                       codePage == CodePage::Gbk936 ? kLocaleSystem : kLocaleChineseTaiwan);
+  return replaced;
 }
 
 } // namespace kelvaro

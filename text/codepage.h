@@ -1,8 +1,9 @@
 #pragma once
-// Code-page bytes of a text and back. Code page 936 (GBK) is the system code page the boxes hold
-// their text in; code page 950 (BIG5) is reached through locale 1028. Both are ICU's windows-*-2000
-// tables, which map the user-defined areas to the Private Use Area (bytes A1 40 in 936 read
-// U+E4C6).
+// Code-page bytes of a text and back, through tables: the one code-page layer the conversions
+// build on. Code page 936 (GBK) is the code page the boxes hold their text in; code page 950
+// (BIG5) is the other side of the GB-BIG5 tables. Both are ICU's windows-*-2000 tables, which map
+// the user-defined areas to the Private Use Area (bytes A1 40 in 936 read U+E4C6). Each table is
+// built from ICU on its first use, and from then on a character costs a load.
 
 #include <cstdint>
 #include <span>
@@ -11,52 +12,54 @@
 
 namespace kelvaro {
 
-/// Locale ids as the conversions name them: 0 is the system code page (936).
-inline constexpr int kLocaleSystem = 0;
-inline constexpr int kLocaleChinesePrc = 2052;    ///< code page 936
-inline constexpr int kLocaleChineseTaiwan = 1028; ///< code page 950
-
 enum class CodePage { Gbk936, Big5_950 };
 
-/// Code page of a locale id; any id other than 1028 is code page 936.
-[[nodiscard]] CodePage CodePageOfLocale(int locale);
+/// Marks, in UnitOfByte, a lead byte: one that begins a double-byte character.
+inline constexpr char16_t kLeadByte = 0xFFFF;
 
-/// Bytes in code page 936 or 950. Each UTF-16 code unit is one character: a single-byte character
-/// gives its byte, a double-byte one its lead then trail byte, and a code unit the code page lacks
-/// gives "?" (63) -- so a lone surrogate gives one "?" and a surrogate pair two. Never fails.
-[[nodiscard]] std::string ToAnsiBytes(std::u16string_view text, int locale = kLocaleSystem);
-
-/// ToAnsiBytes into a caller's buffer of at least 2 * text.size() + 1 bytes (the spare byte is
-/// scratch); gives the number of bytes written. For loops that convert a large text in pieces.
-std::size_t WriteAnsiBytes(std::u16string_view text, char* out, int locale = kLocaleSystem);
-
-/// Decodes code-page bytes. Each sequence that forms no character gives one U+FFFD, as ICU
-/// delimits them (a lead byte whose trail does not fit is bad alone; the trail is read again).
-/// Zero bytes give U+0000. Never fails.
-[[nodiscard]] std::u16string FromAnsiBytes(std::string_view bytes, int locale = kLocaleSystem);
-
-/// Code of one UTF-16 code unit in a code page, unsigned: below 0x100 a single byte, otherwise
-/// lead * 256 + trail. A code unit the code page lacks gives 63, the code of "?".
+/// Code of one UTF-16 code unit, unsigned: below 0x100 a single byte, otherwise lead * 256 +
+/// trail. A code unit the code page lacks gives 63, the code of "?" (a surrogate always lacks).
 [[nodiscard]] std::uint16_t AnsiCodeOfUnit(char16_t unit, CodePage codePage = CodePage::Gbk936);
 
-/// The same codes as AnsiCodeOfUnit for every code unit at once, indexed by the unit: for loops
-/// over large texts, which look the table up once instead of once per character.
+/// The same codes for every code unit at once, indexed by the unit, for loops over large texts.
 [[nodiscard]] const std::uint16_t* AnsiCodeTable(CodePage codePage = CodePage::Gbk936);
 
-/// True when code page 936 has the code unit (U+003F itself included). Surrogates are never in it.
-[[nodiscard]] bool IsInCodePage936(char16_t unit);
+/// True when the code page has the code unit ("?" itself included).
+[[nodiscard]] bool IsInCodePage(char16_t unit, CodePage codePage = CodePage::Gbk936);
 
-/// For every code unit, what a text box shows for it: the unit itself where code page 936 has it,
-/// "?" where it lacks it. Indexed by the unit.
-[[nodiscard]] const char16_t* TextBoxUnitTable();
+/// For every code unit, what it becomes through the code page and back: the unit itself where the
+/// code page has it, "?" where it lacks it. Indexed by the unit.
+[[nodiscard]] const char16_t* ShownAsTable(CodePage codePage = CodePage::Gbk936);
 
-/// Replaces every code unit that code page 936 lacks by "?", in place.
-void ReplaceMissingFrom936(std::span<char16_t> units);
+/// The character of a single byte: 0x00..0x7F themselves, the code page's other single-byte
+/// characters (0x80 is € in 936), kLeadByte for a lead byte, U+FFFD for a byte that is no
+/// character on its own.
+[[nodiscard]] char16_t UnitOfByte(std::uint8_t byte, CodePage codePage = CodePage::Gbk936);
 
-/// Appends the character(s) that one or two code-page bytes decode to: codes 0..255 are one byte,
-/// larger codes are their high byte then low byte decoded together. Bytes that form no character
-/// give U+FFFD (a lone lead byte 0x81..0xFE gives U+FFFD).
+/// The character of a lead and a trail byte, or 0 when the two are not one character.
+[[nodiscard]] char16_t UnitOfPair(std::uint8_t lead, std::uint8_t trail,
+                                  CodePage codePage = CodePage::Gbk936);
+
+/// Bytes in the code page: a single-byte character gives its byte, a double-byte one its lead then
+/// trail byte, and a code unit the code page lacks gives "?" (63) -- so a lone surrogate gives one
+/// "?" and a surrogate pair two. Never fails.
+[[nodiscard]] std::string ToAnsiBytes(std::u16string_view text,
+                                      CodePage codePage = CodePage::Gbk936);
+
+/// Decodes code-page bytes exactly as ICU's converter does: each sequence that forms no character
+/// gives one U+FFFD, a lead byte followed by a byte that cannot be its trail is bad alone and the
+/// byte after it is read again, and an unassigned pair is bad as a whole. Zero bytes give U+0000.
+/// Never fails; one code unit per byte at most.
+[[nodiscard]] std::u16string FromAnsiBytes(std::string_view bytes,
+                                           CodePage codePage = CodePage::Gbk936);
+
+/// Appends the character(s) that one or two code-page bytes decode to, as FromAnsiBytes reads
+/// them: codes 0..255 are one byte, larger codes their high byte then low byte (0x4142 gives AB,
+/// a lone lead byte U+FFFD).
 void AppendAnsiCodeChars(std::u16string& out, std::uint16_t code,
                          CodePage codePage = CodePage::Gbk936);
+
+/// Replaces every code unit the code page lacks by "?", in place; gives how many it replaced.
+std::size_t ReplaceMissing(std::span<char16_t> units, CodePage codePage = CodePage::Gbk936);
 
 } // namespace kelvaro

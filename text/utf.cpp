@@ -1,8 +1,5 @@
 #include "text/utf.h"
 
-#include <cstdint>
-#include <cstring>
-
 namespace kelvaro {
 namespace {
 
@@ -37,78 +34,18 @@ Decoded DecodeOne(std::string_view bytes, std::size_t i) {
 
 } // namespace
 
-namespace {
-
-// Length of the run of ASCII bytes at the start, read eight bytes at a time.
-std::size_t AsciiPrefix(const char* data, std::size_t size) {
-  std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, data + i, 8);
-    if (word & 0x8080808080808080ULL)
-      break;
-  }
-  while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
-    ++i;
-  return i;
-}
-
-// Code units of well-formed UTF-8: one per lead byte, two for a four-byte sequence. For ill-formed
-// input it still bounds the units that the valid sequences before the first fault give.
-std::size_t Utf16Length(std::string_view bytes) {
-  std::size_t units = 0;
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    units += ((b & 0xC0) != 0x80) + (b >= 0xF0);
-  }
-  return units;
-}
-
-} // namespace
-
 Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
   const std::size_t start = text.size();
-  text.resize(start + Utf16Length(bytes));
-  char16_t* out = text.data() + start;
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  text.reserve(start + bytes.size());
   for (std::size_t i = 0; i < bytes.size();) {
-    const unsigned char lead = in[i];
-    if (lead < 0x80) {
-      const std::size_t ascii = AsciiPrefix(bytes.data() + i, bytes.size() - i);
-      for (std::size_t k = 0; k < ascii; ++k)
-        out[k] = in[i + k];
-      out += ascii;
-      i += ascii;
-      continue;
-    }
-    // The common case in Chinese text: three-byte sequences whose lead needs no range check on
-    // the second byte (E1..EC, EE, EF), mixed with single ASCII characters. Both are decoded
-    // without a branch on which one comes, since text switches between them unpredictably.
-    const std::size_t runStart = i;
-    while (i + 2 < bytes.size()) {
-      const unsigned l = in[i], b1 = in[i + 1], b2 = in[i + 2];
-      // Bitwise, not short-circuit, so that the compiler keeps it free of branches.
-      const unsigned ascii = l < 0x80;
-      const unsigned three = static_cast<unsigned>(l - 0xE1 <= 0xEF - 0xE1) &
-                             static_cast<unsigned>(l != 0xED) &
-                             static_cast<unsigned>(((b1 ^ 0x80) | (b2 ^ 0x80)) < 0x40);
-      if ((ascii | three) == 0)
-        break;
-      const unsigned unit = (l & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
-      *out++ = static_cast<char16_t>(ascii ? l : unit);
-      i += 3 - 2 * ascii;
-    }
-    if (i != runStart)
-      continue;
     const Decoded d = DecodeOne(bytes, i);
     if (!d.valid) {
       text.resize(start);
       return Fail(ErrorCode::InvalidUtf8, i);
     }
-    out = WriteCodePoint(out, d.codePoint);
+    AppendCodePoint(text, d.codePoint);
     i += d.length;
   }
-  text.resize(static_cast<std::size_t>(out - text.data()));
   return {};
 }
 
@@ -147,75 +84,30 @@ std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
   return text;
 }
 
-namespace {
-
-template <bool kMapped>
-void AppendUtf8(std::string& bytes, std::u16string_view text, const char16_t* unitMap) {
-  const auto unitAt = [&](std::size_t i) -> char32_t {
-    if constexpr (kMapped)
-      return unitMap[text[i]];
-    return text[i];
-  };
-  // Sized first, exactly but for surrogate pairs (counted as six bytes, written as four) and
-  // mapped units (counted as the unit they replace).
-  std::size_t size = 0;
-  for (const char16_t unit : text)
-    size += 1 + (unit >= 0x80) + (unit >= 0x800);
-  const std::size_t start = bytes.size();
-  bytes.resize(start + size);
-  auto* const first = reinterpret_cast<unsigned char*>(bytes.data());
-  unsigned char* out = first + start;
+void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text) {
+  bytes.reserve(bytes.size() + text.size() * 3);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    // Runs of ASCII, eight units at a time; the box's map leaves ASCII as it is.
-    while (i + 8 <= text.size()) {
-      std::uint64_t a, b;
-      std::memcpy(&a, text.data() + i, 8);
-      std::memcpy(&b, text.data() + i + 4, 8);
-      if ((a | b) & 0xFF80FF80FF80FF80ULL)
-        break;
-      for (int k = 0; k < 8; ++k)
-        out[k] = static_cast<unsigned char>(text[i + k]);
-      out += 8;
-      i += 8;
-    }
-    if (i == text.size())
-      break;
-    char32_t cp = text[i] < 0x80 ? text[i] : unitAt(i);
+    char32_t cp = text[i];
     if (cp < 0x80) {
-      *out++ = static_cast<unsigned char>(cp);
+      bytes.push_back(static_cast<char>(cp));
       continue;
     }
     if (IsSurrogate(cp)) {
-      const bool pair = IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(unitAt(i + 1));
-      cp = pair ? CombineSurrogates(cp, unitAt(++i)) : kReplacement;
+      const bool pair = IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
+      cp = pair ? CombineSurrogates(cp, text[++i]) : kReplacement;
     }
     if (cp < 0x800) {
-      out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
-      out[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      out += 2;
-    } else if (cp < 0x10000) {
-      out[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
-      out[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-      out[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      out += 3;
+      bytes.push_back(static_cast<char>(0xC0 | (cp >> 6)));
     } else {
-      out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
-      out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-      out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-      out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      out += 4;
+      if (cp < 0x10000) {
+        bytes.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      } else {
+        bytes.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        bytes.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      }
+      bytes.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
     }
-  }
-  bytes.resize(static_cast<std::size_t>(out - first));
-}
-
-} // namespace
-
-void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text, const char16_t* unitMap) {
-  if (unitMap != nullptr) {
-    AppendUtf8<true>(bytes, text, unitMap);
-  } else {
-    AppendUtf8<false>(bytes, text, nullptr);
+    bytes.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
   }
 }
 

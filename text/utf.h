@@ -84,10 +84,8 @@ struct Utf8Lead {
 /// could complete: where a block of a stream can be cut for decoding.
 [[nodiscard]] std::size_t CompleteUtf8Prefix(std::string_view bytes);
 
-/// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
-/// With a unit map (65 536 entries), each code unit is first replaced by its entry.
-void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text,
-                       const char16_t* unitMap = nullptr);
+/// UTF-16 to UTF-8, appended. A lone surrogate is written as U+FFFD. Never fails.
+void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text);
 
 /// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);

@@ -6,8 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,32 +15,6 @@ inline constexpr std::size_t kGBToBig5Entries = 87 * 94;  ///< 8178
 inline constexpr std::size_t kBig5ToGBEntries = 94 * 157; ///< 14758
 /// Entry of a character the other set lacks: two spaces.
 inline constexpr std::uint16_t kCodeTableFiller = 0x2020;
-
-/// The two tables by their resource ids.
-enum class CodeTableId { GBToBig5 = 101, Big5ToGB = 102 };
-
-/// Where the tables are read from: little-endian 16-bit entries, at most the table's size.
-class CodeTableSource {
-public:
-  virtual ~CodeTableSource() = default;
-  /// The bytes of one table, or nothing when it cannot be read.
-  [[nodiscard]] virtual std::optional<std::span<const std::uint8_t>> Read(CodeTableId id) const = 0;
-};
-
-/// The tables built into the program.
-[[nodiscard]] const CodeTableSource& BuiltInCodeTables();
-
-/// Reads later loads from `source` (null: the built-in tables) and forgets the loaded tables, so
-/// the next conversion loads again. Not to be called while a conversion runs on another thread.
-void UseCodeTableSource(const CodeTableSource* source);
-
-/// Fills both tables from the current source; gives whether both were read. A missing table, one
-/// of odd length or one longer than its table fails the load; the entries filled so far stay and
-/// the next conversion tries again. A shorter table fills only its first entries.
-bool LoadCodeTables();
-
-/// True once LoadCodeTables has read both tables.
-[[nodiscard]] bool CodeTablesLoaded();
 
 /// Lead 0xA1..0xF7 and trail 0xA1..0xFE.
 [[nodiscard]] constexpr bool IsGBPair(std::uint8_t lead, std::uint8_t trail) {
@@ -69,8 +41,7 @@ bool LoadCodeTables();
 
 /// GB2312 codes to BIG5 codes. The bytes are scanned one at a time: a GB2312 pair is replaced by
 /// its table entry, any other byte is passed on alone and the next pair may start at the byte
-/// after it (even the trail byte of a GBK character). Loads the tables on first use; when they
-/// cannot be loaded the input comes back unchanged.
+/// after it (even the trail byte of a GBK character). The tables are read on first use.
 [[nodiscard]] std::u16string GBToBig5(std::u16string_view text);
 
 /// BIG5 codes to GB2312 codes; as GBToBig5 with BIG5 pairs and the other table.

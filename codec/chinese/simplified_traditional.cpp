@@ -30,7 +30,7 @@ std::size_t Cp936Length(std::u16string_view text) {
 }
 
 bool AllInCodePage936(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char16_t unit) { return IsInCodePage936(unit); });
+  return std::all_of(text.begin(), text.end(), [](char16_t unit) { return IsInCodePage(unit); });
 }
 
 // OpenCC's dictionaries of one configuration, held as UTF-16 hash tables so a conversion costs a

@@ -1,5 +1,6 @@
 #include "codec/digest/md5.h"
 
+#include "codec/digest/md5_steps.h"
 #include "text/codepage.h"
 #include "text/hex.h"
 
@@ -135,22 +136,6 @@ const std::uint16_t* Md5ByteCodes() {
   return table.data();
 }
 
-// Writes the message bytes of `text` from `out` on; returns the end. Each unit stores two bytes
-// and moves on by one or two, so the room must be two bytes per unit.
-unsigned char* WriteMd5Bytes(std::u16string_view text, unsigned char* out) {
-  const std::uint16_t* codes = Md5ByteCodes();
-  for (const char16_t unit : text) {
-    // No branch on the kind of character: Chinese mixed with ASCII would mispredict at nearly every
-    // switch between them. A single byte goes out twice; the next unit overwrites the copy.
-    const std::uint32_t code = codes[unit];
-    const std::uint32_t doubleByte = code >> 8 != 0;
-    out[0] = static_cast<unsigned char>(code >> (8 * doubleByte));
-    out[1] = static_cast<unsigned char>(code);
-    out += 1 + doubleByte;
-  }
-  return out;
-}
-
 // The last partial block of a message of `length` bytes, with its padding and bit count, in at
 // most two blocks.
 void ProcessLastBlocks(Md5State& state, const unsigned char* rest, std::size_t restSize,
@@ -171,30 +156,17 @@ void ProcessLastBlocks(Md5State& state, const unsigned char* rest, std::size_t r
   }
 }
 
-// MD5 of the message bytes of a text without holding them all: the text is turned into bytes a
-// slice at a time in a buffer on the stack, whole blocks are hashed, and the few bytes short of a
-// block move to the front for the next slice. The result is that of Md5Process over
-// Md5WordArray of ToMd5Bytes(text).
-Md5State DigestOfText(std::u16string_view text) {
-  constexpr std::size_t kSliceUnits = 2048;
-  unsigned char buffer[kBlockBytes + 2 * kSliceUnits];
-  std::uint32_t words[kBlockWords];
+// MD5 of a message: its whole blocks straight from the bytes, then the rest with the padding.
+Md5State DigestOfBytes(std::string_view message) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
+  const std::size_t whole = message.size() - message.size() % kBlockBytes;
   Md5State state = kInitialState;
-  std::uint64_t hashedBytes = 0;
-  std::size_t pending = 0;
-  for (std::size_t start = 0; start < text.size(); start += kSliceUnits) {
-    const unsigned char* end = WriteMd5Bytes(text.substr(start, kSliceUnits), buffer + pending);
-    const auto size = static_cast<std::size_t>(end - buffer);
-    const std::size_t whole = size - size % kBlockBytes;
-    for (std::size_t offset = 0; offset < whole; offset += kBlockBytes) {
-      LoadBlock(buffer + offset, words);
-      ProcessBlock(state, words);
-    }
-    hashedBytes += whole;
-    pending = size - whole;
-    std::memmove(buffer, buffer + whole, pending);
+  std::uint32_t words[kBlockWords];
+  for (std::size_t offset = 0; offset < whole; offset += kBlockBytes) {
+    LoadBlock(bytes + offset, words);
+    ProcessBlock(state, words);
   }
-  ProcessLastBlocks(state, buffer, pending, hashedBytes + pending);
+  ProcessLastBlocks(state, bytes + whole, message.size() - whole, message.size());
   return state;
 }
 
@@ -206,7 +178,7 @@ void AppendWordHex(std::u16string& out, std::uint32_t word) {
 } // namespace
 
 std::u16string Md5Hex(std::u16string_view text, std::int32_t digits) {
-  const Md5State state = DigestOfText(text);
+  const Md5State state = DigestOfBytes(ToMd5Bytes(text));
   std::u16string hex;
   if (digits == 32) {
     hex.reserve(32);
@@ -221,9 +193,15 @@ std::u16string Md5Hex(std::u16string_view text, std::int32_t digits) {
 }
 
 std::string ToMd5Bytes(std::u16string_view text) {
-  std::string bytes(text.size() * 2, '\0');
-  auto* begin = reinterpret_cast<unsigned char*>(bytes.data());
-  bytes.resize(static_cast<std::size_t>(WriteMd5Bytes(text, begin) - begin));
+  const std::uint16_t* codes = Md5ByteCodes();
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (const char16_t unit : text) {
+    const std::uint16_t code = codes[unit];
+    if (code > 0xFF)
+      bytes.push_back(static_cast<char>(code >> 8));
+    bytes.push_back(static_cast<char>(code & 0xFF));
+  }
   return bytes;
 }
 

@@ -1,6 +1,6 @@
 #include "codec/digest/md5_base64.h"
 
-#include "codec/digest/md5.h"
+#include "codec/digest/md5_steps.h"
 #include "text/codepage.h"
 
 #include <array>
@@ -14,23 +14,12 @@ constexpr char16_t kAlphabet[] =
     u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::size_t kDigestBase64Length = 24;
 
-// Signed 16-bit code-page code of every UTF-16 code unit, looked up once per process.
-const std::int16_t* CharacterCodes() {
-  static const std::vector<std::int16_t> table = [] {
-    std::vector<std::int16_t> codes(0x10000);
-    for (std::uint32_t unit = 0; unit < codes.size(); ++unit) {
-      codes[unit] = static_cast<std::int16_t>(AnsiCodeOfUnit(static_cast<char16_t>(unit)));
-    }
-    return codes;
-  }();
-  return table.data();
-}
-
+// Each character's code-page code read as the signed 16-bit value it was stored as.
 std::vector<std::uint32_t> WordsOfCharacterCodes(std::u16string_view text) {
-  const std::int16_t* codes = CharacterCodes();
+  const std::uint16_t* codes = AnsiCodeTable();
   std::vector<std::int16_t> units(text.size());
   for (std::size_t i = 0; i < text.size(); ++i)
-    units[i] = codes[text[i]];
+    units[i] = static_cast<std::int16_t>(codes[text[i]]);
   return Md5WordArray(units);
 }
 

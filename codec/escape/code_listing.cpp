@@ -21,7 +21,7 @@ std::u16string UnicodeFun(std::u16string_view text) {
     for (char16_t unit : text.substr(start, kChunkUnits)) {
       // The unit as it comes back through code page 936. Every unit the code page holds decodes
       // from its code to itself (a test pins this for all of them), and any other unit is "?".
-      if (!IsInCodePage936(unit))
+      if (!IsInCodePage(unit))
         unit = u'?';
       out[0] = kHexUpper[unit >> 12];
       out[1] = kHexUpper[unit >> 8 & 0x0F];

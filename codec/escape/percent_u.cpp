@@ -1,7 +1,7 @@
 #include "codec/escape/percent_u.h"
 
-#include "text/hex.h"
 #include "text/codepage.h"
+#include "text/hex.h"
 #include "text/numbers.h"
 
 #include <array>
@@ -80,16 +80,6 @@ std::u16string vbs_escape(std::u16string_view text) {
 }
 
 std::u16string vbs_unescape(std::u16string_view text) {
-  // Each single byte decodes to exactly one code unit (U+FFFD for a lone lead byte).
-  static const std::array<char16_t, 256> kByteChar = [] {
-    std::array<char16_t, 256> chars{};
-    for (unsigned byte = 0; byte < 256; ++byte) {
-      std::u16string decoded;
-      AppendAnsiCodeChars(decoded, static_cast<std::uint16_t>(byte));
-      chars[byte] = decoded.size() == 1 ? decoded[0] : char16_t{0xFFFD};
-    }
-    return chars;
-  }();
   std::u16string out;
   out.reserve(text.size()); // every escape is longer than what it decodes to
   // Decoded units go to a local buffer first, which is appended whenever it fills.
@@ -115,7 +105,8 @@ std::u16string vbs_unescape(std::u16string_view text) {
       }
     }
     if (const int byte = HexByteAt(text, i); byte >= 0) {
-      *write++ = kByteChar[static_cast<std::size_t>(byte)];
+      const char16_t unit = UnitOfByte(static_cast<std::uint8_t>(byte));
+      *write++ = unit == kLeadByte ? char16_t{0xFFFD} : unit;
       i += 2;
       continue;
     }

@@ -1,5 +1,6 @@
 #include "codec/text-encodings/base64.h"
 
+#include "codec/text-encodings/base64_steps.h"
 #include "text/codepage.h"
 
 #include <algorithm>
@@ -23,10 +24,6 @@ constexpr std::array<std::int8_t, 256> kSextetOf = [] {
 }();
 
 constexpr char16_t kReplacement = 0xFFFD;
-
-// Units converted per step: the step's bytes and output stay in the first-level cache, and the
-// result is written once, by appending, without being zero-filled first.
-constexpr std::size_t kChunkUnits = 2048;
 
 // Length of the zero-filled buffer the decoder writes its groups into, for `counted` input bytes:
 // round(3 * counted / 4) + 1, halves to even. Past the last group it leaves one spare zero byte
@@ -66,30 +63,15 @@ std::array<std::uint8_t, 3> Base64DecodeGroup(std::array<std::uint8_t, 4> chars)
 }
 
 std::u16string Base64Encode(std::u16string_view text) {
+  const std::string bytes = ToAnsiBytes(text);
+  const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
   std::u16string encoded;
-  // At most two bytes per unit. Pages of the reservation past what is written are never touched.
-  encoded.reserve((text.size() * 2 + 2) / 3 * 4);
-  // The bytes of one chunk of units, after the up to two bytes carried from the chunk before.
-  std::uint8_t bytes[2 * kChunkUnits + 3];
-  char16_t chars[(2 * kChunkUnits + 2) / 3 * 4];
-  std::size_t carried = 0;
-  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
-    const std::size_t count = carried + WriteAnsiBytes(text.substr(start, kChunkUnits),
-                                                       reinterpret_cast<char*>(bytes + carried));
-    const std::size_t whole = count / 3 * 3;
-    char16_t* out = chars;
-    for (std::size_t i = 0; i < whole; i += 3, out += 4) {
-      const std::array<char16_t, 4> group =
-          Base64EncodeGroup({bytes[i], bytes[i + 1], bytes[i + 2]}, 3);
-      std::copy(group.begin(), group.end(), out);
-    }
-    encoded.append(chars, static_cast<std::size_t>(out - chars));
-    carried = count - whole;
-    std::copy(bytes + whole, bytes + count, bytes);
-  }
-  if (carried > 0) {
+  encoded.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t real = std::min<std::size_t>(3, bytes.size() - i);
     const std::array<char16_t, 4> group = Base64EncodeGroup(
-        {bytes[0], carried > 1 ? bytes[1] : std::uint8_t{0}, 0}, static_cast<int>(carried));
+        {b[i], real > 1 ? b[i + 1] : std::uint8_t{0}, real > 2 ? b[i + 2] : std::uint8_t{0}},
+        static_cast<int>(real));
     encoded.append(group.data(), group.size());
   }
   return encoded;
@@ -98,43 +80,34 @@ std::u16string Base64Encode(std::u16string_view text) {
 std::u16string Base64Decode(std::u16string_view text) {
   if (text.empty())
     return {};
-  std::string buffer;
-  // Every unit is at most two bytes of the code page, so at most two places.
-  buffer.reserve(text.size() / 2 * 3 + 4);
-  std::uint8_t decoded[kChunkUnits / 2 * 3 + 3];
+  const std::string bytes = ToAnsiBytes(text);
+  std::string decoded;
+  decoded.reserve(bytes.size() / 4 * 3 + 4);
   std::array<std::uint8_t, 4> group{};
   int filled = 0;
   std::size_t counted = 0;
-  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
-    std::uint8_t* out = decoded;
-    const auto place = [&](std::uint8_t byte) {
-      group[filled++] = byte;
-      if (filled == 4) {
-        const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
-        std::copy(three.begin(), three.end(), out);
-        out += 3;
-        filled = 0;
-      }
-    };
-    for (const char byte : ToAnsiBytes(text.substr(start, kChunkUnits))) {
-      const auto b = static_cast<std::uint8_t>(byte);
-      if (kSextetOf[b] == kSkip)
-        continue;
-      place(b);
-      ++counted;
+  for (const char byte : bytes) {
+    const auto b = static_cast<std::uint8_t>(byte);
+    if (kSextetOf[b] == kSkip)
+      continue;
+    ++counted;
+    group[filled++] = b;
+    if (filled == 4) {
+      const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
+      decoded.append(reinterpret_cast<const char*>(three.data()), three.size());
+      filled = 0;
     }
-    buffer.append(reinterpret_cast<const char*>(decoded), static_cast<std::size_t>(out - decoded));
   }
   // A short last group of two or three places decodes as if the missing places were zero; a
   // single place left over holds too few bits for a byte and is ignored.
   if (filled >= 2) {
     std::fill(group.begin() + filled, group.end(), 0);
     const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
-    buffer.append(reinterpret_cast<const char*>(three.data()), three.size());
+    decoded.append(reinterpret_cast<const char*>(three.data()), three.size());
   }
   // Growing adds the spare zero bytes; shrinking only ever drops a zero byte.
-  buffer.resize(DecodeBufferLength(counted));
-  return AnsiPairsToText(buffer);
+  decoded.resize(DecodeBufferLength(counted));
+  return AnsiPairsToText(decoded);
 }
 
 std::u16string AnsiPairsToText(std::string_view bytes) {
@@ -142,18 +115,16 @@ std::u16string AnsiPairsToText(std::string_view bytes) {
   text.reserve(bytes.size());
   const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const std::size_t size = bytes.size();
-  std::size_t i = 0;
-  while (i < size) {
+  for (std::size_t i = 0; i < size;) {
     const std::uint8_t b = in[i];
-    if (b < 0x80) {
-      text.push_back(b);
-      ++i;
-    } else if (b == 0x80 || b == 0xFF) {
-      // Single bytes of code page 936 (0x80 is €). Pairing them with the next byte would swallow
-      // the lead byte of the character after a € and garble everything that follows.
-      AppendAnsiCodeChars(text, b);
+    const char16_t single = UnitOfByte(b);
+    if (single != kLeadByte) {
+      // ASCII, and the single bytes 0x80 (€) and 0xFF: pairing those with the next byte would
+      // swallow the lead byte of the character after a € and garble everything that follows.
+      text.push_back(single);
       ++i;
     } else if (i + 1 < size) {
+      // A lead byte takes the byte after it, whatever that is.
       AppendAnsiCodeChars(text, static_cast<std::uint16_t>(b << 8 | in[i + 1]));
       i += 2;
     } else {

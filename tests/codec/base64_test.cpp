@@ -1,4 +1,5 @@
 #include "codec/text-encodings/base64.h"
+#include "codec/text-encodings/base64_steps.h"
 #include "support/generate.h"
 #include "support/text.h"
 #include "text/box_rule.h"

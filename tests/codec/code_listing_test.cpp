@@ -3,8 +3,8 @@
 #include "support/text.h"
 #include "text/box_rule.h"
 #include "text/chars.h"
-#include "text/hex.h"
 #include "text/codepage.h"
+#include "text/hex.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -45,7 +45,7 @@ TEST(CodeListing, EveryCodePageUnitComesBackFromItsCode) {
   int held = 0;
   for (std::uint32_t u = 0; u < 0x10000; ++u) {
     const auto unit = static_cast<char16_t>(u);
-    if (!IsInCodePage936(unit))
+    if (!IsInCodePage(unit))
       continue;
     ++held;
     std::u16string back;

@@ -3,6 +3,7 @@
 #include "support/text.h"
 #include "text/codepage.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -65,7 +66,7 @@ constexpr Case kCharacterPairs[] = {
 TEST(GbBig5, SimplifiedCharactersGetTheirTraditionalBig5Code) {
   for (const Case& c : kCharacterPairs) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(Bytes(GBToBig5(U16(c.in))), ToAnsiBytes(U16(c.out), kLocaleChineseTaiwan));
+    EXPECT_EQ(Bytes(GBToBig5(U16(c.in))), ToAnsiBytes(U16(c.out), CodePage::Big5_950));
   }
 }
 
@@ -73,7 +74,7 @@ TEST(GbBig5, TraditionalBig5CodesComeBackSimplified) {
   constexpr Case kBack[] = {{"國", "国"}, {"門", "门"}, {"臺", "台"}, {"台", "台"}, {"後", "後"}};
   for (const Case& c : kBack) {
     SCOPED_TRACE(c.in);
-    const std::string big5 = ToAnsiBytes(U16(c.in), kLocaleChineseTaiwan);
+    const std::string big5 = ToAnsiBytes(U16(c.in), CodePage::Big5_950);
     EXPECT_EQ(Big5ToGB(FromAnsiBytes(big5)), U16(c.out));
   }
 }
@@ -187,81 +188,12 @@ TEST(GbBig5, PairTestsAndPositions) {
   EXPECT_EQ(Big5Index(0xA1, 0xA1), 63u);
 }
 
-TEST(GbBig5, BuiltInTablesHaveTheirSizes) {
-  EXPECT_EQ(BuiltInCodeTables().Read(CodeTableId::GBToBig5)->size(), 16356u);
-  EXPECT_EQ(BuiltInCodeTables().Read(CodeTableId::Big5ToGB)->size(), 29516u);
-}
-
-// A source that fails a given number of times, then serves the built-in tables.
-class FlakySource : public CodeTableSource {
-public:
-  explicit FlakySource(int failures) : m_failures(failures) {}
-  std::optional<std::span<const std::uint8_t>> Read(CodeTableId id) const override {
-    ++reads;
-    if (m_failures > 0) {
-      --m_failures;
-      return std::nullopt;
-    }
-    return BuiltInCodeTables().Read(id);
-  }
-  mutable int reads = 0;
-
-private:
-  mutable int m_failures;
-};
-
-class SizedSource : public CodeTableSource {
-public:
-  explicit SizedSource(std::vector<std::uint8_t> first) : m_first(std::move(first)) {}
-  std::optional<std::span<const std::uint8_t>> Read(CodeTableId id) const override {
-    if (id == CodeTableId::GBToBig5)
-      return std::span<const std::uint8_t>(m_first);
-    return BuiltInCodeTables().Read(id);
-  }
-
-private:
-  std::vector<std::uint8_t> m_first;
-};
-
-class GbBig5Loading : public ::testing::Test {
-protected:
-  void TearDown() override { UseCodeTableSource(nullptr); }
-};
-
-TEST_F(GbBig5Loading, FailedLoadGivesTheInputBackAndTheNextConversionRetries) {
-  FlakySource source(1);
-  UseCodeTableSource(&source);
-  EXPECT_EQ(GBToBig5(u"中国"), u"中国");
-  EXPECT_FALSE(CodeTablesLoaded());
-  EXPECT_EQ(U8(Big5ToGB(u"い瓣")), "中国"); // the retry loads both tables
-  EXPECT_TRUE(CodeTablesLoaded());
-  const int reads = source.reads;
-  EXPECT_EQ(U8(GBToBig5(u"中国")), "い瓣");
-  EXPECT_EQ(source.reads, reads); // loaded once, kept
-}
-
-TEST_F(GbBig5Loading, FailedLoadThroughTheRegistryStillConverts) {
-  FlakySource source(1000);
-  UseCodeTableSource(&source);
-  const Outcome outcome = RunOperation(*FindOperation("gb-to-big5"), u"中国");
-  ASSERT_TRUE(outcome.text);
-  EXPECT_EQ(*outcome.text, u"中国");
-  EXPECT_FALSE(outcome.message);
-}
-
-TEST_F(GbBig5Loading, OddOrOverlongTableFailsTheLoad) {
-  for (std::size_t size : {std::size_t{3}, std::size_t{16358}}) {
-    SizedSource source(std::vector<std::uint8_t>(size, 0x20));
-    UseCodeTableSource(&source);
-    EXPECT_FALSE(LoadCodeTables()) << size;
-  }
-}
-
-TEST_F(GbBig5Loading, ShortTableFillsOnlyItsFirstEntries) {
-  SizedSource source({0x42, 0x41}); // entry 0 (A1A1) becomes 0x4142, "AB"
-  UseCodeTableSource(&source);
-  EXPECT_TRUE(LoadCodeTables());
-  EXPECT_EQ(GBToBig5(u"\u3000"), u"AB");
+// The tables built into the program hold exactly the entries of their layouts.
+TEST(GbBig5, TableFilesHaveTheirSizes) {
+  const std::filesystem::path resources =
+      std::filesystem::path(KELVARO_CASES_DIR) / "../../resources";
+  EXPECT_EQ(std::filesystem::file_size(resources / "gb2312_to_big5.bin"), 16356u);
+  EXPECT_EQ(std::filesystem::file_size(resources / "big5_to_gb2312.bin"), 29516u);
 }
 
 } // namespace

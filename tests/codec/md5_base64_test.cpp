@@ -1,5 +1,6 @@
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
+#include "codec/digest/md5_steps.h"
 #include "support/text.h"
 #include "text/chars.h"
 #include "text/hex.h"

@@ -1,4 +1,5 @@
 #include "codec/digest/md5.h"
+#include "codec/digest/md5_steps.h"
 #include "registry/operations.h"
 #include "support/text.h"
 

@@ -95,7 +95,7 @@ std::u16string CodePageText(std::mt19937& random, std::size_t length) {
   while (text.size() < length) {
     const char16_t unit = random() % 3 == 0 ? kOften[random() % kOften.size()]
                                             : static_cast<char16_t>(random() % 0x10000);
-    if (IsInCodePage936(unit))
+    if (IsInCodePage(unit))
       text.push_back(unit);
   }
   return text;

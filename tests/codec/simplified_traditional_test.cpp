@@ -89,7 +89,7 @@ TEST(SimplifiedTraditional, ToSimplifiedKeepsTheByteLength) {
   for (int round = 0; round < 20; ++round) {
     std::u16string text = *SimplifiedToTraditional(GenerateGb2312Text(random, 2000));
     for (char16_t& c : text) {
-      if (!IsInCodePage936(c))
+      if (!IsInCodePage(c))
         c = u'?';
     }
     const std::u16string out = *TraditionalToSimplified(text);
