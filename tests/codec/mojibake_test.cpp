@@ -154,3 +154,23 @@ TEST(MakeUtf8Mojibake, AgreesWithNaiveSteps) {
 
 } // namespace
 } // namespace kelvaro::testing
+
+namespace kelvaro::testing {
+namespace {
+
+// The text went through its steps in blocks of 16384 units, and a block's end moved by only one
+// unit: a CR LF pair survived and a surrogate pair was split at every multiple of 16384.
+TEST(MakeUtf8Mojibake, CrLfAndSurrogatePairsAtEveryFormerBlockEnd) {
+  for (const std::size_t n : {16382u, 16383u, 16384u, 32767u}) {
+    SCOPED_TRACE(n);
+    const std::u16string as(n, u'a');
+    EXPECT_EQ(MakeUtf8Mojibake(as + u"\r\r\nb"),
+              FromAnsiBytes(ToUtf8Bytes(ToFullWidth(as + u"\rb"))));
+    const std::u16string withEmoji = MakeUtf8Mojibake(as + u"\r\U0001F600");
+    EXPECT_EQ(withEmoji, FromAnsiBytes(ToUtf8Bytes(ToFullWidth(as + u"\r\U0001F600"))));
+    EXPECT_NE(withEmoji.find(u"馃榾"), std::u16string::npos); // F0 9F 98 80 read as GBK
+  }
+}
+
+} // namespace
+} // namespace kelvaro::testing
