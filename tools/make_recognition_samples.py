@@ -597,10 +597,12 @@ def build(pools, rng, per_chain, clean_count, lossy_share):
             short = made_short * 3 < sum(made.values()) + 1
             pool = pools[use + ("-short" if short else "")]
             original = rng.choice(pool)
-            garbled, lost = apply_chain(chain, original)
-            if garbled == original or original in seen:
-                continue
             drawn += 1
+            if original in seen:
+                continue
+            garbled, lost = apply_chain(chain, original)
+            if garbled == original:
+                continue
             lossless = "no" if lost else "yes"
             if made[lossless] == want[lossless]:
                 continue
