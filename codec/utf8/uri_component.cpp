@@ -1,0 +1,127 @@
+#include "codec/utf8/uri_component.h"
+
+#include "text/hex.h"
+#include "text/utf.h"
+
+#include <array>
+#include <cstdint>
+
+namespace kelvaro {
+namespace {
+
+// The characters encodeURIComponent leaves as they are.
+constexpr std::array<bool, 128> kUnreserved = [] {
+  std::array<bool, 128> keep{};
+  for (char16_t c = u'A'; c <= u'Z'; ++c)
+    keep[c] = true;
+  for (char16_t c = u'a'; c <= u'z'; ++c)
+    keep[c] = true;
+  for (char16_t c = u'0'; c <= u'9'; ++c)
+    keep[c] = true;
+  for (const char16_t c : std::u16string_view(u"-_.!~*'()"))
+    keep[c] = true;
+  return keep;
+}();
+
+char16_t* WriteEscapedByte(char16_t* out, unsigned byte) {
+  *out = u'%';
+  return WriteHexByte(out + 1, static_cast<std::uint8_t>(byte));
+}
+
+// The code point of the well-formed sequence escaped at text[i], where a "%" stands, and how
+// many characters it spans; a length of 0 when there is none.
+struct Sequence {
+  char32_t codePoint = 0;
+  std::size_t length = 0;
+};
+
+Sequence ReadSequence(std::u16string_view text, std::size_t i) {
+  const int lead = PercentByteAt(text, i);
+  if (lead < 0)
+    return {};
+  if (lead < 0x80)
+    return {static_cast<char32_t>(lead), 3};
+  const std::optional<Utf8Lead> rule = Utf8LeadOf(static_cast<unsigned char>(lead));
+  if (!rule)
+    return {};
+  char32_t value = rule->bits;
+  std::size_t k = i + 3;
+  for (int n = 0; n < rule->continuations; ++n, k += 3) {
+    const int byte = PercentByteAt(text, k);
+    if (byte < (n == 0 ? rule->secondLow : 0x80) || byte > (n == 0 ? rule->secondHigh : 0xBF))
+      return {};
+    value = value << 6 | (byte & 0x3F);
+  }
+  return {value, k - i};
+}
+
+} // namespace
+
+std::u16string UriComponentEncode(std::u16string_view text) {
+  // The exact length first, so the output is allocated once and filled through a pointer.
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0x80) {
+      length += kUnreserved[unit] ? 1 : 3;
+    } else if (unit < 0x800) {
+      length += 6;
+    } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      length += 12;
+      ++i;
+    } else {
+      length += 9; // a lone surrogate too: it is written as U+FFFD
+    }
+  }
+  std::u16string out(length, u'\0');
+  char16_t* write = out.data();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0x80) {
+      if (kUnreserved[unit])
+        *write++ = unit;
+      else
+        write = WriteEscapedByte(write, unit);
+    } else if (unit < 0x800) {
+      write = WriteEscapedByte(write, 0xC0 | (unit >> 6));
+      write = WriteEscapedByte(write, 0x80 | (unit & 0x3F));
+    } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      const char32_t codePoint = CombineSurrogates(unit, text[++i]);
+      write = WriteEscapedByte(write, 0xF0 | (codePoint >> 18));
+      write = WriteEscapedByte(write, 0x80 | ((codePoint >> 12) & 0x3F));
+      write = WriteEscapedByte(write, 0x80 | ((codePoint >> 6) & 0x3F));
+      write = WriteEscapedByte(write, 0x80 | (codePoint & 0x3F));
+    } else {
+      const char32_t codePoint = IsSurrogate(unit) ? 0xFFFD : unit;
+      write = WriteEscapedByte(write, 0xE0 | (codePoint >> 12));
+      write = WriteEscapedByte(write, 0x80 | ((codePoint >> 6) & 0x3F));
+      write = WriteEscapedByte(write, 0x80 | (codePoint & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string UriComponentDecode(std::u16string_view text) {
+  // Three characters or more give at most one code unit, twelve at most two: the output never
+  // outgrows the input.
+  std::u16string out(text.size(), u'\0');
+  char16_t* write = out.data();
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char16_t c = text[i];
+    if (c == u'%') {
+      const Sequence sequence = ReadSequence(text, i);
+      if (sequence.length != 0) {
+        write = WriteCodePoint(write, sequence.codePoint);
+        i += sequence.length;
+        continue;
+      }
+    }
+    *write++ = c;
+    ++i;
+  }
+  out.resize(static_cast<std::size_t>(write - out.data()));
+  return out;
+}
+
+} // namespace kelvaro
