@@ -2,7 +2,6 @@
 
 #include "text/codepage.h"
 #include "text/hex.h"
-#include "text/numbers.h"
 
 #include <array>
 #include <cstdint>
@@ -31,16 +30,6 @@ std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {
     return -1;
   const int low = HexByteAt(text, i + 2);
   return low < 0 ? -1 : high << 8 | low;
-}
-
-// One byte of a group of UnicodeHexToText: its (up to) two characters read as "&H" and those
-// characters would be read, so the rules for short or odd pieces stay those of ToInteger.
-int GroupByte(std::u16string_view piece) {
-  char16_t buffer[4] = {u'&', u'H'};
-  for (std::size_t k = 0; k < piece.size(); ++k)
-    buffer[2 + k] = piece[k];
-  const Result<std::int32_t> value = ToInteger(std::u16string_view(buffer, 2 + piece.size()));
-  return value && *value >= 0 && *value <= 255 ? *value : -1;
 }
 
 } // namespace
@@ -113,19 +102,6 @@ std::u16string vbs_unescape(std::u16string_view text) {
     *write++ = u'%';
   }
   out.append(buffer, static_cast<std::size_t>(write - buffer));
-  return out;
-}
-
-std::u16string UnicodeHexToText(std::u16string_view hex) {
-  std::u16string out;
-  out.reserve(hex.size() / 4 + 1);
-  for (std::size_t i = 0; i < hex.size(); i += 4) {
-    const std::u16string_view group = hex.substr(i, 4);
-    const int high = GroupByte(group.substr(0, 2));
-    const int low = group.size() > 2 ? GroupByte(group.substr(2, 2)) : -1;
-    if (high >= 0 && low >= 0)
-      out.push_back(static_cast<char16_t>(high << 8 | low));
-  }
   return out;
 }
 

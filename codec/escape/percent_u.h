@@ -18,9 +18,4 @@ namespace kelvaro {
 /// never read again, so %2541 gives %41. Never fails.
 [[nodiscard]] std::u16string vbs_unescape(std::u16string_view text);
 
-/// Reads the text in groups of four characters, each group as two hexadecimal bytes (high, low)
-/// of one code unit: 4E2D gives 中. A group whose bytes do not both read as hexadecimal numbers
-/// adds nothing; a short last group reads what it has (u12 and ZZ41 give empty text). Never fails.
-[[nodiscard]] std::u16string UnicodeHexToText(std::u16string_view hex);
-
 } // namespace kelvaro

@@ -1,16 +1,12 @@
 #include "codec/text-encodings/hex_text.h"
 
-#include "text/hex.h"
 #include "text/codepage.h"
+#include "text/hex.h"
 
 namespace kelvaro {
 namespace {
 
 constexpr char16_t kMarker = u'O';
-
-// Units converted per step: the step's groups stay in the first-level cache, and the result is
-// written once, by appending, without being zero-filled first.
-constexpr std::size_t kChunkUnits = 2048;
 
 // How many groups HexToText reads from `length` characters: L/4 - 1 rounded half to even, plus
 // one. The rounding is kept because it decides whether a two-character tail is read: with
@@ -44,30 +40,25 @@ int HexValue(std::u16string_view digits) {
 std::u16string TextToHex(std::u16string_view text) {
   std::u16string hex;
   hex.reserve(text.size() * 4);
-  char16_t groups[kChunkUnits * 4];
   const std::uint16_t* codeOf = AnsiCodeTable();
-  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
-    char16_t* out = groups;
-    for (const char16_t unit : text.substr(start, kChunkUnits)) {
-      const std::uint16_t code = codeOf[unit];
-      if (code > 0xFF) {
-        out[0] = kHexUpper[code >> 12];
-        out[1] = kHexUpper[code >> 8 & 0x0F];
-        out[2] = kHexUpper[code >> 4 & 0x0F];
-        out[3] = kHexUpper[code & 0x0F];
-        out += 4;
-      } else if (code == u'\n') {
-        // CR already stands for the whole line break.
-      } else {
-        const std::uint8_t byte = code == u'\r' ? 0xDD : static_cast<std::uint8_t>(code);
-        out[0] = kMarker;
-        out[1] = kHexUpper[byte >> 4];
-        out[2] = kHexUpper[byte & 0x0F];
-        out[3] = kMarker;
-        out += 4;
-      }
+  const auto appendGroup = [&hex](char16_t a, char16_t b, char16_t c, char16_t d) {
+    const char16_t group[4] = {a, b, c, d};
+    hex.append(group, 4);
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::uint16_t code = codeOf[text[i]];
+    if (code > 0xFF) {
+      appendGroup(kHexUpper[code >> 12], kHexUpper[code >> 8 & 0x0F], kHexUpper[code >> 4 & 0x0F],
+                  kHexUpper[code & 0x0F]);
+    } else if (code == u'\r' || code == u'\n') {
+      // Every line break is one ODDO: CR LF, and a lone CR or LF as well, so that text with Unix
+      // line breaks keeps them.
+      if (code == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+        ++i;
+      appendGroup(kMarker, u'D', u'D', kMarker);
+    } else {
+      appendGroup(kMarker, kHexUpper[code >> 4], kHexUpper[code & 0x0F], kMarker);
     }
-    hex.append(groups, static_cast<std::size_t>(out - groups));
   }
   return hex;
 }

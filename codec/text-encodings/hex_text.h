@@ -8,9 +8,9 @@
 
 namespace kelvaro {
 
-/// Hex groups of the text's code-page-936 codes, digits upper-case. CR gives ODDO, LF gives
-/// nothing (so CR LF is one ODDO), a character the code page lacks gives O3FO. Never fails; any
-/// length.
+/// Hex groups of the text's code-page-936 codes, digits upper-case. Every line break gives one
+/// ODDO: CR LF, a lone CR and a lone LF alike. A character the code page lacks gives O3FO. Never
+/// fails; any length.
 [[nodiscard]] std::u16string TextToHex(std::u16string_view text);
 
 /// Reads hex groups back. Of L characters it reads round(L / 4 - 1) + 1 groups (halves to even),

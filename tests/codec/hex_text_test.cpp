@@ -26,8 +26,9 @@ const Case kEncodes[] = {
     {u"a中b", u"O61OD6D0O62O"},
     {u"ก", u"O3FO"},
     {u"", u""},
-    {u"\r", u"ODDO"},       // a lone CR is a whole line break
-    {u"x\ny", u"O78OO79O"}, // a lone LF leaves no trace
+    {u"\r", u"ODDO"},           // a lone CR is a whole line break
+    {u"x\ny", u"O78OODDOO79O"}, // a lone LF is a line break too (it used to vanish)
+    {u"\n\r\r\n", u"ODDOODDOODDO"},
     {u"\0"sv, u"O00O"},
     {u"€", u"O80O"},
     {u"\U0001F600", u"O3FOO3FO"}, // each half of a surrogate pair is a character the page lacks
@@ -85,13 +86,14 @@ TEST(HexText, RoundTripKeepsGb2312TextWithCrLfBreaks) {
 }
 
 const Case kLossyRoundTrips[] = {
-    {u"a\nb", u"ab"},
+    {u"a\nb", u"a\r\nb"},
     {u"a\rb", u"a\r\nb"},
     {u"aกb", u"a?b"},
-    {u"\n\r\n\r", u"\r\n\r\n"},
+    {u"\n\r\n\r", u"\r\n\r\n\r\n"},
 };
 
-TEST(HexText, RoundTripLosesLoneLineFeedsAndMissingCharacters) {
+// Every line break comes back as CR LF, and characters the code page lacks as "?".
+TEST(HexText, RoundTripGivesCrLfLineBreaksAndQuestionMarks) {
   for (const auto& c : kLossyRoundTrips) {
     SCOPED_TRACE(U8(c.in));
     EXPECT_EQ(HexToText(TextToHex(c.in)), c.out);

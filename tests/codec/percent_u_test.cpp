@@ -76,18 +76,6 @@ TEST(VbsUnescape, DecodedPercentIsNotDecodedAgain) {
   EXPECT_EQ(vbs_unescape(u"%25u4E2D"), u"%u4E2D");
 }
 
-constexpr Case kHexGroups[] = {
-    {u"4E2D", u"中"}, {u"0041", u"A"}, {u"4e2d", u"中"},      {u"ZZ41", u""},
-    {u"u12", u""},    {u"00", u""},    {u"4E2D0041", u"中A"}, {u"ZZ410041", u"A"},
-};
-
-TEST(UnicodeHexToText, ReadsGroupsOfFourDigits) {
-  for (const auto& c : kHexGroups) {
-    SCOPED_TRACE(U8(c.in));
-    EXPECT_EQ(UnicodeHexToText(c.in), c.out);
-  }
-}
-
 // Any code unit the code page has, with the characters escapes are made of thrown in often.
 std::u16string CodePageText(std::mt19937& random, std::size_t length) {
   constexpr std::u16string_view kOften = u"%u+ \r\n4E2D";
