@@ -11,7 +11,22 @@
 
 namespace kelvaro::testing {
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input) {
+namespace {
+
+/// In the child: puts the file at `path` on descriptor `target`; ends the child if it cannot.
+void RedirectOrExit(const std::string& path, int flags, int target) {
+  const int fd = open(path.c_str(), flags);
+  if (fd < 0 || dup2(fd, target) < 0)
+    _exit(126);
+  close(fd);
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
+                         const Redirection& redirection) {
+  const bool pipedIn = redirection.stdinPath.empty();
+  const bool pipedOut = redirection.stdoutPath.empty();
   int inPipe[2], outPipe[2], errPipe[2];
   if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
     throw std::runtime_error("pipe failed");
@@ -25,6 +40,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     dup2(errPipe[1], 2);
     for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
       close(fd);
+    if (!pipedIn)
+      RedirectOrExit(redirection.stdinPath, O_RDONLY, 0);
+    if (!pipedOut)
+      RedirectOrExit(redirection.stdoutPath, O_WRONLY, 1);
     std::vector<char*> args;
     for (const std::string& a : argv)
       args.push_back(const_cast<char*>(a.c_str()));
@@ -40,9 +59,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 
   ProcessResult result;
   std::size_t written = 0;
-  if (input.empty())
+  const bool writesInput = pipedIn && !input.empty();
+  if (!writesInput)
     close(inPipe[1]);
-  bool inOpen = !input.empty(), outOpen = true, errOpen = true;
+  // The child's copy of the output pipe is closed when stdout is redirected, so the pipe reads
+  // end of file at once.
+  bool inOpen = writesInput, outOpen = true, errOpen = true;
   char buffer[65536];
   while (outOpen || errOpen) {
     pollfd fds[3];
