@@ -2,6 +2,7 @@
 //
 //   kelvaro                      opens the window
 //   kelvaro --screenshot FILE    shows the window, saves a picture of it to FILE (PNG) and exits
+//   kelvaro --help | --version   prints the usage or the version, with or without a display
 
 #include "app/form1.h"
 
@@ -9,21 +10,66 @@
 #include <QCommandLineParser>
 #include <QPixmap>
 #include <QTimer>
+#include <cstdio>
+#include <optional>
 
-int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("kelvaro"));
-  QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
+namespace {
 
-  QCommandLineParser parser;
+/// The window's options, in the order the usage lists them; gives the one that takes a value.
+QCommandLineOption AddOptions(QCommandLineParser& parser) {
   parser.setApplicationDescription(
       QStringLiteral("Converts Chinese text between encodings, escapes and notations."));
   parser.addHelpOption();
   parser.addVersionOption();
-  const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                      QStringLiteral("Save a picture of the window and exit."),
-                                      QStringLiteral("FILE"));
+  QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                QStringLiteral("Save a picture of the window and exit."),
+                                QStringLiteral("FILE"));
   parser.addOption(screenshot);
+  return screenshot;
+}
+
+/// Answers --version and --help, with the texts QCommandLineParser::process gives, before a
+/// QApplication exists: creating one needs a display, and whoever asks a shell for the usage may
+/// have none. Gives the exit status, or nothing when the window is to start.
+std::optional<int> AnswerWithoutDisplay(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i)
+    arguments << QString::fromLocal8Bit(argv[i]);
+  QCommandLineParser parser;
+  AddOptions(parser);
+  // Qt's own arguments (-platform, -style, ...) fail this parse; the QApplication takes them out
+  // and the parse after it answers everything, --help-all with Qt's options among them.
+  if (!parser.parse(arguments))
+    return std::nullopt;
+  // process() answers --version first when both are given.
+  if (parser.isSet(QStringLiteral("version"))) {
+    std::fputs(qPrintable(QCoreApplication::applicationName() + QLatin1Char(' ') +
+                          QCoreApplication::applicationVersion() + QLatin1Char('\n')),
+               stdout);
+    return 0;
+  }
+  if (parser.isSet(QStringLiteral("help"))) {
+    // Without an application object the parser cannot know the program's name; process() names
+    // it as it was called.
+    QString usage = parser.helpText();
+    usage.replace(QStringLiteral("<executable_name>"), arguments.constFirst());
+    std::fputs(qPrintable(usage), stdout);
+    return 0;
+  }
+  return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication::setApplicationName(QStringLiteral("kelvaro"));
+  QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
+  if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv))
+    return *status;
+
+  QApplication application(argc, argv);
+  QCommandLineParser parser;
+  const QCommandLineOption screenshot = AddOptions(parser);
   parser.process(application);
 
   QApplication::setWindowIcon(kelvaro::app::WindowIcon());

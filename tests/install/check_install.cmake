@@ -1,6 +1,7 @@
 # Installs the build into a fresh prefix and checks what a desktop user and a shell user get:
 # every file in its place, valid desktop entry and metainfo, a man page naming every operation,
-# and an installed kelvaro-cli that runs.
+# an installed kelvaro-cli that runs, a window program that answers --help and --version without
+# a display, and a Debian package whose description reads as Debian's tools expect.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
 
 file(REMOVE_RECURSE "${PREFIX}")
@@ -36,6 +37,24 @@ if(NOT status EQUAL 0 OR NOT version MATCHES "^kelvaro-cli [0-9]+\\.[0-9]+\\.[0-
   message(FATAL_ERROR "installed kelvaro-cli --version gave '${version}'")
 endif()
 
+# A shell user may ask the window program for its usage where no display is: on a server, over
+# ssh. Creating the window would abort there, so these must be answered before it.
+string(REGEX REPLACE "^kelvaro-cli ([^\n]*)\n$" "\\1" version_number "${version}")
+set(no_display ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+               --unset=QT_QPA_PLATFORM)
+execute_process(COMMAND ${no_display} "${PREFIX}/bin/kelvaro" --version
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT out STREQUAL "kelvaro ${version_number}\n")
+  message(FATAL_ERROR "kelvaro --version without a display gave ${status}, '${out}' '${err}'")
+endif()
+execute_process(COMMAND ${no_display} "${PREFIX}/bin/kelvaro" --help
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^Usage: [^\n]*/bin/kelvaro \\[options\\]\n"
+   OR NOT out MATCHES "\n  -h, --help  " OR NOT out MATCHES "\n  -v, --version  "
+   OR NOT out MATCHES "\n  --screenshot <FILE>  ")
+  message(FATAL_ERROR "kelvaro --help without a display gave ${status}, '${out}' '${err}'")
+endif()
+
 execute_process(COMMAND desktop-file-validate "${PREFIX}/share/applications/${id}.desktop"
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT status EQUAL 0 OR out MATCHES "error")
@@ -64,6 +83,36 @@ foreach(line IN LISTS lines)
     message(FATAL_ERROR "kelvaro-cli(1) does not document ${name}")
   endif()
 endforeach()
+
+# The package's description as dpkg reads it: the summary, then lines that each start with one
+# space (two would make them verbatim text). A description written as a CMake list starts its
+# lines with ";".
+set(package_dir "${PREFIX}-deb")
+file(REMOVE_RECURSE "${package_dir}")
+execute_process(COMMAND "${CMAKE_CPACK_COMMAND}" --config "${BUILD_DIR}/CPackConfig.cmake" -B "${package_dir}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+file(GLOB packages "${package_dir}/*.deb")
+if(NOT status EQUAL 0 OR NOT packages)
+  message(FATAL_ERROR "cpack failed: ${out}")
+endif()
+execute_process(COMMAND dpkg-deb --field ${packages} Description OUTPUT_VARIABLE description
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "dpkg-deb cannot read the package's description")
+endif()
+string(REPLACE ";" "<semicolon>" description "${description}")
+string(REGEX REPLACE "\n$" "" description "${description}")
+string(REPLACE "\n" ";" description_lines "${description}")
+list(POP_FRONT description_lines synopsis)
+if(NOT synopsis MATCHES "^[^ ]" OR NOT description_lines)
+  message(FATAL_ERROR "the package description needs a synopsis and more lines:\n${description}")
+endif()
+foreach(line IN LISTS description_lines)
+  if(NOT line MATCHES "^ [^ ]" OR line MATCHES "<semicolon>")
+    message(FATAL_ERROR "the package description has the line '${line}':\n${description}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${package_dir}")
 
 file(REMOVE_RECURSE "${PREFIX}")
 message(STATUS "install into a fresh prefix: every file in place")
