@@ -10,8 +10,9 @@ namespace kelvaro {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: kelvaro-cli OPERATION [--upper] [--raw] [--crlf] [--] [TEXT]\n"
-    "       kelvaro-cli --list | --help | --version\n"
+    "usage: kelvaro-cli OPERATION [--upper] [--raw] [--crlf] [--charset NAME]\n"
+    "                   [--input-charset NAME] [--] [TEXT]\n"
+    "       kelvaro-cli --list | --charsets | --help | --version\n"
     "\n"
     "Runs one conversion on TEXT, or on standard input when TEXT is absent. Input and output are\n"
     "UTF-8; the result is written without a trailing newline. Arguments that start with \"--\" "
@@ -19,12 +20,20 @@ constexpr std::string_view kUsage =
     "options; any other argument after OPERATION is the TEXT, even one that starts with \"-\"\n"
     "(kelvaro-cli amount -5). \"--\" ends the options.\n"
     "\n"
-    "  --upper    capital hexadecimal digits (md5-16, md5-32), as the window's \"大写\" box\n"
+    "  --upper    capital hexadecimal digits (md5, sha, \\u escapes), as the window's \"大写\" "
+    "box\n"
     "  --raw      skip the text box rule (cut at the first U+0000, \"?\" for characters that\n"
-    "             code page 936 lacks) on input and result\n"
+    "             the charset cannot encode) on input and result\n"
     "  --crlf     read every line break as CR LF, as the window's boxes do; by default line\n"
     "             breaks are taken as the input has them\n"
-    "  --list     one line per operation: name, button caption, description\n"
+    "  --charset NAME\n"
+    "             the bytes the byte operations work on, and what the box rule keeps\n"
+    "             (default gbk: code page 936); --charsets lists the names\n"
+    "  --input-charset NAME\n"
+    "             read standard input in that charset instead of UTF-8\n"
+    "  --list     one line per operation: name, caption, description, and whether it follows\n"
+    "             the charset\n"
+    "  --charsets one line per charset: name, other name, and whether it keeps every character\n"
     "  -h, --help this text (-h only before OPERATION)\n"
     "\n"
     "Exit status: 0 success, 1 a message, refused input, or input or output that failed,\n"
@@ -35,8 +44,19 @@ struct Invocation {
   bool upper = false;
   bool raw = false;
   bool crlf = false;
+  Charset charset = Charset::Gbk;
+  Charset inputCharset = Charset::Utf8;
   std::optional<std::string> text;
 };
+
+std::string CharsetChoices() {
+  std::string names;
+  for (const CharsetInfo& info : Charsets()) {
+    names += names.empty() ? "" : ", ";
+    names += info.name;
+  }
+  return names;
+}
 
 int UsageError(std::ostream& err, std::string_view problem) {
   err << "kelvaro-cli: " << problem << "; see kelvaro-cli --help\n";
@@ -44,8 +64,19 @@ int UsageError(std::ostream& err, std::string_view problem) {
 }
 
 void PrintList(std::ostream& out) {
-  for (const Operation& operation : Operations())
-    out << operation.cliName << '\t' << operation.caption << '\t' << operation.description << '\n';
+  for (const Operation& operation : Operations()) {
+    out << operation.cliName << '\t' << operation.caption << '\t' << operation.description;
+    if (operation.followsCharset)
+      out << " [follows --charset]";
+    out << '\n';
+  }
+}
+
+void PrintCharsets(std::ostream& out) {
+  for (const CharsetInfo& info : Charsets()) {
+    out << info.name << '\t' << (info.alias.empty() ? "-" : info.alias) << '\t'
+        << (info.keepsEveryCharacter ? "keeps every character" : "others become ?") << '\n';
+  }
 }
 
 } // namespace
@@ -55,7 +86,18 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   Invocation call;
   bool optionsEnded = false;
   std::optional<std::string> operationName;
+  // An option that takes a value reads the next argument.
+  const std::string* awaiting = nullptr;
   for (const std::string& arg : args) {
+    if (awaiting != nullptr) {
+      const std::optional<Charset> charset = CharsetNamed(arg);
+      if (!charset)
+        return UsageError(err, "unknown charset " + arg + " for " + *awaiting + " (choose one of " +
+                                   CharsetChoices() + ")");
+      (*awaiting == "--charset" ? call.charset : call.inputCharset) = *charset;
+      awaiting = nullptr;
+      continue;
+    }
     if (!optionsEnded && arg.starts_with("--")) {
       if (arg == "--") {
         optionsEnded = true;
@@ -68,6 +110,11 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
       } else if (arg == "--list") {
         PrintList(out);
         return kExitSuccess;
+      } else if (arg == "--charsets") {
+        PrintCharsets(out);
+        return kExitSuccess;
+      } else if (arg == "--charset" || arg == "--input-charset") {
+        awaiting = &arg;
       } else if (arg == "--upper") {
         call.upper = true;
       } else if (arg == "--raw") {
@@ -89,17 +136,24 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
       return UsageError(err, "more than one TEXT; quote the text or pipe it on standard input");
     }
   }
+  if (awaiting != nullptr)
+    return UsageError(err,
+                      *awaiting + " needs a charset name (choose one of " + CharsetChoices() + ")");
   if (!operationName)
     return UsageError(err, "no operation given");
   call.operation = FindOperation(*operationName);
   if (call.operation == nullptr)
     return UsageError(err, "unknown operation " + *operationName);
 
-  Result<std::u16string> input = call.text ? Utf8ToUtf16(*call.text) : cli::ReadUtf8(in);
+  Result<std::u16string> input =
+      call.text ? Utf8ToUtf16(*call.text) : cli::ReadInCharset(in, call.inputCharset);
   if (!input) {
     if (input.error().code == ErrorCode::InvalidUtf8) {
       err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
           << ")\n";
+    } else if (input.error().code == ErrorCode::InvalidBytes) {
+      err << "kelvaro-cli: the input is not valid " << InfoOf(call.inputCharset).name
+          << " (at byte " << input.error().position << ")\n";
     } else {
       err << "kelvaro-cli: cannot read the input (standard input is a directory, or a read "
              "failed)\n";
@@ -109,7 +163,8 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   if (call.crlf)
     *input = cli::WithWindowLineBreaks(*input);
 
-  const OperationOptions options{.upper = call.upper, .resolver = resolver};
+  const OperationOptions options{
+      .upper = call.upper, .charset = call.charset, .resolver = resolver};
   const Outcome outcome = RunOnBoxText(*call.operation, std::move(*input), options,
                                        call.raw ? BoxRule::Skip : BoxRule::Apply);
   if (outcome.text) {

@@ -16,7 +16,7 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
   while (true) {
     in.read(block.data() + carried, static_cast<std::streamsize>(blockBytes));
     if (in.bad())
-      return Fail(ErrorCode::InvalidBytes, offset + carried);
+      return Fail(ErrorCode::Unreadable, offset + carried);
     const std::size_t size = carried + static_cast<std::size_t>(in.gcount());
     const bool last = in.eof();
     const std::string_view bytes(block.data(), size);
@@ -36,6 +36,29 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
   return text;
 }
 
+Result<std::u16string> ReadInCharset(std::istream& in, Charset charset) {
+  if (charset == Charset::Utf8)
+    return ReadUtf8(in);
+  std::string bytes;
+  std::string block(kInputBlockBytes, '\0');
+  do {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
+  } while (in);
+  if (in.bad())
+    return Fail(ErrorCode::Unreadable, bytes.size());
+  std::size_t skipped = 0;
+  if (bytes.starts_with("\xEF\xBB\xBF"))
+    skipped = 3;
+  Result<std::u16string> text =
+      DecodeBytesStrictly(std::string_view(bytes).substr(skipped), charset);
+  if (!text)
+    return Fail(ErrorCode::InvalidBytes, skipped + text.error().position);
+  if (!text->empty() && text->front() == u'\uFEFF')
+    text->erase(0, 1);
+  return text;
+}
+
 Result<void> WriteUtf8(std::ostream& out, std::u16string_view text, std::size_t blockUnits) {
   std::string bytes;
   for (std::size_t i = 0; i < text.size();) {
@@ -47,11 +70,11 @@ Result<void> WriteUtf8(std::ostream& out, std::u16string_view text, std::size_t 
     bytes.clear();
     AppendUtf16AsUtf8(bytes, text.substr(i, n));
     if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-      return Fail(ErrorCode::InvalidBytes, i);
+      return Fail(ErrorCode::Unwritable, i);
     i += n;
   }
   if (!out.flush())
-    return Fail(ErrorCode::InvalidBytes, text.size());
+    return Fail(ErrorCode::Unwritable, text.size());
   return {};
 }
 

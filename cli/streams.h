@@ -3,6 +3,7 @@
 // text is never held as bytes and as text at once. The block sizes are parameters so that tests
 // can cut a sequence at every offset around a small block.
 
+#include "text/charset.h"
 #include "text/result.h"
 
 #include <iosfwd>
@@ -16,13 +17,19 @@ inline constexpr std::size_t kOutputBlockUnits = 1 << 16;
 
 /// The whole stream as strict UTF-8, decoded `blockBytes` at a time (a sequence cut by a block's
 /// end is completed from the next block). A UTF-8 byte order mark at the start is dropped.
-/// InvalidUtf8 with the byte offset in the whole stream; InvalidBytes when the stream cannot be
-/// read (a directory, a read error), with the offset reached.
+/// InvalidUtf8 with the byte offset in the whole stream; Unreadable when the stream cannot be read
+/// (a directory, a read error), with the offset reached.
 [[nodiscard]] Result<std::u16string> ReadUtf8(std::istream& in,
                                               std::size_t blockBytes = kInputBlockBytes);
 
+/// The whole stream in a byte charset other than UTF-8, which must be well-formed in it:
+/// InvalidBytes at the byte offset of the first bad sequence; Unreadable where reading failed. A
+/// UTF-8 byte order mark at the start is dropped (an editor's, before text in another charset), and
+/// so is a UTF-16 one read in UTF-16.
+[[nodiscard]] Result<std::u16string> ReadInCharset(std::istream& in, Charset charset);
+
 /// Writes the text as UTF-8, `blockUnits` code units at a time (a surrogate pair is never cut); a
-/// lone surrogate is written as U+FFFD. InvalidBytes when the stream refuses the bytes (a full
+/// lone surrogate is written as U+FFFD. Unwritable when the stream refuses the bytes (a full
 /// disk), with the number of units written before.
 [[nodiscard]] Result<void> WriteUtf8(std::ostream& out, std::u16string_view text,
                                      std::size_t blockUnits = kOutputBlockUnits);

@@ -5,16 +5,21 @@
 #include "codec/chinese/simplified_traditional.h"
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
+#include "codec/digest/sha.h"
 #include "codec/escape/code_listing.h"
+#include "codec/escape/html_entities.h"
 #include "codec/escape/percent_u.h"
+#include "codec/escape/unicode_escape.h"
 #include "codec/text-encodings/base64.h"
 #include "codec/text-encodings/hex_text.h"
 #include "codec/utf8/mojibake.h"
+#include "codec/utf8/uri_component.h"
 #include "codec/utf8/url_encoding.h"
 #include "codec/utf8/utf8_escape.h"
 #include "net/host_lookup.h"
 #include "net/platform_resolver.h"
 #include "text/box_rule.h"
+#include "text/width.h"
 
 #include <exception>
 #include <new>
@@ -39,6 +44,12 @@ Outcome FromResult(Result<std::u16string> result) {
   return Outcome::Refused(MessageFor(result.error().code));
 }
 
+/// A conversion of the bytes of the chosen charset: InCharset<Base64Encode>.
+template <std::u16string (*Convert)(std::u16string_view, Charset)>
+Outcome InCharset(std::u16string_view input, const OperationOptions& options) {
+  return Outcome::Converted(Convert(input, options.charset));
+}
+
 /// A conversion that can refuse its input; the box keeps its content and a message says why.
 template <Result<std::u16string> (*Convert)(std::u16string_view)>
 Outcome Checked(std::u16string_view input, const OperationOptions&) {
@@ -56,8 +67,29 @@ std::u16string ToLowerHex(std::u16string hex) {
 /// Md5Hex with 32 or 16 digits, in lower case unless the "大写" box asks for capitals.
 template <int kDigits>
 Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options) {
-  std::u16string hex = digest::Md5Hex(input, kDigits);
+  std::u16string hex = digest::Md5Hex(input, kDigits, options.charset);
   return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
+}
+
+/// A standard digest of the text's bytes in the chosen charset, in capitals with the "大写" box.
+template <Result<std::u16string> (*Digest)(std::string_view, bool)>
+Outcome ShaDigest(std::u16string_view input, const OperationOptions& options) {
+  return FromResult(Digest(EncodeText(input, options.charset), options.upper));
+}
+
+/// Script escapes: the program's own in GBK, JavaScript's escape() in every other charset.
+Outcome Escape(std::u16string_view input, const OperationOptions& options) {
+  return Outcome::Converted(options.charset == Charset::Gbk ? vbs_escape(input)
+                                                            : ScriptEscape(input));
+}
+
+Outcome Unescape(std::u16string_view input, const OperationOptions& options) {
+  return Outcome::Converted(options.charset == Charset::Gbk ? vbs_unescape(input)
+                                                            : ScriptUnescape(input));
+}
+
+Outcome EscapeUnicode(std::u16string_view input, const OperationOptions& options) {
+  return Outcome::Converted(UnicodeEscape(input, options.upper));
 }
 
 Outcome Amount(std::u16string_view input, const OperationOptions&) {
@@ -79,14 +111,16 @@ Outcome HostToIp(std::u16string_view input, const OperationOptions& options) {
 constexpr Operation kOperations[] = {
     {.cliName = "url-encode",
      .caption = "URLencode",
-     .description = "GBK bytes of Chinese characters and spaces as %XX escapes",
-     .run = Plain<URLEncode>},
+     .followsCharset = true,
+     .description = "Chinese characters' bytes and spaces as %XX escapes",
+     .run = InCharset<URLEncode>},
     {.cliName = "url-decode",
      .caption = "URLdecode",
      .writes = Text1,
+     .followsCharset = true,
      .inverseOf = "url-encode",
-     .description = "%XX escapes of GBK bytes and + back to text (rewrites the input box)",
-     .run = Plain<URLDecode>},
+     .description = "%XX escapes of bytes and + back to text (rewrites the input box)",
+     .run = InCharset<URLDecode>},
     {.cliName = "utf8-encode",
      .caption = "UTF8_encode",
      .description = "every non-ASCII code unit as UTF-8 %XX escapes",
@@ -98,8 +132,9 @@ constexpr Operation kOperations[] = {
      .run = Plain<UTF8Decode>},
     {.cliName = "code-list",
      .caption = "ASCII码值",
+     .followsCharset = true,
      .description = "UTF-16 code units as four hex digits each, comma after each",
-     .run = Plain<UnicodeFun>},
+     .run = InCharset<UnicodeFun>},
     {.cliName = "md5-base64",
      .caption = "MD5+BASE64",
      .description = "MD5 over the characters' GBK codes, as Base64",
@@ -116,14 +151,16 @@ constexpr Operation kOperations[] = {
      .run = Plain<HexToText>},
     {.cliName = "base64-encode",
      .caption = "base64encode",
-     .description = "Base64 of the text's GBK bytes",
-     .run = Plain<Base64Encode>},
+     .followsCharset = true,
+     .description = "Base64 of the text's bytes",
+     .run = InCharset<Base64Encode>},
     {.cliName = "base64-decode",
      .caption = "base64decode",
      .reads = Text2,
+     .followsCharset = true,
      .inverseOf = "base64-encode",
-     .description = "Base64 back to text through GBK; white space skipped",
-     .run = Plain<Base64Decode>},
+     .description = "Base64 back to text; white space skipped",
+     .run = InCharset<Base64Decode>},
     {.cliName = "host-to-ip",
      .caption = "域名转IP",
      .description = "host name to its first IPv4 address",
@@ -135,23 +172,27 @@ constexpr Operation kOperations[] = {
     {.cliName = "md5-16",
      .caption = "MD5_16",
      .readsUpper = true,
-     .description = "MD5 of the GBK bytes, 16 hex digits (--upper for capitals)",
+     .followsCharset = true,
+     .description = "MD5 of the text's bytes, 16 hex digits (--upper for capitals)",
      .run = Md5HexDigits<16>},
     {.cliName = "md5-32",
      .caption = "MD5_32",
      .readsUpper = true,
-     .description = "MD5 of the GBK bytes, 32 hex digits (--upper for capitals)",
+     .followsCharset = true,
+     .description = "MD5 of the text's bytes, 32 hex digits (--upper for capitals)",
      .run = Md5HexDigits<32>},
     {.cliName = "unicode-as-ansi",
      .caption = "vbUnicode",
-     .description = "UTF-16LE bytes of the text read as GBK",
-     .run = Plain<UnicodeBytesAsAnsi>},
+     .followsCharset = true,
+     .description = "UTF-16LE bytes of the text read in the charset",
+     .run = InCharset<UnicodeBytesAsAnsi>},
     {.cliName = "ansi-as-unicode",
      .caption = "vbFormUnicode",
      .reads = Text2,
+     .followsCharset = true,
      .inverseOf = "unicode-as-ansi",
-     .description = "GBK bytes of the text read as UTF-16LE",
-     .run = Plain<AnsiBytesAsUnicode>},
+     .description = "the text's bytes in the charset read as UTF-16LE",
+     .run = InCharset<AnsiBytesAsUnicode>},
     {.cliName = "to-traditional",
      .caption = "简体转繁体",
      .description = "simplified Chinese to traditional",
@@ -163,23 +204,27 @@ constexpr Operation kOperations[] = {
      .run = Checked<TraditionalToSimplified>},
     {.cliName = "escape",
      .caption = "Unicode转换ASCII",
+     .followsCharset = true,
      .description = "%XX and %uXXXX script escapes",
-     .run = Plain<vbs_escape>},
+     .run = Escape},
     {.cliName = "unescape",
      .caption = "ASCII转换Unicode",
+     .followsCharset = true,
      .inverseOf = "escape",
      .description = "%XX and %uXXXX script escapes back to text",
-     .run = Plain<vbs_unescape>},
+     .run = Unescape},
     {.cliName = "mojibake",
      .caption = "UTF8乱码",
-     .description = "UTF-8 bytes of the full-width text misread as GBK",
-     .run = Plain<MakeUtf8Mojibake>},
+     .followsCharset = true,
+     .description = "UTF-8 bytes of the full-width text misread in the charset",
+     .run = InCharset<MakeUtf8Mojibake>},
     {.cliName = "mojibake-repair",
      .caption = "UTF8乱码转正常",
      .reads = Text2,
+     .followsCharset = true,
      .inverseOf = "mojibake",
-     .description = "GBK-misread UTF-8 back to text",
-     .run = Plain<RepairUtf8Mojibake>},
+     .description = "UTF-8 misread in the charset back to text",
+     .run = InCharset<RepairUtf8Mojibake>},
     {.cliName = "gb-to-big5",
      .caption = "GB-BIG5",
      .description = "GB2312 codes to BIG5 codes, shown through GBK",
@@ -189,6 +234,63 @@ constexpr Operation kOperations[] = {
      .inverseOf = "gb-to-big5",
      .description = "BIG5 codes to GB2312 codes, shown through GBK",
      .run = Plain<Big5ToGB>},
+
+    // ---- operations without a button of their own (the window's "more" list) ----
+    {.cliName = "unicode-escape",
+     .caption = "\\u 转义",
+     .readsUpper = true,
+     .description = "code units from U+0080 as \\uXXXX escapes (--upper for capitals)",
+     .run = EscapeUnicode},
+    {.cliName = "unicode-unescape",
+     .caption = "\\u 还原",
+     .inverseOf = "unicode-escape",
+     .description = "\\uXXXX, \\UXXXXXXXX and \\u{...} escapes back to text",
+     .run = Plain<UnicodeUnescape>},
+    {.cliName = "html-encode",
+     .caption = "HTML 实体编码",
+     .description = "& < > \" ' and every character from U+0080 as HTML character references",
+     .run = Plain<HtmlEncode>},
+    {.cliName = "html-decode",
+     .caption = "HTML 实体解码",
+     .inverseOf = "html-encode",
+     .description = "HTML named and numeric character references back to text",
+     .run = Plain<HtmlDecode>},
+    {.cliName = "uri-component-encode",
+     .caption = "URI 组件编码",
+     .description = "UTF-8 %XX escapes as JavaScript's encodeURIComponent writes them",
+     .run = Plain<UriComponentEncode>},
+    {.cliName = "uri-component-decode",
+     .caption = "URI 组件解码",
+     .inverseOf = "uri-component-encode",
+     .description = "UTF-8 %XX escapes back to text; a stray % stays",
+     .run = Plain<UriComponentDecode>},
+    {.cliName = "sha1",
+     .caption = "SHA1",
+     .readsUpper = true,
+     .followsCharset = true,
+     .description = "SHA-1 of the text's bytes, 40 hex digits (--upper for capitals)",
+     .run = ShaDigest<digest::Sha1Hex>},
+    {.cliName = "sha256",
+     .caption = "SHA256",
+     .readsUpper = true,
+     .followsCharset = true,
+     .description = "SHA-256 of the text's bytes, 64 hex digits (--upper for capitals)",
+     .run = ShaDigest<digest::Sha256Hex>},
+    {.cliName = "sm3",
+     .caption = "SM3",
+     .readsUpper = true,
+     .followsCharset = true,
+     .description = "SM3 of the text's bytes, 64 hex digits (--upper for capitals)",
+     .run = ShaDigest<digest::Sm3Hex>},
+    {.cliName = "fullwidth",
+     .caption = "半角转全角",
+     .description = "ASCII signs and the space to their full-width forms",
+     .run = Plain<FullWidth>},
+    {.cliName = "halfwidth",
+     .caption = "全角转半角",
+     .inverseOf = "fullwidth",
+     .description = "full-width ASCII signs and U+3000 back to ASCII",
+     .run = Plain<HalfWidth>},
 };
 
 // ---- the messages
@@ -256,10 +358,10 @@ Outcome RunOperation(const Operation& operation, std::u16string_view input,
 Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                      const OperationOptions& options, BoxRule rule) {
   if (rule == BoxRule::Apply)
-    ApplyTextBoxRuleInPlace(input);
+    ApplyTextBoxRuleInPlace(input, options.charset);
   Outcome outcome = RunOperation(operation, input, options);
   if (rule == BoxRule::Apply && outcome.text)
-    ApplyTextBoxRuleInPlace(*outcome.text);
+    outcome.lostToBox = ApplyTextBoxRuleInPlace(*outcome.text, options.charset);
   return outcome;
 }
 

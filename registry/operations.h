@@ -3,6 +3,7 @@
 // what the user sees: a box's new text, a message, or both. The window wires its buttons to these
 // rows, kelvaro-cli takes its commands from them, and the benchmarks and the fuzzer run every row.
 
+#include "text/charset.h"
 #include "text/result.h"
 
 #include <optional>
@@ -38,16 +39,21 @@ struct Outcome {
   /// The text the target box receives; absent when the box keeps its content (input refused).
   std::optional<std::u16string> text;
   std::optional<Message> message;
+  /// How many code units of the text became "?" under the box rule (RunOnBoxText counts them).
+  std::size_t lostToBox = 0;
 
-  [[nodiscard]] static Outcome Converted(std::u16string result) { return {std::move(result), {}}; }
+  [[nodiscard]] static Outcome Converted(std::u16string result) {
+    return {std::move(result), {}, 0};
+  }
   /// The input cannot be converted: the box keeps its content and the message says why.
-  [[nodiscard]] static Outcome Refused(Message why) { return {std::nullopt, std::move(why)}; }
+  [[nodiscard]] static Outcome Refused(Message why) { return {std::nullopt, std::move(why), 0}; }
   [[nodiscard]] bool refused() const { return !text.has_value(); }
 };
 
 /// What an operation may read besides its text.
 struct OperationOptions {
-  bool upper = false;                          ///< Check1 ("大写") is checked, or --upper
+  bool upper = false;             ///< Check1 ("大写") is checked, or --upper
+  Charset charset = Charset::Gbk; ///< the bytes of the byte operations, and what a box holds
   const net::HostResolver* resolver = nullptr; ///< null: the platform resolver
 };
 
@@ -59,7 +65,8 @@ struct Operation {
   std::string_view caption = {}; ///< what the window calls it (UTF-8), e.g. "base64encode"
   Box reads = Box::Text1;
   Box writes = Box::Text2;
-  bool readsUpper = false; ///< reads the "大写" box (--upper)
+  bool readsUpper = false;     ///< reads the "大写" box (--upper)
+  bool followsCharset = false; ///< works on the bytes of the chosen charset (--charset)
   /// cliName of the operation whose output this one reads back (for benchmarks and round trips).
   std::string_view inverseOf = {};
   std::string_view description = {}; ///< one line, for --list and the tooltips
@@ -88,8 +95,9 @@ enum class BoxRule {
 };
 
 /// Runs an operation on a box's text, as both front ends do: with BoxRule::Apply the text box rule
-/// (cut at the first U+0000, "?" for what the boxes cannot hold) applies to the input before the
-/// run and to the result after it, in place.
+/// (cut at the first U+0000, "?" for what the chosen charset cannot encode) applies to the input
+/// before the run and to the result after it, in place, and the outcome counts what the result
+/// lost to "?".
 [[nodiscard]] Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                                    const OperationOptions& options, BoxRule rule = BoxRule::Apply);
 

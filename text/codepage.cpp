@@ -19,7 +19,21 @@ struct ConverterCloser {
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
 const char* IcuName(CodePage codePage) {
-  return codePage == CodePage::Gbk936 ? "windows-936-2000" : "windows-950-2000";
+  switch (codePage) {
+  case CodePage::Gbk936:
+    return "windows-936-2000";
+  case CodePage::Big5_950:
+    return "windows-950-2000";
+  case CodePage::ShiftJis932:
+    return "ibm-943_P15A-2003";
+  case CodePage::EucKr949:
+    return "windows-949-2000";
+  case CodePage::Windows1252:
+    return "windows-1252";
+  case CodePage::Latin1:
+    return "ISO-8859-1";
+  }
+  return "";
 }
 
 // ICU writes U+001A for "unassigned" and U+FFFD for "illegal" by default; the code-page layer
@@ -129,13 +143,27 @@ private:
   }
 };
 
-const CodePageTables& Tables(CodePage codePage) {
-  if (codePage == CodePage::Gbk936) {
-    static const CodePageTables tables(CodePage::Gbk936);
-    return tables;
-  }
-  static const CodePageTables tables(CodePage::Big5_950);
+template <CodePage kCodePage> const CodePageTables& TablesOf() {
+  static const CodePageTables tables(kCodePage);
   return tables;
+}
+
+const CodePageTables& Tables(CodePage codePage) {
+  switch (codePage) {
+  case CodePage::Gbk936:
+    return TablesOf<CodePage::Gbk936>();
+  case CodePage::Big5_950:
+    return TablesOf<CodePage::Big5_950>();
+  case CodePage::ShiftJis932:
+    return TablesOf<CodePage::ShiftJis932>();
+  case CodePage::EucKr949:
+    return TablesOf<CodePage::EucKr949>();
+  case CodePage::Windows1252:
+    return TablesOf<CodePage::Windows1252>();
+  case CodePage::Latin1:
+    break;
+  }
+  return TablesOf<CodePage::Latin1>();
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #pragma once
 // Code-page bytes of a text and back, through tables: the one code-page layer the conversions
-// build on. Code page 936 (GBK) is the code page the boxes hold their text in; code page 950
-// (BIG5) is the other side of the GB-BIG5 tables. Both are ICU's windows-*-2000 tables, which map
-// the user-defined areas to the Private Use Area (bytes A1 40 in 936 read U+E4C6). Each table is
-// built from ICU on its first use, and from then on a character costs a load.
+// build on. Code page 936 (GBK) is the code page the boxes hold their text in by default; code page
+// 950 (BIG5) is the other side of the GB-BIG5 tables. Both are ICU's windows-*-2000 tables, which
+// map the user-defined areas to the Private Use Area (bytes A1 40 in 936 read U+E4C6). The other
+// code pages are the single- and double-byte charsets the user can choose (text/charset.h). Each
+// table is built from ICU on its first use, and from then on a character costs a load.
 
 #include <cstdint>
 #include <span>
@@ -12,7 +13,15 @@
 
 namespace kelvaro {
 
-enum class CodePage { Gbk936, Big5_950 };
+/// Code pages of one or two bytes a character, each with an ICU converter.
+enum class CodePage {
+  Gbk936,      ///< windows-936-2000
+  Big5_950,    ///< windows-950-2000
+  ShiftJis932, ///< ibm-943_P15A-2003
+  EucKr949,    ///< windows-949-2000
+  Windows1252, ///< windows-1252
+  Latin1,      ///< ISO-8859-1
+};
 
 /// Marks, in UnitOfByte, a lead byte: one that begins a double-byte character.
 inline constexpr char16_t kLeadByte = 0xFFFF;

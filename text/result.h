@@ -15,6 +15,8 @@ enum class ErrorCode {
   OutOfRange,        ///< the number does not fit the target type (an amount: over twelve digits)
   InvalidUtf8,       ///< bytes that are not well-formed UTF-8
   InvalidBytes,      ///< bytes that the chosen charset cannot decode
+  Unreadable,        ///< a stream that cannot be read (a directory, a read error)
+  Unwritable,        ///< a stream that refuses bytes (a full disk)
   NotAnAmount,       ///< the text is no amount in capital numerals
   DataMissing,       ///< dictionaries the conversion reads cannot be found
   HostNotFound,      ///< the host name gives no address

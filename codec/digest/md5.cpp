@@ -177,8 +177,9 @@ void AppendWordHex(std::u16string& out, std::uint32_t word) {
 
 } // namespace
 
-std::u16string Md5Hex(std::u16string_view text, std::int32_t digits) {
-  const Md5State state = DigestOfBytes(ToMd5Bytes(text));
+std::u16string Md5Hex(std::u16string_view text, std::int32_t digits, Charset charset) {
+  const Md5State state =
+      DigestOfBytes(charset == Charset::Gbk ? ToMd5Bytes(text) : EncodeText(text, charset));
   std::u16string hex;
   if (digits == 32) {
     hex.reserve(32);

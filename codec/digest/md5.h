@@ -3,14 +3,18 @@
 // for digit with ones stored by older systems, so the byte rule (codec/digest/md5_steps.h,
 // ToMd5Bytes) keeps their quirk for characters that the code page lacks.
 
+#include "text/charset.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace kelvaro::digest {
 
-/// Upper-case hexadecimal MD5 of `ToMd5Bytes(text)`: 32 digits when `digits` is 32, otherwise the
-/// 16 digits 9 to 24 of the 32-digit form (digest bytes 4 to 11). Never fails.
-[[nodiscard]] std::u16string Md5Hex(std::u16string_view text, std::int32_t digits);
+/// Upper-case hexadecimal MD5 of `ToMd5Bytes(text)` in GBK, of the text's bytes in any other
+/// charset (EncodeText): 32 digits when `digits` is 32, otherwise the 16 digits 9 to 24 of the
+/// 32-digit form (digest bytes 4 to 11). Never fails.
+[[nodiscard]] std::u16string Md5Hex(std::u16string_view text, std::int32_t digits,
+                                    Charset charset = Charset::Gbk);
 
 } // namespace kelvaro::digest

@@ -32,77 +32,80 @@ std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {
   return low < 0 ? -1 : high << 8 | low;
 }
 
-} // namespace
-
-std::u16string vbs_escape(std::u16string_view text) {
+// Escapes each code unit by its code: above 0xFF "%u" and the unit's four digits; a kept code
+// the unit itself; any other "%" and the code's two digits. The script escape's code is the unit;
+// the program's own is the unit's code-page-936 code, so only single-byte characters stay.
+template <class CodeOf> std::u16string Escape(std::u16string_view text, CodeOf codeOf) {
   std::u16string out;
-  // Six characters is the longest escape of one code unit (%uXXXX).
-  out.reserve(text.size() * 6);
-  const std::uint16_t* codeOf = AnsiCodeTable();
-  // Escapes are written into a local buffer a step at a time, then appended at once.
-  constexpr std::size_t kChunkUnits = 4096;
-  char16_t buffer[kChunkUnits * 6];
-  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
-    char16_t* write = buffer;
-    for (const char16_t unit : text.substr(start, kChunkUnits)) {
-      const std::uint16_t code = codeOf[unit];
-      if (code > 0xFF) {
-        write[0] = u'%';
-        write[1] = u'u';
-        write[2] = kHexUpper[unit >> 12];
-        write[3] = kHexUpper[(unit >> 8) & 0xF];
-        write[4] = kHexUpper[(unit >> 4) & 0xF];
-        write[5] = kHexUpper[unit & 0xF];
-        write += 6;
-      } else if (kKept[code]) {
-        *write++ = unit;
-      } else {
-        write[0] = u'%';
-        write[1] = kHexUpper[code >> 4];
-        write[2] = kHexUpper[code & 0xF];
-        write += 3;
-      }
+  out.reserve(text.size() * 6); // %uXXXX is the longest escape of one unit
+  for (const char16_t unit : text) {
+    const std::uint16_t code = codeOf(unit);
+    if (code > 0xFF) {
+      const char16_t escape[6] = {u'%',
+                                  u'u',
+                                  kHexUpper[unit >> 12],
+                                  kHexUpper[(unit >> 8) & 0xF],
+                                  kHexUpper[(unit >> 4) & 0xF],
+                                  kHexUpper[unit & 0xF]};
+      out.append(escape, 6);
+    } else if (kKept[code]) {
+      out.push_back(unit);
+    } else {
+      AppendPercentByte(out, static_cast<std::uint8_t>(code));
     }
-    out.append(buffer, static_cast<std::size_t>(write - buffer));
   }
   return out;
 }
 
-std::u16string vbs_unescape(std::u16string_view text) {
+// Reads escapes in one left-to-right pass: "%u" (lower-case u only; %U4E2D is a "%" followed by
+// text) and four digits give that unit, "%" and two digits the unit the byte stands for.
+template <class UnitOfByteValue>
+std::u16string Unescape(std::u16string_view text, UnitOfByteValue unitOf) {
   std::u16string out;
   out.reserve(text.size()); // every escape is longer than what it decodes to
-  // Decoded units go to a local buffer first, which is appended whenever it fills.
-  constexpr std::size_t kBufferUnits = 8192;
-  char16_t buffer[kBufferUnits];
-  char16_t* write = buffer;
   for (std::size_t i = 0; i < text.size();) {
-    if (write == buffer + kBufferUnits) {
-      out.append(buffer, kBufferUnits);
-      write = buffer;
-    }
     if (text[i] != u'%') {
-      *write++ = text[i++];
+      out.push_back(text[i++]);
       continue;
     }
     ++i;
-    // Only a lower-case u starts a code-unit escape; %U4E2D is a "%" followed by text.
     if (i < text.size() && text[i] == u'u') {
       if (const std::int32_t unit = HexUnitAt(text, i + 1); unit >= 0) {
-        *write++ = static_cast<char16_t>(unit);
+        out.push_back(static_cast<char16_t>(unit));
         i += 5;
         continue;
       }
     }
     if (const int byte = HexByteAt(text, i); byte >= 0) {
-      const char16_t unit = UnitOfByte(static_cast<std::uint8_t>(byte));
-      *write++ = unit == kLeadByte ? char16_t{0xFFFD} : unit;
+      out.push_back(unitOf(static_cast<std::uint8_t>(byte)));
       i += 2;
       continue;
     }
-    *write++ = u'%';
+    out.push_back(u'%');
   }
-  out.append(buffer, static_cast<std::size_t>(write - buffer));
   return out;
+}
+
+} // namespace
+
+std::u16string vbs_escape(std::u16string_view text) {
+  const std::uint16_t* codeOf = AnsiCodeTable();
+  return Escape(text, [codeOf](char16_t unit) { return codeOf[unit]; });
+}
+
+std::u16string vbs_unescape(std::u16string_view text) {
+  return Unescape(text, [](std::uint8_t byte) {
+    const char16_t unit = UnitOfByte(byte);
+    return unit == kLeadByte ? char16_t{0xFFFD} : unit; // a lead byte alone is no character
+  });
+}
+
+std::u16string ScriptEscape(std::u16string_view text) {
+  return Escape(text, [](char16_t unit) { return static_cast<std::uint16_t>(unit); });
+}
+
+std::u16string ScriptUnescape(std::u16string_view text) {
+  return Unescape(text, [](std::uint8_t byte) { return static_cast<char16_t>(byte); });
 }
 
 } // namespace kelvaro

@@ -18,4 +18,13 @@ namespace kelvaro {
 /// never read again, so %2541 gives %41. Never fails.
 [[nodiscard]] std::u16string vbs_unescape(std::u16string_view text);
 
+/// JavaScript's escape(), on code units: letters, digits and @ * _ + - . / stay; any other unit
+/// below U+0100 becomes "%" and two upper-case hexadecimal digits, every other "%u" and four. The
+/// form script escapes take in every charset but GBK. Never fails.
+[[nodiscard]] std::u16string ScriptEscape(std::u16string_view text);
+
+/// JavaScript's unescape(): "%u" and four hexadecimal digits give that code unit, "%" and two give
+/// the unit of that value; any other "%" stays. One left-to-right pass. Never fails.
+[[nodiscard]] std::u16string ScriptUnescape(std::u16string_view text);
+
 } // namespace kelvaro

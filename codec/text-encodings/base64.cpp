@@ -62,8 +62,8 @@ std::array<std::uint8_t, 3> Base64DecodeGroup(std::array<std::uint8_t, 4> chars)
           static_cast<std::uint8_t>((c[2] & 0x03) << 6 | c[3])};
 }
 
-std::u16string Base64Encode(std::u16string_view text) {
-  const std::string bytes = ToAnsiBytes(text);
+std::u16string Base64Encode(std::u16string_view text, Charset charset) {
+  const std::string bytes = EncodeText(text, charset);
   const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
   std::u16string encoded;
   encoded.reserve((bytes.size() + 2) / 3 * 4);
@@ -77,19 +77,38 @@ std::u16string Base64Encode(std::u16string_view text) {
   return encoded;
 }
 
-std::u16string Base64Decode(std::u16string_view text) {
+namespace {
+
+// The Base64 places of the text, as the decoder reads them: its code-page-936 bytes in GBK, else
+// one place per code unit (units beyond a byte read as zero bits).
+std::string PlacesOf(std::u16string_view text, Charset charset) {
+  if (charset == Charset::Gbk)
+    return ToAnsiBytes(text);
+  std::string places;
+  places.reserve(text.size());
+  for (const char16_t unit : text)
+    places.push_back(unit < 0x80 ? static_cast<char>(unit) : '\0');
+  return places;
+}
+
+} // namespace
+
+std::u16string Base64Decode(std::u16string_view text, Charset charset) {
   if (text.empty())
     return {};
-  const std::string bytes = ToAnsiBytes(text);
+  const std::string places = PlacesOf(text, charset);
   std::string decoded;
-  decoded.reserve(bytes.size() / 4 * 3 + 4);
+  decoded.reserve(places.size() / 4 * 3 + 4);
   std::array<std::uint8_t, 4> group{};
   int filled = 0;
   std::size_t counted = 0;
-  for (const char byte : bytes) {
-    const auto b = static_cast<std::uint8_t>(byte);
+  std::size_t data = 0; // places before the first "=", for the charsets that drop the padding
+  for (const char place : places) {
+    const auto b = static_cast<std::uint8_t>(place);
     if (kSextetOf[b] == kSkip)
       continue;
+    if (b != '=' && data == counted)
+      ++data;
     ++counted;
     group[filled++] = b;
     if (filled == 4) {
@@ -105,9 +124,13 @@ std::u16string Base64Decode(std::u16string_view text) {
     const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
     decoded.append(reinterpret_cast<const char*>(three.data()), three.size());
   }
+  if (charset == Charset::Utf16Le || charset == Charset::Utf16Be) {
+    decoded.resize(std::min(decoded.size(), data * 6 / 8));
+    return DecodeBytes(decoded, charset);
+  }
   // Growing adds the spare zero bytes; shrinking only ever drops a zero byte.
   decoded.resize(DecodeBufferLength(counted));
-  return AnsiPairsToText(decoded);
+  return charset == Charset::Gbk ? AnsiPairsToText(decoded) : DecodeBytes(decoded, charset);
 }
 
 std::u16string AnsiPairsToText(std::string_view bytes) {

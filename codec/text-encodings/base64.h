@@ -1,15 +1,18 @@
 #pragma once
-// Base64 of a text's code-page-936 bytes, and back. The alphabet and padding are RFC 4648's; the
-// encoder writes no line breaks, and the decoder skips white space but rejects nothing.
+// Base64 of a text's bytes in a charset (code page 936 by default), and back. The alphabet and
+// padding are RFC 4648's; the encoder writes no line breaks, and the decoder skips white space but
+// rejects nothing.
+
+#include "text/charset.h"
 
 #include <string>
 #include <string_view>
 
 namespace kelvaro {
 
-/// Base64 of the text's code-page-936 bytes (a character the code page lacks is the byte "?"),
-/// "=" padding, no line breaks. Empty text gives empty text. Never fails; any length.
-[[nodiscard]] std::u16string Base64Encode(std::u16string_view text);
+/// Base64 of the text's bytes in the charset (a character it lacks is the byte "?"), "=" padding,
+/// no line breaks. Empty text gives empty text. Never fails; any length.
+[[nodiscard]] std::u16string Base64Encode(std::u16string_view text, Charset charset = Charset::Gbk);
 
 /// Reads Base64 from the text's code-page-936 bytes and decodes the bytes through code page 936
 /// (see AnsiPairsToText). Space, tab, CR and LF are skipped wherever they stand; every other byte
@@ -17,6 +20,11 @@ namespace kelvaro {
 /// The bytes fill a zero-filled buffer of round(3L / 4) + 1 bytes (L bytes counted, halves to
 /// even), so for well-formed input the result ends with U+0000 characters (one spare, one per "="),
 /// which the text box cuts. Never fails; any length.
-[[nodiscard]] std::u16string Base64Decode(std::u16string_view text);
+///
+/// In any other charset the Base64 text is read a code unit at a time (white space skipped, any
+/// other unit outside the alphabet zero bits) and the bytes are decoded in that charset: the spare
+/// zero bytes stay for the byte charsets, where they end at the box's cut, while UTF-16 drops the
+/// padding and the spare bytes before decoding, so that they do not turn into U+FFFD.
+[[nodiscard]] std::u16string Base64Decode(std::u16string_view text, Charset charset = Charset::Gbk);
 
 } // namespace kelvaro

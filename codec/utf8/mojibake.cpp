@@ -33,7 +33,7 @@ std::u16string FromUtf8Bytes(std::string_view bytes) {
   return text;
 }
 
-std::u16string MakeUtf8Mojibake(std::u16string_view text) {
+std::u16string MakeUtf8Mojibake(std::u16string_view text, Charset charset) {
   std::size_t begin = 0, end = text.size();
   while (begin < end && text[begin] == u' ')
     ++begin;
@@ -50,11 +50,11 @@ std::u16string MakeUtf8Mojibake(std::u16string_view text) {
     }
     prepared.push_back(ToLowerUnit(text[i]));
   }
-  return FromAnsiBytes(ToUtf8Bytes(ToFullWidth(prepared)));
+  return DecodeBytes(ToUtf8Bytes(ToFullWidth(prepared)), charset);
 }
 
-std::u16string RepairUtf8Mojibake(std::u16string_view text) {
-  return FromUtf8Bytes(ToAnsiBytes(text));
+std::u16string RepairUtf8Mojibake(std::u16string_view text, Charset charset) {
+  return FromUtf8Bytes(EncodeText(text, charset));
 }
 
 } // namespace kelvaro

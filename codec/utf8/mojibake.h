@@ -1,5 +1,8 @@
 #pragma once
-// UTF-8 text misread in code page 936 ("mojibake"): made from clean text, and read back.
+// UTF-8 text misread in code page 936, or another byte charset ("mojibake"): made from clean
+// text, and read back.
+
+#include "text/charset.h"
 
 #include <string>
 #include <string_view>
@@ -18,10 +21,15 @@ namespace kelvaro {
 /// removes every CR LF pair, and reads its UTF-8 bytes, zero terminator included, in code page 936:
 /// 你好 gives 浣犲ソ. Bytes that form no character give U+FFFD; the result ends with U+0000 (from
 /// the terminator, or after a U+FFFD when the last byte was a lone lead byte). Never fails.
-[[nodiscard]] std::u16string MakeUtf8Mojibake(std::u16string_view text);
+/// In another charset its bytes are read in that charset instead.
+[[nodiscard]] std::u16string MakeUtf8Mojibake(std::u16string_view text,
+                                              Charset charset = Charset::Gbk);
 
 /// Takes the code-page-936 bytes of the text and reads them as UTF-8 (FromUtf8Bytes): 浣犲ソ gives
 /// 你好 followed by U+0000. Never fails.
-[[nodiscard]] std::u16string RepairUtf8Mojibake(std::u16string_view text);
+/// In another charset the text's bytes in that charset are read as UTF-8: cafÃ© in windows-1252
+/// gives café.
+[[nodiscard]] std::u16string RepairUtf8Mojibake(std::u16string_view text,
+                                                Charset charset = Charset::Gbk);
 
 } // namespace kelvaro

@@ -1,7 +1,7 @@
 #include "codec/utf8/url_encoding.h"
 
-#include "text/hex.h"
 #include "text/codepage.h"
+#include "text/hex.h"
 
 #include <cstdint>
 
@@ -11,60 +11,78 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
 // "%" and the hexadecimal digits of a byte without a leading zero, as the encoder has always
-// written them. Lead bytes (0x81 and up) and trail bytes (0x40 and up) always have two digits.
-char16_t* WriteEscape(char16_t* out, unsigned byte) {
-  *out++ = u'%';
+// written them in code page 936. Its lead bytes (0x81 and up) and trail bytes (0x40 and up) always
+// have two digits.
+void AppendGbkEscape(std::u16string& out, unsigned byte) {
+  out.push_back(u'%');
   if (byte >= 0x10)
-    *out++ = kHexUpper[byte >> 4];
-  *out++ = kHexUpper[byte & 0xF];
-  return out;
+    out.push_back(kHexUpper[byte >> 4]);
+  out.push_back(kHexUpper[byte & 0xF]);
 }
 
-// Units encoded per step into a local buffer, which is then appended at once.
-constexpr std::size_t kChunkUnits = 4096;
-
-// Appends the double-byte character of lead and trail and says whether there is one. Bytes that
-// are no character leave nothing behind.
-bool AppendDoubleByteChar(std::u16string& out, int lead, int trail) {
-  // Trail bytes of code page 936 are 0x40..0xFE without 0x7F; others cannot pair.
-  if (lead < 0x81 || lead > 0xFE || trail < 0x40 || trail == 0x7F || trail > 0xFE)
-    return false;
-  const std::size_t before = out.size();
-  AppendAnsiCodeChars(out, static_cast<std::uint16_t>(lead << 8 | trail));
-  if (out.size() == before + 1 && out.back() != kReplacement)
-    return true;
-  out.resize(before);
-  return false;
-}
-
-} // namespace
-
-std::u16string URLEncode(std::u16string_view text) {
+// The code page 936 rule: a character whose code is a single byte stays itself (characters the
+// code page lacks too, which are "?" there), a double-byte one becomes its two escapes.
+std::u16string EncodeGbk(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size() * 6);
   const std::uint16_t* codeOf = AnsiCodeTable();
-  char16_t buffer[kChunkUnits * 6];
-  for (std::size_t start = 0; start < text.size(); start += kChunkUnits) {
-    char16_t* write = buffer;
-    for (const char16_t unit : text.substr(start, kChunkUnits)) {
-      const std::uint16_t code = codeOf[unit];
-      if (unit == u' ') {
-        write[0] = u'%', write[1] = u'2', write[2] = u'0';
-        write += 3;
-      } else if (code <= 0xFF) {
-        // The character itself, not its code-page form: characters the code page lacks stay too,
-        // and so does U+F8F5, whose code is the single byte 0xFF.
-        *write++ = unit;
-      } else {
-        write = WriteEscape(WriteEscape(write, code >> 8), code & 0xFF);
-      }
+  for (const char16_t unit : text) {
+    const std::uint16_t code = codeOf[unit];
+    if (unit == u' ') {
+      out += u"%20";
+    } else if (code <= 0xFF) {
+      out.push_back(unit);
+    } else {
+      AppendGbkEscape(out, code >> 8);
+      AppendGbkEscape(out, code & 0xFF);
     }
-    out.append(buffer, static_cast<std::size_t>(write - buffer));
   }
   return out;
 }
 
-std::u16string URLDecode(std::u16string_view text) {
+// The bytes of up to `most` escapes in a row from text[i]; gives how many were read.
+std::size_t ReadEscapes(std::u16string_view text, std::size_t i, std::size_t most, char* bytes) {
+  std::size_t count = 0;
+  for (int byte; count < most && (byte = PercentByteAt(text, i + 3 * count)) >= 0; ++count)
+    bytes[count] = static_cast<char>(byte);
+  return count;
+}
+
+} // namespace
+
+std::u16string URLEncode(std::u16string_view text, Charset charset) {
+  if (charset == Charset::Gbk)
+    return EncodeGbk(text);
+  std::u16string out;
+  out.reserve(text.size() * 9);
+  for (std::size_t i = 0; i < text.size();) {
+    const char16_t unit = text[i];
+    if (unit < 0x80) {
+      if (unit == u' ') {
+        out += u"%20";
+      } else {
+        out.push_back(unit);
+      }
+      ++i;
+      continue;
+    }
+    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
+    if (encoded.size == 0) {
+      // As in code page 936: a character the charset lacks stays itself rather than becoming a
+      // "?" that no decoder could bring back.
+      out.push_back(unit);
+      ++i;
+      continue;
+    }
+    for (std::size_t k = 0; k < encoded.size; ++k)
+      AppendPercentByte(out, encoded.bytes[k]);
+    i += encoded.units;
+  }
+  return out;
+}
+
+std::u16string URLDecode(std::u16string_view text, Charset charset) {
+  const std::size_t longest = InfoOf(charset).longest;
   std::u16string out;
   out.reserve(text.size());
   // Turning "+" into a space while copying the text between escapes is the same as doing it
@@ -81,21 +99,37 @@ std::u16string URLDecode(std::u16string_view text) {
       break;
     }
     copyRun(text.substr(i, percent - i));
-    const int first = HexByteAt(text, percent + 1);
-    if (first < 0) {
+    char bytes[4];
+    const std::size_t escapes = ReadEscapes(text, percent, longest, bytes);
+    if (escapes == 0) {
       out.push_back(u'%');
       i = percent + 1;
       continue;
     }
-    if (first >= 0x81 && percent + 3 < text.size() && text[percent + 3] == u'%') {
-      const int second = HexByteAt(text, percent + 4);
-      if (second >= 0 && AppendDoubleByteChar(out, first, second)) {
-        i = percent + 6;
-        continue;
+    // The longest run of escapes whose bytes are one character of the charset.
+    std::size_t taken = 0;
+    for (std::size_t length = escapes; length >= 2 && taken == 0; --length) {
+      const Character character = CharacterOfBytes(std::string_view(bytes, length), charset);
+      if (character.size != 0) {
+        out.append(character.view());
+        taken = length;
       }
     }
-    AppendAnsiCodeChars(out, static_cast<std::uint16_t>(first));
-    i = percent + 3;
+    if (taken == 0) {
+      // One escape: an ASCII byte is its character; any other byte is what the charset reads
+      // it as alone, U+FFFD where that is nothing.
+      const auto byte = static_cast<std::uint8_t>(bytes[0]);
+      const Character alone = CharacterOfBytes(std::string_view(bytes, 1), charset);
+      if (byte < 0x80) {
+        out.push_back(byte);
+      } else if (alone.size != 0) {
+        out.append(alone.view());
+      } else {
+        out.push_back(kReplacement);
+      }
+      taken = 1;
+    }
+    i = percent + 3 * taken;
   }
   return out;
 }

@@ -8,11 +8,6 @@
 namespace kelvaro {
 namespace {
 
-void AppendEscapedByte(char16_t*& out, unsigned byte) {
-  *out++ = u'%';
-  out = WriteHexByte(out, static_cast<std::uint8_t>(byte));
-}
-
 // The well-formed sequence escaped at text[i], where a "%" stands: the code point and how many
 // characters it spans, or a length of 0 when there is none.
 struct Sequence {
@@ -41,24 +36,24 @@ Sequence ReadSequence(std::u16string_view text, std::size_t i) {
 } // namespace
 
 std::u16string UTF8Encode(std::u16string_view text) {
-  // The exact length first: the output is allocated once, at the size it ends with, and filled
-  // through a pointer without a capacity check per character.
-  std::size_t length = 0;
-  for (const char16_t unit : text)
-    length += unit < 0x80 ? 1 : unit < 0x800 ? 6 : 9;
-  std::u16string out(length, u'\0');
-  char16_t* write = out.data();
-  for (const char16_t unit : text) {
-    if (unit < 0x80) {
-      *write++ = unit;
-    } else if (unit < 0x800) {
-      AppendEscapedByte(write, 0xC0 | (unit >> 6));
-      AppendEscapedByte(write, 0x80 | (unit & 0x3F));
-    } else {
-      AppendEscapedByte(write, 0xE0 | (unit >> 12));
-      AppendEscapedByte(write, 0x80 | ((unit >> 6) & 0x3F));
-      AppendEscapedByte(write, 0x80 | (unit & 0x3F));
+  std::u16string out;
+  out.reserve(text.size() * 9);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp < 0x80) {
+      out.push_back(static_cast<char16_t>(cp));
+      continue;
     }
+    // A pair is its character's one four-byte sequence, as every other tool writes it; a lone
+    // surrogate keeps the three-byte form of its own value, which UTF8Decode reads back.
+    if (IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+      cp = CombineSurrogates(cp, text[++i]);
+    const int continuations = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    constexpr unsigned kLeadBits[] = {0, 0xC0, 0xE0, 0xF0};
+    AppendPercentByte(
+        out, static_cast<std::uint8_t>(kLeadBits[continuations] | cp >> (6 * continuations)));
+    for (int k = continuations - 1; k >= 0; --k)
+      AppendPercentByte(out, static_cast<std::uint8_t>(0x80 | ((cp >> (6 * k)) & 0x3F)));
   }
   return out;
 }

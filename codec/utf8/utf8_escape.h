@@ -6,10 +6,10 @@
 
 namespace kelvaro {
 
-/// Keeps every code unit below U+0080 (so "%", "+", CR and LF stay) and writes every other code
-/// unit as the bytes of its UTF-8 form, each as "%" and two upper-case hexadecimal digits.
-/// Surrogates are not combined: each is written as its own three-byte group, so U+1F600 becomes
-/// %ED%A0%BD%ED%B8%80. Never fails.
+/// Keeps every code unit below U+0080 (so "%", "+", CR and LF stay) and writes every other
+/// character as the bytes of its UTF-8 form, each as "%" and two upper-case hexadecimal digits: a
+/// surrogate pair is its one four-byte sequence (U+1F600 gives %F0%9F%98%80), and a lone
+/// surrogate the three-byte form of its own value. Never fails.
 [[nodiscard]] std::u16string UTF8Encode(std::u16string_view text);
 
 /// Reads escaped UTF-8 back in one left-to-right pass. At each "%" it takes one well-formed

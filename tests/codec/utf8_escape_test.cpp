@@ -22,8 +22,9 @@ constexpr Case kEncodes[] = {
     {u"ก", u"%E0%B8%81"},
     {u"%+", u"%+"},
     {u"\x0080\x07FF\x0800\xFFFF", u"%C2%80%DF%BF%E0%A0%80%EF%BF%BF"},
-    {u"\xD83D\xDE00", u"%ED%A0%BD%ED%B8%80"},
-    {u"\xDC00", u"%ED%B0%80"},
+    {u"\xD83D\xDE00", u"%F0%9F%98%80"}, // a pair is one character (it was two 3-byte groups)
+    {u"\xDC00", u"%ED%B0%80"},           // a lone surrogate keeps the form of its own value
+    {u"\xD83D\xD83D\xDE00", u"%ED%A0%BD%F0%9F%98%80"},
 };
 
 TEST(Utf8Encode, EscapesEveryNonAsciiCodeUnit) {

@@ -1,0 +1,361 @@
+#include "text/charset.h"
+
+#include "text/utf.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+
+namespace kelvaro {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+constexpr CharsetInfo kCharsets[] = {
+    {Charset::Gbk, "gbk", "cp936", u"GBK", 2, false, CodePage::Gbk936},
+    {Charset::Gb18030, "gb18030", "", u"GB18030", 4, true, std::nullopt},
+    {Charset::Big5, "big5", "cp950", u"BIG5", 2, false, CodePage::Big5_950},
+    {Charset::Utf8, "utf-8", "", u"UTF-8", 4, true, std::nullopt},
+    {Charset::Utf16Le, "utf-16le", "", u"UTF-16LE", 4, true, std::nullopt},
+    {Charset::Utf16Be, "utf-16be", "", u"UTF-16BE", 4, true, std::nullopt},
+    {Charset::ShiftJis, "shift_jis", "cp932", u"Shift_JIS", 2, false, CodePage::ShiftJis932},
+    {Charset::EucKr, "euc-kr", "cp949", u"EUC-KR", 2, false, CodePage::EucKr949},
+    {Charset::Windows1252, "windows-1252", "", u"Windows-1252", 1, false, CodePage::Windows1252},
+    {Charset::Iso8859_1, "iso-8859-1", "", u"ISO-8859-1", 1, false, CodePage::Latin1},
+};
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// ---- GB18030, the one charset with four-byte characters, through ICU ---------------------------
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+
+void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                      UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR)
+    return;
+  *status = U_ZERO_ERROR;
+  ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
+}
+
+// A converter carries state, so each thread keeps its own; `strict` stops at the first bad byte.
+UConverter* Gb18030Converter(bool strict) {
+  thread_local std::array<std::unique_ptr<UConverter, ConverterCloser>, 2> converters;
+  auto& slot = converters[strict ? 1 : 0];
+  if (!slot) {
+    UErrorCode status = U_ZERO_ERROR;
+    slot.reset(ucnv_open("gb18030", &status));
+    if (U_FAILURE(status))
+      throw std::runtime_error("ICU has no GB18030 converter");
+    if (strict) {
+      ucnv_setToUCallBack(slot.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    } else {
+      ucnv_setToUCallBack(slot.get(), WriteReplacement, nullptr, nullptr, nullptr, &status);
+    }
+    ucnv_setSubstChars(slot.get(), "?", 1, &status);
+  }
+  ucnv_reset(slot.get());
+  return slot.get();
+}
+
+std::string EncodeGb18030(std::u16string_view text) {
+  std::string bytes(text.size() * 4, '\0'); // two units give four bytes at most, one unit four
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t n = ucnv_fromUChars(
+      Gb18030Converter(false), bytes.data(), static_cast<int32_t>(bytes.size()),
+      reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &status);
+  if (U_FAILURE(status))
+    throw std::runtime_error("GB18030 encoding failed");
+  bytes.resize(static_cast<std::size_t>(n));
+  return bytes;
+}
+
+Result<std::u16string> DecodeGb18030(std::string_view bytes, bool strict) {
+  std::u16string text(bytes.size() + 1, u'\0');
+  UConverter* converter = Gb18030Converter(strict);
+  UChar* target = reinterpret_cast<UChar*>(text.data());
+  const char* source = bytes.data();
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_toUnicode(converter, &target, target + text.size(), &source, bytes.data() + bytes.size(),
+                 nullptr, true, &status);
+  if (U_FAILURE(status)) {
+    if (!strict)
+      throw std::runtime_error("GB18030 decoding failed");
+    char invalid[8];
+    int8_t invalidLength = sizeof invalid;
+    UErrorCode ignored = U_ZERO_ERROR;
+    ucnv_getInvalidChars(converter, invalid, &invalidLength, &ignored);
+    return Fail(ErrorCode::InvalidBytes, static_cast<std::size_t>(source - bytes.data()) -
+                                             std::max<int8_t>(invalidLength, 0));
+  }
+  text.resize(static_cast<std::size_t>(target - reinterpret_cast<UChar*>(text.data())));
+  return text;
+}
+
+// ---- UTF-16 ------------------------------------------------------------------------------------
+
+std::string EncodeUtf16(std::u16string_view text, bool bigEndian) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t unit = text[i];
+    if (!CanEncode(text, i, Charset::Utf16Le))
+      unit = u'?';
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes.push_back(bigEndian ? high : low);
+    bytes.push_back(bigEndian ? low : high);
+  }
+  return bytes;
+}
+
+// Decodes UTF-16; with `strict`, fails at the first odd byte or lone surrogate.
+Result<std::u16string> DecodeUtf16(std::string_view bytes, bool bigEndian, bool strict) {
+  std::u16string text;
+  text.reserve(bytes.size() / 2 + 1);
+  const auto unitAt = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+  };
+  const std::size_t whole = bytes.size() & ~std::size_t{1};
+  for (std::size_t i = 0; i < whole; i += 2) {
+    const char16_t unit = unitAt(i);
+    if (!IsSurrogate(unit)) {
+      text.push_back(unit);
+    } else if (IsHighSurrogate(unit) && i + 3 < whole && IsLowSurrogate(unitAt(i + 2))) {
+      text.push_back(unit);
+      text.push_back(unitAt(i + 2));
+      i += 2;
+    } else if (strict) {
+      return Fail(ErrorCode::InvalidBytes, i);
+    } else {
+      text.push_back(kReplacement);
+    }
+  }
+  if (whole != bytes.size()) {
+    if (strict)
+      return Fail(ErrorCode::InvalidBytes, whole);
+    text.push_back(kReplacement);
+  }
+  return text;
+}
+
+// ---- code-page tables ---------------------------------------------------------------------------
+
+Result<std::u16string> DecodeCodePageStrictly(std::string_view bytes, CodePage codePage) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const char16_t single = UnitOfByte(in[i], codePage);
+    if (single != kLeadByte && single != kReplacement) {
+      text.push_back(single);
+      ++i;
+      continue;
+    }
+    const char16_t pair =
+        single == kLeadByte && i + 1 < bytes.size() ? UnitOfPair(in[i], in[i + 1], codePage) : 0;
+    if (pair == 0)
+      return Fail(ErrorCode::InvalidBytes, i);
+    text.push_back(pair);
+    i += 2;
+  }
+  return text;
+}
+
+} // namespace
+
+std::span<const CharsetInfo> Charsets() { return kCharsets; }
+
+const CharsetInfo& InfoOf(Charset charset) {
+  static_assert([] {
+    for (std::size_t i = 0; i < std::size(kCharsets); ++i) {
+      if (kCharsets[i].charset != static_cast<Charset>(i))
+        return false;
+    }
+    return true;
+  }());
+  return kCharsets[static_cast<std::size_t>(charset)];
+}
+
+std::optional<Charset> CharsetNamed(std::string_view name) {
+  for (const CharsetInfo& info : kCharsets) {
+    if (EqualsIgnoringAsciiCase(name, info.name) ||
+        (!info.alias.empty() && EqualsIgnoringAsciiCase(name, info.alias)))
+      return info.charset;
+  }
+  return std::nullopt;
+}
+
+bool CanEncode(std::u16string_view text, std::size_t i, Charset charset) {
+  const char16_t unit = text[i];
+  if (const std::optional<CodePage> codePage = InfoOf(charset).codePage)
+    return IsInCodePage(unit, *codePage);
+  if (!IsSurrogate(unit))
+    return true;
+  if (IsHighSurrogate(unit))
+    return i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
+  return i > 0 && IsHighSurrogate(text[i - 1]);
+}
+
+EncodedCharacter EncodeCharacterAt(std::u16string_view text, std::size_t i, Charset charset) {
+  EncodedCharacter encoded;
+  const char16_t unit = text[i];
+  if (!CanEncode(text, i, charset))
+    return encoded;
+  encoded.units = IsHighSurrogate(unit) ? 2 : 1;
+  if (const std::optional<CodePage> codePage = InfoOf(charset).codePage) {
+    const std::uint16_t code = AnsiCodeOfUnit(unit, *codePage);
+    if (code > 0xFF)
+      encoded.bytes[encoded.size++] = static_cast<std::uint8_t>(code >> 8);
+    encoded.bytes[encoded.size++] = static_cast<std::uint8_t>(code);
+    return encoded;
+  }
+  if (charset == Charset::Utf8) {
+    const char32_t cp = encoded.units == 2 ? CombineSurrogates(unit, text[i + 1]) : unit;
+    const int continuations = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    constexpr std::uint8_t kLeadBits[] = {0x00, 0xC0, 0xE0, 0xF0};
+    encoded.bytes[0] =
+        static_cast<std::uint8_t>(kLeadBits[continuations] | cp >> (6 * continuations));
+    for (int k = 1; k <= continuations; ++k)
+      encoded.bytes[k] =
+          static_cast<std::uint8_t>(0x80 | ((cp >> (6 * (continuations - k))) & 0x3F));
+    encoded.size = static_cast<std::size_t>(continuations) + 1;
+    return encoded;
+  }
+  const std::string bytes = EncodeText(text.substr(i, encoded.units), charset);
+  encoded.size = std::min(bytes.size(), std::size(encoded.bytes));
+  std::copy_n(bytes.begin(), encoded.size, encoded.bytes);
+  return encoded;
+}
+
+std::string EncodeText(std::u16string_view text, Charset charset) {
+  switch (charset) {
+  case Charset::Utf8: {
+    std::string bytes;
+    bytes.reserve(text.size() * 3);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (IsSurrogate(text[i]) && !CanEncode(text, i, charset)) {
+        bytes.push_back('?');
+        continue;
+      }
+      const std::size_t length = IsHighSurrogate(text[i]) ? 2 : 1;
+      AppendUtf16AsUtf8(bytes, text.substr(i, length));
+      i += length - 1;
+    }
+    return bytes;
+  }
+  case Charset::Utf16Le:
+  case Charset::Utf16Be:
+    return EncodeUtf16(text, charset == Charset::Utf16Be);
+  case Charset::Gb18030:
+    return EncodeGb18030(text);
+  default:
+    return ToAnsiBytes(text, *InfoOf(charset).codePage);
+  }
+}
+
+std::u16string DecodeBytes(std::string_view bytes, Charset charset) {
+  switch (charset) {
+  case Charset::Utf8:
+    return Utf8ToUtf16Lenient(bytes);
+  case Charset::Utf16Le:
+  case Charset::Utf16Be:
+    return *DecodeUtf16(bytes, charset == Charset::Utf16Be, false);
+  case Charset::Gb18030:
+    return *DecodeGb18030(bytes, false);
+  default:
+    return FromAnsiBytes(bytes, *InfoOf(charset).codePage);
+  }
+}
+
+Result<std::u16string> DecodeBytesStrictly(std::string_view bytes, Charset charset) {
+  switch (charset) {
+  case Charset::Utf8: {
+    Result<std::u16string> text = Utf8ToUtf16(bytes);
+    if (!text)
+      return Fail(ErrorCode::InvalidBytes, text.error().position);
+    return text;
+  }
+  case Charset::Utf16Le:
+  case Charset::Utf16Be:
+    return DecodeUtf16(bytes, charset == Charset::Utf16Be, true);
+  case Charset::Gb18030:
+    return DecodeGb18030(bytes, true);
+  default:
+    return DecodeCodePageStrictly(bytes, *InfoOf(charset).codePage);
+  }
+}
+
+Character CharacterOfBytes(std::string_view bytes, Charset charset) {
+  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  Character character;
+  if (bytes.empty() || bytes.size() > InfoOf(charset).longest)
+    return character;
+  const auto single = [&character](char32_t codePoint) {
+    character.size =
+        static_cast<std::size_t>(WriteCodePoint(character.units, codePoint) - character.units);
+    return character;
+  };
+  switch (charset) {
+  case Charset::Utf8: {
+    if (bytes.size() == 1)
+      return in[0] < 0x80 ? single(in[0]) : character;
+    const std::optional<Utf8Lead> lead = Utf8LeadOf(in[0]);
+    if (!lead || static_cast<std::size_t>(lead->continuations) + 1 != bytes.size())
+      return character;
+    char32_t value = lead->bits;
+    for (std::size_t k = 1; k < bytes.size(); ++k) {
+      if (in[k] < (k == 1 ? lead->secondLow : 0x80) || in[k] > (k == 1 ? lead->secondHigh : 0xBF))
+        return character;
+      value = value << 6 | (in[k] & 0x3F);
+    }
+    return single(value);
+  }
+  case Charset::Utf16Le:
+  case Charset::Utf16Be:
+  case Charset::Gb18030: {
+    Result<std::u16string> text = DecodeBytesStrictly(bytes, charset);
+    const std::size_t units = text && !text->empty() && IsHighSurrogate(text->front()) ? 2 : 1;
+    if (!text || text->size() != units)
+      return character;
+    return single(units == 2 ? CombineSurrogates((*text)[0], (*text)[1]) : (*text)[0]);
+  }
+  default: {
+    const CodePage codePage = *InfoOf(charset).codePage;
+    const char16_t first = UnitOfByte(in[0], codePage);
+    if (bytes.size() == 1)
+      return first != kLeadByte && first != kReplacement ? single(first) : character;
+    const char16_t pair = first == kLeadByte ? UnitOfPair(in[0], in[1], codePage) : 0;
+    return pair != 0 ? single(pair) : character;
+  }
+  }
+}
+
+std::size_t ReplaceUnencodable(std::span<char16_t> units, Charset charset) {
+  if (const std::optional<CodePage> codePage = InfoOf(charset).codePage)
+    return ReplaceMissing(units, *codePage);
+  std::size_t replaced = 0;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (!IsSurrogate(units[i]))
+      continue;
+    if (IsHighSurrogate(units[i]) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+      ++i;
+      continue;
+    }
+    units[i] = u'?';
+    ++replaced;
+  }
+  return replaced;
+}
+
+} // namespace kelvaro
