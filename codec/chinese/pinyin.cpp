@@ -1,0 +1,331 @@
+#include "codec/chinese/pinyin.h"
+
+#include "resources/embedded.h"
+#include "text/utf.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string_view>
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
+#include <unordered_map>
+#include <vector>
+
+KELVARO_EMBEDDED(pinyin_phrases)
+
+namespace kelvaro {
+namespace {
+
+struct ToneMark {
+  char16_t marked;
+  char16_t base;
+  int tone;
+};
+
+constexpr ToneMark kToneMarks[] = {
+    {u'ā', u'a', 1}, {u'á', u'a', 2},   {u'ǎ', u'a', 3},   {u'à', u'a', 4},   {u'ē', u'e', 1},
+    {u'é', u'e', 2}, {u'ě', u'e', 3},   {u'è', u'e', 4},   {u'ī', u'i', 1},   {u'í', u'i', 2},
+    {u'ǐ', u'i', 3}, {u'ì', u'i', 4},   {u'ō', u'o', 1},   {u'ó', u'o', 2},   {u'ǒ', u'o', 3},
+    {u'ò', u'o', 4}, {u'ū', u'u', 1},   {u'ú', u'u', 2},   {u'ǔ', u'u', 3},   {u'ù', u'u', 4},
+    {u'ǖ', u'v', 1}, {u'ǘ', u'v', 2},   {u'ǚ', u'v', 3},   {u'ǜ', u'v', 4},   {u'ü', u'v', 0},
+    {u'ḿ', u'm', 2}, {u'ń', u'n', 2},   {u'ň', u'n', 3},   {u'ǹ', u'n', 4},   {u'ế', u'ê', 2},
+    {u'ề', u'ê', 4}, {u'\u0304', 0, 1}, {u'\u0301', 0, 2}, {u'\u030C', 0, 3}, {u'\u0300', 0, 4},
+};
+
+const ToneMark* FindToneMark(char16_t unit) {
+  for (const ToneMark& mark : kToneMarks) {
+    if (mark.marked == unit)
+      return &mark;
+  }
+  return nullptr;
+}
+
+// What ICU's Han-Latin gives for a character it has no reading of is the character itself, or for
+// a few symbols other Latin text: only lower-case letters and tone marks make a syllable.
+bool IsSyllable(std::u16string_view text) {
+  if (text.empty())
+    return false;
+  return std::all_of(text.begin(), text.end(), [](char16_t unit) {
+    return (unit >= u'a' && unit <= u'z') || unit == u'ê' || FindToneMark(unit) != nullptr;
+  });
+}
+
+struct Syllable {
+  std::u16string marks;
+  std::u16string numbers;
+  char16_t initial = 0;
+};
+
+Syllable MakeSyllable(std::u16string marks) {
+  Syllable syllable;
+  syllable.numbers = PinyinToneNumbers(marks);
+  syllable.initial = syllable.numbers.empty() ? u'?' : syllable.numbers.front();
+  if (syllable.initial == u'ê')
+    syllable.initial = u'e';
+  syllable.marks = std::move(marks);
+  return syllable;
+}
+
+std::uint16_t ReadU16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+// ICU's Han-Latin reading of one character, or no syllable when the transliterator cannot be made.
+std::u16string TransliterateHanLatin(char32_t codePoint) {
+  // Made once: it costs a sixth of a second.
+  static const std::unique_ptr<icu::Transliterator> transliterator = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Transliterator> made(
+        icu::Transliterator::createInstance("Han-Latin", UTRANS_FORWARD, status));
+    return U_SUCCESS(status) ? std::move(made) : nullptr;
+  }();
+  if (!transliterator)
+    return {};
+  icu::UnicodeString text(static_cast<UChar32>(codePoint));
+  transliterator->transliterate(text);
+  return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
+}
+
+// The readings the conversion looks up, read once from the table built into the program (layout:
+// tools/make_pinyin_table.py): the syllables, the reading of every Han character of the Basic
+// Multilingual Plane that ICU's Han-Latin reads, and the phrases. Characters beyond that plane are
+// asked of ICU on their first use.
+class PinyinTable {
+public:
+  PinyinTable() { Read(EmbeddedBytes(pinyin_phrases)); }
+
+  const Syllable& At(std::uint16_t index) const { return m_syllables[index]; }
+
+  /// The longest phrase at `text[i]` (its length, at least 2, and where its syllables start), or 0.
+  std::size_t MatchPhrase(std::u16string_view text, std::size_t i,
+                          const std::uint16_t** syllables) const {
+    const std::size_t longest = std::min<std::size_t>(m_longestFrom[text[i]], text.size() - i);
+    std::size_t best = 0;
+    for (std::size_t length = 2; length <= longest; ++length) {
+      const auto it = m_phrases.find(text.substr(i, length));
+      if (it == m_phrases.end())
+        break; // no phrase goes on from here
+      if (it->second.isPhrase) {
+        best = length;
+        *syllables = m_phraseSyllables.data() + it->second.syllables;
+      }
+    }
+    return best;
+  }
+
+  /// The reading of the character at `text[i]` and how many units it takes (2 for a surrogate
+  /// pair), or a length of 0 when it has none.
+  std::size_t CharacterReading(std::u16string_view text, std::size_t i,
+                               const Syllable** syllable) const {
+    const char16_t unit = text[i];
+    if (!IsSurrogate(unit)) {
+      if (m_characters[unit] == kNone)
+        return 0;
+      *syllable = &m_syllables[m_characters[unit]];
+      return 1;
+    }
+    if (!IsHighSurrogate(unit) || i + 1 >= text.size() || !IsLowSurrogate(text[i + 1]))
+      return 0;
+    const char32_t codePoint = CombineSurrogates(unit, text[i + 1]);
+    // Only the ideographic planes hold Han characters.
+    if (codePoint < 0x20000 || codePoint > 0x3FFFF)
+      return 0;
+    const std::lock_guard lock(m_supplementaryMutex);
+    auto [it, inserted] = m_supplementary.try_emplace(codePoint);
+    if (inserted) {
+      if (std::u16string marks = TransliterateHanLatin(codePoint); IsSyllable(marks))
+        it->second = std::make_unique<const Syllable>(MakeSyllable(std::move(marks)));
+    }
+    *syllable = it->second.get(); // never changed once made: safe to read outside the lock
+    return it->second ? 2 : 0;
+  }
+
+private:
+  static constexpr std::uint16_t kNone = 0xFFFF;
+
+  struct Phrase {
+    std::uint32_t syllables = 0; // start in m_phraseSyllables
+    bool isPhrase = false;       // false: only the beginning of longer phrases
+  };
+
+  // The table is ours and built in, so it is well formed; a short or foreign one still only stops
+  // the reading, leaving the characters read so far.
+  void Read(std::span<const std::uint8_t> data) {
+    const std::uint8_t* p = data.data();
+    const std::uint8_t* const end = p + data.size();
+    auto left = [&] { return static_cast<std::size_t>(end - p); };
+    if (left() < 6 || std::string_view(reinterpret_cast<const char*>(p), 4) != "KPY2")
+      return;
+    p += 4;
+    const std::size_t syllableCount = ReadU16(p);
+    p += 2;
+    m_syllables.reserve(syllableCount);
+    for (std::size_t s = 0; s < syllableCount; ++s) {
+      if (left() < 1 || left() < 1u + *p)
+        return;
+      const std::size_t bytes = *p++;
+      m_syllables.push_back(MakeSyllable(
+          Utf8ToUtf16Lenient(std::string_view(reinterpret_cast<const char*>(p), bytes))));
+      p += bytes;
+    }
+    if (left() < 2)
+      return;
+    const std::size_t rangeCount = ReadU16(p);
+    p += 2;
+    for (std::size_t r = 0; r < rangeCount; ++r) {
+      if (left() < 4)
+        return;
+      const std::size_t first = ReadU16(p);
+      const std::size_t count = ReadU16(p + 2);
+      p += 4;
+      if (left() < 2 * count || first + count > 0x10000)
+        return;
+      for (std::size_t k = 0; k < count; ++k) {
+        const std::uint16_t syllable = ReadU16(p + 2 * k);
+        m_characters[first + k] = syllable < m_syllables.size() ? syllable : kNone;
+      }
+      p += 2 * count;
+    }
+    if (left() < 4)
+      return;
+    const std::uint32_t phraseCount = ReadU16(p) | static_cast<std::uint32_t>(ReadU16(p + 2)) << 16;
+    p += 4;
+    m_keyStorage.reserve(left() / 4);
+    m_phraseSyllables.reserve(left() / 4);
+    std::vector<std::pair<std::size_t, std::size_t>> keys; // start and length in m_keyStorage
+    keys.reserve(phraseCount);
+    for (std::uint32_t e = 0; e < phraseCount; ++e) {
+      if (left() < 1 || *p < 2 || left() < 1u + 4u * *p)
+        break;
+      const std::size_t length = *p++;
+      keys.emplace_back(m_keyStorage.size(), length);
+      for (std::size_t k = 0; k < length; ++k) {
+        m_keyStorage.push_back(static_cast<char16_t>(ReadU16(p + 2 * k)));
+        const std::uint16_t syllable = ReadU16(p + 2 * (length + k));
+        m_phraseSyllables.push_back(syllable < m_syllables.size() ? syllable : 0);
+      }
+      p += 4 * length;
+    }
+    // Views into the key storage are taken once it no longer grows; a phrase's syllables start
+    // where its key does.
+    m_phrases.reserve(2 * keys.size());
+    for (const auto& [start, length] : keys) {
+      const std::u16string_view key(m_keyStorage.data() + start, length);
+      m_phrases[key] = {static_cast<std::uint32_t>(start), true};
+      for (std::size_t prefix = 2; prefix < length; ++prefix)
+        m_phrases.try_emplace(key.substr(0, prefix)); // a beginning only, unless a phrase itself
+      auto& longest = m_longestFrom[key[0]];
+      longest = static_cast<std::uint8_t>(std::max<std::size_t>(longest, length));
+    }
+  }
+
+  std::vector<Syllable> m_syllables;
+  std::vector<std::uint16_t> m_characters = std::vector<std::uint16_t>(0x10000, kNone);
+  std::u16string m_keyStorage;
+  std::vector<std::uint16_t> m_phraseSyllables;
+  std::unordered_map<std::u16string_view, Phrase> m_phrases;
+  std::vector<std::uint8_t> m_longestFrom = std::vector<std::uint8_t>(0x10000, 0);
+  mutable std::mutex m_supplementaryMutex;
+  mutable std::unordered_map<char32_t, std::unique_ptr<const Syllable>> m_supplementary;
+};
+
+const PinyinTable& Table() {
+  static const PinyinTable table;
+  return table;
+}
+
+bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
+
+// Where the result stands: what the last thing written was, for the space between neighbours.
+class Layout {
+public:
+  Layout(std::u16string& out, PinyinStyle style) : m_out(out), m_style(style) {}
+
+  void AddSyllable(const Syllable& syllable) {
+    if (m_style == PinyinStyle::Initials) {
+      m_out.push_back(syllable.initial);
+      return;
+    }
+    if (m_last == Last::Syllable || (m_last == Last::Other && !m_otherEndsBlank))
+      m_out.push_back(u' ');
+    m_out += m_style == PinyinStyle::ToneMarks ? syllable.marks : syllable.numbers;
+    m_last = Last::Syllable;
+  }
+
+  void AddOther(char16_t unit) {
+    if (unit == u'\r' || unit == u'\n') {
+      m_out.push_back(unit);
+      m_last = Last::LineStart;
+      return;
+    }
+    if (m_last == Last::Syllable && !IsBlank(unit) && m_style != PinyinStyle::Initials)
+      m_out.push_back(u' ');
+    m_out.push_back(unit);
+    m_last = Last::Other;
+    m_otherEndsBlank = IsBlank(unit);
+  }
+
+private:
+  enum class Last { LineStart, Syllable, Other };
+  std::u16string& m_out;
+  PinyinStyle m_style;
+  Last m_last = Last::LineStart;
+  bool m_otherEndsBlank = false;
+};
+
+} // namespace
+
+std::u16string PinyinToneNumbers(std::u16string_view syllable) {
+  std::u16string numbers;
+  numbers.reserve(syllable.size() + 1);
+  int tone = 0;
+  for (const char16_t unit : syllable) {
+    if (const ToneMark* mark = FindToneMark(unit)) {
+      if (mark->base != 0)
+        numbers.push_back(mark->base);
+      if (mark->tone != 0)
+        tone = mark->tone;
+    } else {
+      numbers.push_back(unit);
+    }
+  }
+  if (tone != 0)
+    numbers.push_back(static_cast<char16_t>(u'0' + tone));
+  return numbers;
+}
+
+std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
+  const PinyinTable& table = Table();
+  // A syllable and its space take about five units, six at most but for the few longest: the
+  // estimate is rarely passed, and then the string grows once.
+  std::size_t han = 0;
+  for (const char16_t unit : text)
+    han += unit >= 0x3400 ? 1 : 0;
+  std::u16string out;
+  out.reserve(style == PinyinStyle::Initials ? text.size() : text.size() + 5 * han);
+  Layout layout(out, style);
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const std::uint16_t* syllables = nullptr;
+    if (const std::size_t length = table.MatchPhrase(text, i, &syllables); length != 0) {
+      for (std::size_t k = 0; k < length; ++k)
+        layout.AddSyllable(table.At(syllables[k]));
+      i += length;
+      continue;
+    }
+    const Syllable* syllable = nullptr;
+    if (const std::size_t units = table.CharacterReading(text, i, &syllable); units != 0) {
+      layout.AddSyllable(*syllable);
+      i += units;
+      continue;
+    }
+    layout.AddOther(text[i]);
+    ++i;
+  }
+  return out;
+}
+
+} // namespace kelvaro
