@@ -25,7 +25,9 @@ TEST(Utf, StrictDecodingRejectsAndLocatesIllFormedBytes) {
 }
 
 TEST(Utf, WellFormedTextRoundTrips) {
-  const std::u16string text = u"A中\r\n\U0001F600€\u0000z";
+  // Sized, so that the NUL and what follows it reach the code.
+  const std::u16string text(u"A中\r\n\U0001F600€\u0000z", 9);
+  ASSERT_EQ(text.back(), u'z');
   EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)).value(), text);
   EXPECT_EQ(Utf16ToUtf8(u"中"), "\xE4\xB8\xAD");
 }
