@@ -191,39 +191,41 @@ char16_t UnitOfPair(std::uint8_t lead, std::uint8_t trail, CodePage codePage) {
 
 std::string ToAnsiBytes(std::u16string_view text, CodePage codePage) {
   const std::uint16_t* codeOf = AnsiCodeTable(codePage);
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
+  std::string bytes(text.size() * 2, '\0'); // two bytes a code unit at most
+  auto* out = reinterpret_cast<std::uint8_t*>(bytes.data());
   for (const char16_t unit : text) {
     const std::uint16_t code = codeOf[unit];
     if (code > 0xFF)
-      bytes.push_back(static_cast<char>(code >> 8));
-    bytes.push_back(static_cast<char>(code & 0xFF));
+      *out++ = static_cast<std::uint8_t>(code >> 8);
+    *out++ = static_cast<std::uint8_t>(code & 0xFF);
   }
+  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(bytes.data())));
   return bytes;
 }
 
 std::u16string FromAnsiBytes(std::string_view bytes, CodePage codePage) {
   const CodePageTables& tables = Tables(codePage);
-  std::u16string text;
-  text.reserve(bytes.size());
+  std::u16string text(bytes.size(), u'\0'); // one code unit a byte at most
+  char16_t* out = text.data();
   const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n;) {
     const char16_t single = tables.byteUnit[in[i]];
     if (single != kLeadByte) {
-      text.push_back(single);
+      *out++ = single;
       ++i;
     } else if (i + 1 == n) {
-      text.push_back(kReplacement); // a lead byte at the very end
+      *out++ = kReplacement; // a lead byte at the very end
       ++i;
     } else if (const char16_t pair = tables.pairUnit[in[i] << 8 | in[i + 1]]; pair != 0) {
-      text.push_back(pair);
+      *out++ = pair;
       i += 2;
     } else {
-      text.push_back(kReplacement);
+      *out++ = kReplacement;
       ++i;
     }
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 

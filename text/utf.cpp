@@ -35,17 +35,26 @@ Decoded DecodeOne(std::string_view bytes, std::size_t i) {
 } // namespace
 
 Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
+  // Every byte gives at most one code unit (a four-byte sequence gives two), so the text is sized
+  // once and written through a pointer.
   const std::size_t start = text.size();
-  text.reserve(start + bytes.size());
+  text.resize(start + bytes.size());
+  char16_t* out = text.data() + start;
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < bytes.size();) {
+    if (in[i] < 0x80) {
+      *out++ = in[i++];
+      continue;
+    }
     const Decoded d = DecodeOne(bytes, i);
     if (!d.valid) {
       text.resize(start);
       return Fail(ErrorCode::InvalidUtf8, i);
     }
-    AppendCodePoint(text, d.codePoint);
+    out = WriteCodePoint(out, d.codePoint);
     i += d.length;
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return {};
 }
 
@@ -85,11 +94,15 @@ std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
 }
 
 void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text) {
-  bytes.reserve(bytes.size() + text.size() * 3);
+  // At most three bytes a code unit (a pair's two units take four), so the bytes are sized once
+  // and written through a pointer.
+  const std::size_t start = bytes.size();
+  bytes.resize(start + 3 * text.size());
+  auto* out = reinterpret_cast<unsigned char*>(bytes.data() + start);
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (cp < 0x80) {
-      bytes.push_back(static_cast<char>(cp));
+      *out++ = static_cast<unsigned char>(cp);
       continue;
     }
     if (IsSurrogate(cp)) {
@@ -97,18 +110,19 @@ void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text) {
       cp = pair ? CombineSurrogates(cp, text[++i]) : kReplacement;
     }
     if (cp < 0x800) {
-      bytes.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      *out++ = static_cast<unsigned char>(0xC0 | (cp >> 6));
     } else {
       if (cp < 0x10000) {
-        bytes.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        *out++ = static_cast<unsigned char>(0xE0 | (cp >> 12));
       } else {
-        bytes.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        bytes.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        *out++ = static_cast<unsigned char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
       }
-      bytes.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      *out++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
     }
-    bytes.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *out++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
   }
+  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes.data())));
 }
 
 bool IsWellFormedUtf16(std::u16string_view text) {

@@ -195,14 +195,15 @@ std::u16string Md5Hex(std::u16string_view text, std::int32_t digits, Charset cha
 
 std::string ToMd5Bytes(std::u16string_view text) {
   const std::uint16_t* codes = Md5ByteCodes();
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
+  std::string bytes(text.size() * 2, '\0'); // two bytes a code unit at most
+  auto* out = reinterpret_cast<std::uint8_t*>(bytes.data());
   for (const char16_t unit : text) {
     const std::uint16_t code = codes[unit];
     if (code > 0xFF)
-      bytes.push_back(static_cast<char>(code >> 8));
-    bytes.push_back(static_cast<char>(code & 0xFF));
+      *out++ = static_cast<std::uint8_t>(code >> 8);
+    *out++ = static_cast<std::uint8_t>(code & 0xFF);
   }
+  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(bytes.data())));
   return bytes;
 }
 

@@ -65,14 +65,14 @@ std::array<std::uint8_t, 3> Base64DecodeGroup(std::array<std::uint8_t, 4> chars)
 std::u16string Base64Encode(std::u16string_view text, Charset charset) {
   const std::string bytes = EncodeText(text, charset);
   const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  std::u16string encoded;
-  encoded.reserve((bytes.size() + 2) / 3 * 4);
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+  std::u16string encoded((bytes.size() + 2) / 3 * 4, u'\0');
+  char16_t* out = encoded.data();
+  for (std::size_t i = 0; i < bytes.size(); i += 3, out += 4) {
     const std::size_t real = std::min<std::size_t>(3, bytes.size() - i);
     const std::array<char16_t, 4> group = Base64EncodeGroup(
         {b[i], real > 1 ? b[i + 1] : std::uint8_t{0}, real > 2 ? b[i + 2] : std::uint8_t{0}},
         static_cast<int>(real));
-    encoded.append(group.data(), group.size());
+    std::copy(group.begin(), group.end(), out);
   }
   return encoded;
 }
