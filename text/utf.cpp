@@ -1,5 +1,7 @@
 #include "text/utf.h"
 
+#include "text/hex.h"
+
 namespace kelvaro {
 namespace {
 
@@ -33,6 +35,26 @@ Decoded DecodeOne(std::string_view bytes, std::size_t i) {
 }
 
 } // namespace
+
+EscapedUtf8 ReadEscapedUtf8(std::u16string_view text, std::size_t i, bool ascii, bool surrogates) {
+  const int lead = PercentByteAt(text, i);
+  if (lead < 0)
+    return {};
+  if (lead < 0x80)
+    return ascii ? EscapedUtf8{static_cast<char32_t>(lead), 3} : EscapedUtf8{};
+  const std::optional<Utf8Lead> rule = Utf8LeadOf(static_cast<unsigned char>(lead), surrogates);
+  if (!rule)
+    return {};
+  char32_t value = rule->bits;
+  std::size_t k = i + 3;
+  for (int n = 0; n < rule->continuations; ++n, k += 3) {
+    const int byte = PercentByteAt(text, k);
+    if (byte < (n == 0 ? rule->secondLow : 0x80) || byte > (n == 0 ? rule->secondHigh : 0xBF))
+      return {};
+    value = value << 6 | (byte & 0x3F);
+  }
+  return {value, k - i};
+}
 
 Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
   // Every byte gives at most one code unit (a four-byte sequence gives two), so the text is sized

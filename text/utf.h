@@ -72,6 +72,19 @@ struct Utf8Lead {
   return std::nullopt;
 }
 
+/// A UTF-8 sequence written as "%XX" escapes, one a byte: its code point and how many characters
+/// of the text it spans; a length of 0 when none starts at text[i].
+struct EscapedUtf8 {
+  char32_t codePoint = 0;
+  std::size_t length = 0;
+};
+
+/// Reads the well-formed sequence whose escapes start at text[i] (digits of either case). An
+/// escaped ASCII byte counts when `ascii` is set; ED A0..ED BF, the three-byte forms of surrogate
+/// code units, when `surrogates` is.
+[[nodiscard]] EscapedUtf8 ReadEscapedUtf8(std::u16string_view text, std::size_t i, bool ascii,
+                                          bool surrogates);
+
 /// Strict UTF-8 to UTF-16 (RFC 3629): overlong forms, encoded surrogates, values above U+10FFFF and
 /// truncated sequences are errors (InvalidUtf8, position = byte offset of the bad sequence).
 [[nodiscard]] Result<std::u16string> Utf8ToUtf16(std::string_view bytes);

@@ -28,33 +28,6 @@ char16_t* WriteEscapedByte(char16_t* out, unsigned byte) {
   return WriteHexByte(out + 1, static_cast<std::uint8_t>(byte));
 }
 
-// The code point of the well-formed sequence escaped at text[i], where a "%" stands, and how
-// many characters it spans; a length of 0 when there is none.
-struct Sequence {
-  char32_t codePoint = 0;
-  std::size_t length = 0;
-};
-
-Sequence ReadSequence(std::u16string_view text, std::size_t i) {
-  const int lead = PercentByteAt(text, i);
-  if (lead < 0)
-    return {};
-  if (lead < 0x80)
-    return {static_cast<char32_t>(lead), 3};
-  const std::optional<Utf8Lead> rule = Utf8LeadOf(static_cast<unsigned char>(lead));
-  if (!rule)
-    return {};
-  char32_t value = rule->bits;
-  std::size_t k = i + 3;
-  for (int n = 0; n < rule->continuations; ++n, k += 3) {
-    const int byte = PercentByteAt(text, k);
-    if (byte < (n == 0 ? rule->secondLow : 0x80) || byte > (n == 0 ? rule->secondHigh : 0xBF))
-      return {};
-    value = value << 6 | (byte & 0x3F);
-  }
-  return {value, k - i};
-}
-
 } // namespace
 
 std::u16string UriComponentEncode(std::u16string_view text) {
@@ -110,7 +83,7 @@ std::u16string UriComponentDecode(std::u16string_view text) {
   while (i < text.size()) {
     const char16_t c = text[i];
     if (c == u'%') {
-      const Sequence sequence = ReadSequence(text, i);
+      const EscapedUtf8 sequence = ReadEscapedUtf8(text, i, true, false);
       if (sequence.length != 0) {
         write = WriteCodePoint(write, sequence.codePoint);
         i += sequence.length;

@@ -6,34 +6,6 @@
 #include <cstdint>
 
 namespace kelvaro {
-namespace {
-
-// The well-formed sequence escaped at text[i], where a "%" stands: the code point and how many
-// characters it spans, or a length of 0 when there is none.
-struct Sequence {
-  char32_t codePoint = 0;
-  std::size_t length = 0;
-};
-
-Sequence ReadSequence(std::u16string_view text, std::size_t i) {
-  const int lead = PercentByteAt(text, i);
-  // ED A0..ED BF (surrogates) are accepted on purpose: UTF8Encode writes them.
-  const std::optional<Utf8Lead> rule =
-      lead < 0 ? std::nullopt : Utf8LeadOf(static_cast<unsigned char>(lead), true);
-  if (!rule)
-    return {};
-  char32_t value = rule->bits;
-  std::size_t k = i + 3;
-  for (int n = 0; n < rule->continuations; ++n, k += 3) {
-    const int byte = PercentByteAt(text, k);
-    if (byte < (n == 0 ? rule->secondLow : 0x80) || byte > (n == 0 ? rule->secondHigh : 0xBF))
-      return {};
-    value = value << 6 | (byte & 0x3F);
-  }
-  return {value, k - i};
-}
-
-} // namespace
 
 std::u16string UTF8Encode(std::u16string_view text) {
   std::u16string out;
@@ -69,7 +41,7 @@ std::u16string UTF8Decode(std::u16string_view text) {
       break;
     }
     out.append(text.substr(i, percent - i));
-    const Sequence sequence = ReadSequence(text, percent);
+    const EscapedUtf8 sequence = ReadEscapedUtf8(text, percent, false, true);
     if (sequence.length == 0) {
       out.push_back(u'%');
       i = percent + 1;
