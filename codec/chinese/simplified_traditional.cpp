@@ -33,126 +33,400 @@ bool AllInCodePage936(std::u16string_view text) {
   return std::all_of(text.begin(), text.end(), [](char16_t unit) { return IsInCodePage(unit); });
 }
 
-// OpenCC's dictionaries of one configuration, held as UTF-16 hash tables so a conversion costs a
-// lookup or two per character. It converts as OpenCC's maximum-match segmentation followed by its
-// dictionary group does: at each position the longest key of the group wins, the phrase
-// dictionary before the character dictionary for equal keys, and text no key covers is copied.
-class DictionaryConverter {
+// One of OpenCC's dictionaries as UTF-16 tables: its one-unit keys in an array indexed by the unit,
+// its longer keys and every beginning of them in an open-addressing hash table over one buffer,
+// and a bit per hashed pair of first units, so that a position no key starts at costs a bit test.
+class Dictionary {
 public:
-  explicit DictionaryConverter(const std::string& configFile) {
-    opencc::Config config;
-    const opencc::ConverterPtr converter = config.NewFromFile(configFile);
-    const auto conversions = converter->GetConversionChain()->GetConversions();
-    if (conversions.size() != 1)
-      throw std::runtime_error("unexpected OpenCC configuration");
-    const opencc::DictPtr dict = conversions.front()->GetDict();
-    if (const auto group = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
-      for (const opencc::DictPtr& member : group->GetDicts())
-        Add(*member);
-    } else {
-      Add(*dict);
+  struct Value {
+    std::u16string_view text;
+    bool keepsLength = false; // code page 936 holds the text, in the key's byte length
+  };
+
+  explicit Dictionary(const opencc::Dict& dict) {
+    const opencc::LexiconPtr lexicon = dict.GetLexicon();
+    struct Item {
+      std::uint32_t keyStart, keyLength, textStart, textLength;
+    };
+    std::vector<Item> items;
+    items.reserve(lexicon->Length());
+    std::size_t bytes = 0;
+    for (const auto& entry : *lexicon)
+      bytes += entry->Key().size() + entry->GetDefault().size();
+    m_buffer.reserve(bytes);      // UTF-16 takes no more units than UTF-8 takes bytes
+    std::size_t tableEntries = 0; // keys and their beginnings, at most
+    for (const auto& entry : *lexicon) {
+      Item item{};
+      item.keyStart = static_cast<std::uint32_t>(m_buffer.size());
+      AppendUtf8(entry->Key());
+      item.keyLength = static_cast<std::uint32_t>(m_buffer.size() - item.keyStart);
+      item.textStart = static_cast<std::uint32_t>(m_buffer.size());
+      AppendUtf8(entry->GetDefault());
+      item.textLength = static_cast<std::uint32_t>(m_buffer.size() - item.textStart);
+      if (item.keyLength == 0 || item.keyLength > 255) // no key of OpenCC's is that long
+        continue;
+      if (item.keyLength > 1)
+        tableEntries += item.keyLength - 1;
+      items.push_back(item);
+    }
+    // Views into the buffer are taken once it no longer grows.
+    std::size_t slots = 16; // at most half full
+    while (slots < 2 * tableEntries)
+      slots *= 2;
+    m_slots.resize(slots);
+    m_values.reserve(items.size());
+    for (const Item& item : items) {
+      const std::u16string_view key(m_buffer.data() + item.keyStart, item.keyLength);
+      const std::u16string_view text(m_buffer.data() + item.textStart, item.textLength);
+      const auto value = static_cast<std::uint32_t>(m_values.size());
+      m_values.push_back({text, AllInCodePage936(text) && Cp936Length(text) == Cp936Length(key)});
+      if (key.size() == 1) {
+        if (m_single.empty())
+          m_single.assign(0x10000, 0);
+        if (m_single[key[0]] == 0)
+          m_single[key[0]] = value + 1; // the first entry of a key wins
+        continue;
+      }
+      m_onlyCharacters &= key.size() == 2 && IsHighSurrogate(key[0]) && IsLowSurrogate(key[1]);
+      if (m_longestFrom.empty()) {
+        m_longestFrom.assign(0x10000, 0);
+        m_pairs.assign(kPairBits / 64, 0);
+      }
+      std::uint64_t hash = kHashSeed;
+      for (std::size_t n = 1; n <= key.size(); ++n) {
+        hash = HashStep(hash, key[n - 1]);
+        if (n >= 2)
+          Insert(item.keyStart, n, Finish(hash), n == key.size(), value);
+      }
+      const std::uint32_t pair = PairBit(key[0], key[1]);
+      m_pairs[pair / 64] |= std::uint64_t{1} << (pair % 64);
+      auto& longest = m_longestFrom[key[0]];
+      longest = static_cast<std::uint8_t>(
+          std::min<std::size_t>(255, std::max<std::size_t>(longest, key.size())));
     }
   }
 
-  /// Converts `text` onto the end of `out`. With keepCodePage936Length, a replacement is taken only
-  /// where it keeps the code page 936 byte length and code page 936 holds it.
-  void Convert(std::u16string_view text, std::u16string& out, bool keepCodePage936Length) const {
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-      const char16_t first = text[i];
-      const Entry* best = nullptr;
-      std::size_t bestLength = 0;
-      const std::size_t longest = std::min<std::size_t>(m_longestFrom[first], n - i);
-      for (std::size_t length = 2; length <= longest; ++length) {
-        const auto it = m_keys.find(text.substr(i, length));
-        if (it == m_keys.end())
-          break; // no key goes on from here
-        if (it->second.isKey) {
-          best = &it->second;
-          bestLength = length;
+  /// The length in units of the longest key at `text[i]`, and its value; 0 when none.
+  std::size_t Match(std::u16string_view text, std::size_t i, const Value** value) const {
+    const char16_t first = text[i];
+    if (!m_longestFrom.empty() && i + 1 < text.size()) {
+      const std::uint32_t pair = PairBit(first, text[i + 1]);
+      const std::size_t longest = std::min<std::size_t>(m_longestFrom[first], text.size() - i);
+      if (longest >= 2 && (m_pairs[pair / 64] >> (pair % 64) & 1) != 0) {
+        std::size_t best = 0;
+        std::uint64_t hash = HashStep(kHashSeed, first);
+        for (std::size_t n = 2; n <= longest; ++n) {
+          hash = HashStep(hash, text[i + n - 1]);
+          const Slot* slot = Find(text.data() + i, n, Finish(hash));
+          if (slot == nullptr)
+            break; // no key goes on from here
+          if (slot->isKey) {
+            best = n;
+            *value = &m_values[slot->value];
+          }
         }
-      }
-      if (best != nullptr) {
-        if (!keepCodePage936Length || best->keepsLength) {
-          out += best->value;
-        } else {
-          // This phrase would change the byte length: its characters one by one instead.
-          for (std::size_t k = i; k < i + bestLength; ++k)
-            AppendCharacter(text[k], out, true);
-        }
-        i += bestLength;
-      } else {
-        AppendCharacter(first, out, keepCodePage936Length);
-        ++i;
+        if (best != 0)
+          return best;
       }
     }
+    if (!m_single.empty() && m_single[first] != 0) {
+      *value = &m_values[m_single[first] - 1];
+      return 1;
+    }
+    return 0;
+  }
+
+  /// Whether every key is one character.
+  bool OnlyCharacters() const { return m_onlyCharacters; }
+
+  /// Whether some key starts with `unit`.
+  bool Starts(char16_t unit) const {
+    return (!m_single.empty() && m_single[unit] != 0) ||
+           (!m_longestFrom.empty() && m_longestFrom[unit] != 0);
   }
 
 private:
-  struct Entry {
-    std::u16string_view value;
-    bool isKey = false;       // false: only the beginning of longer keys
-    bool keepsLength = false; // the value is code page 936 text of the key's byte length
-  };
-  struct Character {
-    std::u16string_view value;
-    bool keepsLength = false;
+  static constexpr std::uint32_t kPairBits = 1u << 20;
+  static constexpr std::uint64_t kHashSeed = 0x9E3779B97F4A7C15ull;
+
+  struct Slot {
+    std::uint32_t keyStart = 0;
+    std::uint32_t value = 0;
+    std::uint16_t keyLength = 0; // 0: an empty slot
+    bool isKey = false;          // false: only the beginning of longer keys
   };
 
-  void AppendCharacter(char16_t unit, std::u16string& out, bool keepCodePage936Length) const {
-    const Character& c = m_characters[unit];
-    if (c.value.empty() || (keepCodePage936Length && !c.keepsLength)) {
-      out.push_back(unit);
-    } else {
-      out += c.value;
+  static std::uint64_t HashStep(std::uint64_t hash, char16_t unit) {
+    return (hash + unit) * 0xFF51AFD7ED558CCDull;
+  }
+  static std::uint64_t Finish(std::uint64_t hash) { return hash ^ (hash >> 29); }
+  static std::uint32_t PairBit(char16_t first, char16_t second) {
+    return ((first * 0x9E3779B1u) ^ (second * 0x85EBCA77u)) >> 12;
+  }
+
+  void AppendUtf8(const std::string& bytes) {
+    if (!AppendUtf8AsUtf16(m_buffer, bytes))
+      m_buffer += Utf8ToUtf16Lenient(bytes);
+  }
+
+  const Slot* Find(const char16_t* key, std::size_t length, std::uint64_t hash) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+      const Slot& slot = m_slots[s];
+      if (slot.keyLength == 0)
+        return nullptr;
+      if (slot.keyLength == length &&
+          std::char_traits<char16_t>::compare(m_buffer.data() + slot.keyStart, key, length) == 0)
+        return &slot;
     }
   }
 
-  std::u16string_view Store(std::u16string text) {
-    m_storage.push_back(std::make_unique<std::u16string>(std::move(text)));
-    return *m_storage.back();
-  }
-
-  void Add(const opencc::Dict& dict) {
-    const opencc::LexiconPtr lexicon = dict.GetLexicon();
-    for (const auto& entry : *lexicon) {
-      const std::u16string key = Utf8ToUtf16Lenient(entry->Key());
-      if (key.empty())
-        continue;
-      const std::u16string value = Utf8ToUtf16Lenient(entry->GetDefault());
-      const bool keepsLength = AllInCodePage936(value) && Cp936Length(value) == Cp936Length(key);
-      if (key.size() == 1) {
-        Character& c = m_characters[key[0]];
-        if (c.value.empty())
-          c = {Store(value), keepsLength}; // the first dictionary wins
-        continue;
+  void Insert(std::uint32_t keyStart, std::size_t length, std::uint64_t hash, bool isKey,
+              std::uint32_t value) {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+      Slot& slot = m_slots[s];
+      if (slot.keyLength == 0) {
+        slot = {keyStart, value, static_cast<std::uint16_t>(length), isKey};
+        return;
       }
-      const std::u16string_view storedKey = Store(key);
-      const auto [it, inserted] = m_keys.try_emplace(storedKey);
-      if (!it->second.isKey)
-        it->second = {Store(value), true, keepsLength};
-      for (std::size_t length = 2; length < storedKey.size(); ++length) {
-        m_keys.try_emplace(storedKey.substr(0, length)); // a beginning only, unless a key itself
+      if (slot.keyLength == length &&
+          std::char_traits<char16_t>::compare(m_buffer.data() + slot.keyStart,
+                                              m_buffer.data() + keyStart, length) == 0) {
+        if (isKey && !slot.isKey) {
+          slot.isKey = true; // the first entry of a key wins
+          slot.value = value;
+        }
+        return;
       }
-      auto& longest = m_longestFrom[storedKey[0]];
-      longest = static_cast<std::uint8_t>(
-          std::min<std::size_t>(255, std::max<std::size_t>(longest, storedKey.size())));
     }
   }
 
-  std::vector<std::unique_ptr<std::u16string>> m_storage;
-  std::unordered_map<std::u16string_view, Entry> m_keys;
-  std::vector<Character> m_characters = std::vector<Character>(0x10000);
-  std::vector<std::uint8_t> m_longestFrom = std::vector<std::uint8_t>(0x10000, 0);
+  std::u16string m_buffer; // every key and value, one after the other
+  std::vector<Value> m_values;
+  std::vector<Slot> m_slots;
+  std::vector<std::uint32_t> m_single;     // value + 1 of the one-unit keys; empty when none
+  std::vector<std::uint8_t> m_longestFrom; // longest key starting with a unit; empty when none
+  std::vector<std::uint64_t> m_pairs;      // the hashed first two units of the longer keys
+  bool m_onlyCharacters = true;
 };
 
-enum Direction { kToSimplified, kToTraditional };
+using Dictionaries = std::unordered_map<const opencc::Dict*, std::shared_ptr<const Dictionary>>;
+
+// One of OpenCC's dictionary groups (or a single dictionary), matched as OpenCC matches a group:
+// at each position the first of its dictionaries that has a key starting there gives its longest.
+class DictionaryGroup {
+public:
+  DictionaryGroup(const opencc::DictPtr& dict, Dictionaries& built) {
+    std::vector<opencc::DictPtr> members;
+    if (const auto group = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
+      for (const opencc::DictPtr& member : group->GetDicts())
+        members.push_back(member);
+    } else {
+      members.push_back(dict);
+    }
+    if (members.empty())
+      throw std::runtime_error("empty OpenCC dictionary group");
+    for (const opencc::DictPtr& member : members) {
+      auto& slot = built[member.get()];
+      if (!slot)
+        slot = std::make_shared<const Dictionary>(*member);
+      m_members.push_back(slot);
+    }
+    MarkStarts();
+  }
+
+  std::size_t Match(std::u16string_view text, std::size_t i,
+                    const Dictionary::Value** value) const {
+    if (!m_starts[text[i]])
+      return 0;
+    for (const auto& member : m_members) {
+      if (const std::size_t length = member->Match(text, i, value); length != 0)
+        return length;
+    }
+    return 0;
+  }
+
+  /// Converts `text` onto the end of `out`: each match replaced by its value, anything else
+  /// copied. With keepCodePage936Length, a replacement is taken only where it keeps the code page
+  /// 936 byte length, and a phrase that would not is converted character by character instead.
+  void Convert(std::u16string_view text, std::u16string& out, bool keepCodePage936Length) const {
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+      if (!m_starts[text[i]]) {
+        // Most characters start no key (in later stages nearly all): copied as a run.
+        std::size_t end = i + 1;
+        while (end < n && !m_starts[text[end]])
+          ++end;
+        out.append(text.data() + i, end - i);
+        i = end;
+        continue;
+      }
+      const Dictionary::Value* value = nullptr;
+      const std::size_t length = Match(text, i, &value);
+      if (length == 0) {
+        out.push_back(text[i]);
+        ++i;
+      } else if (!keepCodePage936Length || value->keepsLength) {
+        out += value->text;
+        i += length;
+      } else {
+        for (std::size_t k = i; k < i + length; ++k) {
+          const Dictionary::Value* single = nullptr;
+          if (Match(text.substr(k, 1), 0, &single) == 1 && single->keepsLength)
+            out += single->text;
+          else
+            out.push_back(text[k]);
+        }
+        i += length;
+      }
+    }
+  }
+
+  const Dictionary& First() const { return *m_members.front(); }
+
+  /// Whether every dictionary after the first holds single characters only.
+  bool OnlyCharactersAfterTheFirst() const {
+    return std::all_of(m_members.begin() + 1, m_members.end(),
+                       [](const auto& member) { return member->OnlyCharacters(); });
+  }
+
+  /// The group without its first dictionary.
+  DictionaryGroup WithoutTheFirst() const {
+    DictionaryGroup rest;
+    rest.m_members.assign(m_members.begin() + 1, m_members.end());
+    rest.MarkStarts();
+    return rest;
+  }
+
+private:
+  DictionaryGroup() = default;
+
+  void MarkStarts() {
+    m_starts.assign(0x10000, 0);
+    for (std::size_t unit = 0; unit < 0x10000; ++unit) {
+      m_starts[unit] = std::any_of(m_members.begin(), m_members.end(), [&](const auto& member) {
+        return member->Starts(static_cast<char16_t>(unit));
+      });
+    }
+  }
+
+  std::vector<std::shared_ptr<const Dictionary>> m_members;
+  std::vector<std::uint8_t> m_starts; // whether a key of some member starts with the unit
+};
+
+// One OpenCC configuration: its segmentation and its chain of conversions, as the `opencc` command
+// runs them. The text is cut into segments first (each longest key of the segmentation
+// dictionary is one, and each run between them another); every stage of the chain then converts
+// each segment of the previous stage's output by itself, so that no match crosses a segment's end.
+class ConfigurationConverter {
+public:
+  explicit ConfigurationConverter(const std::string& configFile) {
+    opencc::Config config;
+    const opencc::ConverterPtr converter = config.NewFromFile(configFile);
+    const auto segmentation =
+        std::dynamic_pointer_cast<opencc::MaxMatchSegmentation>(converter->GetSegmentation());
+    if (!segmentation)
+      throw std::runtime_error("unexpected OpenCC segmentation");
+    Dictionaries built; // OpenCC shares a dictionary that a configuration names twice; so do we
+    m_segmentation = std::make_unique<const DictionaryGroup>(segmentation->GetDict(), built);
+    for (const opencc::ConversionPtr& conversion :
+         converter->GetConversionChain()->GetConversions())
+      m_stages.push_back(std::make_unique<const DictionaryGroup>(conversion->GetDict(), built));
+    if (m_stages.empty())
+      throw std::runtime_error("empty OpenCC conversion chain");
+    // When the first stage starts with the segmentation dictionary and goes on with single
+    // characters, a key of the segmentation is a segment that the stage converts whole, and in a
+    // run between keys only characters match: the cut and the first stage are one pass.
+    const DictionaryGroup& first = *m_stages.front();
+    if (&first.First() == &m_segmentation->First() && first.OnlyCharactersAfterTheFirst() &&
+        m_segmentation->OnlyCharactersAfterTheFirst())
+      m_firstStageRest = std::make_unique<const DictionaryGroup>(first.WithoutTheFirst());
+  }
+
+  /// Converts `text` onto the end of `out` (see DictionaryGroup::Convert for the length rule,
+  /// which only a configuration of one stage takes).
+  void Convert(std::u16string_view text, std::u16string& out, bool keepCodePage936Length) const {
+    if (m_stages.size() == 1 && m_firstStageRest) {
+      m_stages.front()->Convert(text, out, keepCodePage936Length); // segments change nothing
+      return;
+    }
+    // Each segment goes through the whole chain as soon as it is cut, so that the stages work in
+    // small buffers that stay in the cache instead of on copies of the whole text.
+    const std::size_t firstStage = m_firstStageRest ? 1 : 0;
+    std::vector<std::u16string> buffers(m_stages.size());
+    std::u16string run; // the converted run of characters between keys, when cut and stage fuse
+    std::size_t runStart = 0;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+      const Dictionary::Value* value = nullptr;
+      const std::size_t length = m_segmentation->Match(text, i, &value);
+      if (length == 0) {
+        if (!m_firstStageRest) {
+          ++i; // the run is a slice of the text
+        } else if (const std::size_t rest = m_firstStageRest->Match(text, i, &value); rest != 0) {
+          run += value->text;
+          i += rest;
+        } else {
+          run.push_back(text[i]);
+          ++i;
+        }
+        continue;
+      }
+      if (m_firstStageRest) {
+        if (!run.empty())
+          RunStages(run, firstStage, out, buffers);
+        run.clear();
+        RunStages(value->text, firstStage, out, buffers);
+      } else {
+        if (runStart < i)
+          RunStages(text.substr(runStart, i - runStart), firstStage, out, buffers);
+        RunStages(text.substr(i, length), firstStage, out, buffers);
+      }
+      i += length;
+      runStart = i;
+    }
+    if (m_firstStageRest && !run.empty())
+      RunStages(run, firstStage, out, buffers);
+    if (!m_firstStageRest && runStart < n)
+      RunStages(text.substr(runStart), firstStage, out, buffers);
+  }
+
+private:
+  // One segment through the stages from `stage` on, onto the end of `out`.
+  void RunStages(std::u16string_view segment, std::size_t stage, std::u16string& out,
+                 std::vector<std::u16string>& buffers) const {
+    for (; stage + 1 < m_stages.size(); ++stage) {
+      std::u16string& buffer = buffers[stage];
+      buffer.clear();
+      m_stages[stage]->Convert(segment, buffer, false);
+      segment = buffer;
+    }
+    m_stages[stage]->Convert(segment, out, false);
+  }
+
+  std::unique_ptr<const DictionaryGroup> m_segmentation;
+  std::vector<std::unique_ptr<const DictionaryGroup>> m_stages;
+  std::unique_ptr<const DictionaryGroup> m_firstStageRest; // set when cut and first stage fuse
+};
+
+enum Configuration {
+  kTraditionalToSimplified,
+  kSimplifiedToTraditional,
+  kSimplifiedToTaiwan,
+  kSimplifiedToHongKong,
+  kTaiwanToSimplified,
+  kHongKongToSimplified,
+  kConfigurationCount
+};
+
+constexpr const char* kConfigurationFiles[kConfigurationCount] = {
+    "t2s.json", "s2t.json", "s2twp.json", "s2hk.json", "tw2sp.json", "hk2s.json"};
 
 struct Converters {
   std::mutex mutex;
   std::string directory;
-  std::array<std::shared_ptr<const DictionaryConverter>, 2> loaded;
+  std::array<std::shared_ptr<const ConfigurationConverter>, kConfigurationCount> loaded;
 };
 
 Converters& State() {
@@ -160,16 +434,16 @@ Converters& State() {
   return state;
 }
 
-// The converter of one direction, read on its first use; null when OpenCC's data cannot be read
-// (the next call tries again).
-std::shared_ptr<const DictionaryConverter> ConverterFor(Direction direction) {
+// The converter of one configuration, read on its first use; null when OpenCC's data cannot be
+// read (the next call tries again).
+std::shared_ptr<const ConfigurationConverter> ConverterFor(Configuration configuration) {
   Converters& state = State();
   const std::lock_guard lock(state.mutex);
-  auto& slot = state.loaded[direction];
+  auto& slot = state.loaded[configuration];
   if (!slot) {
-    const std::string file = direction == kToSimplified ? "t2s.json" : "s2t.json";
+    const std::string file = kConfigurationFiles[configuration];
     try {
-      slot = std::make_shared<const DictionaryConverter>(
+      slot = std::make_shared<const ConfigurationConverter>(
           state.directory.empty() ? file : state.directory + "/" + file);
     } catch (const std::bad_alloc&) {
       throw;
@@ -181,10 +455,20 @@ std::shared_ptr<const DictionaryConverter> ConverterFor(Direction direction) {
   return slot;
 }
 
+Result<std::u16string> ConvertWith(Configuration configuration, std::u16string_view text) {
+  const auto converter = ConverterFor(configuration);
+  if (!converter)
+    return Fail(ErrorCode::DataMissing);
+  std::u16string out;
+  out.reserve(text.size() + text.size() / 8);
+  converter->Convert(text, out, false);
+  return out;
+}
+
 } // namespace
 
 Result<std::u16string> TraditionalToSimplified(std::u16string_view text) {
-  const auto converter = ConverterFor(kToSimplified);
+  const auto converter = ConverterFor(kTraditionalToSimplified);
   if (!converter)
     return Fail(ErrorCode::DataMissing);
   // The text as code page 936 holds it, up to the first zero byte.
@@ -198,13 +482,23 @@ Result<std::u16string> TraditionalToSimplified(std::u16string_view text) {
 }
 
 Result<std::u16string> SimplifiedToTraditional(std::u16string_view text) {
-  const auto converter = ConverterFor(kToTraditional);
-  if (!converter)
-    return Fail(ErrorCode::DataMissing);
-  std::u16string out;
-  out.reserve(text.size());
-  converter->Convert(text, out, false);
-  return out;
+  return ConvertWith(kSimplifiedToTraditional, text);
+}
+
+Result<std::u16string> SimplifiedToTaiwan(std::u16string_view text) {
+  return ConvertWith(kSimplifiedToTaiwan, text);
+}
+
+Result<std::u16string> SimplifiedToHongKong(std::u16string_view text) {
+  return ConvertWith(kSimplifiedToHongKong, text);
+}
+
+Result<std::u16string> TaiwanToSimplified(std::u16string_view text) {
+  return ConvertWith(kTaiwanToSimplified, text);
+}
+
+Result<std::u16string> HongKongToSimplified(std::u16string_view text) {
+  return ConvertWith(kHongKongToSimplified, text);
 }
 
 void UseOpenccDataDirectory(std::string directory) {
