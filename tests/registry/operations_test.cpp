@@ -1,7 +1,9 @@
 #include "registry/operations.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 
 namespace kelvaro {
 namespace {
@@ -36,6 +38,24 @@ TEST(Registry, EveryErrorCodeAnOperationGivesHasItsOwnWords) {
   EXPECT_EQ(MessageFor(ErrorCode::HostNotFound).text, u"Kein Host gefunden.");
   EXPECT_EQ(MessageFor(ErrorCode::NothingRecognised).style, MessageStyle::StatusNote);
   EXPECT_EQ(MessageFor(ErrorCode::NotANumber).title, u"系统");
+}
+
+// Every operation is fuzzed: each belongs to one family of fuzz/families.txt.
+TEST(Registry, EveryOperationHasAFuzzFamily) {
+  std::ifstream families(std::string(KELVARO_SOURCE_DIR) + "/fuzz/families.txt");
+  ASSERT_TRUE(families);
+  std::multiset<std::string> fuzzed;
+  for (std::string line; std::getline(families, line);) {
+    if (line.empty() || line.front() == '#')
+      continue;
+    std::istringstream words(line.substr(line.find(':') + 1));
+    for (std::string name; words >> name;) {
+      EXPECT_NE(FindOperation(name), nullptr) << name;
+      fuzzed.insert(name);
+    }
+  }
+  for (const Operation& op : Operations())
+    EXPECT_EQ(fuzzed.count(std::string(op.cliName)), 1u) << op.cliName;
 }
 
 Outcome Throw(std::u16string_view, const OperationOptions&) { throw std::runtime_error("boom"); }

@@ -4,6 +4,7 @@
 // keeps it.
 
 #include "registry/operations.h"
+#include "support/domains.h"
 #include "support/generate.h"
 #include "support/text.h"
 #include "text/box_rule.h"
@@ -16,54 +17,6 @@ namespace kelvaro {
 namespace {
 
 using testing::U8;
-
-bool Holds(std::u16string_view text, std::u16string_view any) {
-  return text.find_first_of(any) != std::u16string_view::npos;
-}
-
-bool HasPercentEscape(std::u16string_view text) {
-  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
-    const auto hex = [](char16_t c) {
-      return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-    };
-    if (text[i] == u'%' && hex(text[i + 1]) && hex(text[i + 2]))
-      return true;
-  }
-  return false;
-}
-
-// The texts on which an encoder and its decoder promise the round trip.
-bool InDomain(std::string_view encoder, std::u16string_view box, Charset charset) {
-  if (encoder == "url-encode") {
-    // In UTF-16 the space's escape %20 is one byte of a two-byte charset: right before another
-    // escape (a space's, or another character's) the two read as one character.
-    const bool utf16 = charset == Charset::Utf16Le || charset == Charset::Utf16Be;
-    for (std::size_t i = 0; utf16 && i + 1 < box.size(); ++i) {
-      if (box[i] == u' ' && (box[i + 1] == u' ' || box[i + 1] >= 0x80))
-        return false;
-    }
-    return !Holds(box, u"+") && !HasPercentEscape(box);
-  }
-  if (encoder == "hex-encode") // GBK codes whatever the charset, and every line break is CR LF
-    return !Holds(box, u"\r\n") && box == ApplyTextBoxRule(box, Charset::Gbk);
-  if (encoder == "unicode-escape")
-    return !Holds(box, u"\\");
-  if (encoder == "utf8-encode" || encoder == "uri-component-encode")
-    return !HasPercentEscape(box);
-  if (encoder == "html-encode") {
-    for (const char16_t unit : box) {
-      if (unit >= 0x80 && unit <= 0x9F)
-        return false;
-    }
-    return true;
-  }
-  if (encoder == "fullwidth")
-    return !Holds(box, u"\u3000") && std::none_of(box.begin(), box.end(), [](char16_t c) {
-      return c >= 0xFF01 && c <= 0xFF5E;
-    });
-  // Base64, script escapes: every text.
-  return encoder == "base64-encode" || encoder == "escape";
-}
 
 TEST(RoundTrips, EveryInversePairInEveryCharsetItFollows) {
   std::mt19937 random(19);
@@ -81,10 +34,12 @@ TEST(RoundTrips, EveryInversePairInEveryCharsetItFollows) {
       for (int round = 0; round < rounds; ++round) {
         const std::u16string box =
             ApplyTextBoxRule(testing::GenerateMixedText(random, random() % 30), info.charset);
-        if (!InDomain(encoder.cliName, box, info.charset))
+        if (!testing::InRoundTripDomain(encoder.cliName, box, info.charset))
           continue;
         const Outcome encoded = RunOnBoxText(encoder, box, options);
         ASSERT_TRUE(encoded.text) << U8(box);
+        if (encoded.lostToBox != 0)
+          continue; // the encoding itself did not fit the box (full width in windows-1252)
         const Outcome decoded = RunOnBoxText(decoder, *encoded.text, options);
         ASSERT_TRUE(decoded.text);
         ASSERT_EQ(*decoded.text, box) << "encoded: " << U8(*encoded.text);
@@ -92,7 +47,7 @@ TEST(RoundTrips, EveryInversePairInEveryCharsetItFollows) {
       }
       // Pairs without a domain here (mojibake, the byte reinterpretations, GB-BIG5, the
       // variants) are tested in their own units.
-      if (InDomain(encoder.cliName, u"a", info.charset))
+      if (testing::InRoundTripDomain(encoder.cliName, u"a", info.charset))
         EXPECT_GT(checked, rounds / 20);
     }
   }

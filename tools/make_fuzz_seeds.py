@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""Writes fuzz/seeds/<family>/: one seed per command-line case row (tests/cases/*.tsv) whose
+operation belongs to a fuzz family (fuzz/families.txt), in the fuzzers' input layout: the
+operation's index in its family, flags (bit 0 --upper, bit 1 UTF-8 text), the charset's index,
+then the text as UTF-8. scripts/fuzz --minimise-seeds then keeps only the seeds that add coverage.
+
+    python3 tools/make_fuzz_seeds.py
+"""
+import hashlib
+import pathlib
+import re
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+CHARSETS = ["gbk", "gb18030", "big5", "utf-8", "utf-16le", "utf-16be", "shift_jis", "euc-kr",
+            "windows-1252", "iso-8859-1"]
+ALIASES = {"cp936": "gbk", "cp950": "big5", "cp932": "shift_jis", "cp949": "euc-kr"}
+
+
+def unescape(field):
+    out, i = [], 0
+    while i < len(field):
+        if field[i] == "\\" and i + 1 < len(field):
+            c = field[i + 1]
+            if c == "u":
+                out.append(chr(int(field[i + 2:i + 6], 16)))
+                i += 6
+                continue
+            out.append({"r": "\r", "n": "\n", "t": "\t", "\\": "\\", "0": "\0"}.get(c, c))
+            i += 2
+            continue
+        out.append(field[i])
+        i += 1
+    return "".join(out)
+
+
+def families():
+    result = {}
+    for line in (ROOT / "fuzz/families.txt").read_text().splitlines():
+        match = re.match(r"^([a-z0-9-]+):\s*(.*)$", line)
+        if match:
+            result[match.group(1)] = match.group(2).split()
+    return result
+
+
+def main():
+    family_of = {op: (name, ops.index(op)) for name, ops in families().items() for op in ops}
+    written = 0
+    for cases in sorted((ROOT / "tests/cases").glob("*.tsv")):
+        for line in cases.read_text(encoding="utf-8").splitlines():
+            if not line or line.startswith("#"):
+                continue
+            fields = line.split("\t")
+            if len(fields) < 3 or fields[0] not in family_of:
+                continue
+            family, index = family_of[fields[0]]
+            words = fields[1].split()
+            charset = 0
+            if "--charset" in words and words.index("--charset") + 1 < len(words):
+                name = words[words.index("--charset") + 1].lower()
+                name = ALIASES.get(name, name)
+                if name not in CHARSETS:
+                    continue
+                charset = CHARSETS.index(name)
+            flags = 2 | (1 if "--upper" in words else 0)
+            seed = bytes([index, flags, charset]) + unescape(fields[2]).encode("utf-8", "surrogatepass")
+            folder = ROOT / "fuzz/seeds" / family
+            folder.mkdir(parents=True, exist_ok=True)
+            (folder / hashlib.sha1(seed).hexdigest()).write_bytes(seed)
+            written += 1
+    print(f"{written} seeds")
+
+
+main()
