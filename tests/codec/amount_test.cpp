@@ -258,6 +258,40 @@ TEST(Amount, RefusesWhatIsNoAmountInWords) {
   }
 }
 
+// Any string of the words' characters either is refused or reads as a plain decimal number with
+// at most two decimals.
+TEST(Amount, CapitalsToNumberGivesPlainNumbersOrRefuses) {
+  const std::u16string pool =
+      u"零〇壹一贰两叁肆伍陆柒捌玖九拾十佰百仟千万亿圆元角分整正负(负数) 人民币x";
+  std::mt19937 random(77);
+  std::size_t read = 0;
+  for (int round = 0; round < 100000; ++round) {
+    std::u16string text;
+    const std::size_t length = 1 + random() % 12;
+    for (std::size_t i = 0; i < length; ++i)
+      text.push_back(pool[random() % pool.size()]);
+    const auto number = CapitalsToNumber(text);
+    if (!number) {
+      ASSERT_EQ(number.error().code, ErrorCode::NotAnAmount);
+      ASSERT_LE(number.error().position, text.size());
+      continue;
+    }
+    ++read;
+    const std::string n = U8(*number);
+    const std::size_t start = n.front() == '-' ? 1 : 0;
+    const std::size_t point = n.find('.');
+    const std::size_t integerEnd = point == std::string::npos ? n.size() : point;
+    ASSERT_GT(integerEnd, start) << U8(text);
+    ASSERT_LE(integerEnd - start, 12u) << U8(text);
+    ASSERT_EQ(n.find_first_not_of("0123456789", start), point) << U8(text) << " " << n;
+    if (point != std::string::npos) {
+      ASSERT_TRUE(n.size() - point - 1 == 1 || n.size() - point - 1 == 2) << n;
+      ASSERT_EQ(n.find_first_not_of("0123456789", point + 1), std::string::npos) << n;
+    }
+  }
+  EXPECT_GT(read, 1000u);
+}
+
 // For every amount x other than zero with up to twelve integer digits and up to two decimals,
 // CapitalsToNumber(AmountToCapitals(x)) is x, written with the decimals the words hold: a 角 one,
 // a 分 two (12.0 gives 壹拾贰圆零 and 12; -1.50 gives (负数)壹圆伍角 and -1.5).

@@ -3,6 +3,7 @@
 #include "support/text.h"
 #include "text/utf.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -171,6 +172,30 @@ TEST(Pinyin, ToneNumbersFollowToneMarksLineByLine) {
       start = end + 1;
     }
     ASSERT_EQ(numbers, expected);
+  }
+}
+
+// Any units at all, lone surrogates and characters of other planes among them: every line break
+// is kept, and nothing but line breaks, syllables and the text's own units comes out.
+TEST(Pinyin, ArbitraryUnitsKeepTheirLines) {
+  std::mt19937 random(1616);
+  const char16_t pool[] = {u'\r',     u'\n',     u' ',      u'a',      u'中',     u'行',
+                           u'长',     u'\xD840', u'\xDC00', u'\xD83D', u'\xDE00', u'\u3007',
+                           u'\uFFFF', u'，',     u'绿',     0};
+  for (int round = 0; round < 200; ++round) {
+    std::u16string text;
+    const std::size_t length = random() % 64;
+    for (std::size_t i = 0; i < length; ++i)
+      text.push_back(random() % 4 == 0 ? static_cast<char16_t>(random())
+                                       : pool[random() % std::size(pool)]);
+    for (const PinyinStyle style :
+         {PinyinStyle::ToneMarks, PinyinStyle::ToneNumbers, PinyinStyle::Initials}) {
+      const std::u16string out = Pinyin(text, style);
+      ASSERT_EQ(std::count(out.begin(), out.end(), u'\n'),
+                std::count(text.begin(), text.end(), u'\n'));
+      ASSERT_EQ(std::count(out.begin(), out.end(), u'\r'),
+                std::count(text.begin(), text.end(), u'\r'));
+    }
   }
 }
 
