@@ -4,13 +4,23 @@
 #include "app/replace.h"
 #include "app/text_boxes.h"
 #include "app/vertical_text.h"
+#include "text/utf.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QSaveFile>
+#include <QSettings>
 #include <QStyle>
 #include <QSvgRenderer>
 #include <algorithm>
@@ -53,6 +63,11 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
     return vertical ? new VerticalButton(caption, parent) : new QPushButton(caption, parent);
   case ControlKind::CheckBox:
     return new QCheckBox(caption, parent);
+  case ControlKind::ComboBox: {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(false);
+    return combo;
+  }
   }
   return nullptr;
 }
@@ -70,6 +85,7 @@ int CaptionRoom(const QWidget* control, ControlKind kind) {
   case ControlKind::Label:
     return control->width();
   case ControlKind::TextBox:
+  case ControlKind::ComboBox:
     break;
   }
   return std::numeric_limits<int>::max();
@@ -79,7 +95,8 @@ int CaptionRoom(const QWidget* control, ControlKind kind) {
 // longest captions ("vbFormUnicode"). Such a caption alone gets the font just small enough to fit,
 // and never below 7 points; every other control keeps the platform font.
 void FitCaption(QWidget* control, const ControlSpec& entry, const QString& caption) {
-  if (entry.kind == ControlKind::TextBox || (entry.flags & kVerticalCaption) != 0)
+  if (entry.kind == ControlKind::TextBox || entry.kind == ControlKind::ComboBox ||
+      (entry.flags & kVerticalCaption) != 0)
     return;
   const int room = CaptionRoom(control, entry.kind);
   QFont font = control->font();
@@ -95,6 +112,44 @@ void FitCaption(QWidget* control, const ControlSpec& entry, const QString& capti
 QMessageBox::Icon IconOfStyle(MessageStyle style) {
   return style == MessageStyle::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
 }
+
+QString Translated(std::string_view text) {
+  return QCoreApplication::translate(kControlsContext, text.data());
+}
+
+// Code points: a surrogate pair is one character, as the user sees it.
+qsizetype CharactersIn(std::u16string_view text) {
+  qsizetype pairs = 0;
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    if (IsLowSurrogate(text[i]) && IsHighSurrogate(text[i - 1])) {
+      ++pairs;
+      ++i;
+    }
+  }
+  return static_cast<qsizetype>(text.size()) - pairs;
+}
+
+// The size of the text's bytes in the charset, encoded a slice at a time so that a large box is
+// never held as bytes too; a slice never ends inside a surrogate pair.
+qsizetype EncodedSize(std::u16string_view text, Charset charset) {
+  constexpr std::size_t kSlice = 1 << 16;
+  qsizetype bytes = 0;
+  while (!text.empty()) {
+    std::size_t size = std::min(kSlice, text.size());
+    if (size < text.size() && IsHighSurrogate(text[size - 1]))
+      --size;
+    bytes += static_cast<qsizetype>(EncodeText(text.substr(0, size), charset).size());
+    text.remove_prefix(size);
+  }
+  return bytes;
+}
+
+Message ErrorMessage(const QString& text) {
+  return {std::u16string(UnitsOf(text)), MessageStyle::Error, {}};
+}
+
+constexpr int kCountDelayMs = 150;
+constexpr qint64 kSlowClickMs = 100;
 
 } // namespace
 
@@ -114,19 +169,41 @@ QIcon WindowIcon() {
   return icon;
 }
 
-Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions, QWidget* parent)
-    : QWidget(parent), m_operations(operations), m_baseOptions(baseOptions) {
+Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions,
+             QSettings* settings, QWidget* parent)
+    : QWidget(parent), m_operations(operations), m_baseOptions(baseOptions), m_settings(settings) {
+  if (m_settings == nullptr) {
+    m_ownSettings = std::make_unique<QSettings>();
+    m_settings = m_ownSettings.get();
+  }
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf16(kWindowCaption));
   setWindowIcon(WindowIcon());
-  // The client area; the frame stays sizable, but no layout manager moves the controls.
-  resize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+  // The default client area is also the smallest: below it the rows of buttons would be cut off.
+  const QSize defaultSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+  setMinimumSize(defaultSize);
+  resize(defaultSize);
   buildControls();
   wireButtons();
+  fillCharsets();
+  fillMoreOperations();
+  wireStatusLine();
+  wireFiles();
   // Load: the GB-BIG5 button starts in the GB2312-to-BIG5 direction.
-  if (QWidget* gbBig5 = findChild<QWidget*>(QStringLiteral("CMDGBBIG5"))) {
-    gbBig5->setProperty("Tag", QStringLiteral("1"));
+  if (m_gbBig5 != nullptr)
+    m_gbBig5->setProperty("Tag", QStringLiteral("1"));
+  refreshToolTips();
+  // The first keystroke or paste replaces the initial text instead of running into it.
+  if (auto* text1 = qobject_cast<QPlainTextEdit*>(m_text1)) {
+    text1->selectAll();
+    text1->setFocus();
   }
+  refreshStatusLine();
+}
+
+Form1::~Form1() {
+  // Closing the window moves the focus after the members are gone.
+  disconnect(m_focusConnection);
 }
 
 void Form1::buildControls() {
@@ -134,22 +211,34 @@ void Form1::buildControls() {
   for (const ControlSpec& entry : Controls()) {
     QWidget* control = MakeControl(entry, this);
     control->setObjectName(FromUtf8(entry.name));
-    control->setGeometry(TwipsToPixels(entry.left), TwipsToPixels(entry.top),
-                         TwipsToPixels(entry.width), TwipsToPixels(entry.height));
+    const PixelRect place = PlaceControl(entry, 0, 0);
+    control->setGeometry(place.left, place.top, place.width, place.height);
     FitCaption(control, entry, FromUtf8(entry.caption));
-    if (!entry.toolTip.empty())
-      control->setToolTip(FromUtf8(entry.toolTip));
+    if (auto* single = qobject_cast<QLineEdit*>(control); single && !entry.placeholder.empty())
+      single->setPlaceholderText(Translated(entry.placeholder));
+    // The initial text is where the history starts, not a step the user can undo.
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(control))
+      multi->document()->clearUndoRedoStacks();
+    // Return on a focused button presses it, as Space does.
+    if (auto* button = qobject_cast<QPushButton*>(control))
+      button->setAutoDefault(true);
     if (control->focusPolicy() & Qt::TabFocus) {
       if (previous != nullptr)
         setTabOrder(previous, control);
       previous = control;
     }
+    m_controls.emplace_back(control, &entry);
   }
   m_text1 = findChild<QWidget*>(QStringLiteral("Text1"));
   m_text2 = findChild<QWidget*>(QStringLiteral("Text2"));
   m_find = findChild<QWidget*>(QStringLiteral("TxtBeiTiHuan"));
   m_replacement = findChild<QWidget*>(QStringLiteral("TxtTiHuan"));
   m_check1 = findChild<QAbstractButton*>(QStringLiteral("Check1"));
+  m_gbBig5 = findChild<QAbstractButton*>(QStringLiteral("CMDGBBIG5"));
+  m_charsetList = findChild<QComboBox*>(FromUtf8(kCharsetList));
+  m_moreList = findChild<QComboBox*>(FromUtf8(kMoreList));
+  m_status = findChild<QLabel*>(FromUtf8(kStatusLine));
+  m_countedBox = m_text1;
 }
 
 void Form1::wireButtons() {
@@ -163,14 +252,24 @@ void Form1::wireButtons() {
     }
     if (entry.name == kReplaceButton) {
       connect(button, &QAbstractButton::clicked, this, &Form1::replaceInText1);
+      // Return in the find box or the replacement box runs the replace too.
+      for (QWidget* box : {m_find, m_replacement}) {
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+          connect(line, &QLineEdit::returnPressed, button, &QAbstractButton::click);
+      }
+      continue;
+    }
+    if (entry.name == kMoreButton) {
+      connect(button, &QAbstractButton::clicked, this, &Form1::runChosenOperation);
       continue;
     }
     const Operation* operation = operationNamed(entry.operation);
     if (operation == nullptr)
       continue;
     if (entry.alternate.empty()) {
+      const QString label = FromUtf8(entry.caption);
       connect(button, &QAbstractButton::clicked, this,
-              [this, operation] { runOperation(*operation); });
+              [this, operation, label] { runOperation(*operation, label); });
     } else if (const Operation* second = operationNamed(entry.alternate)) {
       connect(button, &QAbstractButton::clicked, this,
               [this, button, operation, second] { runAlternating(button, operation, second); });
@@ -178,7 +277,105 @@ void Form1::wireButtons() {
   }
 }
 
+void Form1::fillCharsets() {
+  if (m_charsetList == nullptr)
+    return;
+  for (const CharsetInfo& info : Charsets()) {
+    m_charsetList->addItem(FromUtf8(info.name));
+    m_charsetList->setItemData(m_charsetList->count() - 1, ToQString(info.shown), Qt::ToolTipRole);
+  }
+  // A first run, or a name this version no longer knows, starts with GBK.
+  const QString remembered = m_settings->value(QLatin1String(kCharsetKey)).toString();
+  const std::optional<Charset> chosen = CharsetNamed(remembered.toStdString());
+  const int index = m_charsetList->findText(FromUtf8(InfoOf(chosen.value_or(Charset::Gbk)).name));
+  m_charsetList->setCurrentIndex(std::max(index, 0));
+  chooseCharset(m_charsetList->currentIndex());
+  connect(m_charsetList, &QComboBox::currentIndexChanged, this, [this](int chosenIndex) {
+    chooseCharset(chosenIndex);
+    m_settings->setValue(QLatin1String(kCharsetKey), m_charsetList->currentText());
+  });
+}
+
+void Form1::chooseCharset(int index) {
+  const std::optional<Charset> chosen = CharsetNamed(m_charsetList->itemText(index).toStdString());
+  m_charset = chosen.value_or(Charset::Gbk);
+  // The boxes keep what they hold: the next edit and the next result follow the new charset.
+  for (const auto& [control, entry] : m_controls) {
+    if (entry->kind == ControlKind::TextBox)
+      SetBoxCharset(control, m_charset);
+  }
+  refreshToolTips();
+  refreshStatusLine();
+}
+
+bool Form1::hasButton(std::string_view cliName) const {
+  return std::any_of(Controls().begin(), Controls().end(), [cliName](const ControlSpec& entry) {
+    return entry.operation == cliName || entry.alternate == cliName;
+  });
+}
+
+void Form1::fillMoreOperations() {
+  if (m_moreList == nullptr)
+    return;
+  for (const Operation& operation : m_operations) {
+    if (hasButton(operation.cliName))
+      continue;
+    // The name first, so that typing its first letters selects it.
+    m_moreList->addItem(FromUtf8(operation.cliName) + QStringLiteral("  ") +
+                            FromUtf8(operation.caption),
+                        FromUtf8(operation.cliName));
+  }
+  connect(m_moreList, &QComboBox::currentIndexChanged, this, &Form1::refreshMoreToolTip);
+}
+
+void Form1::refreshToolTips() {
+  const QString shown = ToQString(InfoOf(m_charset).shown);
+  for (const auto& [control, entry] : m_controls) {
+    if (entry->toolTip.empty() || entry->name == kMoreList)
+      continue;
+    QString tip = Translated(entry->toolTip);
+    if (tip.contains(QLatin1String("%1")))
+      tip = tip.arg(shown);
+    if (const Operation* operation = operationNamed(entry->operation)) {
+      tip += QLatin1Char('\n');
+      tip += operation->followsCharset ? tr("随“字节编码”而变，现在按 %1").arg(shown)
+                                       : tr("不随“字节编码”而变");
+    }
+    if (control == m_gbBig5) {
+      const bool gbFirst = m_gbBig5->property("Tag").toString() != QLatin1String("2");
+      tip += QLatin1Char('\n');
+      tip += gbFirst ? tr("下一次：GB→BIG5") : tr("下一次：BIG5→GB");
+    }
+    control->setToolTip(tip);
+  }
+  refreshMoreToolTip();
+}
+
+void Form1::refreshMoreToolTip() {
+  if (m_moreList == nullptr)
+    return;
+  const ControlSpec* entry = nullptr;
+  for (const auto& [control, spec] : m_controls) {
+    if (control == m_moreList)
+      entry = spec;
+  }
+  QString tip = entry != nullptr ? Translated(entry->toolTip) : QString();
+  const Operation* operation = operationNamed(m_moreList->currentData().toString().toStdString());
+  if (operation != nullptr) {
+    // The registry's own words, which stay as they are in every language.
+    tip += QLatin1Char('\n') + FromUtf8(operation->cliName) + QStringLiteral(": ") +
+           FromUtf8(operation->description);
+    tip += QLatin1Char('\n');
+    tip += operation->followsCharset
+               ? tr("随“字节编码”而变，现在按 %1").arg(ToQString(InfoOf(m_charset).shown))
+               : tr("不随“字节编码”而变");
+  }
+  m_moreList->setToolTip(tip);
+}
+
 const Operation* Form1::operationNamed(std::string_view cliName) const {
+  if (cliName.empty())
+    return nullptr;
   for (const Operation& operation : m_operations) {
     if (operation.cliName == cliName)
       return &operation;
@@ -188,21 +385,35 @@ const Operation* Form1::operationNamed(std::string_view cliName) const {
 
 QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_text2; }
 
-void Form1::runOperation(const Operation& operation) {
+void Form1::runOperation(const Operation& operation, const QString& label) {
+  QElapsedTimer clock;
+  clock.start();
   OperationOptions options = m_baseOptions;
   options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
+  options.charset = m_charset;
   Outcome outcome;
   {
     const WaitCursor wait;
     outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
   }
-  // The message comes while the conversion runs, before its result reaches the box.
+  // The message comes while the conversion runs, before its result reaches the box; a note for
+  // the status line takes the place of the count of lost characters.
+  const bool noted = outcome.message && outcome.message->style == MessageStyle::StatusNote;
   if (outcome.message)
     ShowMessage(*outcome.message);
-  if (outcome.text) {
+  if (!outcome.text) {
+    if (!noted)
+      setNote({});
+    setAction(tr("%1：未转换，%2保持原样").arg(label, boxName(boxOf(operation.writes))));
+    return;
+  }
+  {
     const WaitCursor wait;
     WriteBox(boxOf(operation.writes), *outcome.text);
   }
+  if (!noted)
+    setLostNote(outcome.lostToBox);
+  setAction(tr("%1：结果已写入%2").arg(label, boxName(boxOf(operation.writes))), clock.elapsed());
 }
 
 void Form1::runAlternating(QAbstractButton* button, const Operation* first,
@@ -212,28 +423,302 @@ void Form1::runAlternating(QAbstractButton* button, const Operation* first,
   // Tag selects neither and the click does nothing.
   if (tag == QLatin1String("1")) {
     button->setProperty("Tag", QStringLiteral("2"));
-    runOperation(*first);
+    refreshToolTips();
+    runOperation(*first, tr("GB-BIG5（GB→BIG5）"));
   } else if (tag == QLatin1String("2")) {
     button->setProperty("Tag", QStringLiteral("1"));
-    runOperation(*second);
+    refreshToolTips();
+    runOperation(*second, tr("GB-BIG5（BIG5→GB）"));
   }
 }
 
+void Form1::runChosenOperation() {
+  if (m_moreList == nullptr)
+    return;
+  const Operation* operation = operationNamed(m_moreList->currentData().toString().toStdString());
+  if (operation != nullptr)
+    runOperation(*operation, FromUtf8(operation->caption));
+}
+
 void Form1::swapBoxes() {
-  const WaitCursor wait;
-  // Both texts are read before either box is written, so the two contents exchange exactly.
-  const std::u16string first = ReadBox(m_text1);
-  const std::u16string second = ReadBox(m_text2);
-  WriteBox(m_text2, first);
-  WriteBox(m_text1, second);
+  QElapsedTimer clock;
+  clock.start();
+  {
+    const WaitCursor wait;
+    // Both texts are read before either box is written, so the two contents exchange exactly.
+    const std::u16string first = ReadBox(m_text1);
+    const std::u16string second = ReadBox(m_text2);
+    WriteBox(m_text2, first);
+    WriteBox(m_text1, second);
+  }
+  setNote({});
+  setAction(tr("上下值互换：已交换上框和下框"), clock.elapsed());
 }
 
 void Form1::replaceInText1() {
-  const WaitCursor wait;
-  WriteBox(m_text1, ReplaceAll(ReadBox(m_text1), ReadBox(m_find), ReadBox(m_replacement)));
+  QElapsedTimer clock;
+  clock.start();
+  {
+    const WaitCursor wait;
+    WriteBox(m_text1, ReplaceAll(ReadBox(m_text1), ReadBox(m_find), ReadBox(m_replacement)));
+  }
+  setNote({});
+  setAction(tr("替换：结果已写回上框"), clock.elapsed());
 }
 
+// ---- files --------------------------------------------------------------------------------------
+
+void Form1::wireFiles() {
+  m_openAction = new QAction(tr("打开文件到上框…"), this);
+  m_openAction->setShortcut(QKeySequence::Open);
+  m_openAction->setShortcutContext(Qt::WindowShortcut);
+  connect(m_openAction, &QAction::triggered, this, &Form1::openFile);
+  m_saveAction = new QAction(tr("把下框保存为文件…"), this);
+  m_saveAction->setShortcut(QKeySequence::Save);
+  m_saveAction->setShortcutContext(Qt::WindowShortcut);
+  connect(m_saveAction, &QAction::triggered, this, &Form1::saveResult);
+  addAction(m_openAction);
+  addAction(m_saveAction);
+  for (QWidget* box : {m_text1, m_text2}) {
+    if (auto* multi = qobject_cast<MultiLineBox*>(box))
+      multi->setExtraContextActions({m_openAction, m_saveAction});
+  }
+  if (auto* text1 = qobject_cast<MultiLineBox*>(m_text1))
+    text1->setFileDropHandler([this](const QString& path) { loadFile(path); });
+}
+
+void Form1::openFile() {
+  const QString path = m_chooseFile
+                           ? m_chooseFile(false)
+                           : QFileDialog::getOpenFileName(this, tr("打开文件到上框"), QString(),
+                                                          tr("文本文件 (*.txt);;所有文件 (*)"));
+  if (!path.isEmpty())
+    loadFile(path);
+}
+
+void Form1::saveResult() {
+  const QString path = m_chooseFile
+                           ? m_chooseFile(true)
+                           : QFileDialog::getSaveFileName(this, tr("把下框保存为文件"), QString(),
+                                                          tr("文本文件 (*.txt);;所有文件 (*)"));
+  if (!path.isEmpty())
+    saveFile(path);
+}
+
+void Form1::reportFileProblem(const QString& problem) { ShowMessage(ErrorMessage(problem)); }
+
+bool Form1::loadFile(const QString& path) {
+  const QString shownPath = QDir::toNativeSeparators(path);
+  const QFileInfo info(path);
+  if (!info.exists() || !info.isFile()) {
+    reportFileProblem(tr("无法打开 %1：没有这个文件。").arg(shownPath));
+    return false;
+  }
+  if (info.size() > kLargestFileBytes) {
+    reportFileProblem(tr("无法打开 %1：文件有 %2 MiB，超过了 256 MiB 的上限。")
+                          .arg(shownPath)
+                          .arg(static_cast<double>(info.size()) / (1 << 20), 0, 'f', 1));
+    return false;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    reportFileProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    reportFileProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
+    return false;
+  }
+  // A byte order mark says what the file is, whatever the choice.
+  std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  Charset charset = m_charset;
+  std::size_t markSize = 0;
+  if (content.starts_with("\xEF\xBB\xBF")) {
+    charset = Charset::Utf8;
+    markSize = 3;
+  } else if (content.starts_with("\xFF\xFE")) {
+    charset = Charset::Utf16Le;
+    markSize = 2;
+  } else if (content.starts_with("\xFE\xFF")) {
+    charset = Charset::Utf16Be;
+    markSize = 2;
+  }
+  content.remove_prefix(markSize);
+  const QString charsetName = ToQString(InfoOf(charset).shown);
+  Result<std::u16string> text = DecodeBytesStrictly(content, charset);
+  if (!text) {
+    reportFileProblem(tr("无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。请在“字节编码”中选择"
+                         "文件所用的编码再打开。")
+                          .arg(shownPath)
+                          .arg(text.error().position + markSize + 1)
+                          .arg(charsetName));
+    return false;
+  }
+  const std::size_t lost = WriteBox(m_text1, *text);
+  setLostNote(lost);
+  setAction(tr("已打开 %1（%2）").arg(info.fileName(), charsetName));
+  return true;
+}
+
+bool Form1::saveFile(const QString& path) {
+  const QString shownPath = QDir::toNativeSeparators(path);
+  const std::u16string text = ReadBox(m_text2);
+  const QString charsetName = ToQString(InfoOf(m_charset).shown);
+  std::u16string probe = text;
+  if (const std::size_t lost = ReplaceUnencodable(probe, m_charset); lost != 0) {
+    const QString question =
+        tr("%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？", nullptr,
+           static_cast<int>(std::min<std::size_t>(lost, std::numeric_limits<int>::max())))
+            .arg(charsetName, shownPath);
+    if (!ask(question))
+      return false;
+  }
+  const std::string bytes = EncodeText(text, m_charset);
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+          static_cast<qint64>(bytes.size()) ||
+      !file.commit()) {
+    reportFileProblem(tr("无法保存 %1：%2").arg(shownPath, file.errorString()));
+    return false;
+  }
+  setAction(tr("下框已保存为 %1（%2）").arg(QFileInfo(path).fileName(), charsetName));
+  return true;
+}
+
+bool Form1::ask(const QString& question) {
+  if (m_askQuestion)
+    return m_askQuestion(question);
+  return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+// ---- the status line ----------------------------------------------------------------------------
+
+void Form1::wireStatusLine() {
+  m_countTimer.setSingleShot(true);
+  m_countTimer.setInterval(kCountDelayMs);
+  connect(&m_countTimer, &QTimer::timeout, this, &Form1::refreshStatusLine);
+  for (const auto& [control, entry] : m_controls) {
+    if (entry->kind != ControlKind::TextBox)
+      continue;
+    QWidget* box = control;
+    if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
+      connect(multi, &QPlainTextEdit::textChanged, this, [this, box] { countBoxLater(box); });
+      connect(multi, &MultiLineBox::unitsLost, this,
+              [this](qsizetype lost) { setLostNote(static_cast<std::size_t>(lost)); });
+    } else if (auto* single = qobject_cast<SingleLineBox*>(box)) {
+      connect(single, &QLineEdit::textChanged, this, [this, box] { countBoxLater(box); });
+      connect(single, &SingleLineBox::unitsLost, this,
+              [this](qsizetype lost) { setLostNote(static_cast<std::size_t>(lost)); });
+    }
+  }
+  m_focusConnection =
+      connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        const bool isBox = std::any_of(m_controls.begin(), m_controls.end(), [now](const auto& c) {
+          return c.first == now && c.second->kind == ControlKind::TextBox;
+        });
+        if (isBox && now != m_countedBox) {
+          m_countedBox = now;
+          refreshStatusLine();
+        }
+      });
+}
+
+void Form1::countBoxLater(QWidget* box) {
+  m_counts.remove(box);
+  // Counting a box of megabytes on every keystroke would slow typing down; the count follows
+  // once the user pauses.
+  if (box == m_countedBox)
+    m_countTimer.start();
+}
+
+void Form1::setAction(const QString& what, qint64 elapsedMs) {
+  m_action = what;
+  if (elapsedMs > kSlowClickMs)
+    m_action += tr("，用时 %1 秒").arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 2);
+  refreshStatusLine();
+}
+
+void Form1::setLostNote(std::size_t lost) {
+  if (lost == 0) {
+    setNote({});
+    return;
+  }
+  setNote(tr("%n 个字符无法用 %1 表示，已显示为 ?", nullptr,
+             static_cast<int>(std::min<std::size_t>(lost, std::numeric_limits<int>::max())))
+              .arg(ToQString(InfoOf(m_charset).shown)));
+}
+
+void Form1::setNote(const QString& note) {
+  m_note = note;
+  refreshStatusLine();
+}
+
+QString Form1::boxName(const QWidget* box) const {
+  if (box == m_text1)
+    return tr("上框");
+  if (box == m_text2)
+    return tr("下框");
+  if (box == m_find)
+    return tr("查找框");
+  if (box == m_replacement)
+    return tr("替换框");
+  return tr("说明框");
+}
+
+void Form1::refreshStatusLine() {
+  if (m_status == nullptr)
+    return;
+  m_countTimer.stop();
+  QStringList parts;
+  if (!m_action.isEmpty())
+    parts << m_action;
+  if (!m_note.isEmpty())
+    parts << m_note;
+  if (m_countedBox != nullptr) {
+    auto count = m_counts.find(m_countedBox);
+    if (count == m_counts.end() || count->charset != m_charset) {
+      const std::u16string text = ReadBox(m_countedBox);
+      count = m_counts.insert(m_countedBox,
+                              {CharactersIn(text), EncodedSize(text, m_charset), m_charset});
+    }
+    parts << tr("%1：%2 个字符，%3 字节（%4）")
+                 .arg(boxName(m_countedBox))
+                 .arg(count->characters)
+                 .arg(count->bytes)
+                 .arg(ToQString(InfoOf(m_charset).shown));
+  }
+  const QString line = parts.join(QStringLiteral("  ·  "));
+  m_status->setText(line);
+  // The line may be wider than its label; the tooltip shows it whole.
+  m_status->setToolTip(line);
+}
+
+// ---- size ---------------------------------------------------------------------------------------
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  placeControls();
+}
+
+void Form1::placeControls() {
+  const int extraWidth = width() - TwipsToPixels(kClientWidthTwips);
+  const int extraHeight = height() - TwipsToPixels(kClientHeightTwips);
+  for (const auto& [control, entry] : m_controls) {
+    const PixelRect place = PlaceControl(*entry, extraWidth, extraHeight);
+    control->setGeometry(place.left, place.top, place.width, place.height);
+  }
+}
+
+// ---- messages -----------------------------------------------------------------------------------
+
 void Form1::ShowMessage(const Message& message) {
+  if (message.style == MessageStyle::StatusNote) {
+    setNote(ToQString(message.text));
+    return;
+  }
   if (m_showMessage) {
     m_showMessage(message);
     return;
@@ -245,5 +730,7 @@ void Form1::ShowMessage(const Message& message) {
 }
 
 void Form1::setShowMessage(MessageSink sink) { m_showMessage = std::move(sink); }
+void Form1::setAskQuestion(QuestionSink sink) { m_askQuestion = std::move(sink); }
+void Form1::setChooseFile(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
 } // namespace kelvaro::app

@@ -1,56 +1,151 @@
 #pragma once
 // The main window. It is built from the controls table, and its conversion buttons are wired from
 // the operation registry; the window itself only reads a box, runs one operation and writes a box.
+// Around that it keeps the user's charset, the status line, the files and the window's size.
 
 #include "registry/operations.h"
 
+#include <QHash>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <span>
+#include <utility>
+#include <vector>
 
 class QAbstractButton;
+class QAction;
+class QComboBox;
+class QLabel;
+class QSettings;
 
 namespace kelvaro::app {
 
+struct ControlSpec;
+
 /// The caption of the window, and the title of a message box that brings none of its own.
 inline constexpr char16_t kWindowCaption[] = u"OrvaneKelvaro";
+
+/// Files larger than this are not loaded into a box.
+inline constexpr qint64 kLargestFileBytes = qint64{256} << 20;
+
+/// The settings key of the charset choice.
+inline constexpr char kCharsetKey[] = "charset";
 
 class Form1 : public QWidget {
   Q_OBJECT
 public:
   using MessageSink = std::function<void(const Message&)>;
+  /// A yes-or-no question; true goes on.
+  using QuestionSink = std::function<bool(const QString& question)>;
+  /// Asks for a file: to open into Text1 (`forSaving` false) or to save Text2 to; an empty name
+  /// when the user cancels.
+  using FileChooser = std::function<QString(bool forSaving)>;
 
   /// `operations` are the rows the buttons dispatch to, found by the operation names of the
-  /// controls table; a button whose operation the table lacks does nothing (tests pass small tables
-  /// of their own);
-  /// `baseOptions` carries what every run shares, such as the host resolver.
+  /// controls table, and those without a button make up ComboMore; a button whose operation the
+  /// table lacks does nothing (tests pass small tables of their own);
+  /// `baseOptions` carries what every run shares, such as the host resolver (its charset is
+  /// replaced by the one the user chooses);
+  /// `settings` keeps the charset choice between runs; null uses the application's own settings.
   explicit Form1(std::span<const Operation> operations = Operations(),
-                 OperationOptions baseOptions = {}, QWidget* parent = nullptr);
+                 OperationOptions baseOptions = {}, QSettings* settings = nullptr,
+                 QWidget* parent = nullptr);
+  ~Form1() override;
 
   /// Modal message box with an OK button and the icon of the message's style; an empty title shows
   /// the window's caption. Replaced through setShowMessage, so tests see messages without a modal
-  /// loop.
+  /// loop. Messages of the status-line style go to the status line instead.
   void ShowMessage(const Message& message);
   void setShowMessage(MessageSink sink);
+  /// Replaces the modal question (saving characters the charset cannot hold) and the file dialogs.
+  void setAskQuestion(QuestionSink sink);
+  void setChooseFile(FileChooser chooser);
+
+  /// Loads a text file into Text1 as one undoable change, decoded in the chosen charset unless a
+  /// UTF-8 or UTF-16 byte order mark says otherwise. A file that is missing, unreadable, larger
+  /// than kLargestFileBytes or not valid in its charset gives a message naming the file and the
+  /// problem, and no box changes. Gives whether Text1 was loaded.
+  bool loadFile(const QString& path);
+  /// Saves the text of Text2, line breaks as CR LF (the text the conversions read), in the chosen
+  /// charset, without a byte order mark. When the charset cannot hold every character the user is
+  /// asked first; a file that cannot be written gives a message. Gives whether the file was saved.
+  bool saveFile(const QString& path);
+
+  /// The charset chosen in ComboCharset.
+  [[nodiscard]] Charset charset() const { return m_charset; }
+
+protected:
+  void resizeEvent(QResizeEvent* event) override;
 
 private:
+  /// How many characters and bytes a box holds, for the status line.
+  struct BoxCount {
+    qsizetype characters = 0;
+    qsizetype bytes = 0;
+    Charset charset = Charset::Gbk;
+  };
+
   void buildControls();
   void wireButtons();
-  void runOperation(const Operation& operation);
+  void fillCharsets();
+  void fillMoreOperations();
+  void wireStatusLine();
+  void wireFiles();
+  void placeControls();
+  void runOperation(const Operation& operation, const QString& label);
   void runAlternating(QAbstractButton* button, const Operation* first, const Operation* second);
+  void runChosenOperation();
   [[nodiscard]] const Operation* operationNamed(std::string_view cliName) const;
+  [[nodiscard]] bool hasButton(std::string_view cliName) const;
   void swapBoxes();
   void replaceInText1();
+  void chooseCharset(int index);
+  void refreshToolTips();
+  void refreshMoreToolTip();
+  void openFile();
+  void saveResult();
+  void reportFileProblem(const QString& problem);
+  [[nodiscard]] bool ask(const QString& question);
+  void setAction(const QString& what, qint64 elapsedMs = 0);
+  void setLostNote(std::size_t lost);
+  void setNote(const QString& note);
+  void countBoxLater(QWidget* box);
+  void refreshStatusLine();
+  [[nodiscard]] QString boxName(const QWidget* box) const;
   [[nodiscard]] QWidget* boxOf(Box box) const;
 
   std::span<const Operation> m_operations;
   OperationOptions m_baseOptions;
+  Charset m_charset = Charset::Gbk;
+  std::unique_ptr<QSettings> m_ownSettings;
+  QSettings* m_settings = nullptr;
   MessageSink m_showMessage;
+  QuestionSink m_askQuestion;
+  FileChooser m_chooseFile;
+
+  std::vector<std::pair<QWidget*, const ControlSpec*>> m_controls;
   QWidget* m_text1 = nullptr;
   QWidget* m_text2 = nullptr;
   QWidget* m_find = nullptr;
   QWidget* m_replacement = nullptr;
   QAbstractButton* m_check1 = nullptr;
+  QAbstractButton* m_gbBig5 = nullptr;
+  QComboBox* m_charsetList = nullptr;
+  QComboBox* m_moreList = nullptr;
+  QLabel* m_status = nullptr;
+  QAction* m_openAction = nullptr;
+  QAction* m_saveAction = nullptr;
+
+  // The status line: what the last button (or file) did, a note (characters lost to "?", or a
+  // message of the status-line style), and the counts of the text box the user works in.
+  QString m_action;
+  QString m_note;
+  QWidget* m_countedBox = nullptr;
+  QHash<const QWidget*, BoxCount> m_counts; ///< valid until the box changes
+  QTimer m_countTimer;
+  QMetaObject::Connection m_focusConnection;
 };
 
 /// The window icon, drawn from the program's SVG at the usual icon sizes.

@@ -5,6 +5,7 @@
 //   kelvaro --help | --version   prints the usage or the version, with or without a display
 
 #include "app/form1.h"
+#include "app/translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -63,6 +64,8 @@ std::optional<int> AnswerWithoutDisplay(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("kelvaro"));
+  // Where the charset choice is kept: ~/.config/Kelvaro/kelvaro.conf on Linux.
+  QApplication::setOrganizationName(QStringLiteral("Kelvaro"));
   QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
   if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv))
     return *status;
@@ -72,6 +75,7 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption screenshot = AddOptions(parser);
   parser.process(application);
 
+  const kelvaro::app::Translations translations;
   QApplication::setWindowIcon(kelvaro::app::WindowIcon());
   kelvaro::app::Form1 window;
   window.show();

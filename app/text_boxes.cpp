@@ -2,14 +2,17 @@
 
 #include "text/box_rule.h"
 
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextOption>
+#include <QUrl>
 #include <algorithm>
-#include <vector>
+#include <memory>
 
 namespace kelvaro::app {
 
@@ -21,26 +24,32 @@ QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString KeptByTextBox(const QString& text) {
-  const std::u16string kept = ApplyTextBoxRule(UnitsOf(text));
-  if (UnitsOf(text) == kept)
-    return text;
-  return ToQString(kept);
-}
-
-// ---- MultiLineBox -------------------------------------------------------------------------------
-
-MultiLineBox::MultiLineBox(QWidget* parent) : QPlainTextEdit(parent) {
-  setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  // Long runs without spaces (Base64, hex) still wrap, as a Windows edit box does.
-  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  // Tab moves on to the next control instead of typing a tab character.
-  setTabChangesFocus(true);
-}
-
 namespace {
+
+constexpr char16_t kBlockSeparator = u'\u2029';
+
+// The box's rule in place: the text box rule of the charset, then "?" for the block separator,
+// which a charset that keeps every character would otherwise let in, to come back as a line break.
+std::size_t KeepInBox(std::u16string& text, Charset charset) {
+  std::size_t lost = ApplyTextBoxRuleInPlace(text, charset);
+  for (char16_t& unit : text) {
+    if (unit == kBlockSeparator) {
+      unit = u'?';
+      ++lost;
+    }
+  }
+  return lost;
+}
+
+// The block format property that marks a continuation block. A property of the format rather than
+// the block's user state, because the undo history restores a removed block with its format only.
+constexpr int kContinuationProperty = QTextFormat::UserProperty + 1;
+
+QTextBlockFormat ContinuationFormat() {
+  QTextBlockFormat format;
+  format.setProperty(kContinuationProperty, true);
+  return format;
+}
 
 // Where a soft break may end a block: after a space or an ideograph, so that a word is not cut
 // in two when the line offers a better place within its last units.
@@ -55,68 +64,137 @@ std::size_t SoftBreakBefore(std::u16string_view line, std::size_t limit) {
   return limit;
 }
 
+// Inserts text that has passed the box's rule at the cursor: each line break (CR LF, a lone CR, a
+// lone LF) starts a plain block, and a line longer than kSoftLineUnits goes on in continuation
+// blocks. Every block gets its format explicitly, so that none inherits the mark of the block the
+// cursor stood in.
+void InsertLaidOut(QTextCursor& cursor, std::u16string_view text) {
+  const QTextBlockFormat lineStart;
+  const QTextBlockFormat continuation = ContinuationFormat();
+  const auto insertLine = [&](std::u16string_view line) {
+    while (line.size() > MultiLineBox::kSoftLineUnits) {
+      const std::size_t end = SoftBreakBefore(line, MultiLineBox::kSoftLineUnits);
+      cursor.insertText(ToQString(line.substr(0, end)));
+      cursor.insertBlock(continuation);
+      line.remove_prefix(end);
+    }
+    if (!line.empty())
+      cursor.insertText(ToQString(line));
+  };
+  std::size_t lineStartAt = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n')
+      continue;
+    insertLine(text.substr(lineStartAt, i - lineStartAt));
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+      ++i;
+    cursor.insertBlock(lineStart);
+    lineStartAt = i + 1;
+  }
+  insertLine(text.substr(lineStartAt));
+}
+
 } // namespace
+
+Kept KeptByTextBox(const QString& text, Charset charset) {
+  std::u16string units(UnitsOf(text));
+  const std::size_t lost = KeepInBox(units, charset);
+  if (units == UnitsOf(text))
+    return {text, 0};
+  return {ToQString(units), lost};
+}
+
+// ---- MultiLineBox -------------------------------------------------------------------------------
+
+MultiLineBox::MultiLineBox(QWidget* parent) : QPlainTextEdit(parent) {
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // Long runs without spaces (Base64, hex) still wrap, as a Windows edit box does.
+  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Tab moves on to the next control instead of typing a tab character.
+  setTabChangesFocus(true);
+}
+
+bool MultiLineBox::ContinuesLine(const QTextBlock& block) {
+  return block.blockFormat().boolProperty(kContinuationProperty);
+}
 
 std::u16string MultiLineBox::boxText() const {
   // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
-  // each block boundary with U+2029, which the box rule never lets into a box as content.
+  // each block boundary with U+2029, which the box's rule never lets into a box as content.
   const QString raw = document()->toRawText();
   std::u16string text;
   text.reserve(static_cast<std::size_t>(raw.size()) +
                static_cast<std::size_t>(document()->blockCount()));
   QTextBlock block = document()->begin();
   for (const char16_t unit : UnitsOf(raw)) {
-    if (unit != u'\u2029') {
+    if (unit != kBlockSeparator) {
       text.push_back(unit);
       continue;
     }
     block = block.next();
-    if (block.userState() != kContinuation)
+    if (!ContinuesLine(block))
       text += u"\r\n";
   }
   return text;
 }
 
-void MultiLineBox::setBoxText(std::u16string_view text) {
-  const std::u16string kept = ApplyTextBoxRule(text);
-  // One '\n' per line break, whatever its form, plus the soft breaks of long lines; the blocks that
-  // follow a soft break are remembered by their index.
-  QString shown;
-  shown.reserve(static_cast<qsizetype>(kept.size() + kept.size() / kSoftLineUnits + 1));
-  std::vector<int> continuations;
-  int blockIndex = 0;
-  std::size_t lineStart = 0;
-  const auto appendLine = [&](std::u16string_view line) {
-    while (line.size() > kSoftLineUnits) {
-      const std::size_t end = SoftBreakBefore(line, kSoftLineUnits);
-      shown.append(ToQString(line.substr(0, end)));
-      shown.append(u'\n');
-      continuations.push_back(++blockIndex);
-      line.remove_prefix(end);
-    }
-    shown.append(ToQString(line));
-  };
-  const std::u16string_view all = kept;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    if (all[i] != u'\r' && all[i] != u'\n')
-      continue;
-    appendLine(all.substr(lineStart, i - lineStart));
-    if (all[i] == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n')
-      ++i;
-    shown.append(u'\n');
-    ++blockIndex;
-    lineStart = i + 1;
-  }
-  appendLine(all.substr(lineStart));
-  setPlainText(shown);
+std::size_t MultiLineBox::setBoxText(std::u16string_view text) {
+  std::u16string kept(text);
+  const std::size_t lost = KeepInBox(kept, m_charset);
+  // One edit block: the whole replacement is one step of the undo history, and the document
+  // tells its layout about the change once, at the end.
+  QTextCursor cursor(document());
+  cursor.beginEditBlock();
+  cursor.select(QTextCursor::Document);
+  cursor.removeSelectedText();
+  cursor.setBlockFormat(QTextBlockFormat());
+  InsertLaidOut(cursor, kept);
+  cursor.endEditBlock();
+  cursor.movePosition(QTextCursor::Start);
+  setTextCursor(cursor);
+  return lost;
+}
 
-  QTextBlock block = document()->begin();
-  int index = 0;
-  for (const int continuation : continuations) {
-    for (; index < continuation && block.isValid(); ++index)
-      block = block.next();
-    block.setUserState(kContinuation);
+void MultiLineBox::setFileDropHandler(std::function<void(const QString&)> handler) {
+  m_fileDropHandler = std::move(handler);
+  setAcceptDrops(true);
+}
+
+QString MultiLineBox::droppedFile(const QMimeData* source) const {
+  if (!m_fileDropHandler || source == nullptr || !source->hasUrls())
+    return {};
+  for (const QUrl& url : source->urls()) {
+    if (url.isLocalFile())
+      return url.toLocalFile();
   }
+  return {};
+}
+
+bool MultiLineBox::canInsertFromMimeData(const QMimeData* source) const {
+  return !droppedFile(source).isEmpty() || QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void MultiLineBox::dropEvent(QDropEvent* event) {
+  const QString file = droppedFile(event->mimeData());
+  if (file.isEmpty()) {
+    QPlainTextEdit::dropEvent(event);
+    return;
+  }
+  event->acceptProposedAction();
+  // The drag's source waits for the drop to end; loading (and any message box) comes after it.
+  QMetaObject::invokeMethod(
+      this, [this, file] { m_fileDropHandler(file); }, Qt::QueuedConnection);
+}
+
+void MultiLineBox::contextMenuEvent(QContextMenuEvent* event) {
+  const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+  if (!m_extraActions.isEmpty()) {
+    menu->addSeparator();
+    menu->addActions(m_extraActions);
+  }
+  menu->exec(event->globalPos());
 }
 
 QMimeData* MultiLineBox::createMimeDataFromSelection() const {
@@ -129,7 +207,7 @@ QMimeData* MultiLineBox::createMimeDataFromSelection() const {
        block = block.next()) {
     const int from = std::max(start, block.position()) - block.position();
     const int to = std::min(end, block.position() + block.length() - 1) - block.position();
-    if (block.position() > start && block.userState() != kContinuation)
+    if (block.position() > start && !ContinuesLine(block))
       copied.append(u'\n');
     if (to > from)
       copied.append(block.text().mid(from, to - from));
@@ -140,16 +218,39 @@ QMimeData* MultiLineBox::createMimeDataFromSelection() const {
 }
 
 void MultiLineBox::keyPressEvent(QKeyEvent* event) {
+  const QKeyCombination combination = event->keyCombination();
+  // Redo answers both of its usual keys whatever the platform's key bindings say.
+  if (combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+      combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)) {
+    redo();
+    event->accept();
+    return;
+  }
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  // A line break typed in a continuation block starts a real line: the new block must not
+  // inherit the mark, as the editor's own Return would let it.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      modifiers == Qt::NoModifier) {
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
+    return;
+  }
   // Backspace or Delete next to a soft break removes the neighbouring character, as it would if
   // the line were one block; the soft break itself is not content.
   if ((event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) &&
       event->modifiers() == Qt::NoModifier && !textCursor().hasSelection()) {
     QTextCursor cursor = textCursor();
     const QTextBlock block = cursor.block();
-    const bool backOverSoftBreak = event->key() == Qt::Key_Backspace && cursor.atBlockStart() &&
-                                   block.userState() == kContinuation;
+    const bool backOverSoftBreak =
+        event->key() == Qt::Key_Backspace && cursor.atBlockStart() && ContinuesLine(block);
     const bool forwardOverSoftBreak = event->key() == Qt::Key_Delete && cursor.atBlockEnd() &&
-                                      block.next().userState() == kContinuation;
+                                      block.next().isValid() && ContinuesLine(block.next());
     if (backOverSoftBreak || forwardOverSoftBreak) {
       cursor.movePosition(backOverSoftBreak ? QTextCursor::PreviousCharacter
                                             : QTextCursor::NextCharacter);
@@ -165,13 +266,15 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   }
   const QString typed = event->text();
   if (!typed.isEmpty()) {
-    const QString kept = KeptByTextBox(typed);
-    if (kept != typed) {
+    const Kept kept = KeptByTextBox(typed, m_charset);
+    if (kept.text != typed) {
       QKeyEvent filtered(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
-                         event->nativeVirtualKey(), event->nativeModifiers(), kept,
+                         event->nativeVirtualKey(), event->nativeModifiers(), kept.text,
                          event->isAutoRepeat(), static_cast<quint16>(event->count()));
       QPlainTextEdit::keyPressEvent(&filtered);
       event->setAccepted(filtered.isAccepted());
+      if (kept.lost != 0)
+        emit unitsLost(static_cast<qsizetype>(kept.lost));
       return;
     }
   }
@@ -181,12 +284,14 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
 void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
   const QString committed = event->commitString();
   if (!committed.isEmpty()) {
-    const QString kept = KeptByTextBox(committed);
-    if (kept != committed) {
+    const Kept kept = KeptByTextBox(committed, m_charset);
+    if (kept.text != committed) {
       QInputMethodEvent filtered(event->preeditString(), event->attributes());
-      filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+      filtered.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
       QPlainTextEdit::inputMethodEvent(&filtered);
       event->setAccepted(filtered.isAccepted());
+      if (kept.lost != 0)
+        emit unitsLost(static_cast<qsizetype>(kept.lost));
       return;
     }
   }
@@ -196,43 +301,18 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
-  const QString kept = KeptByTextBox(source->text());
-  if (static_cast<std::size_t>(kept.size()) <= kSoftLineUnits) {
-    QMimeData small;
-    small.setText(kept);
-    QPlainTextEdit::insertFromMimeData(&small);
-    return;
-  }
-  // A long paste goes in as setBoxText lays out a long text, soft breaks included: pasted whole,
+  const Kept kept = KeptByTextBox(source->text(), m_charset);
+  // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();
   cursor.beginEditBlock();
   cursor.removeSelectedText();
-  const auto insertLine = [&](std::u16string_view line) {
-    while (line.size() > kSoftLineUnits) {
-      const std::size_t end = SoftBreakBefore(line, kSoftLineUnits);
-      cursor.insertText(ToQString(line.substr(0, end)));
-      cursor.insertBlock();
-      cursor.block().setUserState(kContinuation);
-      line.remove_prefix(end);
-    }
-    cursor.insertText(ToQString(line));
-  };
-  const std::u16string_view all = UnitsOf(kept);
-  std::size_t lineStart = 0;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    if (all[i] != u'\r' && all[i] != u'\n')
-      continue;
-    insertLine(all.substr(lineStart, i - lineStart));
-    if (all[i] == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n')
-      ++i;
-    cursor.insertBlock();
-    cursor.block().setUserState(-1); // a real line break starts this block
-    lineStart = i + 1;
-  }
-  insertLine(all.substr(lineStart));
+  InsertLaidOut(cursor, UnitsOf(kept.text));
   cursor.endEditBlock();
   setTextCursor(cursor);
+  ensureCursorVisible();
+  if (kept.lost != 0)
+    emit unitsLost(static_cast<qsizetype>(kept.lost));
 }
 
 // ---- SingleLineBox ------------------------------------------------------------------------------
@@ -243,9 +323,12 @@ SingleLineBox::SingleLineBox(QWidget* parent) : QLineEdit(parent) {
 
 std::u16string SingleLineBox::boxText() const { return std::u16string(UnitsOf(text())); }
 
-void SingleLineBox::setBoxText(std::u16string_view text) {
-  m_accepted = ToQString(ApplyTextBoxRule(text));
+std::size_t SingleLineBox::setBoxText(std::u16string_view text) {
+  std::u16string kept(text);
+  const std::size_t lost = KeepInBox(kept, m_charset);
+  m_accepted = ToQString(kept);
   setText(m_accepted);
+  return lost;
 }
 
 void SingleLineBox::filterEdit(const QString& edited) {
@@ -261,14 +344,16 @@ void SingleLineBox::filterEdit(const QString& edited) {
     ++suffix;
   }
   const QString inserted = edited.mid(prefix, newSize - prefix - suffix);
-  const QString kept = KeptByTextBox(inserted);
-  if (kept == inserted) {
+  const Kept kept = KeptByTextBox(inserted, m_charset);
+  if (kept.text == inserted) {
     m_accepted = edited;
     return;
   }
-  m_accepted = edited.left(prefix) + kept + edited.right(suffix);
+  m_accepted = edited.left(prefix) + kept.text + edited.right(suffix);
   setText(m_accepted);
-  setCursorPosition(static_cast<int>(prefix + kept.size()));
+  setCursorPosition(static_cast<int>(prefix + kept.text.size()));
+  if (kept.lost != 0)
+    emit unitsLost(static_cast<qsizetype>(kept.lost));
 }
 
 // ---- either kind --------------------------------------------------------------------------------
@@ -281,11 +366,19 @@ std::u16string ReadBox(const QWidget* box) {
   return {};
 }
 
-void WriteBox(QWidget* box, std::u16string_view text) {
+std::size_t WriteBox(QWidget* box, std::u16string_view text) {
+  if (auto* multi = qobject_cast<MultiLineBox*>(box))
+    return multi->setBoxText(text);
+  if (auto* single = qobject_cast<SingleLineBox*>(box))
+    return single->setBoxText(text);
+  return 0;
+}
+
+void SetBoxCharset(QWidget* box, Charset charset) {
   if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
-    multi->setBoxText(text);
+    multi->setCharset(charset);
   } else if (auto* single = qobject_cast<SingleLineBox*>(box)) {
-    single->setBoxText(text);
+    single->setCharset(charset);
   }
 }
 

@@ -1,11 +1,17 @@
 #pragma once
-// The window's text boxes. They hold code-page-936 text: whatever is written, typed or pasted into
-// them passes the text box rule, and reading a multi-line box gives Windows line breaks (CR LF).
+// The window's text boxes. They hold text that the chosen charset can encode (code page 936 by
+// default): whatever is written, typed or pasted into them passes the text box rule, and reading a
+// multi-line box gives Windows line breaks (CR LF).
+
+#include "text/charset.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <functional>
 #include <string>
 #include <string_view>
+
+class QTextBlock;
 
 namespace kelvaro::app {
 
@@ -13,16 +19,24 @@ namespace kelvaro::app {
 [[nodiscard]] std::u16string_view UnitsOf(const QString& text);
 /// A QString of UTF-16 code units (a lone surrogate stays a lone surrogate).
 [[nodiscard]] QString ToQString(std::u16string_view text);
-/// The text box rule on a QString; gives back the same QString when nothing changes.
-[[nodiscard]] QString KeptByTextBox(const QString& text);
+
+/// What a box keeps of a text: the text box rule for the charset, and "?" for U+2029, the
+/// separator the text document keeps between its blocks, which is never content.
+struct Kept {
+  QString text;
+  std::size_t lost = 0; ///< code units that became "?"
+};
+/// The box's rule on a QString; gives back the same QString when nothing changes.
+[[nodiscard]] Kept KeptByTextBox(const QString& text, Charset charset);
 
 /// Multi-line box with a vertical scroll bar and word wrap (Text1, Text2). Only the inserted text
 /// is filtered on typing and pasting, so an edit costs the same in a box holding megabytes.
 ///
 /// Qt lays out a whole paragraph at once, and a paragraph of megabytes (one line of Base64 or hex)
-/// takes seconds. A written line longer than kSoftLineUnits is therefore held as several blocks;
-/// every block after the first is marked as a continuation, reads back without a line break,
-/// and is copied without one. Only the visible blocks are ever laid out.
+/// takes seconds. A line longer than kSoftLineUnits is therefore held as several blocks; every
+/// block after the first is marked as a continuation (in its block format, so that undo and redo
+/// bring the mark back with the block), reads back without a line break, and is copied without
+/// one. Only the visible blocks are ever laid out.
 class MultiLineBox : public QPlainTextEdit {
   Q_OBJECT
 public:
@@ -30,20 +44,45 @@ public:
 
   /// The text as shown, each line break as CR LF.
   [[nodiscard]] std::u16string boxText() const;
-  /// Replaces the whole content through the text box rule; CR LF, a lone CR and a lone LF each
-  /// become one line break.
-  void setBoxText(std::u16string_view text);
+  /// Replaces the whole content through the box's rule as one step of the undo history, so that
+  /// ctrl+Z brings the previous content back; CR LF, a lone CR and a lone LF each become one line
+  /// break. The caret goes to the start. Gives how many code units became "?".
+  std::size_t setBoxText(std::u16string_view text);
+
+  /// The charset whose characters the box keeps; changing it leaves the content as it is.
+  void setCharset(Charset charset) { m_charset = charset; }
+  [[nodiscard]] Charset charset() const { return m_charset; }
+
+  /// Called with the path of a local file dropped on the box, instead of inserting its name.
+  void setFileDropHandler(std::function<void(const QString&)> handler);
+  /// Actions the box's context menu offers after the standard ones (open, save).
+  void setExtraContextActions(QList<QAction*> actions) { m_extraActions = std::move(actions); }
+
+  /// Whether the block continues the line of the block before it (a soft break).
+  [[nodiscard]] static bool ContinuesLine(const QTextBlock& block);
 
   /// Units after which a written line continues in a block of its own.
   static constexpr std::size_t kSoftLineUnits = 16384;
-  /// QTextBlock::userState of a block that continues the line of the block before it.
-  static constexpr int kContinuation = 1;
+
+signals:
+  /// Typing, pasting or dropping text put "?" in place of `count` code units.
+  void unitsLost(qsizetype count);
 
 protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  [[nodiscard]] bool canInsertFromMimeData(const QMimeData* source) const override;
   [[nodiscard]] QMimeData* createMimeDataFromSelection() const override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
+
+private:
+  [[nodiscard]] QString droppedFile(const QMimeData* source) const;
+
+  Charset m_charset = Charset::Gbk;
+  std::function<void(const QString&)> m_fileDropHandler;
+  QList<QAction*> m_extraActions;
 };
 
 /// Single-line box (Text3, TxtBeiTiHuan, TxtTiHuan).
@@ -53,17 +92,27 @@ public:
   explicit SingleLineBox(QWidget* parent = nullptr);
 
   [[nodiscard]] std::u16string boxText() const;
-  void setBoxText(std::u16string_view text);
+  /// Replaces the content through the box's rule; gives how many code units became "?".
+  std::size_t setBoxText(std::u16string_view text);
+
+  void setCharset(Charset charset) { m_charset = charset; }
+  [[nodiscard]] Charset charset() const { return m_charset; }
+
+signals:
+  void unitsLost(qsizetype count);
 
 private:
   void filterEdit(const QString& edited);
 
+  Charset m_charset = Charset::Gbk;
   QString m_accepted; ///< the content before the user's edit, to find what the edit inserted
 };
 
 /// The content of a text box (either kind) as the click handlers read it; empty for other widgets.
 [[nodiscard]] std::u16string ReadBox(const QWidget* box);
-/// Writes a whole text box (either kind) through the text box rule.
-void WriteBox(QWidget* box, std::u16string_view text);
+/// Writes a whole text box (either kind) through its rule; gives how many code units became "?".
+std::size_t WriteBox(QWidget* box, std::u16string_view text);
+/// Sets the charset of a text box (either kind).
+void SetBoxCharset(QWidget* box, Charset charset);
 
 } // namespace kelvaro::app

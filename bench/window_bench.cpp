@@ -1,6 +1,7 @@
 // kelvaro-window-bench: how the window feels with a big text. With 8 MiB of Chinese text in Text1
-// (counted as UTF-8, like kelvaro-bench), a click on base64encode until Text2 is repainted, and
-// one typed character until Text1 is repainted.
+// (counted as UTF-8, like kelvaro-bench), a click on base64encode until Text2 is repainted, ctrl+Z
+// undoing that click until Text2 is repainted again, and one typed character until Text1 is
+// repainted.
 //
 //   kelvaro-window-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
@@ -56,6 +57,37 @@ void ClickBase64Encode(benchmark::State& state) {
   state.counters["Text2 units"] = static_cast<double>(text2->document()->characterCount());
 }
 BENCHMARK(ClickBase64Encode)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Undoing a button's change must cost no more than the change: the box's history holds the
+// replaced text instead of the box reloading it.
+void UndoBase64Encode(benchmark::State& state) {
+  Form1 window;
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) {
+    state.SkipWithError("the window was not shown");
+    return;
+  }
+  auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
+  auto* text2 = window.findChild<QPlainTextEdit*>("Text2");
+  auto* button = window.findChild<QPushButton*>("CMDBASE64");
+  WriteBox(text1, BigText());
+  SettleAndPaint(text1);
+  for (auto _ : state) {
+    WriteBox(text2, u"");
+    QTest::mouseClick(button, Qt::LeftButton);
+    SettleAndPaint(text2);
+    const auto start = std::chrono::steady_clock::now();
+    QTest::keyClick(text2, Qt::Key_Z, Qt::ControlModifier);
+    SettleAndPaint(text2);
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (!text2->document()->isEmpty()) {
+      state.SkipWithError("ctrl+Z did not bring the empty box back");
+      return;
+    }
+  }
+}
+BENCHMARK(UndoBase64Encode)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void TypeOneCharacter(benchmark::State& state) {
   Form1 window;

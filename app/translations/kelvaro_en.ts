@@ -1,0 +1,268 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>kelvaro::app::Controls</name>
+    <message>
+        <source>交换上框和下框的文字</source>
+        <translation>Swap the texts of the upper and the lower box</translation>
+    </message>
+    <message>
+        <source>把上框文字中的汉字和空格按 %1 字节写成 %XX，结果写入下框</source>
+        <translation>Write the Chinese characters and spaces of the upper box as %XX of their %1 bytes, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框中的 %XX 和 + 按 %1 字节解码回文字，结果写回上框</source>
+        <translation>Decode %XX and + in the upper box as %1 bytes back to text, written back into the upper box</translation>
+    </message>
+    <message>
+        <source>把上框中的非 ASCII 字符写成 UTF-8 字节的 %XX，结果写入下框</source>
+        <translation>Write the non-ASCII characters of the upper box as %XX of their UTF-8 bytes, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框中 UTF-8 字节的 %XX 解码回文字，结果写入下框</source>
+        <translation>Decode %XX of UTF-8 bytes in the upper box back to text, into the lower box</translation>
+    </message>
+    <message>
+        <source>列出上框每个 UTF-16 码元的 4 位十六进制值（%1 无法表示的字符先成为 ?），结果写入下框</source>
+        <translation>List every UTF-16 code unit of the upper box as four hex digits (characters %1 cannot represent become ? first), into the lower box</translation>
+    </message>
+    <message>
+        <source>计算上框文字 GBK 字符码的 MD5，以 Base64 写入下框</source>
+        <translation>MD5 of the GBK character codes of the upper box, as Base64, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框文字的 GBK 码写成每字 4 位的十六进制，结果写入下框</source>
+        <translation>Write the GBK codes of the upper box as four hex characters each, into the lower box</translation>
+    </message>
+    <message>
+        <source>把下框中 4 位一组的十六进制还原为文字，结果写回下框</source>
+        <translation>Turn the four-character hex groups of the lower box back into text, written back into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框的文字按 %1 字节编码为 Base64，结果写入下框</source>
+        <translation>Encode the %1 bytes of the upper box as Base64, into the lower box</translation>
+    </message>
+    <message>
+        <source>把下框的 Base64 按 %1 字节解码为文字，结果写回下框</source>
+        <translation>Decode the Base64 of the lower box to %1 bytes and text, written back into the lower box</translation>
+    </message>
+    <message>
+        <source>查询上框中域名的 IPv4 地址，结果写入下框</source>
+        <translation>Look up the IPv4 address of the host name in the upper box, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框中的金额写成人民币大写，结果写入下框</source>
+        <translation>Write the amount in the upper box in Chinese capital numerals, into the lower box</translation>
+    </message>
+    <message>
+        <source>计算上框文字 %1 字节的 MD5，以 16 位十六进制写入下框；勾选“大写”时用大写字母</source>
+        <translation>MD5 of the %1 bytes of the upper box, 16 hex digits, into the lower box; capitals when 大写 is checked</translation>
+    </message>
+    <message>
+        <source>计算上框文字 %1 字节的 MD5，以 32 位十六进制写入下框；勾选“大写”时用大写字母</source>
+        <translation>MD5 of the %1 bytes of the upper box, 32 hex digits, into the lower box; capitals when 大写 is checked</translation>
+    </message>
+    <message>
+        <source>把上框文字的 UTF-16 字节当作 %1 读出，结果写入下框</source>
+        <translation>Read the UTF-16 bytes of the upper box as %1, into the lower box</translation>
+    </message>
+    <message>
+        <source>把下框文字的 %1 字节当作 UTF-16 读出，结果写回下框</source>
+        <translation>Read the %1 bytes of the lower box as UTF-16, written back into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框的简体中文转为繁体，结果写入下框</source>
+        <translation>Convert the simplified Chinese of the upper box to traditional, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框的繁体中文转为简体，结果写入下框</source>
+        <translation>Convert the traditional Chinese of the upper box to simplified, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框文字按 %1 的规则写成 %XX 和 %uXXXX 转义，结果写入下框</source>
+        <translation>Write the upper box as %XX and %uXXXX escapes by the rules of %1, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框中的 %XX 和 %uXXXX 转义按 %1 的规则还原为文字，结果写入下框</source>
+        <translation>Turn the %XX and %uXXXX escapes of the upper box back into text by the rules of %1, into the lower box</translation>
+    </message>
+    <message>
+        <source>把上框文字的 UTF-8 字节按 %1 读成乱码，结果写入下框</source>
+        <translation>Read the UTF-8 bytes of the upper box as %1, giving mojibake, into the lower box</translation>
+    </message>
+    <message>
+        <source>把下框中按 %1 误读的 UTF-8 乱码还原为正常文字，结果写回下框</source>
+        <translation>Repair UTF-8 misread as %1 in the lower box, written back into the lower box</translation>
+    </message>
+    <message>
+        <source>在 GB2312 与 BIG5 编码之间转换上框文字，结果写入下框；每按一次换一个方向</source>
+        <translation>Convert the upper box between GB2312 and BIG5 codes, into the lower box; each click turns the direction round</translation>
+    </message>
+    <message>
+        <source>要在上框中查找的文字，区分大小写；按回车即替换</source>
+        <translation>The text to find in the upper box, case-sensitive; Return replaces</translation>
+    </message>
+    <message>
+        <source>查找内容</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>替换成的文字，为空时删去找到的文字；按回车即替换</source>
+        <translation>The text to put in its place; empty deletes what is found; Return replaces</translation>
+    </message>
+    <message>
+        <source>替换为</source>
+        <translation>Replace with</translation>
+    </message>
+    <message>
+        <source>在上框中把左边小框的文字全部替换为右边小框的文字，结果写回上框</source>
+        <translation>Replace every occurrence of the left small box&apos;s text in the upper box by the right small box&apos;s text</translation>
+    </message>
+    <message>
+        <source>字节编码：随它而变的转换按这种编码处理字节，上下框只保留它能表示的字符，打开和保存文件也用它；下次启动时沿用</source>
+        <translation>Byte encoding: the conversions that follow it work on bytes in this charset, the boxes keep only the characters it can represent, and files are opened and saved in it; remembered for the next start</translation>
+    </message>
+    <message>
+        <source>更多转换：选中一项，再按“转换”</source>
+        <translation>More conversions: choose one, then press 转换</translation>
+    </message>
+    <message>
+        <source>运行左边列表中选中的转换</source>
+        <translation>Run the conversion chosen in the list on the left</translation>
+    </message>
+</context>
+<context>
+    <name>kelvaro::app::Form1</name>
+    <message>
+        <source>随“字节编码”而变，现在按 %1</source>
+        <translation>Follows the byte encoding, now %1</translation>
+    </message>
+    <message>
+        <source>不随“字节编码”而变</source>
+        <translation>Does not follow the byte encoding</translation>
+    </message>
+    <message>
+        <source>下一次：GB→BIG5</source>
+        <translation>Next click: GB→BIG5</translation>
+    </message>
+    <message>
+        <source>下一次：BIG5→GB</source>
+        <translation>Next click: BIG5→GB</translation>
+    </message>
+    <message>
+        <source>%1：未转换，%2保持原样</source>
+        <translation>%1: not converted, the %2 is unchanged</translation>
+    </message>
+    <message>
+        <source>%1：结果已写入%2</source>
+        <translation>%1: result written to the %2</translation>
+    </message>
+    <message>
+        <source>GB-BIG5（GB→BIG5）</source>
+        <translation>GB-BIG5 (GB→BIG5)</translation>
+    </message>
+    <message>
+        <source>GB-BIG5（BIG5→GB）</source>
+        <translation>GB-BIG5 (BIG5→GB)</translation>
+    </message>
+    <message>
+        <source>上下值互换：已交换上框和下框</source>
+        <translation>上下值互换: the upper and the lower box swapped</translation>
+    </message>
+    <message>
+        <source>替换：结果已写回上框</source>
+        <translation>替换: result written back to the upper box</translation>
+    </message>
+    <message>
+        <source>打开文件到上框…</source>
+        <translation>Open a File into the Upper Box…</translation>
+    </message>
+    <message>
+        <source>把下框保存为文件…</source>
+        <translation>Save the Lower Box as a File…</translation>
+    </message>
+    <message>
+        <source>打开文件到上框</source>
+        <translation>Open a File into the Upper Box</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>把下框保存为文件</source>
+        <translation>Save the Lower Box as a File</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：没有这个文件。</source>
+        <translation>Cannot open %1: there is no such file.</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：文件有 %2 MiB，超过了 256 MiB 的上限。</source>
+        <translation>Cannot open %1: the file has %2 MiB, more than the limit of 256 MiB.</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。请在“字节编码”中选择文件所用的编码再打开。</source>
+        <translation>Cannot open %1: from byte %2 on it is not valid %3 text. Choose the file&apos;s charset under 字节编码 and open it again.</translation>
+    </message>
+    <message>
+        <source>已打开 %1（%2）</source>
+        <translation>Opened %1 (%2)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？</source>
+        <translation>
+            <numerusform>%n character cannot be represented in %1 and will become ? in %2. Save all the same?</numerusform>
+            <numerusform>%n characters cannot be represented in %1 and will become ? in %2. Save all the same?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>无法保存 %1：%2</source>
+        <translation>Cannot save %1: %2</translation>
+    </message>
+    <message>
+        <source>下框已保存为 %1（%2）</source>
+        <translation>Lower box saved as %1 (%2)</translation>
+    </message>
+    <message>
+        <source>，用时 %1 秒</source>
+        <translation>, took %1 s</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个字符无法用 %1 表示，已显示为 ?</source>
+        <translation>
+            <numerusform>%n character cannot be represented in %1 and is shown as ?</numerusform>
+            <numerusform>%n characters cannot be represented in %1 and are shown as ?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>上框</source>
+        <translation>upper box</translation>
+    </message>
+    <message>
+        <source>下框</source>
+        <translation>lower box</translation>
+    </message>
+    <message>
+        <source>查找框</source>
+        <translation>find box</translation>
+    </message>
+    <message>
+        <source>替换框</source>
+        <translation>replacement box</translation>
+    </message>
+    <message>
+        <source>说明框</source>
+        <translation>note box</translation>
+    </message>
+    <message>
+        <source>%1：%2 个字符，%3 字节（%4）</source>
+        <translation>In the %1: %2 characters, %3 bytes (%4)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,698 @@
+// How the window lives around its table: the start, undo and redo of every kind of button, the
+// size, the keyboard, the charset choice and its settings, ComboMore, the status line, files and
+// the languages. The real registry, the real window on the offscreen platform, and settings in a
+// file of each test's own.
+
+#include "app/controls.h"
+#include "app/form1.h"
+#include "app/text_boxes.h"
+#include "app/translations.h"
+#include "support/text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace kelvaro::app {
+namespace {
+
+using testing::U16;
+using testing::U8;
+
+QString Q(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+class LiveWindow : public ::testing::Test {
+protected:
+  LiveWindow() : m_settings(m_folder.filePath("settings.ini"), QSettings::IniFormat) { Open(); }
+
+  void Open(std::span<const Operation> operations = Operations()) {
+    m_window = std::make_unique<Form1>(operations, OperationOptions{}, &m_settings);
+    m_window->setShowMessage([this](const Message& message) { m_messages.push_back(message); });
+    m_window->setAskQuestion([this](const QString& question) {
+      m_questions.push_back(question);
+      return m_answer;
+    });
+    m_window->setChooseFile([this](bool) { return m_chosenFile; });
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+  }
+  void Activate() {
+    QApplication::setActiveWindow(m_window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+  }
+
+  template <class T = QWidget> T* Control(std::string_view name) {
+    T* control = m_window->findChild<T*>(Q(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  void Click(std::string_view button) {
+    QTest::mouseClick(Control<QAbstractButton>(button), Qt::LeftButton);
+  }
+  std::u16string Read(std::string_view box) { return ReadBox(Control(box)); }
+  void Set(std::string_view box, std::u16string_view text) { WriteBox(Control(box), text); }
+  void Key(std::string_view box, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(Control(box), key, modifiers);
+  }
+  void Paste(std::string_view box, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    auto* multi = Control<QPlainTextEdit>(box);
+    multi->moveCursor(QTextCursor::End);
+    multi->paste();
+  }
+  void ChooseCharset(std::string_view name) {
+    auto* list = Control<QComboBox>("ComboCharset");
+    list->setCurrentIndex(list->findText(Q(name)));
+  }
+  void ChooseMore(std::string_view cliName) {
+    auto* list = Control<QComboBox>("ComboMore");
+    const int index = list->findData(Q(cliName));
+    ASSERT_GE(index, 0) << cliName;
+    list->setCurrentIndex(index);
+  }
+  QString Status() { return Control<QLabel>("LabelStatus")->text(); }
+  QString WriteFile(const char* name, const QByteArray& bytes) {
+    const QString path = m_folder.filePath(QLatin1String(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+  }
+  QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+  }
+
+  QTemporaryDir m_folder;
+  QSettings m_settings;
+  std::unique_ptr<Form1> m_window;
+  std::vector<Message> m_messages;
+  std::vector<QString> m_questions;
+  bool m_answer = false;
+  QString m_chosenFile;
+};
+
+// ---- start --------------------------------------------------------------------------------------
+
+TEST_F(LiveWindow, StartsWithTheInitialTextSelectedSoTypingReplacesIt) {
+  Activate();
+  EXPECT_EQ(QApplication::focusWidget(), Control("Text1"));
+  auto* text1 = Control<QPlainTextEdit>("Text1");
+  EXPECT_EQ(text1->textCursor().selectionStart(), 0);
+  EXPECT_EQ(text1->textCursor().selectionEnd(), text1->document()->characterCount() - 1);
+  QTest::keyClicks(text1, QStringLiteral("12.5"));
+  EXPECT_EQ(Read("Text1"), u"12.5");
+  Click("CMDJIANTITOFANTI");
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(U8(Read("Text2")), "壹拾贰圆伍角");
+}
+
+// ---- undo ---------------------------------------------------------------------------------------
+
+struct UndoCase {
+  std::string_view button;
+  std::vector<std::string_view> changedBoxes;
+};
+
+// Every kind of click: a result into Text2, rewrites of Text1 and of Text2 in place, the swap,
+// the replace, GB-BIG5 and a ComboMore operation.
+const UndoCase kUndoCases[] = {
+    {"CMDBASE64", {"Text2"}},         {"CMDRULDEL", {"Text1"}}, {"CMD64DE", {"Text2"}},
+    {"Command1", {"Text1", "Text2"}}, {"CMDTIHUAN", {"Text1"}}, {"CMDGBBIG5", {"Text2"}},
+    {"CMDMORE", {"Text2"}},
+};
+
+TEST_F(LiveWindow, EveryButtonsChangeIsOneStepOfItsBoxsHistory) {
+  for (const UndoCase& c : kUndoCases) {
+    SCOPED_TRACE(std::string(c.button));
+    Set("Text1", u"a%41 中文 b");
+    Set("Text2", u"5Lit5paH");
+    Set("TxtBeiTiHuan", u"a");
+    Set("TxtTiHuan", u"xy");
+    ChooseMore("fullwidth");
+    const std::u16string before1 = Read("Text1"), before2 = Read("Text2");
+    Click(c.button);
+    const std::u16string after1 = Read("Text1"), after2 = Read("Text2");
+    for (const std::string_view box : c.changedBoxes) {
+      SCOPED_TRACE(std::string(box));
+      const std::u16string before = box == "Text1" ? before1 : before2;
+      const std::u16string after = box == "Text1" ? after1 : after2;
+      ASSERT_NE(before, after);
+      Key(box, Qt::Key_Z, Qt::ControlModifier);
+      EXPECT_EQ(Read(box), before);
+      Key(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+      EXPECT_EQ(Read(box), after);
+      Key(box, Qt::Key_Z, Qt::ControlModifier);
+      Key(box, Qt::Key_Y, Qt::ControlModifier);
+      EXPECT_EQ(Read(box), after);
+    }
+  }
+}
+
+TEST_F(LiveWindow, TheContextMenuUndoesAndRedoesAButtonsChange) {
+  Set("Text2", u"old");
+  Set("Text1", u"new text");
+  Click("CMDBASE64");
+  auto* text2 = Control<QPlainTextEdit>("Text2");
+  const std::unique_ptr<QMenu> menu(text2->createStandardContextMenu());
+  auto* undo = menu->findChild<QAction*>(QStringLiteral("edit-undo"));
+  auto* redo = menu->findChild<QAction*>(QStringLiteral("edit-redo"));
+  ASSERT_NE(undo, nullptr);
+  ASSERT_NE(redo, nullptr);
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+  undo->trigger();
+  EXPECT_EQ(Read("Text2"), u"old");
+  const std::unique_ptr<QMenu> after(text2->createStandardContextMenu());
+  redo = after->findChild<QAction*>(QStringLiteral("edit-redo"));
+  ASSERT_NE(redo, nullptr);
+  EXPECT_TRUE(redo->isEnabled());
+  redo->trigger();
+  EXPECT_EQ(Read("Text2"), u"bmV3IHRleHQ=");
+}
+
+TEST_F(LiveWindow, TheInitialTextIsNoStepToUndo) {
+  EXPECT_FALSE(Control<QPlainTextEdit>("Text1")->document()->isUndoAvailable());
+  EXPECT_FALSE(Control<QPlainTextEdit>("Text2")->document()->isUndoAvailable());
+}
+
+TEST_F(LiveWindow, UndoBringsBackALongLineWithItsSoftBreaks) {
+  std::u16string line(3 * MultiLineBox::kSoftLineUnits + 7, u'Q');
+  for (std::size_t i = 0; i < line.size(); i += 5)
+    line[i] = u'a';
+  const std::u16string text = u"head\r\n" + line + u"\r\ntail";
+  Set("Text2", text);
+  auto* text2 = Control<QPlainTextEdit>("Text2");
+  const int blocks = text2->document()->blockCount();
+  ASSERT_GT(blocks, 4);
+  Set("Text1", u"short");
+  Click("CMDBASE64");
+  Key("Text2", Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Read("Text2"), text);
+  EXPECT_EQ(text2->document()->blockCount(), blocks);
+  Key("Text2", Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Read("Text2"), u"c2hvcnQ=");
+}
+
+// Regression: Return inside a continuation block once inherited the block's mark and read back as
+// no line break at all.
+TEST_F(LiveWindow, ReturnAfterASoftBreakStartsARealLine) {
+  const std::u16string line(MultiLineBox::kSoftLineUnits + 100, u'x');
+  Set("Text1", line);
+  auto* text1 = Control<QPlainTextEdit>("Text1");
+  text1->moveCursor(QTextCursor::End);
+  Key("Text1", Qt::Key_Return);
+  QTest::keyClicks(text1, QStringLiteral("y"));
+  EXPECT_EQ(Read("Text1"), line + u"\r\ny");
+}
+
+TEST_F(LiveWindow, LoadingAFileKeepsTheHistory) {
+  Set("Text1", u"typed before");
+  m_chosenFile = WriteFile("plain.txt", "from the file");
+  ASSERT_TRUE(m_window->loadFile(m_chosenFile));
+  EXPECT_EQ(Read("Text1"), u"from the file");
+  Key("Text1", Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Read("Text1"), u"typed before");
+}
+
+// ---- size ---------------------------------------------------------------------------------------
+
+TEST_F(LiveWindow, AtTheDefaultSizeEveryControlStandsAtItsTablePlace) {
+  EXPECT_EQ(m_window->size(), QSize(586, 508));
+  for (const ControlSpec& entry : Controls()) {
+    SCOPED_TRACE(std::string(entry.name));
+    EXPECT_EQ(Control(entry.name)->geometry(),
+              QRect(TwipsToPixels(entry.left), TwipsToPixels(entry.top), TwipsToPixels(entry.width),
+                    TwipsToPixels(entry.height)));
+  }
+}
+
+TEST_F(LiveWindow, AtTwiceTheSizeTheBoxesTakeTheRoomAndTheRowsFollowTheBottom) {
+  m_window->resize(2 * 586, 2 * 508);
+  QCoreApplication::processEvents();
+  // Worked out by hand: 586 pixels wider, 508 taller, 254 of them for each box.
+  const std::pair<std::string_view, QRect> expected[] = {
+      {"Text1", {32, 8, 537 + 586, 129 + 254}},
+      {"Text2", {32, 144 + 254, 537 + 586, 129 + 254}},
+      {"Label1", {8, 16, 17, 65}},
+      {"Label2", {8, 192 + 254, 17, 49}},
+      {"Command1", {3, 104 + 254, 25, 73}},
+      {"CMDURLEN", {16, 288 + 508, 81, 25}},
+      {"CMDGBBIG5", {488, 384 + 508, 81, 25}},
+      {"CMDTIHUAN", {496, 424 + 508, 73, 17}},
+      {"ComboCharset", {72, 458 + 508, 104, 22}},
+      {"CMDMORE", {416, 458 + 508, 65, 22}},
+      {"LabelStatus", {16, 486 + 508, 554 + 586, 17}},
+  };
+  for (const auto& [name, rect] : expected) {
+    SCOPED_TRACE(std::string(name));
+    EXPECT_EQ(Control(name)->geometry(), rect);
+  }
+  // The swap button still spans the gap between the boxes, and every row is below them.
+  const QRect swap = Control("Command1")->geometry();
+  EXPECT_LT(swap.top(), Control("Text1")->geometry().bottom());
+  EXPECT_GT(swap.bottom(), Control("Text2")->geometry().top());
+  for (const ControlSpec& entry : Controls()) {
+    if (entry.anchor == Anchor::BelowBoxes) {
+      SCOPED_TRACE(std::string(entry.name));
+      EXPECT_GT(Control(entry.name)->geometry().top(), Control("Text2")->geometry().bottom());
+    }
+  }
+}
+
+TEST_F(LiveWindow, CannotBecomeSmallerThanItsDefaultSize) {
+  EXPECT_EQ(m_window->minimumSize(), QSize(586, 508));
+  m_window->resize(300, 200);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(m_window->size(), QSize(586, 508));
+  EXPECT_EQ(Control("CMDTIHUAN")->geometry(), QRect(496, 424, 73, 17));
+}
+
+TEST(ControlPlaces, NegativeExtraCountsAsNone) {
+  for (const ControlSpec& entry : Controls()) {
+    SCOPED_TRACE(std::string(entry.name));
+    EXPECT_EQ(PlaceControl(entry, -50, -80), PlaceControl(entry, 0, 0));
+  }
+}
+
+// ---- keyboard -----------------------------------------------------------------------------------
+
+TEST_F(LiveWindow, ReturnOrEnterOnAFocusedButtonPressesIt) {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    SCOPED_TRACE(key);
+    Set("Text1", u"abc");
+    Set("Text2", u"");
+    Control("CMDBASE64")->setFocus();
+    Key("CMDBASE64", key);
+    EXPECT_EQ(Read("Text2"), u"YWJj");
+  }
+}
+
+TEST_F(LiveWindow, ReturnInTheFindOrReplacementBoxRunsTheReplace) {
+  for (const std::string_view box : {"TxtBeiTiHuan", "TxtTiHuan"}) {
+    SCOPED_TRACE(std::string(box));
+    Set("Text1", u"aXbXc");
+    Set("TxtBeiTiHuan", u"X");
+    Set("TxtTiHuan", u"--");
+    Key(box, Qt::Key_Return);
+    EXPECT_EQ(Read("Text1"), u"a--b--c");
+  }
+}
+
+TEST_F(LiveWindow, TheFindAndReplacementBoxesExplainThemselves) {
+  EXPECT_EQ(Control<QLineEdit>("TxtBeiTiHuan")->placeholderText(), Q("查找内容"));
+  EXPECT_EQ(Control<QLineEdit>("TxtTiHuan")->placeholderText(), Q("替换为"));
+  EXPECT_FALSE(Control("TxtBeiTiHuan")->toolTip().isEmpty());
+  EXPECT_FALSE(Control("TxtTiHuan")->toolTip().isEmpty());
+}
+
+TEST_F(LiveWindow, GbBig5TellsTheNextDirectionAndTheStatusLineTheOneThatRan) {
+  EXPECT_TRUE(Control("CMDGBBIG5")->toolTip().contains(Q("下一次：GB→BIG5")));
+  Click("CMDGBBIG5");
+  EXPECT_TRUE(Status().contains(Q("GB→BIG5"))) << Status().toStdString();
+  EXPECT_TRUE(Control("CMDGBBIG5")->toolTip().contains(Q("下一次：BIG5→GB")));
+  Click("CMDGBBIG5");
+  EXPECT_TRUE(Status().contains(Q("BIG5→GB"))) << Status().toStdString();
+  EXPECT_TRUE(Control("CMDGBBIG5")->toolTip().contains(Q("下一次：GB→BIG5")));
+}
+
+// ---- the charset --------------------------------------------------------------------------------
+
+TEST_F(LiveWindow, TheCharsetListNamesEveryCharsetAndStartsWithGbk) {
+  auto* list = Control<QComboBox>("ComboCharset");
+  ASSERT_EQ(list->count(), static_cast<int>(Charsets().size()));
+  for (int i = 0; i < list->count(); ++i)
+    EXPECT_EQ(list->itemText(i), Q(Charsets()[static_cast<std::size_t>(i)].name));
+  EXPECT_EQ(list->currentText(), "gbk");
+  EXPECT_EQ(m_window->charset(), Charset::Gbk);
+}
+
+TEST_F(LiveWindow, TheChoiceIsRememberedForTheNextStart) {
+  ChooseCharset("utf-8");
+  EXPECT_EQ(m_settings.value(kCharsetKey).toString(), "utf-8");
+  Open();
+  EXPECT_EQ(Control<QComboBox>("ComboCharset")->currentText(), "utf-8");
+  EXPECT_EQ(m_window->charset(), Charset::Utf8);
+  m_settings.setValue(kCharsetKey, "no-such-charset");
+  Open();
+  EXPECT_EQ(Control<QComboBox>("ComboCharset")->currentText(), "gbk");
+}
+
+TEST_F(LiveWindow, TheCharsetListWorksWithTheKeyboard) {
+  Activate();
+  auto* list = Control<QComboBox>("ComboCharset");
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(list->currentText(), Q(Charsets()[1].name));
+  EXPECT_EQ(m_settings.value(kCharsetKey).toString(), Q(Charsets()[1].name));
+}
+
+TEST_F(LiveWindow, ChoosingACharsetChangesNoBoxButTheNextConversionFollowsIt) {
+  ChooseCharset("utf-8");
+  Paste("Text1", QString::fromUtf16(u"😀"));
+  const std::u16string withEmoji = Read("Text1");
+  EXPECT_TRUE(withEmoji.ends_with(u"😀"));
+  ChooseCharset("gbk");
+  EXPECT_EQ(Read("Text1"), withEmoji);
+  Set("Text1", u"中文");
+  ChooseCharset("utf-8");
+  EXPECT_EQ(Read("Text1"), u"中文");
+  Click("CMDBASE64");
+  EXPECT_EQ(Read("Text2"), u"5Lit5paH");
+  ChooseCharset("gbk");
+  Click("CMDBASE64");
+  EXPECT_EQ(Read("Text2"), u"1tDOxA==");
+}
+
+TEST_F(LiveWindow, EveryByteOperationsTooltipNamesTheCharsetItWillUse) {
+  for (const std::string_view charset : {"gbk", "utf-8", "shift_jis"}) {
+    ChooseCharset(charset);
+    const QString shown = ToQString(InfoOf(*CharsetNamed(charset)).shown);
+    for (const ControlSpec& entry : Controls()) {
+      const Operation* operation = FindOperation(entry.operation);
+      if (operation == nullptr)
+        continue;
+      SCOPED_TRACE(std::string(charset) + " " + std::string(entry.name));
+      const QString tip = Control(entry.name)->toolTip();
+      EXPECT_FALSE(tip.contains(QLatin1String("%1")));
+      if (operation->followsCharset) {
+        EXPECT_TRUE(tip.contains(shown)) << tip.toStdString();
+        EXPECT_TRUE(tip.contains(Q("随“字节编码”而变"))) << tip.toStdString();
+      } else {
+        EXPECT_TRUE(tip.contains(Q("不随“字节编码”而变"))) << tip.toStdString();
+      }
+    }
+  }
+}
+
+// ---- ComboMore ----------------------------------------------------------------------------------
+
+TEST_F(LiveWindow, ComboMoreListsEveryOperationWithoutAButton) {
+  std::vector<QString> expected;
+  for (const Operation& operation : Operations()) {
+    const bool hasButton =
+        std::any_of(Controls().begin(), Controls().end(), [&](const ControlSpec& entry) {
+          return entry.operation == operation.cliName || entry.alternate == operation.cliName;
+        });
+    if (!hasButton)
+      expected.push_back(Q(operation.cliName) + "  " + Q(operation.caption));
+  }
+  ASSERT_FALSE(expected.empty());
+  auto* list = Control<QComboBox>("ComboMore");
+  std::vector<QString> listed;
+  for (int i = 0; i < list->count(); ++i)
+    listed.push_back(list->itemText(i));
+  EXPECT_EQ(listed, expected);
+  EXPECT_FALSE(list->isEditable());
+}
+
+TEST_F(LiveWindow, ComboMoreRunsTheChosenOperationThroughTheRegistry) {
+  struct MoreCase {
+    std::string_view operation;
+    std::u16string_view input;
+    bool upper;
+    std::u16string_view shown;
+  };
+  const MoreCase cases[] = {
+      {"unicode-escape", u"中a", false, u"\\u4e2da"},
+      {"unicode-escape", u"中a", true, u"\\u4E2Da"},
+      {"html-encode", u"<中>", false, u"&lt;&#20013;&gt;"},
+      {"fullwidth", u"A 1", false, u"Ａ　１"},
+      {"sha256", u"abc", false,
+       u"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+  };
+  for (const MoreCase& c : cases) {
+    SCOPED_TRACE(std::string(c.operation));
+    Set("Text1", c.input);
+    Control<QCheckBox>("Check1")->setChecked(c.upper);
+    ChooseMore(c.operation);
+    Click("CMDMORE");
+    EXPECT_EQ(Read("Text2"), c.shown);
+    EXPECT_TRUE(Status().contains(Q(FindOperation(c.operation)->caption)));
+  }
+}
+
+TEST_F(LiveWindow, ComboMoresTooltipDescribesTheChosenOperation) {
+  for (const std::string_view name : {"html-decode", "sm3"}) {
+    ChooseMore(name);
+    const QString tip = Control("ComboMore")->toolTip();
+    EXPECT_TRUE(tip.contains(Q(FindOperation(name)->description))) << tip.toStdString();
+  }
+}
+
+// ---- the status line ----------------------------------------------------------------------------
+
+TEST_F(LiveWindow, APasteThatLosesCharactersSaysHowMany) {
+  Set("Text1", u"");
+  Paste("Text1", QString::fromUtf16(u"a😀\u0E01b"));
+  EXPECT_EQ(Read("Text1"), u"a???b");
+  EXPECT_TRUE(Status().contains(Q("3 个字符无法用 GBK 表示，已显示为 ?")))
+      << Status().toStdString();
+}
+
+TEST_F(LiveWindow, AResultThatLosesCharactersSaysHowMany) {
+  Set("Text1", u"\\u0e01\\u0e02");
+  ChooseMore("unicode-unescape");
+  Click("CMDMORE");
+  EXPECT_EQ(Read("Text2"), u"??");
+  EXPECT_TRUE(Status().contains(Q("2 个字符无法用 GBK 表示，已显示为 ?")))
+      << Status().toStdString();
+  ChooseCharset("utf-8");
+  Click("CMDMORE");
+  EXPECT_EQ(Read("Text2"), u"\u0E01\u0E02");
+  EXPECT_FALSE(Status().contains(Q("无法用"))) << Status().toStdString();
+}
+
+TEST_F(LiveWindow, CountsTheCharactersAndBytesOfTheBoxWithTheFocus) {
+  Activate();
+  Set("Text1", u"中a😀");
+  Set("Text2", u"xyz");
+  Control("Text1")->setFocus();
+  QTest::qWait(300); // a change is counted once the user pauses
+  // Under GBK the emoji has already become "??" in the box.
+  EXPECT_TRUE(Status().contains(Q("上框：4 个字符，5 字节（GBK）"))) << Status().toStdString();
+  Control("Text2")->setFocus();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Status().contains(Q("下框：3 个字符，3 字节（GBK）"))) << Status().toStdString();
+  ChooseCharset("utf-16le");
+  EXPECT_TRUE(Status().contains(Q("下框：3 个字符，6 字节（UTF-16LE）"))) << Status().toStdString();
+  // Typing recounts once the user pauses.
+  QTest::keyClicks(Control("Text2"), QStringLiteral("!"));
+  QTest::qWait(300);
+  EXPECT_TRUE(Status().contains(Q("下框：4 个字符"))) << Status().toStdString();
+}
+
+TEST_F(LiveWindow, SaysWhatTheLastButtonDid) {
+  Set("Text1", u"abc");
+  Click("CMDBASE64");
+  EXPECT_TRUE(Status().startsWith(Q("base64encode：结果已写入下框"))) << Status().toStdString();
+  Click("Command1");
+  EXPECT_TRUE(Status().startsWith(Q("上下值互换"))) << Status().toStdString();
+}
+
+Outcome NothingFound(std::u16string_view, const OperationOptions&) {
+  return Outcome::Refused({u"未识别到可还原的编码", MessageStyle::StatusNote, {}});
+}
+
+const Operation kNoteRows[] = {
+    {.cliName = "url-encode", .caption = "URLencode", .description = "fake", .run = NothingFound},
+};
+
+TEST_F(LiveWindow, AStatusNoteGoesToTheStatusLineInsteadOfAMessageBox) {
+  Open(kNoteRows);
+  Set("Text2", u"kept");
+  Click("CMDURLEN");
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(Read("Text2"), u"kept");
+  EXPECT_TRUE(Status().contains(Q("未识别到可还原的编码"))) << Status().toStdString();
+}
+
+// ---- files --------------------------------------------------------------------------------------
+
+TEST_F(LiveWindow, LoadsAFileInTheChosenCharsetUnlessAByteOrderMarkSaysOtherwise) {
+  struct LoadCase {
+    const char* name;
+    QByteArray bytes;
+    std::string_view charset;
+    std::u16string_view shown;
+  };
+  const LoadCase cases[] = {
+      {"gbk.txt", QByteArray("\xD6\xD0\xCE\xC4\r\nA"), "gbk", u"中文\r\nA"},
+      {"utf8.txt", QByteArray("\xE4\xB8\xAD\xE6\x96\x87"), "utf-8", u"中文"},
+      {"big5.txt", QByteArray("\xA4\xA4\xA4\xE5"), "big5", u"中文"},
+      {"bom8.txt", QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD\n"), "gbk", u"中\r\n"},
+      {"bom16le.txt", QByteArray("\xFF\xFE\x2D\x4E\x41\x00", 6), "gbk", u"中A"},
+      {"bom16be.txt", QByteArray("\xFE\xFF\x4E\x2D\x00\x41", 6), "big5", u"中A"},
+  };
+  for (const LoadCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ChooseCharset(c.charset);
+    Set("Text1", u"before");
+    EXPECT_TRUE(m_window->loadFile(WriteFile(c.name, c.bytes)));
+    EXPECT_EQ(Read("Text1"), c.shown);
+  }
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(LiveWindow, AFileThatCannotBeLoadedNamesTheProblemAndChangesNoBox) {
+  const QString missing = m_folder.filePath("missing.txt");
+  const QString invalid = WriteFile("bad.txt", QByteArray("ab\xFF\xFF"));
+  const QString huge = m_folder.filePath("huge.txt");
+  {
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(kLargestFileBytes + 1)); // sparse: no disk is written
+  }
+  struct ProblemCase {
+    QString path;
+    const char* problem;
+  };
+  const ProblemCase cases[] = {
+      {missing, "没有这个文件"},
+      {invalid, "第 3 个字节起的内容不是有效的 UTF-8 文字"},
+      {huge, "超过了 256 MiB 的上限"},
+      {m_folder.path(), "没有这个文件"}, // a folder is no file to load
+  };
+  ChooseCharset("utf-8");
+  for (const ProblemCase& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    m_messages.clear();
+    Set("Text1", u"kept");
+    Set("Text2", u"kept too");
+    EXPECT_FALSE(m_window->loadFile(c.path));
+    EXPECT_EQ(Read("Text1"), u"kept");
+    EXPECT_EQ(Read("Text2"), u"kept too");
+    ASSERT_EQ(m_messages.size(), 1u);
+    const QString text = ToQString(m_messages[0].text);
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(c.path))) << text.toStdString();
+    EXPECT_TRUE(text.contains(Q(c.problem))) << text.toStdString();
+    EXPECT_EQ(m_messages[0].style, MessageStyle::Error);
+  }
+}
+
+TEST_F(LiveWindow, CtrlOAndDroppingAFileLoadIntoText1) {
+  Activate();
+  m_chosenFile = WriteFile("opened.txt", "opened");
+  Key("Text1", Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(Read("Text1"), u"opened");
+
+  const QString dropped = WriteFile("dropped.txt", "dropped");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(dropped)});
+  auto* text1 = Control<QPlainTextEdit>("Text1");
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(text1->viewport(), &enter); // a drop ends a drag that entered
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(text1->viewport(), &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Read("Text1"), u"dropped");
+  Key("Text1", Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Read("Text1"), u"opened");
+}
+
+TEST_F(LiveWindow, CtrlSSavesText2InTheChosenCharset) {
+  Activate();
+  m_chosenFile = m_folder.filePath("saved.txt");
+  Set("Text2", u"中文\r\nA");
+  Key("Text1", Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(ReadFile(m_chosenFile), QByteArray("\xD6\xD0\xCE\xC4\r\nA"));
+  ChooseCharset("utf-16be");
+  Key("Text2", Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(ReadFile(m_chosenFile), QByteArray("\x4E\x2D\x65\x87\x00\x0D\x00\x0A\x00\x41", 10));
+  EXPECT_TRUE(m_questions.empty());
+}
+
+TEST_F(LiveWindow, SavingCharactersTheCharsetLacksAsksFirst) {
+  ChooseCharset("utf-8");
+  Set("Text2", u"a😀");
+  ChooseCharset("gbk");
+  const QString path = m_folder.filePath("lossy.txt");
+  m_answer = false;
+  EXPECT_FALSE(m_window->saveFile(path));
+  ASSERT_EQ(m_questions.size(), 1u);
+  EXPECT_TRUE(m_questions[0].contains(Q("2 个字符无法用 GBK 表示")))
+      << m_questions[0].toStdString();
+  EXPECT_FALSE(QFile::exists(path));
+  m_answer = true;
+  EXPECT_TRUE(m_window->saveFile(path));
+  EXPECT_EQ(ReadFile(path), QByteArray("a??"));
+}
+
+TEST_F(LiveWindow, AFileThatCannotBeWrittenNamesTheProblem) {
+  Set("Text2", u"x");
+  const QString path = m_folder.filePath("no-such-folder/out.txt");
+  EXPECT_FALSE(m_window->saveFile(path));
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(ToQString(m_messages[0].text).contains(QDir::toNativeSeparators(path)));
+}
+
+// ---- languages ----------------------------------------------------------------------------------
+
+TEST(WindowLanguages, OnAChineseLocaleQtsOwnTextsAreChineseAndTheWindowsStayAsWritten) {
+  const Translations translations(QLocale(QLocale::Chinese, QLocale::China));
+  EXPECT_TRUE(translations.qtTranslated());
+  EXPECT_FALSE(translations.windowInEnglish());
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), Q("确定"));
+  Form1 window;
+  auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
+  const std::unique_ptr<QMenu> menu(text1->createStandardContextMenu());
+  auto* undo = menu->findChild<QAction*>(QStringLiteral("edit-undo"));
+  ASSERT_NE(undo, nullptr);
+  EXPECT_TRUE(undo->text().startsWith(Q("撤消"))) << undo->text().toStdString();
+  EXPECT_TRUE(window.findChild<QWidget*>("CMDBASE64")->toolTip().startsWith(Q("把上框")));
+}
+
+TEST(WindowLanguages, OnOtherLocalesTheWindowsOwnTextsAreEnglishAndCaptionsStay) {
+  const Translations translations(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_TRUE(translations.windowInEnglish());
+  EXPECT_TRUE(translations.qtTranslated());
+  Form1 window;
+  window.setShowMessage([](const Message&) {});
+  auto* base64 = window.findChild<QPushButton*>("CMDBASE64");
+  EXPECT_EQ(base64->text(), "base64encode");
+  EXPECT_TRUE(base64->toolTip().startsWith("Encode the GBK bytes of the upper box"))
+      << base64->toolTip().toStdString();
+  EXPECT_EQ(window.findChild<QLineEdit*>("TxtBeiTiHuan")->placeholderText(), "Find");
+  EXPECT_EQ(window.findChild<QLabel*>("LabelCharset")->text(), Q("字节编码"));
+  base64->click();
+  EXPECT_TRUE(window.findChild<QLabel*>("LabelStatus")
+                  ->text()
+                  .startsWith("base64encode: result written to the lower box"));
+}
+
+TEST(WindowLanguages, EveryTextOfTheWindowHasAnEnglishTranslation) {
+  QTranslator english;
+  ASSERT_TRUE(english.load(QStringLiteral(":/kelvaro/translations/kelvaro_en.qm")));
+  for (const ControlSpec& entry : Controls()) {
+    for (const std::string_view text : {entry.toolTip, entry.placeholder}) {
+      if (text.empty())
+        continue;
+      SCOPED_TRACE(std::string(text));
+      EXPECT_FALSE(english.translate(kControlsContext, text.data()).isEmpty());
+    }
+  }
+}
+
+} // namespace
+} // namespace kelvaro::app
