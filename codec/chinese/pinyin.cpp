@@ -46,8 +46,8 @@ const ToneMark* FindToneMark(char16_t unit) {
 // What ICU's Han-Latin gives for a character it has no reading of is the character itself, or for
 // a few symbols other Latin text: only lower-case letters and tone marks make a syllable.
 bool IsSyllable(std::u16string_view text) {
-  if (text.empty())
-    return false;
+  if (text.empty() || (text[0] >= u'\u0300' && text[0] <= u'\u036F'))
+    return false; // a tone mark needs a letter to stand on
   return std::all_of(text.begin(), text.end(), [](char16_t unit) {
     return (unit >= u'a' && unit <= u'z') || unit == u'ê' || FindToneMark(unit) != nullptr;
   });
