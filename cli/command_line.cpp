@@ -15,9 +15,9 @@ constexpr std::string_view kUsage =
     "       kelvaro-cli --list | --charsets | --help | --version\n"
     "\n"
     "Runs one conversion on TEXT, or on standard input when TEXT is absent. Input and output are\n"
-    "UTF-8; the result is written without a trailing newline. Arguments that start with \"--\" "
-    "are\n"
-    "options; any other argument after OPERATION is the TEXT, even one that starts with \"-\"\n"
+    "UTF-8; the result is written without a trailing newline, unless standard output is a\n"
+    "terminal. Arguments that start with \"--\" are options; any other argument after\n"
+    "OPERATION is the TEXT, even one that starts with \"-\"\n"
     "(kelvaro-cli amount -5). \"--\" ends the options.\n"
     "\n"
     "  --upper    capital hexadecimal digits (md5, sha, \\u escapes), as the window's \"大写\" "
@@ -82,7 +82,7 @@ void PrintCharsets(std::ostream& out) {
 } // namespace
 
 int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                    std::ostream& err, const net::HostResolver* resolver) {
+                    std::ostream& err, const net::HostResolver* resolver, bool outIsTerminal) {
   Invocation call;
   bool optionsEnded = false;
   std::optional<std::string> operationName;
@@ -172,6 +172,8 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
       err << "kelvaro-cli: cannot write the result (is the disk full?)\n";
       return kExitRefused;
     }
+    if (outIsTerminal && !outcome.text->empty() && outcome.text->back() != u'\n')
+      out << '\n';
   }
   if (outcome.message)
     err << Utf16ToUtf8(outcome.message->text) << '\n';

@@ -18,7 +18,10 @@ inline constexpr int kExitUsage = 2;
 /// name).
 /// Reads stdin when TEXT is absent; writes the result to out and messages to err.
 /// `resolver` replaces the platform resolver for host-to-ip (tests); null uses the platform's.
+/// `outIsTerminal`: out is a terminal, so a result that does not end in a line break gets one, and
+/// the prompt starts on a line of its own; otherwise the result is written byte for byte.
 int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                    std::ostream& err, const net::HostResolver* resolver = nullptr);
+                    std::ostream& err, const net::HostResolver* resolver = nullptr,
+                    bool outIsTerminal = false);
 
 } // namespace kelvaro
