@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 #include "support/process.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
