@@ -2,6 +2,7 @@
 
 #include "codec/chinese/amount.h"
 #include "codec/chinese/gb_big5.h"
+#include "codec/chinese/pinyin.h"
 #include "codec/chinese/simplified_traditional.h"
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
@@ -69,6 +70,18 @@ template <int kDigits>
 Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options) {
   std::u16string hex = digest::Md5Hex(input, kDigits, options.charset);
   return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
+}
+
+/// Traditional to simplified: the same-byte-length rule of code page 936 while the boxes are
+/// GBK-like; with a charset that keeps every character that rule has nothing left to protect.
+Outcome ToSimplified(std::u16string_view input, const OperationOptions& options) {
+  return FromResult(InfoOf(options.charset).keepsEveryCharacter
+                        ? TraditionalToSimplifiedWhole(input)
+                        : TraditionalToSimplified(input));
+}
+
+template <PinyinStyle kStyle> std::u16string PinyinIn(std::u16string_view input) {
+  return Pinyin(input, kStyle);
 }
 
 /// A standard digest of the text's bytes in the chosen charset, in capitals with the "大写" box.
@@ -199,9 +212,10 @@ constexpr Operation kOperations[] = {
      .run = Checked<SimplifiedToTraditional>},
     {.cliName = "to-simplified",
      .caption = "繁体转简体",
+     .followsCharset = true,
      .inverseOf = "to-traditional",
      .description = "traditional Chinese to simplified",
-     .run = Checked<TraditionalToSimplified>},
+     .run = ToSimplified},
     {.cliName = "escape",
      .caption = "Unicode转换ASCII",
      .followsCharset = true,
@@ -291,6 +305,42 @@ constexpr Operation kOperations[] = {
      .inverseOf = "fullwidth",
      .description = "full-width ASCII signs and U+3000 back to ASCII",
      .run = Plain<HalfWidth>},
+    {.cliName = "pinyin",
+     .caption = "汉字转拼音",
+     .description = "Hanyu Pinyin with tone marks, by phrase (重庆 chóng qìng)",
+     .run = Plain<PinyinIn<PinyinStyle::ToneMarks>>},
+    {.cliName = "pinyin-numbers",
+     .caption = "拼音数字声调",
+     .description = "Hanyu Pinyin with tone numbers (zhong1 wen2, lv4)",
+     .run = Plain<PinyinIn<PinyinStyle::ToneNumbers>>},
+    {.cliName = "pinyin-initials",
+     .caption = "拼音首字母",
+     .description = "the first letter of each syllable (中文 gives zw)",
+     .run = Plain<PinyinIn<PinyinStyle::Initials>>},
+    {.cliName = "amount-to-number",
+     .caption = "大写转数字",
+     .inverseOf = "amount",
+     .description =
+         "an amount in capital numerals back to its number (壹拾贰圆叁角肆分 gives 12.34)",
+     .run = Checked<CapitalsToNumber>},
+    {.cliName = "to-traditional-tw",
+     .caption = "简体转台湾正体",
+     .description = "simplified Chinese to Taiwan's traditional standard, with Taiwan's words",
+     .run = Checked<SimplifiedToTaiwan>},
+    {.cliName = "to-traditional-hk",
+     .caption = "简体转香港繁体",
+     .description = "simplified Chinese to traditional as written in Hong Kong",
+     .run = Checked<SimplifiedToHongKong>},
+    {.cliName = "tw-to-simplified",
+     .caption = "台湾正体转简体",
+     .inverseOf = "to-traditional-tw",
+     .description = "Taiwan's traditional Chinese to simplified, with the mainland's words",
+     .run = Checked<TaiwanToSimplified>},
+    {.cliName = "hk-to-simplified",
+     .caption = "香港繁体转简体",
+     .inverseOf = "to-traditional-hk",
+     .description = "traditional Chinese as written in Hong Kong to simplified",
+     .run = Checked<HongKongToSimplified>},
 };
 
 // ---- the messages

@@ -481,6 +481,10 @@ Result<std::u16string> TraditionalToSimplified(std::u16string_view text) {
   return out;
 }
 
+Result<std::u16string> TraditionalToSimplifiedWhole(std::u16string_view text) {
+  return ConvertWith(kTraditionalToSimplified, text);
+}
+
 Result<std::u16string> SimplifiedToTraditional(std::u16string_view text) {
   return ConvertWith(kSimplifiedToTraditional, text);
 }

@@ -20,6 +20,11 @@ namespace kelvaro {
 /// dictionaries cannot be read.
 [[nodiscard]] Result<std::u16string> TraditionalToSimplified(std::u16string_view text);
 
+/// Traditional to simplified by OpenCC's whole t2s conversion, phrases and characters beyond code
+/// page 936 included: what traditional-to-simplified is when the boxes keep every character and
+/// the byte length has nothing left to protect. DataMissing when the dictionaries cannot be read.
+[[nodiscard]] Result<std::u16string> TraditionalToSimplifiedWhole(std::u16string_view text);
+
 /// Simplified to traditional, by phrase where the dictionary knows one (头发 gives 頭髮, 发展
 /// 發展). Characters outside the dictionary, ASCII among them, are copied. DataMissing when the
 /// dictionaries cannot be read.
