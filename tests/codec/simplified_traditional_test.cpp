@@ -60,7 +60,6 @@ constexpr Case kToSimplified[] = {
     {"後臺", "后台"},
     {"简体中文", "简体中文"},
     {"ASCII\r\n", "ASCII\r\n"},
-    {"中\u0000國", "中"}, // the bytes up to the first zero byte
 };
 
 TEST(SimplifiedTraditional, ToSimplified) {
@@ -70,6 +69,13 @@ TEST(SimplifiedTraditional, ToSimplified) {
     ASSERT_TRUE(out);
     EXPECT_EQ(U8(*out), c.out);
   }
+}
+
+// The NUL must reach the code, so the text is sized: a C string would stop before it.
+TEST(SimplifiedTraditional, ToSimplifiedStopsAtTheFirstZeroByte) {
+  const std::u16string text(u"中\0國", 3);
+  ASSERT_EQ(text.size(), 3u);
+  EXPECT_EQ(U8(*TraditionalToSimplified(text)), "中");
 }
 
 // OpenCC's own converter is the oracle: the same dictionaries must give the same text.
