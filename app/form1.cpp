@@ -149,6 +149,7 @@ Message ErrorMessage(const QString& text) {
 }
 
 constexpr int kCountDelayMs = 150;
+constexpr int kCountAtOnceUnits = 1 << 20;
 constexpr qint64 kSlowClickMs = 100;
 
 } // namespace
@@ -599,7 +600,7 @@ bool Form1::ask(const QString& question) {
 void Form1::wireStatusLine() {
   m_countTimer.setSingleShot(true);
   m_countTimer.setInterval(kCountDelayMs);
-  connect(&m_countTimer, &QTimer::timeout, this, &Form1::refreshStatusLine);
+  connect(&m_countTimer, &QTimer::timeout, this, [this] { refreshStatusLine(true); });
   for (const auto& [control, entry] : m_controls) {
     if (entry->kind != ControlKind::TextBox)
       continue;
@@ -668,18 +669,25 @@ QString Form1::boxName(const QWidget* box) const {
   return tr("说明框");
 }
 
-void Form1::refreshStatusLine() {
+void Form1::refreshStatusLine(bool countLargeBox) {
   if (m_status == nullptr)
     return;
-  m_countTimer.stop();
   QStringList parts;
   if (!m_action.isEmpty())
     parts << m_action;
   if (!m_note.isEmpty())
     parts << m_note;
-  if (m_countedBox != nullptr) {
-    auto count = m_counts.find(m_countedBox);
-    if (count == m_counts.end() || count->charset != m_charset) {
+  auto count = m_counts.find(m_countedBox);
+  const bool counted = count != m_counts.end() && count->charset == m_charset;
+  // A box of megabytes is counted once the click or the keystroke has shown its result, not
+  // inside it; until then the line leaves the count out.
+  const auto* multi = qobject_cast<const QPlainTextEdit*>(m_countedBox);
+  const bool large = multi != nullptr && multi->document()->characterCount() > kCountAtOnceUnits;
+  if (m_countedBox != nullptr && !counted && large && !countLargeBox) {
+    m_countTimer.start();
+  } else if (m_countedBox != nullptr) {
+    m_countTimer.stop();
+    if (!counted) {
       const std::u16string text = ReadBox(m_countedBox);
       count = m_counts.insert(m_countedBox,
                               {CharactersIn(text), EncodedSize(text, m_charset), m_charset});

@@ -112,7 +112,8 @@ private:
   void setLostNote(std::size_t lost);
   void setNote(const QString& note);
   void countBoxLater(QWidget* box);
-  void refreshStatusLine();
+  /// Shows the status line; the count of a large box waits for the count timer unless asked for.
+  void refreshStatusLine(bool countLargeBox = false);
   [[nodiscard]] QString boxName(const QWidget* box) const;
   [[nodiscard]] QWidget* boxOf(Box box) const;
 

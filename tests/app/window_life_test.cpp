@@ -501,6 +501,20 @@ TEST_F(LiveWindow, CountsTheCharactersAndBytesOfTheBoxWithTheFocus) {
   EXPECT_TRUE(Status().contains(Q("下框：4 个字符"))) << Status().toStdString();
 }
 
+// Counting megabytes inside a click would add to its time; the count follows when the user pauses.
+TEST_F(LiveWindow, ABigBoxIsCountedAfterTheClickThatFilledIt) {
+  Activate();
+  Control("Text2")->setFocus();
+  QCoreApplication::processEvents();
+  Set("Text1", std::u16string(1 << 20, u'a'));
+  Click("CMDURLEN"); // a result as long as its input
+  EXPECT_TRUE(Status().startsWith(Q("URLencode：结果已写入下框"))) << Status().toStdString();
+  EXPECT_FALSE(Status().contains(Q("下框："))) << Status().toStdString();
+  QTest::qWait(400);
+  EXPECT_TRUE(Status().contains(Q("下框：1048576 个字符，1048576 字节（GBK）")))
+      << Status().toStdString();
+}
+
 TEST_F(LiveWindow, SaysWhatTheLastButtonDid) {
   Set("Text1", u"abc");
   Click("CMDBASE64");

@@ -187,8 +187,9 @@ TEST_F(Window, IsBuiltFromTheControlsTable) {
       break;
     case ControlKind::Label:
       ASSERT_NE(qobject_cast<QLabel*>(control), nullptr);
-      if (entry.name != kStatusLine) // the status line shows what goes on, not a caption
+      if (entry.name != kStatusLine) { // the status line shows what goes on, not a caption
         EXPECT_EQ(qobject_cast<QLabel*>(control)->text(), Q(entry.caption));
+      }
       break;
     case ControlKind::ComboBox:
       ASSERT_NE(qobject_cast<QComboBox*>(control), nullptr);
