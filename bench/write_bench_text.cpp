@@ -1,7 +1,10 @@
 // kelvaro-bench-text FILE [BYTES]: writes the benchmarks' generated text as UTF-8 (8 MiB unless
 // told), so that whole-process comparisons with other tools run on the same text.
+// kelvaro-bench-text --inverses: each operation and the encoder whose output it reads back, so
+// that scripts feed a decoder what it decodes.
 
 #include "bench_text.h"
+#include "registry/operations.h"
 #include "text/utf.h"
 
 #include <cstdlib>
@@ -9,6 +12,11 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]) == "--inverses") {
+    for (const kelvaro::Operation& operation : kelvaro::Operations())
+      std::cout << operation.cliName << '\t' << operation.inverseOf << '\n';
+    return 0;
+  }
   if (argc < 2) {
     std::cerr << "usage: kelvaro-bench-text FILE [BYTES]\n";
     return 2;
