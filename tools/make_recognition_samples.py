@@ -9,7 +9,7 @@ a recogniser must leave alone complete the set.
 
     tools/make_recognition_samples.py --fetch SOURCES        # once: download and unpack the docs
     tools/make_recognition_samples.py SOURCES --out set.tsv  # the full set (kept out of the tree)
-    tools/make_recognition_samples.py SOURCES --sample tests/cases/recognition_sample.tsv
+    tools/make_recognition_samples.py SOURCES --sample tests/cases/recognition/recognition_sample.tsv
     tools/make_recognition_samples.py SOURCES --out set.tsv --candidates candidates.tsv
 
 --sample keeps to the permissively licensed sources (jieba's examples and docstrings, MIT); the
@@ -29,11 +29,15 @@ Step vocabulary (a chain applies its steps left to right to the original):
   base64-X       RFC 4648 Base64 of the X form, "=" padding, no line breaks
   hex-groups     each character as four characters: a double-byte GBK character as its four hex
                  digits, a single byte as "O" HH "O", CR as ODDO, LF dropped
-Charsets: utf8 is UTF-8; gbk is Python's "gbk" with code page 936's additions (80 as
-the euro sign; the user-defined areas AAA1-AFFE, F8A1-FEFE, A140-A7A0 as the private-use characters
-Python's gb18030 gives them, as Windows does); big5 is Python's "cp950"; latin1 is ISO-8859-1
-(every byte its own code point); windows-1252 is Python's "cp1252" with its five undefined bytes
-81 8D 8F 90 9D read as the C1 controls U+0081 ... U+009D, as Windows and browsers read them.
+Charsets follow Windows, whose code pages the recogniser undoes: utf8 is UTF-8; gbk is Python's
+"gbk" with code page 936's additions (80 as the euro sign, FF as U+F8F5; the user-defined areas
+AAA1-AFFE, F8A1-FEFE, A140-A7A0 as the private-use characters Python's gb18030 gives them; the 255
+cells Python leaves empty in the symbol rows A2-A9 and FE50-FEA0 as U+E766 ... U+E864 in byte
+order); big5 is Python's "cp950" with code page 950's additions (80 as U+0080, FF as U+F8F8; the
+user-defined areas FA40-FEFE, 8E40-A0FE, 8140-8DFE and C6A1-C8FE as U+E000 ... U+F848, where
+Python reads C6A1-C7FC as kana and signs instead); latin1 is ISO-8859-1 (every byte its own code
+point); windows-1252 is Python's "cp1252" with its five undefined bytes 81 8D 8F 90 9D read as the
+C1 controls U+0081 ... U+009D, as Windows and browsers read them.
 A step loses when a character has no code in the charset (encoded as "?") or bytes form no
 character (decoded as U+FFFD), or when the step, undone, does not give its input back exactly.
 """
@@ -82,36 +86,135 @@ def _is_user_defined_936(lead, trail):
         0xA1 <= lead <= 0xA7 and 0x40 <= trail <= 0xA0 and trail != 0x7F)
 
 
+def _is_double_byte_cell(lead, trail):
+    return 0x81 <= lead <= 0xFE and 0x40 <= trail <= 0xFE and trail != 0x7F
+
+
+def _empty_cells_936():
+    """Cells of code page 936 that Python's gbk leaves empty and Windows reads as U+E766 on."""
+    cells = {}
+    for lead in range(0xA1, 0xFF):
+        for trail in range(0x40, 0xFF):
+            if not _is_double_byte_cell(lead, trail) or _is_user_defined_936(lead, trail):
+                continue
+            try:
+                bytes([lead, trail]).decode("gbk")
+            except UnicodeDecodeError:
+                cells[bytes([lead, trail])] = chr(0xE766 + len(cells))
+    assert len(cells) == 255, len(cells)
+    return cells
+
+
+EMPTY_CELLS_936 = _empty_cells_936()
+EMPTY_CELL_OF_936 = {ch: data for data, ch in EMPTY_CELLS_936.items()}
+SINGLE_936 = {0x80: "\u20ac", 0xFF: "\uf8f5"}
+
+
 def _gbk_handler(error):
-    """Code page 936's additions to Python's gbk: 80 as the euro sign, and the user-defined
-    areas as the private-use characters that Python's gb18030 gives them (the same as Windows)."""
+    """Code page 936's additions to Python's gbk (see the header)."""
     if isinstance(error, UnicodeDecodeError):
         data, at = error.object, error.start
-        if data[at] == 0x80:
-            return "\u20ac", at + 1
-        if at + 1 < len(data) and _is_user_defined_936(data[at], data[at + 1]):
-            return data[at:at + 2].decode("gb18030"), at + 2
+        if data[at] in SINGLE_936:
+            return SINGLE_936[data[at]], at + 1
+        pair = data[at:at + 2]
+        if len(pair) == 2 and _is_user_defined_936(pair[0], pair[1]):
+            return pair.decode("gb18030"), at + 2
+        if pair in EMPTY_CELLS_936:
+            return EMPTY_CELLS_936[pair], at + 2
     elif isinstance(error, UnicodeEncodeError):
         ch = error.object[error.start]
-        if ch == "\u20ac":
-            return b"\x80", error.start + 1
+        for byte, single in SINGLE_936.items():
+            if ch == single:
+                return bytes([byte]), error.start + 1
+        if ch in EMPTY_CELL_OF_936:
+            return EMPTY_CELL_OF_936[ch], error.start + 1
         data = ch.encode("gb18030")
         if len(data) == 2 and _is_user_defined_936(data[0], data[1]):
             return data, error.start + 1
     raise error
 
 
+def _trail_index_950(trail):
+    return trail - 0x40 if trail <= 0x7E else trail - 0xA1 + 63
+
+
+def _user_defined_950(lead, trail):
+    """The private-use character Windows reads a user-defined cell of code page 950 as, or None."""
+    if not (0x40 <= trail <= 0x7E or 0xA1 <= trail <= 0xFE):
+        return None
+    for low, high, first in ((0xFA, 0xFE, 0xE000), (0x8E, 0xA0, 0xE311), (0x81, 0x8D, 0xEEB8)):
+        if low <= lead <= high:
+            return chr(first + (lead - low) * 157 + _trail_index_950(trail))
+    if 0xC6 <= lead <= 0xC8 and (lead > 0xC6 or trail >= 0xA1):
+        return chr(0xF6B1 + (lead - 0xC6) * 157 + _trail_index_950(trail) - 63)
+    return None
+
+
+USER_DEFINED_950 = {bytes([lead, trail]): ch for lead in range(0x81, 0xFF)
+                    for trail in range(0x40, 0xFF)
+                    if (ch := _user_defined_950(lead, trail)) is not None}
+USER_DEFINED_OF_950 = {ch: data for data, ch in USER_DEFINED_950.items()}
+SINGLE_950 = {0x80: "\u0080", 0xFF: "\uf8f8"}
+
+
+def _kana_950():
+    """What Python reads in C6A1-C7FC, each to the private-use character Windows reads there."""
+    kana = {}
+    for data, ch in USER_DEFINED_950.items():
+        try:
+            python = data.decode("cp950")
+        except UnicodeDecodeError:
+            continue
+        assert python.encode("cp950") == data, data
+        kana[python] = ch
+    return kana
+
+
+KANA_950 = _kana_950()
+# Characters Python's cp950 has and Windows' has not: encoding them must fail.
+NOT_IN_950 = str.maketrans({ch: "\uffff" for ch in KANA_950})
+KANA_TO_PUA_950 = str.maketrans(KANA_950)
+
+
+def _big5_handler(error):
+    """Code page 950's additions to Python's cp950 (see the header)."""
+    if isinstance(error, UnicodeDecodeError):
+        data, at = error.object, error.start
+        if data[at] in SINGLE_950:
+            return SINGLE_950[data[at]], at + 1
+        if data[at:at + 2] in USER_DEFINED_950:
+            return USER_DEFINED_950[data[at:at + 2]], at + 2
+    elif isinstance(error, UnicodeEncodeError):
+        ch = error.object[error.start]
+        for byte, single in SINGLE_950.items():
+            if ch == single:
+                return bytes([byte]), error.start + 1
+        if ch in USER_DEFINED_OF_950:
+            return USER_DEFINED_OF_950[ch], error.start + 1
+    raise error
+
+
 codecs.register_error("kelvaro-c1", _c1_handler)
 codecs.register_error("kelvaro-936", _gbk_handler)
+codecs.register_error("kelvaro-950", _big5_handler)
 
 
 def _errors(charset):
-    return {"windows-1252": "kelvaro-c1", "gbk": "kelvaro-936"}.get(charset, "strict")
+    return {"windows-1252": "kelvaro-c1", "gbk": "kelvaro-936", "big5": "kelvaro-950"}.get(
+        charset, "strict")
+
+
+def _encodable(text, charset):
+    return text.translate(NOT_IN_950) if charset == "big5" else text
+
+
+def _decoded(text, charset):
+    return text.translate(KANA_TO_PUA_950) if charset == "big5" else text
 
 
 def encode(text, charset):
     """(bytes, lost): characters without a code become "?"."""
-    codec = PYTHON_CODEC[charset]
+    codec, text = PYTHON_CODEC[charset], _encodable(text, charset)
     try:
         return text.encode(codec, _errors(charset)), False
     except UnicodeEncodeError:
@@ -128,7 +231,7 @@ def decode(data, charset):
     """(text, lost): bytes that form no character become U+FFFD."""
     codec = PYTHON_CODEC[charset]
     try:
-        return data.decode(codec, _errors(charset)), False
+        return _decoded(data.decode(codec, _errors(charset)), charset), False
     except UnicodeDecodeError:
         out, at = [], 0
         while at < len(data):
@@ -139,19 +242,19 @@ def decode(data, charset):
                 out.append(data[at:at + error.start].decode(codec, _errors(charset)))
                 out.append("\ufffd")
                 at += error.end
-        return "".join(out), True
+        return _decoded("".join(out), charset), True
 
 
 def strict_encode(text, charset):
     try:
-        return text.encode(PYTHON_CODEC[charset], _errors(charset))
+        return _encodable(text, charset).encode(PYTHON_CODEC[charset], _errors(charset))
     except UnicodeEncodeError:
         return None
 
 
 def strict_decode(data, charset):
     try:
-        return data.decode(PYTHON_CODEC[charset], _errors(charset))
+        return _decoded(data.decode(PYTHON_CODEC[charset], _errors(charset)), charset)
     except UnicodeDecodeError:
         return None
 
