@@ -1,16 +1,21 @@
 // kelvaro-bench: every registry operation on generated text of 1 MiB and 8 MiB. Decoders read the
 // output of their own encoder. Throughput counts the input's UTF-8 bytes, as a file would hold it.
+// The recognisers (auto, detect) run at the sizes they are meant for, a paste of 2 KB and a file
+// of 1 MiB, on text garbled as pastes mostly are (its UTF-8 read as GBK) and, as auto/clean and
+// detect/clean, on clean text, where the whole search runs and finds nothing.
 //
 //   kelvaro-bench --benchmark_filter=base64 --benchmark_repetitions=5
 
 #include "bench_text.h"
 #include "net/resolver.h"
 #include "registry/operations.h"
+#include "text/charset.h"
 #include "text/utf.h"
 
 #include <benchmark/benchmark.h>
 #include <map>
 #include <string>
+#include <tuple>
 
 namespace kelvaro {
 namespace {
@@ -22,12 +27,20 @@ public:
   }
 };
 
-const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes) {
-  static std::map<std::pair<std::string, std::size_t>, std::u16string> cache;
-  const auto key = std::make_pair(std::string(operation.cliName), utf8Bytes);
+bool IsRecogniser(const Operation& operation) {
+  return operation.cliName == "auto" || operation.cliName == "detect";
+}
+
+enum class Input { Generated, Garbled };
+
+const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes, Input kind) {
+  static std::map<std::tuple<std::string, std::size_t, Input>, std::u16string> cache;
+  const auto key = std::make_tuple(std::string(operation.cliName), utf8Bytes, kind);
   if (auto it = cache.find(key); it != cache.end())
     return it->second;
   std::u16string input = GenerateBenchText(utf8Bytes);
+  if (kind == Input::Garbled)
+    input = DecodeBytes(EncodeText(input, Charset::Utf8), Charset::Gbk);
   if (!operation.inverseOf.empty()) {
     if (const Operation* encoder = FindOperation(operation.inverseOf)) {
       if (Outcome encoded = RunOperation(*encoder, input); encoded.text)
@@ -37,8 +50,9 @@ const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes
   return cache.emplace(key, std::move(input)).first->second;
 }
 
-void RunOne(benchmark::State& state, const Operation* operation) {
-  const std::u16string& input = InputFor(*operation, static_cast<std::size_t>(state.range(0)));
+void RunOne(benchmark::State& state, const Operation* operation, Input kind) {
+  const std::u16string& input =
+      InputFor(*operation, static_cast<std::size_t>(state.range(0)), kind);
   const LoopbackResolver resolver;
   const OperationOptions options{.resolver = &resolver};
   for (auto _ : state) {
@@ -51,7 +65,19 @@ void RunOne(benchmark::State& state, const Operation* operation) {
 
 const bool kRegistered = [] {
   for (const Operation& operation : Operations()) {
-    benchmark::RegisterBenchmark(std::string(operation.cliName).c_str(), RunOne, &operation)
+    const std::string name(operation.cliName);
+    if (IsRecogniser(operation)) {
+      for (const auto& [suffix, kind] :
+           {std::pair{"", Input::Garbled}, std::pair{"/clean", Input::Generated}}) {
+        benchmark::RegisterBenchmark((name + suffix).c_str(), RunOne, &operation, kind)
+            ->Arg(2 << 10)
+            ->Arg(1 << 20)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+      }
+      continue;
+    }
+    benchmark::RegisterBenchmark(name.c_str(), RunOne, &operation, Input::Generated)
         ->Arg(1 << 20)
         ->Arg(8 << 20)
         ->Unit(benchmark::kMillisecond)

@@ -36,8 +36,24 @@ constexpr std::string_view kUsage =
     "  --charsets one line per charset: name, other name, and whether it keeps every character\n"
     "  -h, --help this text (-h only before OPERATION)\n"
     "\n"
+    "auto gives back what a pasted text was before it was escaped, encoded or misread, and says\n"
+    "how on standard error; detect prints its candidates, best first, as JSON lines\n"
+    "{\"steps\": [...], \"score\": 0..1, \"text\": \"...\"} (\"partial\": true where bytes were\n"
+    "lost). Both read TEXT as given: the box rule only cuts it at U+0000. The steps, in the\n"
+    "order they were applied to the original:\n"
+    "  X-as-Y          the X bytes of the text read as Y: X is utf8, gbk or big5, Y is gbk,\n"
+    "                  big5, windows-1252 or latin1 (utf8-as-gbk: 你好 shown as 浣犲ソ)\n"
+    "  url-X           bytes of the X form as %XX (X: utf8, gbk, big5 or the --charset)\n"
+    "  percent-u       %uXXXX and %XX script escapes\n"
+    "  unicode-escape  \\uXXXX escapes\n"
+    "  html-decimal    &#N; references     html-hex  &#xH; references\n"
+    "  html-named      named references such as &lt; and &amp;\n"
+    "  base64-X        Base64 of the X form (X as for url-X)\n"
+    "  hex-groups      the four-character hex groups of hex-encode (D6D0, O41O, ODDO)\n"
+    "auto exits 1 and prints nothing when the text reads as plain text.\n"
+    "\n"
     "Exit status: 0 success, 1 a message, refused input, or input or output that failed,\n"
-    "2 usage error.\n";
+    "2 usage error. A note beside a result (auto's) is no failure.\n";
 
 struct Invocation {
   const Operation* operation = nullptr;
@@ -177,7 +193,10 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   }
   if (outcome.message)
     err << Utf16ToUtf8(outcome.message->text) << '\n';
-  return outcome.message || outcome.refused() ? kExitRefused : kExitSuccess;
+  // A status-line note beside a result says how it came about (auto's steps); it is no failure.
+  const bool noteOnly =
+      outcome.text && outcome.message && outcome.message->style == MessageStyle::StatusNote;
+  return (outcome.message && !noteOnly) || outcome.refused() ? kExitRefused : kExitSuccess;
 }
 
 } // namespace kelvaro

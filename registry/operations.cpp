@@ -11,6 +11,7 @@
 #include "codec/escape/html_entities.h"
 #include "codec/escape/percent_u.h"
 #include "codec/escape/unicode_escape.h"
+#include "codec/recognise/recogniser.h"
 #include "codec/text-encodings/base64.h"
 #include "codec/text-encodings/hex_text.h"
 #include "codec/utf8/mojibake.h"
@@ -20,8 +21,11 @@
 #include "net/host_lookup.h"
 #include "net/platform_resolver.h"
 #include "text/box_rule.h"
+#include "text/hex.h"
+#include "text/utf.h"
 #include "text/width.h"
 
+#include <cstdio>
 #include <exception>
 #include <new>
 
@@ -116,6 +120,87 @@ Outcome Amount(std::u16string_view input, const OperationOptions&) {
 Outcome HostToIp(std::u16string_view input, const OperationOptions& options) {
   static const net::PlatformResolver kPlatform;
   return FromResult(net::HostAddressLine(input, options.resolver ? *options.resolver : kPlatform));
+}
+
+// ---- recognising pasted text
+// ----------------------------------------------------------------------
+
+/// The steps of a reading in the status line's words: "UTF-8 被当作 GBK 读取，已还原".
+std::u16string RecognisedWords(const recognise::Candidate& candidate);
+
+Outcome Recognise(std::u16string_view input, const OperationOptions& options) {
+  std::vector<recognise::Candidate> candidates = recognise::RecogniseText(input, options.charset);
+  if (candidates.empty() || candidates.front().steps.empty())
+    return Outcome::Refused(MessageFor(ErrorCode::NothingRecognised));
+  Outcome outcome = Outcome::Converted(std::move(candidates.front().text));
+  outcome.message = Message{RecognisedWords(candidates.front()), MessageStyle::StatusNote, {}};
+  for (std::size_t i = 1; i < candidates.size(); ++i) {
+    if (!candidates[i].steps.empty())
+      outcome.alternatives.push_back(
+          {std::move(candidates[i].text), RecognisedWords(candidates[i])});
+  }
+  return outcome;
+}
+
+void AppendAscii(std::u16string& out, std::string_view ascii) {
+  out.append(ascii.begin(), ascii.end());
+}
+
+/// A JSON string: quotes, backslashes, controls and lone surrogates escaped, the rest as it is.
+void AppendJsonString(std::u16string& out, std::u16string_view text) {
+  out.push_back(u'"');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    const bool paired =
+        (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ||
+        (IsLowSurrogate(c) && i > 0 && IsHighSurrogate(text[i - 1]));
+    if (c == u'"' || c == u'\\') {
+      out.push_back(u'\\');
+      out.push_back(c);
+    } else if (c == u'\n') {
+      AppendAscii(out, "\\n");
+    } else if (c == u'\r') {
+      AppendAscii(out, "\\r");
+    } else if (c == u'\t') {
+      AppendAscii(out, "\\t");
+    } else if (c < 0x20 || (IsSurrogate(c) && !paired)) {
+      AppendAscii(out, "\\u");
+      AppendHexByte(out, static_cast<std::uint8_t>(c >> 8));
+      AppendHexByte(out, static_cast<std::uint8_t>(c & 0xFF));
+    } else {
+      out.push_back(c);
+    }
+  }
+  out.push_back(u'"');
+}
+
+/// One JSON object a line, best first: {"steps": ["utf8-as-gbk"], "score": 0.97, "text": "中文"},
+/// with "partial": true for a partial repair. The text as it is has no steps.
+Outcome Detect(std::u16string_view input, const OperationOptions& options) {
+  std::u16string report;
+  for (const recognise::Candidate& candidate : recognise::RecogniseText(input, options.charset)) {
+    AppendAscii(report, "{\"steps\": [");
+    for (std::size_t i = 0; i < candidate.steps.size(); ++i) {
+      AppendAscii(report, i == 0 ? "\"" : ", \"");
+      AppendAscii(report, recognise::StepName(candidate.steps[i]));
+      report.push_back(u'"');
+    }
+    // Four decimals, trailing zeros dropped: rounding keeps the order of the shares.
+    char score[16];
+    std::snprintf(score, sizeof score, "%.4f", candidate.share);
+    std::string_view digits = score;
+    digits.remove_suffix(digits.size() - 1 - digits.find_last_not_of('0'));
+    if (digits.ends_with('.'))
+      digits.remove_suffix(1);
+    AppendAscii(report, "], \"score\": ");
+    AppendAscii(report, digits);
+    AppendAscii(report, ", \"text\": ");
+    AppendJsonString(report, candidate.text);
+    if (candidate.partial)
+      AppendAscii(report, ", \"partial\": true");
+    AppendAscii(report, "}\n");
+  }
+  return Outcome::Converted(std::move(report));
 }
 
 // ---- the table
@@ -341,6 +426,21 @@ constexpr Operation kOperations[] = {
      .inverseOf = "to-traditional-hk",
      .description = "traditional Chinese as written in Hong Kong to simplified",
      .run = Checked<HongKongToSimplified>},
+
+    // ---- recognising what was pasted ----
+    {.cliName = "auto",
+     .caption = "自动识别",
+     .followsCharset = true,
+     .readsPastedText = true,
+     .description = "recognises escaped, encoded or garbled text and gives back what it was",
+     .run = Recognise},
+    {.cliName = "detect",
+     .caption = "识别结果",
+     .followsCharset = true,
+     .readsPastedText = true,
+     .commandLineOnly = true,
+     .description = "what auto recognises, as JSON lines: steps, score and text, best first",
+     .run = Detect},
 };
 
 // ---- the messages
@@ -372,6 +472,66 @@ constexpr MessageRow kMessages[] = {
     {ErrorCode::Internal, kCannotConvert, MessageStyle::Error, u""},
 };
 
+// How `auto` words the steps of what it recognised: each step a clause, {0} and {1} the charsets.
+struct StepWordsRow {
+  recognise::StepKind kind;
+  std::u16string_view words;
+};
+
+constexpr StepWordsRow kStepWords[] = {
+    {recognise::StepKind::Misread, u"{0} 被当作 {1} 读取"},
+    {recognise::StepKind::Url, u"{0} 字节被写成 %XX"},
+    {recognise::StepKind::PercentU, u"被写成 %uXXXX 转义"},
+    {recognise::StepKind::UnicodeEscape, u"被写成 \\uXXXX 转义"},
+    {recognise::StepKind::HtmlDecimal, u"被写成 HTML 十进制字符引用"},
+    {recognise::StepKind::HtmlHex, u"被写成 HTML 十六进制字符引用"},
+    {recognise::StepKind::HtmlNamed, u"被写成 HTML 命名字符引用"},
+    {recognise::StepKind::Base64, u"{0} 字节被写成 Base64"},
+    {recognise::StepKind::HexGroups, u"被写成十六进制码（每字四位）"},
+};
+constexpr std::u16string_view kSubject = u"文字"; // for a first step that names none
+constexpr std::u16string_view kFirstStep = u"先";
+constexpr std::u16string_view kNextStep = u"，再";
+constexpr std::u16string_view kRepaired = u"，已还原";
+constexpr std::u16string_view kPartlyRepaired = u"，已部分还原：丢失的字节无法找回，以 \uFFFD 标出";
+constexpr std::u16string_view kPastedCharactersLost =
+    u"粘贴时有字符已变成“?”，无法识别；请选用 utf-8 或 gb18030 字符集后重新粘贴";
+
+std::u16string StepWords(const recognise::Step& step) {
+  std::u16string_view pattern;
+  for (const StepWordsRow& row : kStepWords) {
+    if (row.kind == step.kind)
+      pattern = row.words;
+  }
+  std::u16string words;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == u'{' && i + 2 < pattern.size() && pattern[i + 2] == u'}') {
+      words += InfoOf(pattern[i + 1] == u'0' ? step.charset : step.readAs).shown;
+      i += 2;
+    } else {
+      words.push_back(pattern[i]);
+    }
+  }
+  return words;
+}
+
+std::u16string RecognisedWords(const recognise::Candidate& candidate) {
+  std::u16string words;
+  for (std::size_t i = 0; i < candidate.steps.size(); ++i) {
+    if (candidate.steps.size() > 1)
+      words += i == 0 ? kFirstStep : kNextStep;
+    const std::u16string step = StepWords(candidate.steps[i]);
+    if (i == 0 && step.starts_with(u"被"))
+      words += kSubject;
+    // A space between Chinese and a Latin word (先 UTF-8 被当作 ...), none before Chinese.
+    else if (candidate.steps.size() > 1 && step.front() < 0x80)
+      words.push_back(u' ');
+    words += step;
+  }
+  words += candidate.partial ? kPartlyRepaired : kRepaired;
+  return words;
+}
+
 } // namespace
 
 std::span<const Operation> Operations() { return kOperations; }
@@ -394,6 +554,10 @@ Message MessageFor(ErrorCode code) {
   return {std::u16string(kCannotConvert), MessageStyle::Error, {}};
 }
 
+Message PastedCharactersLostNote() {
+  return {std::u16string(kPastedCharactersLost), MessageStyle::StatusNote, {}};
+}
+
 Outcome RunOperation(const Operation& operation, std::u16string_view input,
                      const OperationOptions& options) {
   try {
@@ -407,11 +571,19 @@ Outcome RunOperation(const Operation& operation, std::u16string_view input,
 
 Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                      const OperationOptions& options, BoxRule rule) {
-  if (rule == BoxRule::Apply)
-    ApplyTextBoxRuleInPlace(input, options.charset);
+  if (rule == BoxRule::Apply) {
+    if (operation.readsPastedText)
+      input.resize(TextBoxLength(input));
+    else
+      ApplyTextBoxRuleInPlace(input, options.charset);
+  }
   Outcome outcome = RunOperation(operation, input, options);
-  if (rule == BoxRule::Apply && outcome.text)
-    outcome.lostToBox = ApplyTextBoxRuleInPlace(*outcome.text, options.charset);
+  if (rule == BoxRule::Apply && !operation.commandLineOnly) {
+    if (outcome.text)
+      outcome.lostToBox = ApplyTextBoxRuleInPlace(*outcome.text, options.charset);
+    for (Alternative& alternative : outcome.alternatives)
+      ApplyTextBoxRuleInPlace(alternative.text, options.charset);
+  }
   return outcome;
 }
 

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvaro {
 
@@ -34,6 +35,13 @@ struct Message {
   std::u16string title; ///< empty: the window's own caption
 };
 
+/// Another result an operation found, that the user may take instead of `Outcome::text` (`auto`:
+/// the other readings of the input, for the window's drop-down).
+struct Alternative {
+  std::u16string text;  ///< what the target box receives when the user picks it
+  std::u16string words; ///< how it came about, in the words of the status line
+};
+
 /// What one run of an operation gives.
 struct Outcome {
   /// The text the target box receives; absent when the box keeps its content (input refused).
@@ -41,6 +49,8 @@ struct Outcome {
   std::optional<Message> message;
   /// How many code units of the text became "?" under the box rule (RunOnBoxText counts them).
   std::size_t lostToBox = 0;
+  /// Other results, best first (at most four); RunOnBoxText applies the box rule to each.
+  std::vector<Alternative> alternatives = {};
 
   [[nodiscard]] static Outcome Converted(std::u16string result) {
     return {std::move(result), {}, 0};
@@ -69,6 +79,12 @@ struct Operation {
   bool followsCharset = false; ///< works on the bytes of the chosen charset (--charset)
   /// cliName of the operation whose output this one reads back (for benchmarks and round trips).
   std::string_view inverseOf = {};
+  /// Reads its text as pasted: of the box rule only the cut at U+0000 applies to its input, not
+  /// the "?" for characters the charset lacks (recognising ÖÐÎÄ needs every character of it).
+  bool readsPastedText = false;
+  /// Only on the command line: the window lists it nowhere, and its result is a report for
+  /// standard output, not box text, so the box rule leaves the result alone.
+  bool commandLineOnly = false;
   std::string_view description = {}; ///< one line, for --list and the tooltips
   OperationFunction run = nullptr;
 };
@@ -83,6 +99,11 @@ struct Operation {
 /// messages.
 [[nodiscard]] Message MessageFor(ErrorCode code);
 
+/// The status line's note when `auto` ran on a box that had turned pasted characters into "?"
+/// (the charset lacks them): what was lost cannot be recognised, and a charset whose boxes keep
+/// every character (utf-8, gb18030) would have kept it.
+[[nodiscard]] Message PastedCharactersLostNote();
+
 /// Runs an operation once on the text as given. A failure inside the conversion (out of memory, an
 /// internal error) comes back as a refused outcome with a message; nothing escapes.
 [[nodiscard]] Outcome RunOperation(const Operation& operation, std::u16string_view input,
@@ -96,8 +117,9 @@ enum class BoxRule {
 
 /// Runs an operation on a box's text, as both front ends do: with BoxRule::Apply the text box rule
 /// (cut at the first U+0000, "?" for what the chosen charset cannot encode) applies to the input
-/// before the run and to the result after it, in place, and the outcome counts what the result
-/// lost to "?".
+/// before the run and to the result and its alternatives after it, in place, and the outcome
+/// counts what the result lost to "?". An operation that readsPastedText gets only the cut on its
+/// input; the result of a commandLineOnly one is left as it is.
 [[nodiscard]] Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                                    const OperationOptions& options, BoxRule rule = BoxRule::Apply);
 

@@ -1,0 +1,719 @@
+#include "codec/recognise/recogniser.h"
+
+#include "codec/escape/html_entities.h"
+#include "codec/escape/percent_u.h"
+#include "codec/escape/unicode_escape.h"
+#include "codec/recognise/language_model.h"
+#include "text/codepage.h"
+#include "text/hex.h"
+#include "text/result.h"
+#include "text/utf.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <unordered_set>
+
+namespace kelvaro::recognise {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// ---- the bounds of the search -----------------------------------------------------------------
+
+constexpr std::size_t kEscapeLayers = 2;
+constexpr std::size_t kMisreadLayers = 3;
+// A longer text is searched on a prefix of this many code units: enough for the model to tell the
+// readings apart (a hundred characters of escapes, several hundred of mojibake), and small enough
+// that the search costs the same for every length.
+constexpr std::size_t kSearchUnits = 2048;
+// Of the readings that one misread layer adds, the most plausible this many are undone further.
+// Wrong misreadings of Latin-1 text mostly decode too (GBK and BIG5 accept most byte pairs), so
+// without the beam three layers could grow to hundreds of readings.
+constexpr std::size_t kBeam = 16;
+// Chains found on a prefix that are undone again on the whole text: more than are kept, since a
+// chain that holds on the prefix may fail further on.
+constexpr std::size_t kVerified = 2 * kMaxCandidates;
+// What a step costs on top of the model's bits: a reading must explain the input better by this
+// much per step, so that fewer steps win ties and clean text is not "repaired" into a slightly
+// more common one.
+constexpr double kStepBits = 4.0;
+// Base64 and the hex groups have no marker of their own: any text of their alphabet reads as
+// them, and short words do (BEEF, test), so their readings must win by a wider margin.
+constexpr double kUnmarkedStepBits = 12.0;
+// What each byte costs that a partial repair drops beside a stretch lost before: without it, one
+// more wrong misreading that turns a cut character into U+FFFD as well would look cheaper.
+constexpr double kLostByteBits = 8.0;
+
+// ---- steps --------------------------------------------------------------------------------------
+
+constexpr Step Misread(Charset bytes, Charset readAs) { return {StepKind::Misread, bytes, readAs}; }
+
+// Windows-1252 before ISO-8859-1: where both give the same text the first name is kept, and text
+// misread as ISO-8859-1 mostly was misread as windows-1252.
+constexpr Step kMisreadings[] = {
+    Misread(Charset::Utf8, Charset::Gbk),         Misread(Charset::Utf8, Charset::Windows1252),
+    Misread(Charset::Utf8, Charset::Iso8859_1),   Misread(Charset::Utf8, Charset::Big5),
+    Misread(Charset::Gbk, Charset::Big5),         Misread(Charset::Gbk, Charset::Windows1252),
+    Misread(Charset::Gbk, Charset::Iso8859_1),    Misread(Charset::Big5, Charset::Gbk),
+    Misread(Charset::Big5, Charset::Windows1252), Misread(Charset::Big5, Charset::Iso8859_1),
+};
+
+bool IsSearchedByDefault(Charset charset) {
+  return charset == Charset::Utf8 || charset == Charset::Gbk || charset == Charset::Big5;
+}
+
+// The escape and encoding steps, UTF-8 first: where escapes of ASCII give the same text in every
+// charset (%25 is "%" in all of them), the reading is named after the first.
+std::vector<Step> EscapeSteps(Charset chosen) {
+  std::vector<Step> steps = {
+      {StepKind::Url, Charset::Utf8},
+      {StepKind::Url, Charset::Gbk},
+      {StepKind::Url, Charset::Big5},
+      {StepKind::PercentU},
+      {StepKind::UnicodeEscape},
+      {StepKind::HtmlDecimal},
+      {StepKind::HtmlHex},
+      {StepKind::HtmlNamed},
+      {StepKind::Base64, Charset::Utf8},
+      {StepKind::Base64, Charset::Gbk},
+      {StepKind::Base64, Charset::Big5},
+      {StepKind::HexGroups},
+  };
+  if (!IsSearchedByDefault(chosen)) {
+    // %XX escapes keep ASCII as it is, which the UTF-16 forms do not have.
+    if (chosen != Charset::Utf16Le && chosen != Charset::Utf16Be)
+      steps.push_back({StepKind::Url, chosen});
+    steps.push_back({StepKind::Base64, chosen});
+  }
+  return steps;
+}
+
+std::string VocabularyName(Charset charset) {
+  switch (charset) {
+  case Charset::Utf8:
+    return "utf8";
+  case Charset::Iso8859_1:
+    return "latin1";
+  default:
+    return std::string(InfoOf(charset).name);
+  }
+}
+
+// ---- strict bytes -------------------------------------------------------------------------------
+
+// Where a text ends: at its own end (Closed), or where a prefix was cut from a longer text (Open),
+// so that an escape or a character that the cut splits is dropped instead of failing the step.
+enum class End { Closed, Open };
+
+// Fails a step: the text cannot have come out of it.
+unexpected<Error> NotThisStep(std::size_t position = 0) {
+  return Fail(ErrorCode::NothingRecognised, position);
+}
+
+// The text's bytes in a code-page charset; fails at a character it cannot encode. With `holes`,
+// each U+FFFD (bytes lost before) adds no bytes and its byte offset is recorded instead.
+Result<std::string> EncodeInCodePage(std::u16string_view text, CodePage codePage,
+                                     std::vector<std::size_t>* holes) {
+  const std::uint16_t* codeOf = AnsiCodeTable(codePage);
+  std::string bytes;
+  bytes.reserve(2 * text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    const std::uint16_t code = codeOf[unit];
+    if (code == u'?' && unit != u'?') {
+      if (holes == nullptr || unit != kReplacement)
+        return Fail(ErrorCode::CodeOutOfRange, i);
+      holes->push_back(bytes.size());
+      continue;
+    }
+    if (code > 0xFF)
+      bytes.push_back(static_cast<char>(code >> 8));
+    bytes.push_back(static_cast<char>(code & 0xFF));
+  }
+  return bytes;
+}
+
+// How many bytes from `bad` to the end of `bytes` are the unfinished start of one character, which
+// later bytes could complete; 0 when they are something else.
+std::size_t UnfinishedTail(std::string_view bytes, std::size_t bad, Charset charset) {
+  const std::size_t rest = bytes.size() - bad;
+  if (rest == 0 || rest >= InfoOf(charset).longest)
+    return 0;
+  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data()) + bad;
+  if (charset == Charset::Utf8) {
+    const std::optional<Utf8Lead> lead = Utf8LeadOf(in[0]);
+    if (!lead || static_cast<std::size_t>(lead->continuations) < rest)
+      return 0;
+    for (std::size_t k = 1; k < rest; ++k) {
+      if (in[k] < (k == 1 ? lead->secondLow : 0x80) || in[k] > (k == 1 ? lead->secondHigh : 0xBF))
+        return 0;
+    }
+    return rest;
+  }
+  if (const std::optional<CodePage> codePage = InfoOf(charset).codePage)
+    return rest == 1 && UnitOfByte(in[0], *codePage) == kLeadByte ? 1 : 0;
+  return rest; // GB18030 and UTF-16: any short tail may be cut
+}
+
+// Decodes bytes that must be well-formed in the charset. With End::Open the unfinished start of
+// a character at the end is left out, and `cut` (when given) says how many bytes that was.
+Result<std::u16string> DecodeStrictly(std::string_view bytes, Charset charset, End end,
+                                      std::size_t* cut = nullptr) {
+  Result<std::u16string> text = DecodeBytesStrictly(bytes, charset);
+  if (text || end == End::Closed)
+    return text;
+  const std::size_t bad = text.error().position;
+  const std::size_t tail = UnfinishedTail(bytes, bad, charset);
+  if (tail == 0)
+    return text;
+  if (cut != nullptr)
+    *cut = tail;
+  return DecodeBytesStrictly(bytes.substr(0, bad), charset);
+}
+
+// How many bytes at the start of `bytes` may be the rest of a character whose start was lost:
+// UTF-8 continuation bytes, or one trail byte of a double-byte charset.
+std::size_t MostLeftOver(std::string_view bytes, Charset charset) {
+  if (charset != Charset::Utf8)
+    return std::min<std::size_t>(InfoOf(charset).longest - 1, bytes.size());
+  std::size_t n = 0;
+  while (n < 3 && n < bytes.size() && (static_cast<std::uint8_t>(bytes[n]) & 0xC0) == 0x80)
+    ++n;
+  return n;
+}
+
+// A text undone from a step, and how many bytes were dropped beside stretches lost before.
+struct Undone {
+  std::u16string text;
+  std::size_t lostBytes = 0;
+};
+
+// Decodes bytes from which stretches were lost at the offsets `holes`: each stretch gives one
+// U+FFFD, together with the bytes beside it that belonged to the characters it cut (what is left
+// of a character after it, an unfinished character before it). Everything else must be
+// well-formed.
+Result<Undone> DecodeAroundHoles(std::string_view bytes, const std::vector<std::size_t>& holes,
+                                 Charset charset, End end) {
+  Undone undone;
+  undone.text.reserve(bytes.size() + holes.size());
+  std::size_t start = 0;
+  for (std::size_t k = 0; k <= holes.size(); ++k) {
+    const std::size_t stop = k < holes.size() ? holes[k] : bytes.size();
+    const std::string_view segment = bytes.substr(start, stop - start);
+    const End segmentEnd = k < holes.size() ? End::Open : end;
+    const std::size_t mostSkipped = k == 0 ? 0 : MostLeftOver(segment, charset);
+    Result<std::u16string> part = NotThisStep(start);
+    std::size_t cut = 0, skip = 0;
+    for (; skip <= mostSkipped; ++skip) {
+      cut = 0;
+      part = DecodeStrictly(segment.substr(skip), charset, segmentEnd,
+                            k < holes.size() ? &cut : nullptr);
+      if (part)
+        break;
+    }
+    if (!part)
+      return NotThisStep(start + part.error().position);
+    undone.text += *part;
+    undone.lostBytes += skip + cut;
+    if (k < holes.size() && (undone.text.empty() || undone.text.back() != kReplacement))
+      undone.text.push_back(kReplacement);
+    start = stop;
+  }
+  return undone;
+}
+
+bool Contains(std::u16string_view text, char16_t unit) {
+  return text.find(unit) != std::u16string_view::npos;
+}
+
+// The text, unless it holds a lone surrogate. A prefix may end with half a pair.
+Result<std::u16string> WellFormed(std::u16string text, End end) {
+  if (end == End::Open && !text.empty() && IsHighSurrogate(text.back()))
+    text.pop_back();
+  if (!IsWellFormedUtf16(text))
+    return NotThisStep();
+  return text;
+}
+
+// ---- undoing one step ---------------------------------------------------------------------------
+
+// Bytes of `bytes` read as `readAs`: back to those bytes, then read in `bytes`' charset.
+Result<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) {
+  const CodePage codePage = *InfoOf(step.readAs).codePage;
+  if (!Contains(text, kReplacement)) {
+    Result<std::string> bytes = EncodeInCodePage(text, codePage, nullptr);
+    if (!bytes)
+      return unexpected(bytes.error());
+    Result<std::u16string> undone = DecodeStrictly(*bytes, step.charset, end);
+    if (!undone)
+      return unexpected(undone.error());
+    return Undone{std::move(*undone), 0};
+  }
+  std::vector<std::size_t> holes;
+  Result<std::string> bytes = EncodeInCodePage(text, codePage, &holes);
+  if (!bytes)
+    return unexpected(bytes.error());
+  return DecodeAroundHoles(*bytes, holes, step.charset, end);
+}
+
+Result<std::u16string> UndoUrl(std::u16string_view text, Charset charset, End end) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  std::size_t escapes = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const char16_t c = text[i];
+    if (c == u'%') {
+      if (const int byte = PercentByteAt(text, i); byte >= 0) {
+        bytes.push_back(static_cast<char>(byte));
+        ++escapes;
+        i += 3;
+        continue;
+      }
+      if (end == End::Open && text.size() - i < 3)
+        break; // an escape the cut split
+    }
+    if (c < 0x80) {
+      bytes.push_back(static_cast<char>(c));
+      ++i;
+      continue;
+    }
+    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
+    if (encoded.size == 0)
+      return NotThisStep(i);
+    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
+    i += encoded.units;
+  }
+  if (escapes == 0)
+    return NotThisStep();
+  return DecodeStrictly(bytes, charset, end);
+}
+
+// Whether the text holds `marker` followed by `digits` hexadecimal digits somewhere.
+bool HasEscape(std::u16string_view text, std::u16string_view marker, std::size_t digits) {
+  for (std::size_t at = text.find(marker); at != std::u16string_view::npos;
+       at = text.find(marker, at + 1)) {
+    std::size_t k = at + marker.size();
+    while (k < text.size() && k < at + marker.size() + digits && HexDigitValue(text[k]) >= 0)
+      ++k;
+    if (k == at + marker.size() + digits)
+      return true;
+  }
+  return false;
+}
+
+Result<std::u16string> UndoPercentU(std::u16string_view text, End end) {
+  if (!HasEscape(text, u"%u", 4))
+    return NotThisStep();
+  return WellFormed(ScriptUnescape(text), end);
+}
+
+Result<std::u16string> UndoUnicodeEscape(std::u16string_view text, End end) {
+  if (!HasEscape(text, u"\\u", 4))
+    return NotThisStep();
+  return WellFormed(UnicodeUnescape(text), end);
+}
+
+// A numeric reference "&#N;" or "&#xH;" at text[i]: its code point, length and base, or a length
+// of 0. Only a character real text holds counts: no surrogate, nothing above U+10FFFF, no U+0000.
+struct NumericReference {
+  char32_t value = 0;
+  std::size_t length = 0;
+  bool hex = false;
+};
+
+NumericReference ReadNumericReference(std::u16string_view text, std::size_t i) {
+  NumericReference ref;
+  if (i + 3 >= text.size() || text[i + 1] != u'#')
+    return ref;
+  std::size_t k = i + 2;
+  ref.hex = text[k] == u'x' || text[k] == u'X';
+  k += ref.hex ? 1 : 0;
+  const std::size_t first = k;
+  // Eight digits hold any code point with room for leading zeros; more are no reference of ours.
+  for (; k < text.size() && k < first + 8; ++k) {
+    const int digit = HexDigitValue(text[k]);
+    if (digit < 0 || (!ref.hex && digit > 9))
+      break;
+    ref.value = ref.value * (ref.hex ? 16 : 10) + static_cast<char32_t>(digit);
+  }
+  if (k == first || k >= text.size() || text[k] != u';' || ref.value == 0 || ref.value > 0x10FFFF ||
+      IsSurrogate(ref.value))
+    return ref;
+  ref.length = k + 1 - i;
+  return ref;
+}
+
+// The characters of a named reference "&name;" at text[i] and its length, or a length of 0.
+struct NamedReference {
+  std::u16string value;
+  std::size_t length = 0;
+};
+
+NamedReference ReadNamedReference(std::u16string_view text, std::size_t i) {
+  constexpr std::size_t kLongestName = 32;
+  std::size_t k = i + 1;
+  const auto isAlnum = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+  };
+  while (k < text.size() && k <= i + kLongestName && isAlnum(text[k]))
+    ++k;
+  if (k == i + 1 || k >= text.size() || text[k] != u';')
+    return {};
+  const std::u16string_view reference = text.substr(i, k + 1 - i);
+  std::u16string value = HtmlDecode(reference);
+  // HtmlDecode also reads a legacy name that only starts the run ("&notit;" gives "¬it;"); only
+  // a whole name counts, and its characters never end with the name's own last letter and ";".
+  if (value == reference || value.ends_with(reference.substr(reference.size() - 2)))
+    return {};
+  return {std::move(value), reference.size()};
+}
+
+Result<std::u16string> UndoHtml(std::u16string_view text, StepKind kind) {
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t ownKind = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] != u'&') {
+      out.push_back(text[i++]);
+      continue;
+    }
+    if (const NumericReference ref = ReadNumericReference(text, i); ref.length > 0) {
+      if (kind != (ref.hex ? StepKind::HtmlHex : StepKind::HtmlDecimal)) {
+        out.append(text.substr(i, ref.length)); // the other step's reference
+      } else {
+        AppendCodePoint(out, ref.value);
+        ++ownKind;
+      }
+      i += ref.length;
+      continue;
+    }
+    if (NamedReference ref = ReadNamedReference(text, i); ref.length > 0) {
+      out += ref.value;
+      ownKind += kind == StepKind::HtmlNamed;
+      i += ref.length;
+      continue;
+    }
+    out.push_back(text[i++]);
+  }
+  if (ownKind == 0)
+    return NotThisStep();
+  return out;
+}
+
+int Base64Value(char16_t c) {
+  if (c >= u'A' && c <= u'Z')
+    return c - u'A';
+  if (c >= u'a' && c <= u'z')
+    return c - u'a' + 26;
+  if (c >= u'0' && c <= u'9')
+    return c - u'0' + 52;
+  if (c == u'+')
+    return 62;
+  if (c == u'/')
+    return 63;
+  return -1;
+}
+
+// RFC 4648 Base64, line breaks allowed anywhere; "=" padding or none, but the bits a short last
+// group leaves over must be zero, as an encoder writes them.
+Result<std::u16string> UndoBase64(std::u16string_view text, Charset charset, End end) {
+  std::size_t count = 0, padding = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\r' || c == u'\n')
+      continue;
+    if (c == u'=') {
+      if (++padding > 2)
+        return NotThisStep(i);
+    } else if (padding > 0 || Base64Value(c) < 0) {
+      return NotThisStep(i);
+    } else {
+      ++count;
+    }
+  }
+  if (end == End::Closed && (count % 4 == 1 || (padding > 0 && (count + padding) % 4 != 0)))
+    return NotThisStep();
+  const std::size_t used = end == End::Open ? count - count % 4 : count;
+  if (used < 2 || count + padding < 4)
+    return NotThisStep();
+  std::string bytes;
+  bytes.reserve(used * 3 / 4);
+  std::uint32_t held = 0;
+  int bits = 0;
+  std::size_t taken = 0;
+  for (std::size_t i = 0; taken < used; ++i) {
+    const int value = Base64Value(text[i]);
+    if (value < 0)
+      continue;
+    ++taken;
+    held = held << 6 | static_cast<std::uint32_t>(value);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      bytes.push_back(static_cast<char>(held >> bits));
+      held &= (1u << bits) - 1;
+    }
+  }
+  if (held != 0)
+    return NotThisStep();
+  return DecodeStrictly(bytes, charset, end);
+}
+
+// The byte of two upper-case hexadecimal digits at text[i], or -1: the notation writes capitals,
+// and English words of the letters a-f are not mistaken for it.
+int UpperHexByteAt(std::u16string_view text, std::size_t i) {
+  const auto digit = [](char16_t c) {
+    return c >= u'0' && c <= u'9' ? c - u'0' : c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+  };
+  const int high = digit(text[i]), low = digit(text[i + 1]);
+  return (high | low) < 0 ? -1 : high << 4 | low;
+}
+
+Result<std::u16string> UndoHexGroups(std::u16string_view text, End end) {
+  if (end == End::Open)
+    text = text.substr(0, text.size() - text.size() % 4);
+  if (text.empty() || text.size() % 4 != 0)
+    return NotThisStep();
+  std::string bytes;
+  bytes.reserve(text.size() / 2);
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    if (text[i] == u'O' && text[i + 3] == u'O') {
+      if (text[i + 1] == u'D' && text[i + 2] == u'D') {
+        bytes += "\r\n";
+        continue;
+      }
+      const int byte = UpperHexByteAt(text, i + 1);
+      if (byte < 0 || byte > 0x80)
+        return NotThisStep(i);
+      bytes.push_back(static_cast<char>(byte));
+      continue;
+    }
+    const int lead = UpperHexByteAt(text, i), trail = UpperHexByteAt(text, i + 2);
+    if (lead < 0x81 || trail < 0)
+      return NotThisStep(i);
+    bytes.push_back(static_cast<char>(lead));
+    bytes.push_back(static_cast<char>(trail));
+  }
+  return DecodeStrictly(bytes, Charset::Gbk, End::Closed);
+}
+
+// Whether undoing the step from the text works around bytes lost before: a partial repair.
+bool LosesBytes(std::u16string_view text, const Step& step) {
+  return step.kind == StepKind::Misread && Contains(text, kReplacement);
+}
+
+// The text that `step` turned into `text`. A misreading of text that holds U+FFFD (bytes lost
+// before) is undone around each of them and counts the bytes it had to drop.
+Result<Undone> Undo(std::u16string_view text, const Step& step, End end) {
+  Result<std::u16string> undone = NotThisStep();
+  switch (step.kind) {
+  case StepKind::Misread:
+    return UndoMisread(text, step, end);
+  case StepKind::Url:
+    undone = UndoUrl(text, step.charset, end);
+    break;
+  case StepKind::PercentU:
+    undone = UndoPercentU(text, end);
+    break;
+  case StepKind::UnicodeEscape:
+    undone = UndoUnicodeEscape(text, end);
+    break;
+  case StepKind::HtmlDecimal:
+  case StepKind::HtmlHex:
+  case StepKind::HtmlNamed:
+    undone = UndoHtml(text, step.kind);
+    break;
+  case StepKind::Base64:
+    undone = UndoBase64(text, step.charset, end);
+    break;
+  case StepKind::HexGroups:
+    undone = UndoHexGroups(text, end);
+    break;
+  }
+  // No escape or encoding of real text stands for U+0000 (%00, AAAA), and a box would cut there.
+  if (!undone || Contains(*undone, u'\0'))
+    return NotThisStep();
+  return Undone{std::move(*undone), 0};
+}
+
+// ---- the search ---------------------------------------------------------------------------------
+
+struct Reading {
+  std::u16string text;
+  std::vector<Step> undone; // in the order undone: the outermost step first
+  bool partial = false;
+  std::size_t lostBytes = 0; // dropped beside the stretches lost before
+  TextScore score;
+};
+
+double StepBits(const Step& step) {
+  return step.kind == StepKind::Base64 || step.kind == StepKind::HexGroups ? kUnmarkedStepBits
+                                                                           : kStepBits;
+}
+
+double RankBits(const Reading& reading) {
+  double bits = reading.score.TotalBits() + kLostByteBits * static_cast<double>(reading.lostBytes);
+  for (const Step& step : reading.undone)
+    bits += StepBits(step);
+  return bits;
+}
+
+// Every reading that undoing up to kEscapeLayers escapes, then up to kMisreadLayers misreadings
+// gives, each text once (reached with the fewest steps, the first step tried winning ties).
+std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
+  std::vector<Reading> readings;
+  readings.push_back({std::u16string(text), {}, false, 0, ScoreText(text)});
+  std::unordered_set<std::u16string> seen = {readings.front().text};
+  const auto tryStep = [&](std::size_t from, const Step& step) {
+    Result<Undone> undone = Undo(readings[from].text, step, end);
+    if (!undone || undone->text.empty() || !seen.insert(undone->text).second)
+      return false;
+    const Reading& source = readings[from];
+    Reading reading{std::move(undone->text),
+                    source.undone,
+                    source.partial || LosesBytes(source.text, step),
+                    source.lostBytes + undone->lostBytes,
+                    {}};
+    reading.undone.push_back(step);
+    reading.score = ScoreText(reading.text);
+    readings.push_back(std::move(reading));
+    return true;
+  };
+
+  std::vector<std::size_t> frontier = {0};
+  const std::vector<Step> escapes = EscapeSteps(chosen);
+  for (std::size_t layer = 0; layer < kEscapeLayers && !frontier.empty(); ++layer) {
+    std::vector<std::size_t> next;
+    for (const std::size_t from : frontier) {
+      for (const Step& step : escapes) {
+        if (tryStep(from, step))
+          next.push_back(readings.size() - 1);
+      }
+    }
+    frontier = std::move(next);
+  }
+
+  // Misreadings lie under the escapes: they are undone from every reading so far.
+  frontier.resize(readings.size());
+  std::iota(frontier.begin(), frontier.end(), std::size_t{0});
+  for (std::size_t layer = 0; layer < kMisreadLayers && !frontier.empty(); ++layer) {
+    std::vector<std::size_t> next;
+    for (const std::size_t from : frontier) {
+      for (const Step& step : kMisreadings) {
+        if (tryStep(from, step))
+          next.push_back(readings.size() - 1);
+      }
+    }
+    if (next.size() > kBeam) {
+      std::stable_sort(next.begin(), next.end(), [&](std::size_t a, std::size_t b) {
+        return readings[a].score.bitsPerCharacter < readings[b].score.bitsPerCharacter;
+      });
+      next.resize(kBeam);
+    }
+    frontier = std::move(next);
+  }
+  return readings;
+}
+
+// Undoes a chain found on a prefix on the whole text.
+Result<Reading> UndoOnWholeText(std::u16string_view text, const Reading& found) {
+  Reading reading{std::u16string(text), found.undone, false, 0, {}};
+  for (const Step& step : found.undone) {
+    Result<Undone> undone = Undo(reading.text, step, End::Closed);
+    if (!undone)
+      return unexpected(undone.error());
+    reading.partial = reading.partial || LosesBytes(reading.text, step);
+    reading.text = std::move(undone->text);
+    reading.lostBytes += undone->lostBytes;
+  }
+  reading.score = ScoreText(reading.text);
+  return reading;
+}
+
+// The readings in rank order: the lower cost first, then the fewer steps, then the earlier found.
+void Rank(std::vector<Reading>& readings) {
+  std::stable_sort(readings.begin(), readings.end(), [](const Reading& a, const Reading& b) {
+    const double bitsA = RankBits(a), bitsB = RankBits(b);
+    if (bitsA != bitsB)
+      return bitsA < bitsB;
+    return a.undone.size() < b.undone.size();
+  });
+}
+
+// A prefix of about `units` code units that does not split a surrogate pair.
+std::u16string_view PrefixOf(std::u16string_view text, std::size_t units) {
+  if (text.size() <= units)
+    return text;
+  if (IsHighSurrogate(text[units - 1]))
+    --units;
+  return text.substr(0, units);
+}
+
+} // namespace
+
+std::string StepName(const Step& step) {
+  switch (step.kind) {
+  case StepKind::Misread:
+    return VocabularyName(step.charset) + "-as-" + VocabularyName(step.readAs);
+  case StepKind::Url:
+    return "url-" + VocabularyName(step.charset);
+  case StepKind::PercentU:
+    return "percent-u";
+  case StepKind::UnicodeEscape:
+    return "unicode-escape";
+  case StepKind::HtmlDecimal:
+    return "html-decimal";
+  case StepKind::HtmlHex:
+    return "html-hex";
+  case StepKind::HtmlNamed:
+    return "html-named";
+  case StepKind::Base64:
+    return "base64-" + VocabularyName(step.charset);
+  case StepKind::HexGroups:
+    return "hex-groups";
+  }
+  return "unknown";
+}
+
+std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset) {
+  const bool whole = text.size() <= kSearchUnits;
+  std::vector<Reading> readings =
+      Search(PrefixOf(text, kSearchUnits), whole ? End::Closed : End::Open, charset);
+  Rank(readings);
+  if (!whole) {
+    // The prefix found the chains; the whole text decides whether they hold and how they rank.
+    std::vector<Reading> verified;
+    std::unordered_set<std::u16string> seen;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+      // The text as it is always stays in the running: it is what "nothing recognised" means.
+      if (i >= kVerified && !readings[i].undone.empty())
+        continue;
+      Result<Reading> reading = UndoOnWholeText(text, readings[i]);
+      if (reading && seen.insert(reading->text).second)
+        verified.push_back(std::move(*reading));
+    }
+    readings = std::move(verified);
+    Rank(readings);
+  }
+  if (readings.size() > kMaxCandidates)
+    readings.resize(kMaxCandidates);
+
+  std::vector<Candidate> candidates;
+  candidates.reserve(readings.size());
+  double total = 0;
+  const double best = readings.empty() ? 0 : RankBits(readings.front());
+  for (Reading& reading : readings) {
+    Candidate candidate{std::move(reading.text), {}, reading.partial, RankBits(reading), 0};
+    candidate.steps.assign(reading.undone.rbegin(), reading.undone.rend());
+    // Bits are log-probabilities: 2^-bits, relative to the best so that nothing underflows.
+    candidate.share = std::exp2(best - candidate.bits);
+    total += candidate.share;
+    candidates.push_back(std::move(candidate));
+  }
+  for (Candidate& candidate : candidates)
+    candidate.share /= total;
+  return candidates;
+}
+
+} // namespace kelvaro::recognise
