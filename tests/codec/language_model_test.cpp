@@ -29,7 +29,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   return fields;
 }
 
-// A row of tests/cases/recognition_sample.tsv (tools/make_recognition_samples.py).
+// A row of tests/cases/recognition/recognition_sample.tsv (tools/make_recognition_samples.py).
 struct Sample {
   std::string kind, chain;
   bool lossless = false, isShort = false;
