@@ -10,6 +10,10 @@ namespace kelvaro::cli {
 
 Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
   std::u16string text;
+  // A file says how many bytes it holds, and no byte gives more than one code unit: the text is
+  // allocated once instead of growing (and being copied) block by block.
+  if (const std::streamsize available = in.rdbuf()->in_avail(); available > 0)
+    text.reserve(static_cast<std::size_t>(available));
   std::string block(blockBytes + 3, '\0'); // room for the bytes carried from the block before
   std::size_t carried = 0;                 // bytes of a sequence the next block completes
   std::size_t offset = 0;                  // input bytes before the block

@@ -210,7 +210,9 @@ bool CanEncode(std::u16string_view text, std::size_t i, Charset charset) {
 EncodedCharacter EncodeCharacterAt(std::u16string_view text, std::size_t i, Charset charset) {
   EncodedCharacter encoded;
   const char16_t unit = text[i];
-  if (!CanEncode(text, i, charset))
+  if (IsSurrogate(unit)
+          ? !CanEncode(text, i, charset)
+          : InfoOf(charset).codePage && !IsInCodePage(unit, *InfoOf(charset).codePage))
     return encoded;
   encoded.units = IsHighSurrogate(unit) ? 2 : 1;
   if (const std::optional<CodePage> codePage = InfoOf(charset).codePage) {
@@ -241,18 +243,13 @@ EncodedCharacter EncodeCharacterAt(std::u16string_view text, std::size_t i, Char
 std::string EncodeText(std::u16string_view text, Charset charset) {
   switch (charset) {
   case Charset::Utf8: {
-    std::string bytes;
-    bytes.reserve(text.size() * 3);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (IsSurrogate(text[i]) && !CanEncode(text, i, charset)) {
-        bytes.push_back('?');
-        continue;
-      }
-      const std::size_t length = IsHighSurrogate(text[i]) ? 2 : 1;
-      AppendUtf16AsUtf8(bytes, text.substr(i, length));
-      i += length - 1;
-    }
-    return bytes;
+    // UTF-8 of the whole text at once; only a lone surrogate, which it would write as U+FFFD,
+    // is written as "?" instead, like every character a charset cannot encode.
+    if (IsWellFormedUtf16(text))
+      return Utf16ToUtf8(text);
+    std::u16string shown(text);
+    ReplaceUnencodable(shown, charset);
+    return Utf16ToUtf8(shown);
   }
   case Charset::Utf16Le:
   case Charset::Utf16Be:

@@ -180,13 +180,17 @@ bool IsInCodePage(char16_t unit, CodePage codePage) {
 
 const char16_t* ShownAsTable(CodePage codePage) { return Tables(codePage).shownAs.data(); }
 
+CodePageDecoder DecoderOf(CodePage codePage) {
+  const CodePageTables& tables = Tables(codePage);
+  return {tables.byteUnit.data(), tables.pairUnit.data()};
+}
+
 char16_t UnitOfByte(std::uint8_t byte, CodePage codePage) {
-  return Tables(codePage).byteUnit[byte];
+  return DecoderOf(codePage).unitOfByte(byte);
 }
 
 char16_t UnitOfPair(std::uint8_t lead, std::uint8_t trail, CodePage codePage) {
-  const char16_t unit = Tables(codePage).pairUnit[lead << 8 | trail];
-  return unit == kReplacement ? char16_t{0} : unit;
+  return DecoderOf(codePage).unitOfPair(lead, trail);
 }
 
 std::string ToAnsiBytes(std::u16string_view text, CodePage codePage) {

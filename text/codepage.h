@@ -40,6 +40,22 @@ inline constexpr char16_t kLeadByte = 0xFFFF;
 /// code page has it, "?" where it lacks it. Indexed by the unit.
 [[nodiscard]] const char16_t* ShownAsTable(CodePage codePage = CodePage::Gbk936);
 
+/// The decoding tables of a code page, looked up once by loops that read bytes one at a time.
+struct CodePageDecoder {
+  const char16_t* byteUnits; ///< 256 entries: UnitOfByte
+  /// 65 536 entries by lead * 256 + trail: the pair's character; U+FFFD where the two bytes are
+  /// bad as a whole, 0 where the lead is bad alone and its second byte begins the next sequence.
+  const char16_t* pairUnits;
+
+  [[nodiscard]] char16_t unitOfByte(std::uint8_t byte) const { return byteUnits[byte]; }
+  [[nodiscard]] char16_t unitOfPair(std::uint8_t lead, std::uint8_t trail) const {
+    const char16_t unit = pairUnits[lead << 8 | trail];
+    return unit == 0xFFFD ? char16_t{0} : unit;
+  }
+};
+
+[[nodiscard]] CodePageDecoder DecoderOf(CodePage codePage = CodePage::Gbk936);
+
 /// The character of a single byte: 0x00..0x7F themselves, the code page's other single-byte
 /// characters (0x80 is € in 936), kLeadByte for a lead byte, U+FFFD for a byte that is no
 /// character on its own.

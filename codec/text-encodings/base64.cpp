@@ -77,53 +77,53 @@ std::u16string Base64Encode(std::u16string_view text, Charset charset) {
   return encoded;
 }
 
-namespace {
-
-// The Base64 places of the text, as the decoder reads them: its code-page-936 bytes in GBK, else
-// one place per code unit (units beyond a byte read as zero bits).
-std::string PlacesOf(std::u16string_view text, Charset charset) {
-  if (charset == Charset::Gbk)
-    return ToAnsiBytes(text);
-  std::string places;
-  places.reserve(text.size());
-  for (const char16_t unit : text)
-    places.push_back(unit < 0x80 ? static_cast<char>(unit) : '\0');
-  return places;
-}
-
-} // namespace
-
 std::u16string Base64Decode(std::u16string_view text, Charset charset) {
   if (text.empty())
     return {};
-  const std::string places = PlacesOf(text, charset);
-  std::string decoded;
-  decoded.reserve(places.size() / 4 * 3 + 4);
-  std::array<std::uint8_t, 4> group{};
+  // Three bytes for every four places, and a short group's three; written through a pointer.
+  // A code unit takes two places where GBK gives it two bytes, else one.
+  std::string decoded(text.size() / 2 * 3 + 3, '\0');
+  auto* out = reinterpret_cast<std::uint8_t*>(decoded.data());
+  std::uint32_t bits = 0; // the sextets of the group so far
   int filled = 0;
   std::size_t counted = 0;
-  std::size_t data = 0; // places before the first "=", for the charsets that drop the padding
-  for (const char place : places) {
-    const auto b = static_cast<std::uint8_t>(place);
-    if (kSextetOf[b] == kSkip)
-      continue;
-    if (b != '=' && data == counted)
-      ++data;
+  std::size_t data = std::u16string_view::npos; // places before the first "="
+  const auto place = [&](std::uint32_t sextet) {
+    bits = bits << 6 | sextet;
     ++counted;
-    group[filled++] = b;
-    if (filled == 4) {
-      const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
-      decoded.append(reinterpret_cast<const char*>(three.data()), three.size());
+    if (++filled == 4) {
+      out[0] = static_cast<std::uint8_t>(bits >> 16);
+      out[1] = static_cast<std::uint8_t>(bits >> 8);
+      out[2] = static_cast<std::uint8_t>(bits);
+      out += 3;
       filled = 0;
     }
+  };
+  // The places are the text's GBK bytes in GBK, else its code units; every byte or unit outside
+  // ASCII is outside the alphabet and reads as zero bits.
+  const std::uint16_t* codeOf = AnsiCodeTable();
+  for (const char16_t unit : text) {
+    if (unit < 0x80) {
+      const std::int8_t sextet = kSextetOf[unit];
+      if (sextet == kSkip)
+        continue;
+      if (unit == u'=' && data == std::u16string_view::npos)
+        data = counted;
+      place(static_cast<std::uint32_t>(sextet));
+      continue;
+    }
+    place(0);
+    if (charset == Charset::Gbk && codeOf[unit] > 0xFF)
+      place(0);
   }
   // A short last group of two or three places decodes as if the missing places were zero; a
   // single place left over holds too few bits for a byte and is ignored.
   if (filled >= 2) {
-    std::fill(group.begin() + filled, group.end(), 0);
-    const std::array<std::uint8_t, 3> three = Base64DecodeGroup(group);
-    decoded.append(reinterpret_cast<const char*>(three.data()), three.size());
+    while (filled != 0)
+      place(0), --counted;
   }
+  data = std::min(data, counted);
+  decoded.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(decoded.data())));
   if (charset == Charset::Utf16Le || charset == Charset::Utf16Be) {
     decoded.resize(std::min(decoded.size(), data * 6 / 8));
     return DecodeBytes(decoded, charset);
@@ -134,27 +134,34 @@ std::u16string Base64Decode(std::u16string_view text, Charset charset) {
 }
 
 std::u16string AnsiPairsToText(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
+  const CodePageDecoder decoder = DecoderOf(CodePage::Gbk936);
+  std::u16string text(bytes.size(), u'\0'); // a code unit a byte at most
+  char16_t* out = text.data();
   const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const std::size_t size = bytes.size();
+  const auto alone = [&decoder](std::uint8_t byte) {
+    const char16_t unit = decoder.unitOfByte(byte);
+    return unit == kLeadByte ? kReplacement : unit;
+  };
   for (std::size_t i = 0; i < size;) {
     const std::uint8_t b = in[i];
-    const char16_t single = UnitOfByte(b);
-    if (single != kLeadByte) {
+    if (decoder.unitOfByte(b) != kLeadByte || i + 1 == size) {
       // ASCII, and the single bytes 0x80 (€) and 0xFF: pairing those with the next byte would
       // swallow the lead byte of the character after a € and garble everything that follows.
-      text.push_back(single);
+      *out++ = alone(b);
       ++i;
-    } else if (i + 1 < size) {
-      // A lead byte takes the byte after it, whatever that is.
-      AppendAnsiCodeChars(text, static_cast<std::uint16_t>(b << 8 | in[i + 1]));
+    } else if (const char16_t pair = decoder.pairUnits[b << 8 | in[i + 1]]; pair != 0) {
+      *out++ = pair; // a character, or U+FFFD for a pair the code page reads as bad as a whole
       i += 2;
     } else {
-      text.push_back(kReplacement);
-      ++i;
+      // A lead byte takes the byte after it, whatever that is: a lead with a byte that cannot
+      // be its trail is U+FFFD, and that byte reads as alone.
+      *out++ = kReplacement;
+      *out++ = alone(in[i + 1]);
+      i += 2;
     }
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 

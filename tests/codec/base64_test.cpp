@@ -206,3 +206,67 @@ TEST(Base64, DecodeNeverFailsOnArbitraryUnits) {
 
 } // namespace
 } // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// The decoder's reading of its byte buffer, against the code page read two bytes at a time.
+TEST(AnsiPairsToText, ReadsALeadByteWithWhateverFollowsAsTheCodePageReadsThePair) {
+  for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+    for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      std::u16string expected;
+      if (UnitOfByte(static_cast<std::uint8_t>(lead)) == kLeadByte) {
+        AppendAnsiCodeChars(expected, static_cast<std::uint16_t>(lead << 8 | trail));
+      } else {
+        AppendAnsiCodeChars(expected, static_cast<std::uint16_t>(lead));
+        AppendAnsiCodeChars(expected, static_cast<std::uint16_t>(trail));
+      }
+      ASSERT_EQ(AnsiPairsToText(std::string_view(pair, 2)), expected) << lead << " " << trail;
+    }
+  }
+}
+
+} // namespace
+} // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// The decoder as the steps describe it, group by group over the text's GBK bytes: the oracle for
+// Base64Decode's single pass over the code units.
+std::u16string PlainBase64Decode(std::u16string_view text) {
+  if (text.empty())
+    return {};
+  std::string places;
+  for (const char byte : ToAnsiBytes(text)) {
+    if (byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n')
+      places.push_back(byte);
+  }
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < places.size(); i += 4) {
+    std::array<std::uint8_t, 4> group{};
+    for (std::size_t k = 0; k < 4 && i + k < places.size(); ++k)
+      group[k] = static_cast<std::uint8_t>(places[i + k]);
+    const auto three = Base64DecodeGroup(group);
+    bytes.append(reinterpret_cast<const char*>(three.data()), 3);
+  }
+  // round(3L / 4) + 1 bytes, halves to even: the buffer the steps fill.
+  const std::size_t whole = 3 * places.size() / 4, quarters = 3 * places.size() % 4;
+  bytes.resize(whole + (quarters == 3 || (quarters == 2 && whole % 2 == 1) ? 1 : 0) + 1);
+  return AnsiPairsToText(bytes);
+}
+
+TEST(Base64Decode, AgreesWithTheGroupByGroupDecoderOnAnyText) {
+  std::mt19937 random(4);
+  constexpr std::u16string_view kPool = u"ABCxyz019+/= \t\r\n中€\u0E01?";
+  for (int round = 0; round < 5000; ++round) {
+    std::u16string text(random() % 24, u' ');
+    for (char16_t& unit : text)
+      unit = kPool[random() % kPool.size()];
+    ASSERT_EQ(Base64Decode(text), PlainBase64Decode(text)) << testing::U8(text);
+  }
+}
+
+} // namespace
+} // namespace kelvaro
