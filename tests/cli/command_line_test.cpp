@@ -193,6 +193,22 @@ TEST(CommandLine, ByteOrderMarkAtTheStartOfStandardInputIsDropped) {
 }
 
 // A stream that fails is reported and ends with status 1; nothing half-done counts as success.
+// Standard input in another charset: a GBK file, a BIG5 one, UTF-16 with its byte order mark; bytes
+// that are no character of the charset are refused with their offset.
+TEST(CommandLine, InputCharsetReadsStandardInputInThatCharset) {
+  const std::string gbk = "\xD6\xD0\xCE\xC4";
+  EXPECT_EQ(Cli({"base64-encode", "--input-charset", "gbk"}, gbk).out, "1tDOxA==");
+  EXPECT_EQ(Cli({"escape", "--input-charset", "big5"}, "\xA4\xA4\xA4\xE5").out, "%u4E2D%u6587");
+  EXPECT_EQ(Cli({"escape", "--input-charset", "utf-16le"}, std::string("\xFF\xFE\x2D\x4E", 4)).out,
+            "%u4E2D");
+  EXPECT_EQ(Cli({"escape", "--input-charset", "gbk"}, "\xEF\xBB\xBF\xD6\xD0").out, "%u4E2D");
+  const CliRun bad = Cli({"escape", "--input-charset", "gbk"}, "ab\xD6");
+  EXPECT_EQ(bad.status, kExitRefused);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_NE(bad.err.find("not valid gbk (at byte 2)"), std::string::npos) << bad.err;
+  EXPECT_EQ(Cli({"escape", "--input-charset", "nope"}).status, kExitUsage);
+}
+
 TEST(CommandLine, FailedInputAndOutputExitOneWithAMessage) {
   std::istringstream unreadable("abc");
   unreadable.setstate(std::ios::badbit);

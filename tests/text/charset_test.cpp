@@ -16,6 +16,8 @@ struct OracleCase {
   std::string_view charset;
   std::u16string_view text;
   std::string_view bytes;
+  std::string_view base64;
+  std::string_view md5;
 };
 
 constexpr OracleCase kOracle[] = {
