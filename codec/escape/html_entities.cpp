@@ -175,41 +175,25 @@ std::size_t ReadReference(std::u16string_view text, std::size_t i, char16_t*& ou
 }
 
 // Decimal digits of a code point from U+0080 up.
-int DecimalDigits(char32_t value) {
-  return value < 1000 ? 3 : value < 10000 ? 4 : value < 100000 ? 5 : value < 1000000 ? 6 : 7;
-}
-
-char16_t* WriteDecimalReference(char16_t* out, char32_t value) {
-  const int digits = DecimalDigits(value);
-  out[0] = u'&';
-  out[1] = u'#';
-  for (int k = digits + 1; k >= 2; --k, value /= 10)
-    out[k] = static_cast<char16_t>(u'0' + value % 10);
-  out[digits + 2] = u';';
-  return out + digits + 3;
-}
-
-char16_t* WriteAscii(char16_t* out, std::u16string_view ascii) {
-  return std::copy(ascii.begin(), ascii.end(), out);
+// Appends "&#", the decimal digits of the value and ";".
+void AppendDecimalReference(std::u16string& out, char32_t value) {
+  char16_t digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  out += u"&#";
+  while (count > 0)
+    out.push_back(digits[--count]);
+  out.push_back(u';');
 }
 
 } // namespace
 
 std::u16string HtmlEncode(std::u16string_view text) {
-  // The exact length first, so the output is allocated once and filled through a pointer.
-  std::size_t length = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c < 0x80) {
-      length += c == u'&' ? 5 : c == u'<' || c == u'>' ? 4 : c == u'"' ? 6 : c == u'\'' ? 5 : 1;
-    } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      length += 3 + DecimalDigits(CombineSurrogates(c, text[++i]));
-    } else {
-      length += 3 + DecimalDigits(IsSurrogate(c) ? 0xFFFD : c);
-    }
-  }
-  std::u16string out(length, u'\0');
-  char16_t* write = out.data();
+  std::u16string out;
+  out.reserve(text.size() * 8); // "&#65535;" is the longest reference of one code unit
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
     if (c >= 0x80) {
@@ -218,27 +202,27 @@ std::u16string HtmlEncode(std::u16string_view text) {
         value = CombineSurrogates(c, text[++i]);
       else if (IsSurrogate(c))
         value = 0xFFFD;
-      write = WriteDecimalReference(write, value);
+      AppendDecimalReference(out, value);
       continue;
     }
     switch (c) {
     case u'&':
-      write = WriteAscii(write, u"&amp;");
+      out += u"&amp;";
       break;
     case u'<':
-      write = WriteAscii(write, u"&lt;");
+      out += u"&lt;";
       break;
     case u'>':
-      write = WriteAscii(write, u"&gt;");
+      out += u"&gt;";
       break;
     case u'"':
-      write = WriteAscii(write, u"&quot;");
+      out += u"&quot;";
       break;
     case u'\'':
-      write = WriteAscii(write, u"&#39;");
+      out += u"&#39;";
       break;
     default:
-      *write++ = c;
+      out.push_back(c);
     }
   }
   return out;

@@ -31,44 +31,33 @@ char16_t* WriteEscapedByte(char16_t* out, unsigned byte) {
 } // namespace
 
 std::u16string UriComponentEncode(std::u16string_view text) {
-  // The exact length first, so the output is allocated once and filled through a pointer.
-  std::size_t length = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (unit < 0x80) {
-      length += kUnreserved[unit] ? 1 : 3;
-    } else if (unit < 0x800) {
-      length += 6;
-    } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      length += 12;
-      ++i;
-    } else {
-      length += 9; // a lone surrogate too: it is written as U+FFFD
-    }
-  }
-  std::u16string out(length, u'\0');
-  char16_t* write = out.data();
+  std::u16string out;
+  out.reserve(text.size() * 9); // nine units a code unit at most (a pair's two take twelve)
+  const auto escape = [&out](unsigned byte) {
+    const char16_t units[3] = {u'%', kHexUpper[byte >> 4 & 0xF], kHexUpper[byte & 0xF]};
+    out.append(units, 3);
+  };
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (unit < 0x80) {
       if (kUnreserved[unit])
-        *write++ = unit;
+        out.push_back(unit);
       else
-        write = WriteEscapedByte(write, unit);
+        escape(unit);
     } else if (unit < 0x800) {
-      write = WriteEscapedByte(write, 0xC0 | (unit >> 6));
-      write = WriteEscapedByte(write, 0x80 | (unit & 0x3F));
+      escape(0xC0 | (unit >> 6));
+      escape(0x80 | (unit & 0x3F));
     } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       const char32_t codePoint = CombineSurrogates(unit, text[++i]);
-      write = WriteEscapedByte(write, 0xF0 | (codePoint >> 18));
-      write = WriteEscapedByte(write, 0x80 | ((codePoint >> 12) & 0x3F));
-      write = WriteEscapedByte(write, 0x80 | ((codePoint >> 6) & 0x3F));
-      write = WriteEscapedByte(write, 0x80 | (codePoint & 0x3F));
+      escape(0xF0 | (codePoint >> 18));
+      escape(0x80 | ((codePoint >> 12) & 0x3F));
+      escape(0x80 | ((codePoint >> 6) & 0x3F));
+      escape(0x80 | (codePoint & 0x3F));
     } else {
-      const char32_t codePoint = IsSurrogate(unit) ? 0xFFFD : unit;
-      write = WriteEscapedByte(write, 0xE0 | (codePoint >> 12));
-      write = WriteEscapedByte(write, 0x80 | ((codePoint >> 6) & 0x3F));
-      write = WriteEscapedByte(write, 0x80 | (codePoint & 0x3F));
+      const char32_t codePoint = IsSurrogate(unit) ? 0xFFFD : unit; // a lone surrogate
+      escape(0xE0 | (codePoint >> 12));
+      escape(0x80 | ((codePoint >> 6) & 0x3F));
+      escape(0x80 | (codePoint & 0x3F));
     }
   }
   return out;
