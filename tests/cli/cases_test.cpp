@@ -16,19 +16,6 @@
 namespace kelvaro::testing {
 namespace {
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos)
-      break;
-    start = tab + 1;
-  }
-  return fields;
-}
-
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> words;

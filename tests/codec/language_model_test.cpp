@@ -16,19 +16,6 @@ namespace {
 using recognise::ScoreOptions;
 using recognise::ScoreText;
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos)
-      break;
-    start = tab + 1;
-  }
-  return fields;
-}
-
 // A row of tests/cases/recognition/recognition_sample.tsv (tools/make_recognition_samples.py).
 struct Sample {
   std::string kind, chain;

@@ -505,19 +505,6 @@ TEST(RecogniseText, TakesBackWhatTheEncodersWrite) {
 
 // ---- the evaluation sample ----------------------------------------------------------------------
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos)
-      break;
-    start = tab + 1;
-  }
-  return fields;
-}
-
 // A row of an evaluation set (tools/make_recognition_samples.py).
 struct Sample {
   std::string kind, chain;

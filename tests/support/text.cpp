@@ -16,6 +16,19 @@ std::u16string U16(std::string_view utf8) {
   return *text;
 }
 
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string::npos)
+      break;
+    start = tab + 1;
+  }
+  return fields;
+}
+
 std::u16string Unescape(std::string_view field) {
   const std::u16string text = U16(field);
   std::u16string out;
