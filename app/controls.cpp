@@ -150,9 +150,12 @@ constexpr ControlSpec kControls[] = {
     {.name = "CMDMORE", .kind = Button, .caption = "转换",
      .left = 6240, .top = 6870, .width = 975, .height = 330, .tabIndex = 37,
      .toolTip = QT_TRANSLATE_NOOP("kelvaro::app::Controls", "运行左边列表中选中的转换")},
-    // 7320, 6870, 1215, 330 stays free for the recogniser's button.
+    {.name = "CMDAUTO", .kind = Button, .caption = "自动识别",
+     .left = 7320, .top = 6870, .width = 1215, .height = 330, .tabIndex = 38,
+     .toolTip = QT_TRANSLATE_NOOP("kelvaro::app::Controls", "认出上框文字经过的转义、编码或乱码（如 %E4%B8%AD、\\u4e2d、5Lit5paH、浣犲ソ），还原后写入下框，状态栏说明经过了哪些步骤；右侧箭头列出其他读法\nÖÐÎÄ 这类由拉丁字母组成的乱码，只有选 utf-8 或 gb18030 时才能原样粘贴进上框"),
+     .flags = kDropDown, .operation = "auto"},
     {.name = "LabelStatus", .kind = Label, .caption = "",
-     .left = 240, .top = 7290, .width = 8310, .height = 255, .tabIndex = 38,
+     .left = 240, .top = 7290, .width = 8310, .height = 255, .tabIndex = 39,
      .anchor = Anchor::StatusLine},
 };
 // clang-format on

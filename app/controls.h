@@ -13,6 +13,9 @@ enum class ControlKind { TextBox, Label, Button, CheckBox, ComboBox };
 /// Control flags.
 inline constexpr unsigned kMultiLine = 1; ///< text box: multi-line, vertical scroll bar, word wrap
 inline constexpr unsigned kVerticalCaption = 2; ///< caption reads top to bottom, one character wide
+/// Button: an arrow part at its right edge lists the other results of the last click (the
+/// operation's alternatives); choosing one writes it to the box the click wrote.
+inline constexpr unsigned kDropDown = 4;
 
 inline constexpr int kTwipsPerPixel = 15;
 /// The default client area, which is also the smallest the window can be.

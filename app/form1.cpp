@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/controls.h"
+#include "app/drop_down_button.h"
 #include "app/replace.h"
 #include "app/text_boxes.h"
 #include "app/vertical_text.h"
@@ -16,6 +17,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
@@ -60,7 +62,11 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
     return label;
   }
   case ControlKind::Button:
-    return vertical ? new VerticalButton(caption, parent) : new QPushButton(caption, parent);
+    if (vertical)
+      return new VerticalButton(caption, parent);
+    if ((entry.flags & kDropDown) != 0)
+      return new DropDownButton(caption, parent);
+    return new QPushButton(caption, parent);
   case ControlKind::CheckBox:
     return new QCheckBox(caption, parent);
   case ControlKind::ComboBox: {
@@ -76,9 +82,13 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
 int CaptionRoom(const QWidget* control, ControlKind kind) {
   const QStyle* style = control->style();
   switch (kind) {
-  case ControlKind::Button:
-    return control->width() - style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, control) -
-           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, control);
+  case ControlKind::Button: {
+    int room = control->width() - style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, control) -
+               2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, control);
+    if (const auto* dropDown = qobject_cast<const DropDownButton*>(control))
+      room -= dropDown->arrowRect().width();
+    return room;
+  }
   case ControlKind::CheckBox:
     return control->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, control) -
            style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, control);
@@ -146,6 +156,37 @@ qsizetype EncodedSize(std::u16string_view text, Charset charset) {
 
 Message ErrorMessage(const QString& text) {
   return {std::u16string(UnitsOf(text)), MessageStyle::Error, {}};
+}
+
+// How a drop-down's list names a reading: its words, then its first characters on one line, so
+// that readings with the same steps can be told apart.
+QString ReadingInList(std::u16string_view words, std::u16string_view text) {
+  constexpr std::size_t kShownUnits = 24;
+  QString preview;
+  std::size_t i = 0;
+  for (; i < text.size() && i < kShownUnits; ++i) {
+    const char16_t unit = text[i];
+    if (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+      continue;
+    preview.append(unit == u'\r' || unit == u'\n' ? QChar(0x21B5)
+                   : unit < 0x20                  ? QChar(u' ')
+                                                  : QChar(unit));
+  }
+  // Never end the preview inside a surrogate pair.
+  if (!preview.isEmpty() && preview.back().isHighSurrogate())
+    preview.chop(1);
+  if (i < text.size())
+    preview.append(QChar(0x2026));
+  QString shown = ToQString(words) + QStringLiteral("：") + preview;
+  // A menu reads "&" as the mark of a shortcut letter.
+  shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return shown;
+}
+
+bool HoldsLostCharacters(const QWidget* box, std::u16string_view text) {
+  const auto* multi = qobject_cast<const MultiLineBox*>(box);
+  return multi != nullptr && multi->unitsLostSinceReplaced() != 0 &&
+         text.find(u'?') != std::u16string_view::npos;
 }
 
 constexpr int kCountDelayMs = 150;
@@ -267,6 +308,19 @@ void Form1::wireButtons() {
     const Operation* operation = operationNamed(entry.operation);
     if (operation == nullptr)
       continue;
+    if (auto* dropDown = qobject_cast<DropDownButton*>(button)) {
+      const QString label = FromUtf8(entry.caption);
+      connect(button, &QAbstractButton::clicked, this,
+              [this, dropDown, operation, label] { runWithChoices(dropDown, *operation, label); });
+      // The readings belong to the text the click read.
+      if (auto* read = qobject_cast<QPlainTextEdit*>(boxOf(operation->reads))) {
+        connect(read, &QPlainTextEdit::textChanged, this, [this, dropDown] {
+          if (m_readingsButton == dropDown)
+            forgetReadings();
+        });
+      }
+      continue;
+    }
     if (entry.alternate.empty()) {
       const QString label = FromUtf8(entry.caption);
       connect(button, &QAbstractButton::clicked, this,
@@ -305,6 +359,8 @@ void Form1::chooseCharset(int index) {
     if (entry->kind == ControlKind::TextBox)
       SetBoxCharset(control, m_charset);
   }
+  // Readings found under another charset would not be what the button gives now.
+  forgetReadings();
   refreshToolTips();
   refreshStatusLine();
 }
@@ -319,7 +375,9 @@ void Form1::fillMoreOperations() {
   if (m_moreList == nullptr)
     return;
   for (const Operation& operation : m_operations) {
-    if (hasButton(operation.cliName))
+    // A button's operation runs from its button, and a report for the command line is no text
+    // for a box.
+    if (hasButton(operation.cliName) || operation.commandLineOnly)
       continue;
     // The name first, so that typing its first letters selects it.
     m_moreList->addItem(FromUtf8(operation.cliName) + QStringLiteral("  ") +
@@ -386,35 +444,112 @@ const Operation* Form1::operationNamed(std::string_view cliName) const {
 
 QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_text2; }
 
-void Form1::runOperation(const Operation& operation, const QString& label) {
+Outcome Form1::runOperation(const Operation& operation, const QString& label) {
   QElapsedTimer clock;
   clock.start();
   OperationOptions options = m_baseOptions;
   options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
   options.charset = m_charset;
   Outcome outcome;
+  bool readLostCharacters = false;
   {
     const WaitCursor wait;
-    outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
+    std::u16string input = ReadBox(boxOf(operation.reads));
+    // An operation that recognises what was pasted cannot recognise characters the box turned
+    // into "?" on the way in; the user learns that, and which charset would have kept them.
+    readLostCharacters =
+        operation.readsPastedText && HoldsLostCharacters(boxOf(operation.reads), input);
+    outcome = RunOnBoxText(operation, std::move(input), options);
   }
   // The message comes while the conversion runs, before its result reaches the box; a note for
   // the status line takes the place of the count of lost characters.
   const bool noted = outcome.message && outcome.message->style == MessageStyle::StatusNote;
   if (outcome.message)
     ShowMessage(*outcome.message);
+  if (readLostCharacters) {
+    const QString lost = ToQString(PastedCharactersLostNote().text);
+    setNote(noted ? m_note + QStringLiteral("  ·  ") + lost : lost);
+  }
   if (!outcome.text) {
-    if (!noted)
+    if (!noted && !readLostCharacters)
       setNote({});
     setAction(tr("%1：未转换，%2保持原样").arg(label, boxName(boxOf(operation.writes))));
-    return;
+    return outcome;
   }
   {
     const WaitCursor wait;
     WriteBox(boxOf(operation.writes), *outcome.text);
   }
-  if (!noted)
+  if (!noted && !readLostCharacters)
     setLostNote(outcome.lostToBox);
   setAction(tr("%1：结果已写入%2").arg(label, boxName(boxOf(operation.writes))), clock.elapsed());
+  return outcome;
+}
+
+void Form1::runWithChoices(DropDownButton* button, const Operation& operation,
+                           const QString& label) {
+  Outcome outcome = runOperation(operation, label);
+  forgetReadings();
+  if (!outcome.text)
+    return;
+  m_readingsButton = button;
+  m_readingsLabel = label;
+  m_readingsBox = operation.writes;
+  const bool worded = outcome.message && outcome.message->style == MessageStyle::StatusNote;
+  m_readings.push_back({std::move(*outcome.text), worded ? outcome.message->text : u""});
+  // Only readings that give the box something new: an empty text, or one the box rule made the
+  // same as an earlier reading, would be no choice.
+  for (Alternative& alternative : outcome.alternatives) {
+    const bool known =
+        std::any_of(m_readings.begin(), m_readings.end(),
+                    [&](const Reading& reading) { return reading.text == alternative.text; });
+    if (!alternative.text.empty() && !known)
+      m_readings.push_back({std::move(alternative.text), std::move(alternative.words)});
+  }
+  m_shownReading = 0;
+  showReadingsInList();
+}
+
+void Form1::showReadingsInList() {
+  if (m_readingsButton == nullptr)
+    return;
+  QMenu* list = m_readingsButton->choices();
+  // The list may be the sender of the choice that brings us here: its old entries go once the
+  // choice has been handled.
+  for (QAction* entry : list->actions()) {
+    list->removeAction(entry);
+    entry->deleteLater();
+  }
+  for (std::size_t i = 0; i < m_readings.size(); ++i) {
+    if (i == m_shownReading)
+      continue;
+    QAction* entry = list->addAction(ReadingInList(m_readings[i].words, m_readings[i].text));
+    connect(entry, &QAction::triggered, this, [this, i] { chooseReading(i); });
+  }
+}
+
+void Form1::forgetReadings() {
+  m_readings.clear();
+  m_shownReading = 0;
+  showReadingsInList();
+  m_readingsButton = nullptr;
+}
+
+void Form1::chooseReading(std::size_t index) {
+  if (index >= m_readings.size() || index == m_shownReading)
+    return;
+  std::size_t lost = 0;
+  {
+    const WaitCursor wait;
+    lost = WriteBox(boxOf(m_readingsBox), m_readings[index].text);
+  }
+  m_shownReading = index;
+  showReadingsInList();
+  QString note = ToQString(m_readings[index].words);
+  if (lost != 0)
+    note += QStringLiteral("  ·  ") + lostNote(lost);
+  setNote(note);
+  setAction(tr("%1：所选读法已写入%2").arg(m_readingsLabel, boxName(boxOf(m_readingsBox))));
 }
 
 void Form1::runAlternating(QAbstractButton* button, const Operation* first,
@@ -642,14 +777,12 @@ void Form1::setAction(const QString& what, qint64 elapsedMs) {
   refreshStatusLine();
 }
 
-void Form1::setLostNote(std::size_t lost) {
-  if (lost == 0) {
-    setNote({});
-    return;
-  }
-  setNote(tr("%n 个字符无法用 %1 表示，已显示为 ?", nullptr,
-             static_cast<int>(std::min<std::size_t>(lost, std::numeric_limits<int>::max())))
-              .arg(ToQString(InfoOf(m_charset).shown)));
+void Form1::setLostNote(std::size_t lost) { setNote(lost == 0 ? QString() : lostNote(lost)); }
+
+QString Form1::lostNote(std::size_t lost) const {
+  return tr("%n 个字符无法用 %1 表示，已显示为 ?", nullptr,
+            static_cast<int>(std::min<std::size_t>(lost, std::numeric_limits<int>::max())))
+      .arg(ToQString(InfoOf(m_charset).shown));
 }
 
 void Form1::setNote(const QString& note) {

@@ -23,6 +23,7 @@ class QSettings;
 namespace kelvaro::app {
 
 struct ControlSpec;
+class DropDownButton;
 
 /// The caption of the window, and the title of a message box that brings none of its own.
 inline constexpr char16_t kWindowCaption[] = u"OrvaneKelvaro";
@@ -94,7 +95,16 @@ private:
   void wireStatusLine();
   void wireFiles();
   void placeControls();
-  void runOperation(const Operation& operation, const QString& label);
+  /// Reads the operation's box, runs it, writes its box and tells the status line; gives the
+  /// outcome (its text as the box received it).
+  Outcome runOperation(const Operation& operation, const QString& label);
+  /// A button with a drop-down: the click runs as any other, and the list then offers the
+  /// outcome's other results.
+  void runWithChoices(DropDownButton* button, const Operation& operation, const QString& label);
+  /// Writes the reading the user chose from the drop-down's list.
+  void chooseReading(std::size_t index);
+  void showReadingsInList();
+  void forgetReadings();
   void runAlternating(QAbstractButton* button, const Operation* first, const Operation* second);
   void runChosenOperation();
   [[nodiscard]] const Operation* operationNamed(std::string_view cliName) const;
@@ -110,6 +120,7 @@ private:
   [[nodiscard]] bool ask(const QString& question);
   void setAction(const QString& what, qint64 elapsedMs = 0);
   void setLostNote(std::size_t lost);
+  [[nodiscard]] QString lostNote(std::size_t lost) const;
   void setNote(const QString& note);
   void countBoxLater(QWidget* box);
   /// Shows the status line; the count of a large box waits for the count timer unless asked for.
@@ -147,6 +158,18 @@ private:
   QHash<const QWidget*, BoxCount> m_counts; ///< valid until the box changes
   QTimer m_countTimer;
   QMetaObject::Connection m_focusConnection;
+
+  // The results of the last click of a button with a drop-down: the one the box shows and the
+  // others its list offers, valid until the box the click read or the charset changes.
+  struct Reading {
+    std::u16string text;
+    std::u16string words; ///< how it came about, for the status line
+  };
+  DropDownButton* m_readingsButton = nullptr;
+  QString m_readingsLabel;
+  Box m_readingsBox = Box::Text2;
+  std::vector<Reading> m_readings;
+  std::size_t m_shownReading = 0;
 };
 
 /// The window icon, drawn from the program's SVG at the usual icon sizes.

@@ -154,7 +154,15 @@ std::size_t MultiLineBox::setBoxText(std::u16string_view text) {
   cursor.endEditBlock();
   cursor.movePosition(QTextCursor::Start);
   setTextCursor(cursor);
+  m_lostSinceReplaced = lost;
   return lost;
+}
+
+void MultiLineBox::noteLost(std::size_t lost) {
+  if (lost == 0)
+    return;
+  m_lostSinceReplaced += lost;
+  emit unitsLost(static_cast<qsizetype>(lost));
 }
 
 void MultiLineBox::setFileDropHandler(std::function<void(const QString&)> handler) {
@@ -273,8 +281,7 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
                          event->isAutoRepeat(), static_cast<quint16>(event->count()));
       QPlainTextEdit::keyPressEvent(&filtered);
       event->setAccepted(filtered.isAccepted());
-      if (kept.lost != 0)
-        emit unitsLost(static_cast<qsizetype>(kept.lost));
+      noteLost(kept.lost);
       return;
     }
   }
@@ -290,8 +297,7 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
       filtered.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
       QPlainTextEdit::inputMethodEvent(&filtered);
       event->setAccepted(filtered.isAccepted());
-      if (kept.lost != 0)
-        emit unitsLost(static_cast<qsizetype>(kept.lost));
+      noteLost(kept.lost);
       return;
     }
   }
@@ -305,14 +311,17 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();
+  const bool replacesAll =
+      cursor.selectionStart() == 0 && cursor.selectionEnd() == document()->characterCount() - 1;
+  if (replacesAll)
+    m_lostSinceReplaced = 0;
   cursor.beginEditBlock();
   cursor.removeSelectedText();
   InsertLaidOut(cursor, UnitsOf(kept.text));
   cursor.endEditBlock();
   setTextCursor(cursor);
   ensureCursorVisible();
-  if (kept.lost != 0)
-    emit unitsLost(static_cast<qsizetype>(kept.lost));
+  noteLost(kept.lost);
 }
 
 // ---- SingleLineBox ------------------------------------------------------------------------------

@@ -64,6 +64,10 @@ public:
   /// Units after which a written line continues in a block of its own.
   static constexpr std::size_t kSoftLineUnits = 16384;
 
+  /// How many code units became "?" since the content was last replaced whole (written, or pasted
+  /// or loaded over everything); typing and pasting into the content add to it.
+  [[nodiscard]] std::size_t unitsLostSinceReplaced() const { return m_lostSinceReplaced; }
+
 signals:
   /// Typing, pasting or dropping text put "?" in place of `count` code units.
   void unitsLost(qsizetype count);
@@ -79,10 +83,12 @@ protected:
 
 private:
   [[nodiscard]] QString droppedFile(const QMimeData* source) const;
+  void noteLost(std::size_t lost);
 
   Charset m_charset = Charset::Gbk;
   std::function<void(const QString&)> m_fileDropHandler;
   QList<QAction*> m_extraActions;
+  std::size_t m_lostSinceReplaced = 0;
 };
 
 /// Single-line box (Text3, TxtBeiTiHuan, TxtTiHuan).

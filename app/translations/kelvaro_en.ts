@@ -131,6 +131,12 @@
         <source>运行左边列表中选中的转换</source>
         <translation>Run the conversion chosen in the list on the left</translation>
     </message>
+    <message>
+        <source>认出上框文字经过的转义、编码或乱码（如 %E4%B8%AD、\u4e2d、5Lit5paH、浣犲ソ），还原后写入下框，状态栏说明经过了哪些步骤；右侧箭头列出其他读法
+ÖÐÎÄ 这类由拉丁字母组成的乱码，只有选 utf-8 或 gb18030 时才能原样粘贴进上框</source>
+        <translation>Recognise the escapes, encodings or garbled characters the text of the upper box went through (such as %E4%B8%AD, \u4e2d, 5Lit5paH, 浣犲ソ), write the restored text into the lower box, and name the steps in the status line; the arrow on the right lists the other readings
+Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they are only with utf-8 or gb18030</translation>
+    </message>
 </context>
 <context>
     <name>kelvaro::app::Form1</name>
@@ -263,6 +269,10 @@
     <message>
         <source>%1：%2 个字符，%3 字节（%4）</source>
         <translation>In the %1: %2 characters, %3 bytes (%4)</translation>
+    </message>
+    <message>
+        <source>%1：所选读法已写入%2</source>
+        <translation>%1: the chosen reading written to the %2</translation>
     </message>
 </context>
 </TS>
