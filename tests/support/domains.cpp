@@ -1,6 +1,7 @@
 #include "support/domains.h"
 
 #include "text/box_rule.h"
+#include "text/utf.h"
 
 #include <algorithm>
 
@@ -45,9 +46,11 @@ bool InRoundTripDomain(std::string_view encoder, std::u16string_view box, Charse
   if (encoder == "html-encode") {
     // References to U+0080..U+009F decode to HTML5's replacements, and those to noncharacters
     // (U+FDD0..U+FDEF, U+xFFFE, U+xFFFF) to nothing.
-    for (const char16_t unit : box) {
-      if ((unit >= 0x80 && unit <= 0x9F) || (unit >= 0xFDD0 && unit <= 0xFDEF) ||
-          (unit & 0xFFFE) == 0xFFFE)
+    for (std::size_t i = 0; i < box.size(); ++i) {
+      char32_t cp = box[i];
+      if (IsHighSurrogate(cp) && i + 1 < box.size() && IsLowSurrogate(box[i + 1]))
+        cp = CombineSurrogates(cp, box[++i]);
+      if ((cp >= 0x80 && cp <= 0x9F) || (cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE)
         return false;
     }
     return true;
