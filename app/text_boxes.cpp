@@ -12,7 +12,10 @@
 #include <QTextOption>
 #include <QUrl>
 #include <algorithm>
+#include <limits>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace kelvaro::app {
 
@@ -21,7 +24,9 @@ std::u16string_view UnitsOf(const QString& text) {
 }
 
 QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+  // Not QString::fromUtf16: it reads a leading U+FEFF as a byte order mark and drops it, and a
+  // leading U+FFFE as a reversed one and swaps the bytes of every unit after it.
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
 namespace {
@@ -94,6 +99,17 @@ void InsertLaidOut(QTextCursor& cursor, std::u16string_view text) {
   insertLine(text.substr(lineStartAt));
 }
 
+// What a text costs the history of a box (see MultiLineBox::kHistoryUnitsPerLine): its units and
+// its lines, the soft ones included.
+std::size_t HistoryCost(std::u16string_view text) {
+  std::size_t lines = 1 + text.size() / MultiLineBox::kSoftLineUnits;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+      ++lines;
+  }
+  return text.size() + lines * MultiLineBox::kHistoryUnitsPerLine;
+}
+
 } // namespace
 
 Kept KeptByTextBox(const QString& text, Charset charset) {
@@ -143,6 +159,7 @@ std::u16string MultiLineBox::boxText() const {
 std::size_t MultiLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
   const std::size_t lost = KeepInBox(kept, m_charset);
+  makeRoomInHistory(HistoryCost(kept));
   // One edit block: the whole replacement is one step of the undo history, and the document
   // tells its layout about the change once, at the end.
   QTextCursor cursor(document());
@@ -156,6 +173,50 @@ std::size_t MultiLineBox::setBoxText(std::u16string_view text) {
   setTextCursor(cursor);
   m_lostSinceReplaced = lost;
   return lost;
+}
+
+void MultiLineBox::makeRoomInHistory(std::size_t incoming) {
+  const auto content = static_cast<std::size_t>(document()->characterCount()) +
+                       static_cast<std::size_t>(document()->blockCount()) * kHistoryUnitsPerLine;
+  // Forgetting gains nothing when the document keeps no more than its content.
+  if (m_historyUnits + incoming > m_historyLimit && m_historyUnits > content)
+    forgetHistory();
+  m_historyUnits += incoming;
+}
+
+void MultiLineBox::forgetHistory() {
+  QTextDocument* doc = document();
+  const QTextCursor caret = textCursor();
+  const int anchor = caret.anchor();
+  const int position = caret.position();
+  // Block by block with their formats, so that the soft breaks, and with them every position,
+  // stay exactly where they were.
+  std::vector<std::pair<QString, QTextBlockFormat>> blocks;
+  blocks.reserve(static_cast<std::size_t>(doc->blockCount()));
+  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+    blocks.emplace_back(block.text(), block.blockFormat());
+  // Clearing the stacks alone would keep the removed texts: the document drops the text it
+  // keeps for its history only when it is cleared, or compacts it while it has no history.
+  doc->setUndoRedoEnabled(false);
+  doc->clear();
+  QTextCursor cursor(doc);
+  cursor.beginEditBlock();
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    if (i == 0) {
+      cursor.setBlockFormat(blocks[i].second);
+    } else {
+      cursor.insertBlock(blocks[i].second);
+    }
+    cursor.insertText(blocks[i].first);
+  }
+  cursor.endEditBlock();
+  doc->setUndoRedoEnabled(true);
+  QTextCursor restored(doc);
+  restored.setPosition(anchor);
+  restored.setPosition(position, QTextCursor::KeepAnchor);
+  setTextCursor(restored);
+  m_historyUnits = static_cast<std::size_t>(doc->characterCount()) +
+                   static_cast<std::size_t>(doc->blockCount()) * kHistoryUnitsPerLine;
 }
 
 void MultiLineBox::noteLost(std::size_t lost) {
@@ -273,6 +334,9 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
     }
   }
   const QString typed = event->text();
+  // Typed text counts against the history's limit, but never makes it forget: the key may be
+  // the one that undoes.
+  m_historyUnits += static_cast<std::size_t>(typed.size());
   if (!typed.isEmpty()) {
     const Kept kept = KeptByTextBox(typed, m_charset);
     if (kept.text != typed) {
@@ -290,6 +354,7 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
 
 void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
   const QString committed = event->commitString();
+  m_historyUnits += static_cast<std::size_t>(committed.size());
   if (!committed.isEmpty()) {
     const Kept kept = KeptByTextBox(committed, m_charset);
     if (kept.text != committed) {
@@ -308,6 +373,7 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
   const Kept kept = KeptByTextBox(source->text(), m_charset);
+  makeRoomInHistory(HistoryCost(UnitsOf(kept.text)));
   // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();
@@ -327,7 +393,21 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
 // ---- SingleLineBox ------------------------------------------------------------------------------
 
 SingleLineBox::SingleLineBox(QWidget* parent) : QLineEdit(parent) {
+  // A line edit cuts its text at 32767 units unless told otherwise; a find text cut short would
+  // replace what the user never asked for.
+  setMaxLength(std::numeric_limits<int>::max());
   connect(this, &QLineEdit::textEdited, this, &SingleLineBox::filterEdit);
+  connect(this, &QLineEdit::selectionChanged, this, &SingleLineBox::rememberSelection);
+  connect(this, &QLineEdit::cursorPositionChanged, this, &SingleLineBox::rememberSelection);
+}
+
+void SingleLineBox::rememberSelection() {
+  if (hasSelectedText()) {
+    m_editFrom = selectionStart();
+    m_editTo = selectionEnd();
+  } else {
+    m_editFrom = m_editTo = cursorPosition();
+  }
 }
 
 std::u16string SingleLineBox::boxText() const { return std::u16string(UnitsOf(text())); }
@@ -336,30 +416,63 @@ std::size_t SingleLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
   const std::size_t lost = KeepInBox(kept, m_charset);
   m_accepted = ToQString(kept);
-  setText(m_accepted);
+  setText(m_accepted); // which ends the history
+  m_historyUnits = 0;
   return lost;
 }
 
+void SingleLineBox::forgetHistory() {
+  const int caret = cursorPosition();
+  const int start = selectionStart();
+  const int length = static_cast<int>(selectedText().size());
+  // Setting the text, even the same text, is the one way a line edit lets go of its history.
+  setText(text());
+  if (length > 0) {
+    setSelection(start, length);
+  } else {
+    setCursorPosition(caret);
+  }
+  m_historyUnits = 0;
+}
+
 void SingleLineBox::filterEdit(const QString& edited) {
-  // What the edit inserted lies between the part it left alone at the start and at the end.
+  // What the edit inserted lies between the part it left alone at the start and at the end. A
+  // paste or a keystroke replaces the selection as it stood: text pasted over the same text is
+  // inserted all the same, and must pass the rule.
   const qsizetype oldSize = m_accepted.size();
   const qsizetype newSize = edited.size();
+  const qsizetype from = m_editFrom;
+  const qsizetype to = m_editTo;
   qsizetype prefix = 0;
-  while (prefix < oldSize && prefix < newSize && m_accepted[prefix] == edited[prefix])
-    ++prefix;
   qsizetype suffix = 0;
-  while (suffix < oldSize - prefix && suffix < newSize - prefix &&
-         m_accepted[oldSize - 1 - suffix] == edited[newSize - 1 - suffix]) {
-    ++suffix;
+  const bool replacedSelection =
+      0 <= from && from <= to && to <= oldSize && newSize - (oldSize - (to - from)) >= 0 &&
+      QStringView(edited).left(from) == QStringView(m_accepted).left(from) &&
+      QStringView(edited).right(oldSize - to) == QStringView(m_accepted).right(oldSize - to);
+  if (replacedSelection) {
+    prefix = from;
+    suffix = oldSize - to;
+  } else {
+    // Anything else (undo, redo, a drag within the box): the shortest difference.
+    while (prefix < oldSize && prefix < newSize && m_accepted[prefix] == edited[prefix])
+      ++prefix;
+    while (suffix < oldSize - prefix && suffix < newSize - prefix &&
+           m_accepted[oldSize - 1 - suffix] == edited[newSize - 1 - suffix]) {
+      ++suffix;
+    }
   }
   const QString inserted = edited.mid(prefix, newSize - prefix - suffix);
+  m_historyUnits += static_cast<std::size_t>(inserted.size() + (oldSize - prefix - suffix));
   const Kept kept = KeptByTextBox(inserted, m_charset);
   if (kept.text == inserted) {
     m_accepted = edited;
+    if (m_historyUnits > kHistoryUnits)
+      forgetHistory();
     return;
   }
   m_accepted = edited.left(prefix) + kept.text + edited.right(suffix);
-  setText(m_accepted);
+  setText(m_accepted); // which ends the history
+  m_historyUnits = 0;
   setCursorPosition(static_cast<int>(prefix + kept.text.size()));
   if (kept.lost != 0)
     emit unitsLost(static_cast<qsizetype>(kept.lost));

@@ -17,7 +17,8 @@ namespace kelvaro::app {
 
 /// A QString's UTF-16 code units, without a copy (valid while the QString lives unchanged).
 [[nodiscard]] std::u16string_view UnitsOf(const QString& text);
-/// A QString of UTF-16 code units (a lone surrogate stays a lone surrogate).
+/// A QString of exactly these UTF-16 code units (a lone surrogate stays a lone surrogate, and a
+/// leading U+FEFF or U+FFFE is a character like any other).
 [[nodiscard]] QString ToQString(std::u16string_view text);
 
 /// What a box keeps of a text: the text box rule for the charset, and "?" for U+2029, the
@@ -64,6 +65,21 @@ public:
   /// Units after which a written line continues in a block of its own.
   static constexpr std::size_t kSoftLineUnits = 16384;
 
+  /// How much text the undo history may keep, in UTF-16 code units (64 MiB of text). The document
+  /// keeps every text ever written, pasted or typed into it for as long as it has an undo history,
+  /// so a long session of large texts would otherwise grow without end. A write or paste that
+  /// would take what came in since the history began past this limit first forgets the older
+  /// steps; the write itself is always one step that ctrl+Z undoes, however large.
+  static constexpr std::size_t kHistoryUnits = std::size_t{32} << 20;
+  /// What each line costs the history besides its text, in units: its block, and the records
+  /// that remove and restore it (some 130 bytes).
+  static constexpr std::size_t kHistoryUnitsPerLine = 64;
+  /// Sets the limit (tests use a small one); the default is kHistoryUnits.
+  void setHistoryLimit(std::size_t units) { m_historyLimit = units; }
+  /// What came in since the history began, as counted against the limit: the content at that
+  /// moment and every text written, pasted or typed since, each line at kHistoryUnitsPerLine more.
+  [[nodiscard]] std::size_t historyUnits() const { return m_historyUnits; }
+
   /// How many code units became "?" since the content was last replaced whole (written, or pasted
   /// or loaded over everything); typing and pasting into the content add to it.
   [[nodiscard]] std::size_t unitsLostSinceReplaced() const { return m_lostSinceReplaced; }
@@ -83,11 +99,19 @@ protected:
 
 private:
   [[nodiscard]] QString droppedFile(const QMimeData* source) const;
+  /// Counts `incoming` units against the history's limit, forgetting the older steps first when
+  /// they would not fit.
+  void makeRoomInHistory(std::size_t incoming);
+  /// Drops the undo history and the text the document keeps for it, keeping the content, its
+  /// blocks and the caret exactly.
+  void forgetHistory();
   void noteLost(std::size_t lost);
 
   Charset m_charset = Charset::Gbk;
   std::function<void(const QString&)> m_fileDropHandler;
   QList<QAction*> m_extraActions;
+  std::size_t m_historyLimit = kHistoryUnits;
+  std::size_t m_historyUnits = 0;
   std::size_t m_lostSinceReplaced = 0;
 };
 
@@ -104,14 +128,30 @@ public:
   void setCharset(Charset charset) { m_charset = charset; }
   [[nodiscard]] Charset charset() const { return m_charset; }
 
+  /// How much editing the undo history may hold, in code units inserted and removed (256 Ki).
+  /// A line edit keeps a record of some 32 bytes for every unit an edit inserts or removes, so
+  /// pasting a megabyte over a megabyte costs 64 MiB; an edit that takes the history past this
+  /// limit ends it: that edit and those before it can no longer be undone.
+  static constexpr std::size_t kHistoryUnits = std::size_t{1} << 18;
+  /// Units inserted and removed since the history began.
+  [[nodiscard]] std::size_t historyUnits() const { return m_historyUnits; }
+
 signals:
   void unitsLost(qsizetype count);
 
 private:
   void filterEdit(const QString& edited);
+  void rememberSelection();
+  /// Ends the undo history, keeping the text, the caret and the selection.
+  void forgetHistory();
 
   Charset m_charset = Charset::Gbk;
   QString m_accepted; ///< the content before the user's edit, to find what the edit inserted
+  /// The selection, or the caret, as it stands before the next edit: what a paste or a keystroke
+  /// replaces. The line edit tells of an edit before it tells of the selection it leaves.
+  qsizetype m_editFrom = 0;
+  qsizetype m_editTo = 0;
+  std::size_t m_historyUnits = 0;
 };
 
 /// The content of a text box (either kind) as the click handlers read it; empty for other widgets.
