@@ -2,7 +2,7 @@
 // (counted as UTF-8, like kelvaro-bench), a click on base64encode until Text2 is repainted, the
 // same click when Text2's undo history is full and must first be forgotten, ctrl+Z undoing that
 // click until Text2 is repainted again, and one typed character until Text1 is repainted; and
-// 自动识别 on a megabyte of UTF-8 misread as GBK until Text2 is repainted.
+// 自动识别 on the UTF-8 percent escapes of a megabyte of text until Text2 is repainted.
 //
 //   kelvaro-window-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
