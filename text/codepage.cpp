@@ -193,8 +193,7 @@ char16_t UnitOfPair(std::uint8_t lead, std::uint8_t trail, CodePage codePage) {
   return DecoderOf(codePage).unitOfPair(lead, trail);
 }
 
-std::string ToAnsiBytes(std::u16string_view text, CodePage codePage) {
-  const std::uint16_t* codeOf = AnsiCodeTable(codePage);
+std::string BytesOfCodes(std::u16string_view text, const std::uint16_t* codeOf) {
   std::string bytes(text.size() * 2, '\0'); // two bytes a code unit at most
   auto* out = reinterpret_cast<std::uint8_t*>(bytes.data());
   for (const char16_t unit : text) {
@@ -205,6 +204,10 @@ std::string ToAnsiBytes(std::u16string_view text, CodePage codePage) {
   }
   bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(bytes.data())));
   return bytes;
+}
+
+std::string ToAnsiBytes(std::u16string_view text, CodePage codePage) {
+  return BytesOfCodes(text, AnsiCodeTable(codePage));
 }
 
 std::u16string FromAnsiBytes(std::string_view bytes, CodePage codePage) {

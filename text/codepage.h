@@ -65,6 +65,11 @@ struct CodePageDecoder {
 [[nodiscard]] char16_t UnitOfPair(std::uint8_t lead, std::uint8_t trail,
                                   CodePage codePage = CodePage::Gbk936);
 
+/// Each code unit's code from a table of 65 536 codes, as bytes: a code above 0xFF gives its high
+/// then its low byte, any other code its one byte. The loop under ToAnsiBytes, for tables that
+/// differ from a code page's own.
+[[nodiscard]] std::string BytesOfCodes(std::u16string_view text, const std::uint16_t* codeOf);
+
 /// Bytes in the code page: a single-byte character gives its byte, a double-byte one its lead then
 /// trail byte, and a code unit the code page lacks gives "?" (63) -- so a lone surrogate gives one
 /// "?" and a surrogate pair two. Never fails.

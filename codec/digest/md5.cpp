@@ -193,19 +193,7 @@ std::u16string Md5Hex(std::u16string_view text, std::int32_t digits, Charset cha
   return hex;
 }
 
-std::string ToMd5Bytes(std::u16string_view text) {
-  const std::uint16_t* codes = Md5ByteCodes();
-  std::string bytes(text.size() * 2, '\0'); // two bytes a code unit at most
-  auto* out = reinterpret_cast<std::uint8_t*>(bytes.data());
-  for (const char16_t unit : text) {
-    const std::uint16_t code = codes[unit];
-    if (code > 0xFF)
-      *out++ = static_cast<std::uint8_t>(code >> 8);
-    *out++ = static_cast<std::uint8_t>(code & 0xFF);
-  }
-  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(bytes.data())));
-  return bytes;
-}
+std::string ToMd5Bytes(std::u16string_view text) { return BytesOfCodes(text, Md5ByteCodes()); }
 
 std::vector<std::uint32_t> Md5WordArray(std::span<const std::int16_t> units) {
   const std::size_t n = units.size();
