@@ -34,28 +34,51 @@ void SettleAndPaint(QPlainTextEdit* box) {
   box->viewport()->repaint();
 }
 
-void ClickBase64Encode(benchmark::State& state) {
+// A shown window and its two boxes; `ready` is false (and the benchmark skipped) when the platform
+// did not show it.
+struct ShownWindow {
   Form1 window;
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) {
-    state.SkipWithError("the window was not shown");
+  QPlainTextEdit* text1 = nullptr;
+  MultiLineBox* text2 = nullptr;
+  bool ready = false;
+
+  explicit ShownWindow(benchmark::State& state) {
+    window.show();
+    ready = QTest::qWaitForWindowExposed(&window);
+    if (!ready) {
+      state.SkipWithError("the window was not shown");
+      return;
+    }
+    text1 = window.findChild<QPlainTextEdit*>("Text1");
+    text2 = window.findChild<MultiLineBox*>("Text2");
+  }
+  [[nodiscard]] QPushButton* button(const char* name) const {
+    return window.findChild<QPushButton*>(name);
+  }
+};
+
+// Times what `act` does until `box` is repainted, as the iteration's time.
+template <class Act> void TimeUntilPainted(benchmark::State& state, QPlainTextEdit* box, Act act) {
+  const auto start = std::chrono::steady_clock::now();
+  act();
+  SettleAndPaint(box);
+  state.SetIterationTime(
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+}
+
+void ClickBase64Encode(benchmark::State& state) {
+  ShownWindow shown(state);
+  if (!shown.ready)
     return;
-  }
-  auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
-  auto* text2 = window.findChild<QPlainTextEdit*>("Text2");
-  auto* button = window.findChild<QPushButton*>("CMDBASE64");
-  WriteBox(text1, BigText());
-  SettleAndPaint(text1);
+  QPushButton* button = shown.button("CMDBASE64");
+  WriteBox(shown.text1, BigText());
+  SettleAndPaint(shown.text1);
   for (auto _ : state) {
-    WriteBox(text2, u"");
-    SettleAndPaint(text2);
-    const auto start = std::chrono::steady_clock::now();
-    QTest::mouseClick(button, Qt::LeftButton);
-    SettleAndPaint(text2);
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    WriteBox(shown.text2, u"");
+    SettleAndPaint(shown.text2);
+    TimeUntilPainted(state, shown.text2, [&] { QTest::mouseClick(button, Qt::LeftButton); });
   }
-  state.counters["Text2 units"] = static_cast<double>(text2->document()->characterCount());
+  state.counters["Text2 units"] = static_cast<double>(shown.text2->document()->characterCount());
 }
 BENCHMARK(ClickBase64Encode)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -63,28 +86,18 @@ BENCHMARK(ClickBase64Encode)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 // rebuilding its content once, before the result goes in. With 8 MiB in the box this is the most
 // a click pays for the bound on the history.
 void ClickBase64EncodeWithAFullHistory(benchmark::State& state) {
-  Form1 window;
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) {
-    state.SkipWithError("the window was not shown");
+  ShownWindow shown(state);
+  if (!shown.ready)
     return;
-  }
-  auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
-  auto* text2 = window.findChild<MultiLineBox*>("Text2");
-  auto* button = window.findChild<QPushButton*>("CMDBASE64");
-  WriteBox(text1, BigText());
+  QPushButton* button = shown.button("CMDBASE64");
+  WriteBox(shown.text1, BigText());
   QTest::mouseClick(button, Qt::LeftButton);
-  SettleAndPaint(text2);
+  SettleAndPaint(shown.text2);
   // From now on every write finds the history full.
-  text2->setHistoryLimit(1);
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    QTest::mouseClick(button, Qt::LeftButton);
-    SettleAndPaint(text2);
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  state.counters["Text2 units"] = static_cast<double>(text2->document()->characterCount());
+  shown.text2->setHistoryLimit(1);
+  for (auto _ : state)
+    TimeUntilPainted(state, shown.text2, [&] { QTest::mouseClick(button, Qt::LeftButton); });
+  state.counters["Text2 units"] = static_cast<double>(shown.text2->document()->characterCount());
 }
 BENCHMARK(ClickBase64EncodeWithAFullHistory)
     ->UseManualTime()
@@ -92,61 +105,45 @@ BENCHMARK(ClickBase64EncodeWithAFullHistory)
     ->Iterations(3);
 
 void ClickRecognise(benchmark::State& state) {
-  Form1 window;
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) {
-    state.SkipWithError("the window was not shown");
+  ShownWindow shown(state);
+  if (!shown.ready)
     return;
-  }
   const Operation* escape = FindOperation("utf8-encode");
   if (escape == nullptr || FindOperation("auto") == nullptr) {
     state.SkipWithError("the registry has no utf8-encode or auto row");
     return;
   }
   const Outcome escaped = RunOperation(*escape, GenerateBenchText(1u << 20));
-  auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
-  auto* text2 = window.findChild<QPlainTextEdit*>("Text2");
-  auto* button = window.findChild<QPushButton*>("CMDAUTO");
-  WriteBox(text1, escaped.text.value_or(u""));
-  SettleAndPaint(text1);
+  QPushButton* button = shown.button("CMDAUTO");
+  WriteBox(shown.text1, escaped.text.value_or(u""));
+  SettleAndPaint(shown.text1);
   for (auto _ : state) {
-    WriteBox(text2, u"");
-    SettleAndPaint(text2);
-    const auto start = std::chrono::steady_clock::now();
-    QTest::mouseClick(button, Qt::LeftButton); // the caption part: the arrow is at the right edge
-    SettleAndPaint(text2);
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    WriteBox(shown.text2, u"");
+    SettleAndPaint(shown.text2);
+    // The caption part of the button: the arrow is at its right edge.
+    TimeUntilPainted(state, shown.text2, [&] { QTest::mouseClick(button, Qt::LeftButton); });
   }
-  state.counters["Text1 units"] = static_cast<double>(text1->document()->characterCount());
-  state.counters["Text2 units"] = static_cast<double>(text2->document()->characterCount());
+  state.counters["Text1 units"] = static_cast<double>(shown.text1->document()->characterCount());
+  state.counters["Text2 units"] = static_cast<double>(shown.text2->document()->characterCount());
 }
 BENCHMARK(ClickRecognise)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Undoing a button's change must cost no more than the change: the box's history holds the
 // replaced text instead of the box reloading it.
 void UndoBase64Encode(benchmark::State& state) {
-  Form1 window;
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) {
-    state.SkipWithError("the window was not shown");
+  ShownWindow shown(state);
+  if (!shown.ready)
     return;
-  }
-  auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
-  auto* text2 = window.findChild<QPlainTextEdit*>("Text2");
-  auto* button = window.findChild<QPushButton*>("CMDBASE64");
-  WriteBox(text1, BigText());
-  SettleAndPaint(text1);
+  QPushButton* button = shown.button("CMDBASE64");
+  WriteBox(shown.text1, BigText());
+  SettleAndPaint(shown.text1);
   for (auto _ : state) {
-    WriteBox(text2, u"");
+    WriteBox(shown.text2, u"");
     QTest::mouseClick(button, Qt::LeftButton);
-    SettleAndPaint(text2);
-    const auto start = std::chrono::steady_clock::now();
-    QTest::keyClick(text2, Qt::Key_Z, Qt::ControlModifier);
-    SettleAndPaint(text2);
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (!text2->document()->isEmpty()) {
+    SettleAndPaint(shown.text2);
+    TimeUntilPainted(state, shown.text2,
+                     [&] { QTest::keyClick(shown.text2, Qt::Key_Z, Qt::ControlModifier); });
+    if (!shown.text2->document()->isEmpty()) {
       state.SkipWithError("ctrl+Z did not bring the empty box back");
       return;
     }
@@ -155,13 +152,10 @@ void UndoBase64Encode(benchmark::State& state) {
 BENCHMARK(UndoBase64Encode)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void TypeOneCharacter(benchmark::State& state) {
-  Form1 window;
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) {
-    state.SkipWithError("the window was not shown");
+  ShownWindow shown(state);
+  if (!shown.ready)
     return;
-  }
-  auto* text1 = window.findChild<QPlainTextEdit*>("Text1");
+  QPlainTextEdit* text1 = shown.text1;
   WriteBox(text1, BigText());
   // range(0): where the caret stands, in per cent of the text.
   QTextCursor cursor = text1->textCursor();
@@ -170,13 +164,8 @@ void TypeOneCharacter(benchmark::State& state) {
   text1->setTextCursor(cursor);
   text1->setFocus();
   SettleAndPaint(text1);
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    QTest::keyClick(text1, Qt::Key_A);
-    SettleAndPaint(text1);
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
+  for (auto _ : state)
+    TimeUntilPainted(state, text1, [&] { QTest::keyClick(text1, Qt::Key_A); });
 }
 BENCHMARK(TypeOneCharacter)
     ->Arg(0)
