@@ -64,6 +64,7 @@ public:
     const ConverterPtr converter = OpenConverter(codePage);
     BuildEncoding(converter.get());
     BuildDecoding(converter.get());
+    KeepRoundTrips();
   }
 
   std::vector<std::uint16_t> codeOf = std::vector<std::uint16_t>(0x10000, kQuestionMark);
@@ -109,6 +110,22 @@ private:
                 : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[k + 1]));
       }
       k += length;
+    }
+  }
+
+  // ICU encodes some private-use characters by one-way mappings whose bytes decode to another
+  // character (U+F86F gives 87 82 in Shift_JIS, which reads as U+2116). A code unit the code page
+  // cannot give back counts as one it lacks, so that what it encodes always decodes to it.
+  void KeepRoundTrips() {
+    for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
+      const std::uint16_t code = codeOf[unit];
+      if (shownAs[unit] == u'?')
+        continue;
+      const char16_t back = code <= 0xFF ? byteUnit[code] : pairUnit[code];
+      if (back != unit) {
+        codeOf[unit] = kQuestionMark;
+        shownAs[unit] = u'?';
+      }
     }
   }
 
