@@ -50,7 +50,12 @@ std::u16string MakeUtf8Mojibake(std::u16string_view text, Charset charset) {
     }
     prepared.push_back(ToLowerUnit(text[i]));
   }
-  return DecodeBytes(ToUtf8Bytes(ToFullWidth(prepared)), charset);
+  std::string bytes = ToUtf8Bytes(ToFullWidth(prepared));
+  // In UTF-16 one zero byte is half a code unit: the terminator is a whole zero unit there, so that
+  // it reads as U+0000, as in every byte charset, and the repair finds the text's end.
+  if (charset == Charset::Utf16Le || charset == Charset::Utf16Be)
+    bytes.push_back('\0');
+  return DecodeBytes(bytes, charset);
 }
 
 std::u16string RepairUtf8Mojibake(std::u16string_view text, Charset charset) {

@@ -21,7 +21,8 @@ namespace kelvaro {
 /// removes every CR LF pair, and reads its UTF-8 bytes, zero terminator included, in code page 936:
 /// 你好 gives 浣犲ソ. Bytes that form no character give U+FFFD; the result ends with U+0000 (from
 /// the terminator, or after a U+FFFD when the last byte was a lone lead byte). Never fails.
-/// In another charset its bytes are read in that charset instead.
+/// In another charset its bytes are read in that charset instead; in UTF-16 the terminator is two
+/// zero bytes, so that it is one U+0000 there too.
 [[nodiscard]] std::u16string MakeUtf8Mojibake(std::u16string_view text,
                                               Charset charset = Charset::Gbk);
 

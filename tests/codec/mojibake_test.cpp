@@ -172,5 +172,16 @@ TEST(MakeUtf8Mojibake, CrLfAndSurrogatePairsAtEveryFormerBlockEnd) {
   }
 }
 
+// One zero byte is half a UTF-16 unit, so the terminator read with the text's last byte and the
+// repair ran past the text's end into "\uFFFD\uFFFD"; there the terminator is a whole zero unit.
+TEST(MakeUtf8Mojibake, EndsWithOneZeroUnitInUtf16) {
+  for (const Charset charset : {Charset::Utf16Le, Charset::Utf16Be}) {
+    const std::u16string made = MakeUtf8Mojibake(u"中文", charset); // six bytes: three units
+    ASSERT_EQ(made.size(), 4u);
+    EXPECT_EQ(made.back(), u'\0');
+    EXPECT_EQ(RepairUtf8Mojibake(made.substr(0, 3), charset), u"中文\0"sv);
+  }
+}
+
 } // namespace
 } // namespace kelvaro::testing

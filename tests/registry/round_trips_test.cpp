@@ -18,6 +18,21 @@ namespace {
 
 using testing::U8;
 
+// The mojibake button turns ASCII full width, so its texts leave ASCII out; they stay short, since
+// the longer the UTF-8, the likelier a byte pair the charset does not hold.
+std::u16string GenerateFor(std::string_view encoder, std::mt19937& random) {
+  if (encoder != "mojibake")
+    return testing::GenerateMixedText(random, random() % 30, true);
+  std::u16string text = testing::GenerateMixedText(random, random() % 8, true);
+  std::erase_if(text, [](char16_t unit) { return unit >= 0x20 && unit <= 0x7E; });
+  return text;
+}
+
+// A text every charset's domain holds where the pair has one.
+std::u16string_view ProbeFor(std::string_view encoder) {
+  return encoder == "mojibake" ? u"中文" : u"a";
+}
+
 TEST(RoundTrips, EveryInversePairInEveryCharsetItFollows) {
   std::mt19937 random(19);
   const int rounds = testing::PropertyRounds(60);
@@ -33,7 +48,7 @@ TEST(RoundTrips, EveryInversePairInEveryCharsetItFollows) {
       int checked = 0;
       for (int round = 0; round < rounds; ++round) {
         const std::u16string box =
-            ApplyTextBoxRule(testing::GenerateMixedText(random, random() % 30, true), info.charset);
+            ApplyTextBoxRule(GenerateFor(encoder.cliName, random), info.charset);
         if (!testing::InRoundTripDomain(encoder.cliName, box, info.charset))
           continue;
         const Outcome encoded = RunOnBoxText(encoder, box, options);
@@ -45,9 +60,9 @@ TEST(RoundTrips, EveryInversePairInEveryCharsetItFollows) {
         ASSERT_EQ(*decoded.text, box) << "encoded: " << U8(*encoded.text);
         ++checked;
       }
-      // Pairs without a domain here (mojibake, the byte reinterpretations, GB-BIG5, the
-      // variants) are tested in their own units.
-      if (testing::InRoundTripDomain(encoder.cliName, u"a", info.charset))
+      // Pairs without a domain here (the byte reinterpretations, GB-BIG5, the variants, amounts)
+      // are tested in their own units.
+      if (testing::InRoundTripDomain(encoder.cliName, ProbeFor(encoder.cliName), info.charset))
         EXPECT_GT(checked, rounds / 20);
     }
   }

@@ -11,7 +11,8 @@ namespace kelvaro::testing {
 /// Whether decoding `encoder`'s result (as its box shows it) gives back `box`, a text as the
 /// charset's box keeps it: hex excludes lone CR and LF, URL "+" and text that already holds %XX,
 /// \u text that already holds a backslash, HTML U+0080..U+009F, full width what is already
-/// full width. False for an encoder without a promised round trip.
+/// full width, mojibake what its preparing steps change (ASCII, capitals, CR LF) and texts whose
+/// UTF-8 the charset cannot read back. False for an encoder without a promised round trip.
 [[nodiscard]] bool InRoundTripDomain(std::string_view encoder, std::u16string_view box,
                                      Charset charset);
 
