@@ -129,7 +129,9 @@ Outcome HostToIp(std::u16string_view input, const OperationOptions& options) {
 std::u16string RecognisedWords(const recognise::Candidate& candidate);
 
 Outcome Recognise(std::u16string_view input, const OperationOptions& options) {
-  std::vector<recognise::Candidate> candidates = recognise::RecogniseText(input, options.charset);
+  // The text as it is means "nothing recognised": its copy would only cost memory.
+  std::vector<recognise::Candidate> candidates =
+      recognise::RecogniseText(input, options.charset, recognise::InputText::LeftOut);
   if (candidates.empty() || candidates.front().steps.empty())
     return Outcome::Refused(MessageFor(ErrorCode::NothingRecognised));
   Outcome outcome = Outcome::Converted(std::move(candidates.front().text));

@@ -616,19 +616,27 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
   return readings;
 }
 
-// Undoes a chain found on a prefix on the whole text.
+// Undoes a chain found on a prefix on the whole text. The text as it is (no steps) keeps its text
+// empty until the end: a text of many megabytes is copied once, and only if it is returned.
 Result<Reading> UndoOnWholeText(std::u16string_view text, const Reading& found) {
-  Reading reading{std::u16string(text), found.undone, false, 0, {}};
+  Reading reading{{}, found.undone, false, 0, {}};
+  std::u16string_view current = text;
   for (const Step& step : found.undone) {
-    Result<Undone> undone = Undo(reading.text, step, End::Closed);
+    Result<Undone> undone = Undo(current, step, End::Closed);
     if (!undone)
       return unexpected(undone.error());
-    reading.partial = reading.partial || LosesBytes(reading.text, step);
+    reading.partial = reading.partial || LosesBytes(current, step);
     reading.text = std::move(undone->text);
     reading.lostBytes += undone->lostBytes;
+    current = reading.text;
   }
-  reading.score = ScoreText(reading.text);
+  reading.score = ScoreText(current);
   return reading;
+}
+
+// The text of a reading from UndoOnWholeText.
+std::u16string_view TextOf(const Reading& reading, std::u16string_view input) {
+  return reading.undone.empty() ? input : std::u16string_view(reading.text);
 }
 
 // The readings in rank order: the lower cost first, then the fewer steps, then the earlier found.
@@ -676,25 +684,34 @@ std::string StepName(const Step& step) {
   return "unknown";
 }
 
-std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset) {
+std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset, InputText input) {
   const bool whole = text.size() <= kSearchUnits;
   std::vector<Reading> readings =
       Search(PrefixOf(text, kSearchUnits), whole ? End::Closed : End::Open, charset);
   Rank(readings);
   if (!whole) {
     // The prefix found the chains; the whole text decides whether they hold and how they rank.
+    // At most kVerified + 1 readings of the whole text: finding the same text twice compares with
+    // each, where a set of seen texts would hold one more copy of a text of many megabytes.
     std::vector<Reading> verified;
-    std::unordered_set<std::u16string> seen;
     for (std::size_t i = 0; i < readings.size(); ++i) {
       // The text as it is always stays in the running: it is what "nothing recognised" means.
       if (i >= kVerified && !readings[i].undone.empty())
         continue;
       Result<Reading> reading = UndoOnWholeText(text, readings[i]);
-      if (reading && seen.insert(reading->text).second)
+      if (reading && std::ranges::none_of(verified, [&](const Reading& other) {
+            return TextOf(other, text) == TextOf(*reading, text);
+          }))
         verified.push_back(std::move(*reading));
     }
     readings = std::move(verified);
     Rank(readings);
+    if (readings.size() > kMaxCandidates)
+      readings.resize(kMaxCandidates);
+    for (Reading& reading : readings) {
+      if (reading.undone.empty() && input == InputText::Copied)
+        reading.text = text;
+    }
   }
   if (readings.size() > kMaxCandidates)
     readings.resize(kMaxCandidates);
@@ -704,6 +721,8 @@ std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset) 
   double total = 0;
   const double best = readings.empty() ? 0 : RankBits(readings.front());
   for (Reading& reading : readings) {
+    if (reading.undone.empty() && input == InputText::LeftOut)
+      reading.text.clear(); // a short text was searched whole, and copied as it is
     Candidate candidate{std::move(reading.text), {}, reading.partial, RankBits(reading), 0};
     candidate.steps.assign(reading.undone.rbegin(), reading.undone.rend());
     // Bits are log-probabilities: 2^-bits, relative to the best so that nothing underflows.

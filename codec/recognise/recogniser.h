@@ -75,7 +75,12 @@ inline constexpr std::size_t kMaxCandidates = 5;
 ///
 /// Bounded: a text longer than a few thousand code units is searched on its prefix, and only the
 /// best chains are then undone on the whole text, so the time is linear in the length. Never fails.
+///
+/// With `InputText::LeftOut` the text-as-it-is candidate has an empty `text` (the caller holds it),
+/// for a caller that only wants repairs: a pasted text of many megabytes is not copied.
+enum class InputText : std::uint8_t { Copied, LeftOut };
 [[nodiscard]] std::vector<Candidate> RecogniseText(std::u16string_view text,
-                                                   Charset charset = Charset::Gbk);
+                                                   Charset charset = Charset::Gbk,
+                                                   InputText input = InputText::Copied);
 
 } // namespace kelvaro::recognise

@@ -428,6 +428,27 @@ TEST(RecogniseText, UndoesALongTextWhole) {
   EXPECT_TRUE(best.text == original);
 }
 
+// auto never shows the text as it is, so it leaves it out rather than copy a long paste; the
+// readings and their order stay as they are.
+TEST(RecogniseText, LeavesTheInputOutWhenAsked) {
+  const std::u16string longText = LongProse(20000);
+  for (const std::u16string& text :
+       {std::u16string(u"ÖÐÎÄ"), longText,
+        DecodeBytes(EncodeText(longText, Charset::Utf8), Charset::Windows1252)}) {
+    const std::vector<Candidate> copied = RecogniseText(text);
+    const std::vector<Candidate> leftOut =
+        RecogniseText(text, Charset::Gbk, recognise::InputText::LeftOut);
+    ASSERT_EQ(leftOut.size(), copied.size());
+    for (std::size_t i = 0; i < copied.size(); ++i) {
+      EXPECT_EQ(ChainOf(leftOut[i]), ChainOf(copied[i]));
+      EXPECT_TRUE(leftOut[i].text == (copied[i].steps.empty() ? u"" : copied[i].text));
+      if (copied[i].steps.empty()) {
+        EXPECT_TRUE(copied[i].text == text);
+      }
+    }
+  }
+}
+
 // Regression: a chain that held on the searched prefix was once taken for the whole text.
 TEST(RecogniseText, AChainThatFailsAfterThePrefixIsDropped) {
   std::u16string garbled =
