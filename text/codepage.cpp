@@ -1,5 +1,6 @@
 #include "text/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <stdexcept>
@@ -65,6 +66,8 @@ public:
     BuildEncoding(converter.get());
     BuildDecoding(converter.get());
     KeepRoundTrips();
+    for (char16_t unit = 0; unit < 0x80; ++unit)
+      keepsAscii = keepsAscii && shownAs[unit] == unit;
   }
 
   std::vector<std::uint16_t> codeOf = std::vector<std::uint16_t>(0x10000, kQuestionMark);
@@ -73,6 +76,7 @@ public:
   /// A pair's character; U+FFFD for a pair that is bad as a whole; 0 where the lead is bad alone
   /// and its second byte begins the next sequence.
   std::vector<char16_t> pairUnit = std::vector<char16_t>(0x10000, 0);
+  bool keepsAscii = true; ///< every ASCII unit shown as itself
 
 private:
   void BuildEncoding(UConverter* converter) {
@@ -277,12 +281,29 @@ void AppendAnsiCodeChars(std::u16string& out, std::uint16_t code, CodePage codeP
 }
 
 std::size_t ReplaceMissing(std::span<char16_t> units, CodePage codePage) {
-  const char16_t* shownAs = ShownAsTable(codePage);
+  const CodePageTables& tables = Tables(codePage);
+  const char16_t* shownAs = tables.shownAs.data();
+  // Every box passes through here, input and result, so a run of ASCII is skipped with one test
+  // the compiler vectorises (Base64, hex and escapes are nothing else); the other runs go through
+  // the table.
+  constexpr std::size_t kRun = 32;
   std::size_t replaced = 0;
-  for (char16_t& unit : units) {
-    const char16_t shown = shownAs[unit];
-    replaced += shown != unit;
-    unit = shown;
+  for (std::size_t i = 0; i < units.size();) {
+    const std::size_t end = std::min(units.size(), i + kRun);
+    if (tables.keepsAscii && end - i == kRun) {
+      char16_t any = 0;
+      for (std::size_t k = i; k < end; ++k)
+        any |= units[k];
+      if (any < 0x80) {
+        i = end;
+        continue;
+      }
+    }
+    for (; i < end; ++i) {
+      const char16_t shown = shownAs[units[i]];
+      replaced += shown != units[i];
+      units[i] = shown;
+    }
   }
   return replaced;
 }

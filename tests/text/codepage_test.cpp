@@ -208,12 +208,6 @@ TEST(BoxRule, CountsWhatBecameQuestionMarks) {
   EXPECT_EQ(text, u"a????中");
 }
 
-} // namespace
-} // namespace kelvaro
-
-namespace kelvaro {
-namespace {
-
 // Found by the fuzzer: ICU encodes some private-use characters by one-way mappings (U+F86F gives
 // 87 82 in Shift_JIS, which reads as U+2116), so Base64 of U+F86F came back as №. A unit the code
 // page cannot give back now counts as one it lacks: whatever a table encodes decodes to itself.
@@ -235,6 +229,36 @@ TEST(CodePage, EveryUnitATableEncodesDecodesBackToItself) {
   }
   EXPECT_FALSE(IsInCodePage(u'\xF86F', CodePage::ShiftJis932));
   EXPECT_EQ(ToAnsiBytes(u"\xF86F", CodePage::ShiftJis932), "?");
+}
+
+// ReplaceMissing skips runs of ASCII; the plain loop through IsInCodePage is its oracle, on texts
+// whose ASCII runs begin and end at every offset around its blocks of 32 units.
+TEST(CodePage, ReplaceMissingAgreesWithThePlainLoop) {
+  std::mt19937 random(936);
+  constexpr std::u16string_view kOthers = u"中丂國ひ한é€\u0E01\uF86F\uFFFD\xD83D\xDE00";
+  for (const CodePage codePage : {CodePage::Gbk936, CodePage::Big5_950, CodePage::ShiftJis932,
+                                  CodePage::EucKr949, CodePage::Windows1252, CodePage::Latin1}) {
+    SCOPED_TRACE(static_cast<int>(codePage));
+    for (int round = 0; round < 400; ++round) {
+      std::u16string text;
+      const std::size_t length = random() % 300;
+      while (text.size() < length) {
+        text.append(random() % 70, static_cast<char16_t>(random() % 0x80));
+        for (std::size_t n = random() % 3; n > 0; --n)
+          text.push_back(kOthers[random() % kOthers.size()]);
+      }
+      std::u16string expected = text;
+      std::size_t missing = 0;
+      for (char16_t& unit : expected) {
+        if (!IsInCodePage(unit, codePage)) {
+          unit = u'?';
+          ++missing;
+        }
+      }
+      ASSERT_EQ(ReplaceMissing(text, codePage), missing);
+      ASSERT_EQ(text, expected);
+    }
+  }
 }
 
 } // namespace
