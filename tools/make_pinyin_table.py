@@ -57,6 +57,8 @@ import subprocess
 import sys
 import unicodedata
 
+from debian_prose import joined_paragraphs, man_page_lines, sentences
+
 # Corrections of the source and a few phrases it lacks (银行 among them), each with the reading of
 # the standard dictionaries (现代汉语词典). They were found among the disagreements on the Chinese
 # manual pages only (manpages-zh), so that the other documents measure text they never saw.
@@ -211,8 +213,6 @@ def command_table(args):
 PACKAGES = ["python-jieba-doc", "debian-faq-zh-cn", "manpages-zh", "maint-guide-zh-cn",
             "debian-reference-zh-cn"]
 HAN = re.compile("[\u3400-\u4dbf\u4e00-\u9fff]")
-SENTENCE_END = re.compile("(?<=[。！？；!?;])")
-TROFF_ESCAPE = re.compile(r"\\f(\[[^\]]*\]|\(..|.)|\\\(..|\\[&/,|^%:]|\\s[-+]?\d")
 
 
 def command_fetch(args):
@@ -228,15 +228,7 @@ def chinese(sentence, share):
 
 
 def split_sentences(paragraph_text, share=0.3):
-    found = []
-    for paragraph in re.split(r"\n\s*\n", paragraph_text):
-        joined = ""
-        for line in (line.strip() for line in paragraph.splitlines()):
-            # Chinese lines wrap without a space; Latin words keep theirs.
-            if joined and line and not (HAN.match(line[:1]) or HAN.search(joined[-1:])):
-                joined += " "
-            joined += line
-        found += [s.strip() for s in SENTENCE_END.split(joined)]
+    found = [s for joined in joined_paragraphs(paragraph_text, HAN) for s in sentences(joined)]
     return [s for s in found if s and chinese(s, share)]
 
 
@@ -250,7 +242,7 @@ def jieba_sentences(sources):
                 continue
             with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as f:
                 for run in re.findall(r"[^\"'\n]*[\u4e00-\u9fff][^\"'\n]*", f.read()):
-                    found += [s.strip() for s in SENTENCE_END.split(run.strip())]
+                    found += sentences(run.strip())
     return [s for s in found if HAN.search(s) and "\ufffd" not in s]
 
 
@@ -281,20 +273,8 @@ def reference_sentences(sources):
 
 def man_sentences(sources):
     root = os.path.join(sources, "usr/share/man/zh_CN")
-    found = []
-    for folder, _, names in sorted(os.walk(root)):
-        for name in sorted(names):
-            if not name.endswith(".gz"):
-                continue
-            with gzip.open(os.path.join(folder, name), "rt", encoding="utf-8",
-                           errors="replace") as f:
-                for line in f:
-                    if line.startswith((".", "'")):
-                        continue
-                    line = TROFF_ESCAPE.sub("", line).replace("\\-", "-").replace("\\e", "\\")
-                    found += [s.strip() for s in SENTENCE_END.split(line.strip())
-                              if "\\" not in s and chinese(s.strip(), 0.4)]
-    return found
+    return [s for line in man_page_lines(root) for s in sentences(line)
+            if "\\" not in s and chinese(s, 0.4)]
 
 
 DOCUMENTS = {

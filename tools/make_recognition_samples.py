@@ -53,6 +53,8 @@ import subprocess
 import sys
 import unicodedata
 
+from debian_prose import joined_paragraphs, man_page_lines, sentences
+
 # ---- charsets -----------------------------------------------------------------------------------
 
 PYTHON_CODEC = {
@@ -464,7 +466,6 @@ FAQ_TEXT = "usr/share/doc/debian/FAQ/debian-faq.zh-cn.txt.gz"
 MAN_DIR = "usr/share/man"
 
 HAN = re.compile("[\u3400-\u4dbf\u4e00-\u9fff\uf900-\ufaff]")
-SENTENCE_END = re.compile("(?<=[。！？；!?;])")
 CLAUSE_SPLIT = re.compile("[，、。！？；：:,;!?（）()“”\"'《》「」『』\\s]+")
 
 
@@ -526,42 +527,15 @@ def faq_sentences(sources):
         return []
     with gzip.open(path, "rt", encoding="utf-8", errors="replace") as f:
         text = f.read()
-    paragraphs, found = re.split(r"\n\s*\n", text), []
-    for paragraph in paragraphs:
-        lines = [line.strip() for line in paragraph.splitlines()]
-        joined = ""
-        for line in lines:
-            # Chinese lines wrap without a space; Latin words keep theirs.
-            if joined and not (HAN.match(line[:1]) or HAN.search(joined[-1:])):
-                joined += " "
-            joined += line
-        found += [s.strip() for s in SENTENCE_END.split(joined)]
+    found = [s for joined in joined_paragraphs(text, HAN) for s in sentences(joined)]
     return [s for s in found if han_share(s) >= 0.3 and "\ufffd" not in s]
 
 
-TROFF_ESCAPE = re.compile(r"\\f(\[[^\]]*\]|\(..|.)|\\\(..|\\[&/,|^%:]|\\s[-+]?\d")
 
 
 def man_sentences(sources, language):
-    root = os.path.join(sources, MAN_DIR, language)
-    found = []
-    for folder, _, names in sorted(os.walk(root)):
-        for name in sorted(names):
-            if not name.endswith(".gz"):
-                continue
-            with gzip.open(os.path.join(folder, name), "rt", encoding="utf-8",
-                           errors="replace") as f:
-                for line in f:
-                    if line.startswith((".", "'")):
-                        continue
-                    line = TROFF_ESCAPE.sub("", line).replace("\\-", "-").replace("\\e", "\\")
-                    line = line.strip()
-                    for sentence in SENTENCE_END.split(line):
-                        sentence = sentence.strip()
-                        if han_share(sentence) >= 0.4 and "\\" not in sentence \
-                                and "\ufffd" not in sentence:
-                            found.append(sentence)
-    return found
+    return [s for line in man_page_lines(os.path.join(sources, MAN_DIR, language))
+            for s in sentences(line) if han_share(s) >= 0.4 and "\\" not in s and "\ufffd" not in s]
 
 
 def to_traditional(texts):
