@@ -341,16 +341,31 @@ Character CharacterOfBytes(std::string_view bytes, Charset charset) {
 std::size_t ReplaceUnencodable(std::span<char16_t> units, Charset charset) {
   if (const std::optional<CodePage> codePage = InfoOf(charset).codePage)
     return ReplaceMissing(units, *codePage);
+  // Only lone surrogates are lost here. As in the code pages' loop, a run of 32 units without any
+  // surrogate is passed with one vectorised test, so that UTF-8 costs no more than GBK.
+  constexpr std::size_t kRun = 32;
   std::size_t replaced = 0;
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    if (!IsSurrogate(units[i]))
-      continue;
-    if (IsHighSurrogate(units[i]) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
-      ++i;
-      continue;
+  for (std::size_t i = 0; i < units.size();) {
+    const std::size_t end = std::min(units.size(), i + kRun);
+    if (end - i == kRun) {
+      char16_t surrogate = 0; // the bits that mark U+D800..U+DFFF, in 16-bit lanes
+      for (std::size_t k = i; k < end; ++k)
+        surrogate |= static_cast<char16_t>((units[k] & 0xF800) == 0xD800);
+      if (surrogate == 0) {
+        i = end;
+        continue;
+      }
     }
-    units[i] = u'?';
-    ++replaced;
+    for (; i < end; ++i) {
+      if (!IsSurrogate(units[i]))
+        continue;
+      if (IsHighSurrogate(units[i]) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+        ++i; // the pair's low half may begin the next run
+        continue;
+      }
+      units[i] = u'?';
+      ++replaced;
+    }
   }
   return replaced;
 }

@@ -74,8 +74,15 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    for (std::size_t k = 0; k < encoded.size; ++k)
-      AppendPercentByte(out, encoded.bytes[k]);
+    // The character's escapes go in with one append: a Chinese character is nine code units.
+    char16_t escapes[3 * std::size(encoded.bytes)];
+    std::size_t n = 0;
+    for (std::size_t k = 0; k < encoded.size; ++k) {
+      escapes[n++] = u'%';
+      escapes[n++] = kHexUpper[encoded.bytes[k] >> 4];
+      escapes[n++] = kHexUpper[encoded.bytes[k] & 0xF];
+    }
+    out.append(escapes, n);
     i += encoded.units;
   }
   return out;

@@ -97,8 +97,9 @@ TEST(Charset, RoundTripsWhatItCanEncodeAndShowsTheRestAsQuestionMarks) {
       for (std::size_t i = 0; i < text.size(); ++i)
         questionMarks += boxed[i] == u'?' && text[i] != u'?';
       ASSERT_EQ(lost, questionMarks);
-      if (info.keepsEveryCharacter)
+      if (info.keepsEveryCharacter) {
         ASSERT_EQ(boxed, ApplyTextBoxRule(text, info.charset)); // only lone surrogates go
+      }
     }
   }
 }
@@ -170,6 +171,39 @@ TEST(Charset, CharacterOfBytesTakesExactlyOneCharacter) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(InfoOf(c.charset).name) + " " + U8(c.character));
     EXPECT_EQ(CharacterOfBytes(c.bytes, c.charset).view(), c.character);
+  }
+}
+
+// The box rule passes runs of 32 units with one test each; the plain loops are its oracle, on
+// texts whose NUL, surrogates and pairs fall at every offset around the runs.
+TEST(BoxRule, AgreesWithThePlainLoopsAroundEveryRun) {
+  std::mt19937 random(1216);
+  constexpr std::u16string_view kOthers = u"中é\xD83D\xDE00\xD800\xDC00\uFFFD\u0000"sv;
+  for (const Charset charset : {Charset::Utf8, Charset::Utf16Be, Charset::Gb18030}) {
+    for (int round = 0; round < 2000; ++round) {
+      std::u16string text;
+      const std::size_t length = random() % 200;
+      while (text.size() < length) {
+        text.append(random() % 70, static_cast<char16_t>(u'a' + random() % 26));
+        for (std::size_t n = random() % 3; n > 0; --n)
+          text.push_back(kOthers[random() % kOthers.size()]);
+      }
+      std::u16string expected = text.substr(0, text.find(u'\0'));
+      std::size_t lost = 0;
+      for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (IsHighSurrogate(expected[i]) && i + 1 < expected.size() &&
+            IsLowSurrogate(expected[i + 1])) {
+          ++i;
+        } else if (IsSurrogate(expected[i])) {
+          expected[i] = u'?';
+          ++lost;
+        }
+      }
+      ASSERT_EQ(TextBoxLength(text),
+                text.find(u'\0') == std::u16string::npos ? text.size() : text.find(u'\0'));
+      ASSERT_EQ(ApplyTextBoxRuleInPlace(text, charset), lost);
+      ASSERT_EQ(text, expected);
+    }
   }
 }
 
