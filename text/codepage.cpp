@@ -80,40 +80,46 @@ public:
 
 private:
   void BuildEncoding(UConverter* converter) {
-    std::vector<UChar> units;
-    units.reserve(0x10000);
-    for (std::uint32_t unit = 0; unit < 0x10000; ++unit) {
-      if (unit < 0xD800 || unit > 0xDFFF)
-        units.push_back(static_cast<UChar>(unit));
-    }
+    // A few thousand units a call, through buffers that stay small: on the virtual machines this
+    // runs on, every fresh page of a buffer costs about ten microseconds, and a buffer for all
+    // 65 536 units at once cost more than the conversion.
+    constexpr std::size_t kChunk = 4096;
+    std::array<UChar, kChunk> units{};
+    std::array<char, kChunk * 4> bytes{};
+    std::array<int32_t, kChunk * 4> offsets{};
+    ucnv_reset(converter);
+    UErrorCode status = U_ZERO_ERROR;
     // The code units the code page lacks are skipped; the offsets say which unit each byte of
     // the rest came from.
-    std::vector<char> bytes(units.size() * 4);
-    std::vector<int32_t> offsets(bytes.size());
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_reset(converter);
     ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &status);
-    char* target = bytes.data();
-    const UChar* source = units.data();
-    ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
-                     units.data() + units.size(), offsets.data(), true, &status);
-    if (U_FAILURE(status))
-      throw std::runtime_error("ICU could not encode the code page's table");
-    const auto written = static_cast<std::size_t>(target - bytes.data());
-    for (std::size_t k = 0; k < written;) {
-      std::size_t length = 1;
-      while (k + length < written && offsets[k + length] == offsets[k])
-        ++length;
-      const char16_t unit = units[static_cast<std::size_t>(offsets[k])];
-      const auto b0 = static_cast<unsigned char>(bytes[k]);
-      if (length <= 2) {
-        shownAs[unit] = unit;
-        codeOf[unit] =
-            length == 1
-                ? b0
-                : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[k + 1]));
+    for (std::uint32_t first = 0; first < 0x10000; first += kChunk) {
+      std::size_t count = 0;
+      for (std::uint32_t unit = first; unit < first + kChunk; ++unit) {
+        if (unit < 0xD800 || unit > 0xDFFF)
+          units[count++] = static_cast<UChar>(unit);
       }
-      k += length;
+      char* target = bytes.data();
+      const UChar* source = units.data();
+      ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
+                       units.data() + count, offsets.data(), true, &status);
+      if (U_FAILURE(status))
+        throw std::runtime_error("ICU could not encode the code page's table");
+      const auto written = static_cast<std::size_t>(target - bytes.data());
+      for (std::size_t k = 0; k < written;) {
+        std::size_t length = 1;
+        while (k + length < written && offsets[k + length] == offsets[k])
+          ++length;
+        const char16_t unit = units[static_cast<std::size_t>(offsets[k])];
+        const auto b0 = static_cast<unsigned char>(bytes[k]);
+        if (length <= 2) {
+          shownAs[unit] = unit;
+          codeOf[unit] =
+              length == 1
+                  ? b0
+                  : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[k + 1]));
+        }
+        k += length;
+      }
     }
   }
 
@@ -134,27 +140,52 @@ private:
   }
 
   void BuildDecoding(UConverter* converter) {
-    const auto decode = [&](const char* bytes, int32_t length, UChar* units) {
-      UErrorCode status = U_ZERO_ERROR;
-      ucnv_reset(converter);
-      const int32_t n = ucnv_toUChars(converter, units, 4, bytes, length, &status);
-      return U_SUCCESS(status) ? n : 0;
-    };
-    UChar units[4];
+    UChar unit;
     for (int b = 0; b < 0x100; ++b) {
       const char byte = static_cast<char>(b);
-      byteUnit[b] = decode(&byte, 1, units) == 1 ? units[0] : kReplacement;
+      UErrorCode status = U_ZERO_ERROR;
+      ucnv_reset(converter);
+      const int32_t n = ucnv_toUChars(converter, &unit, 1, &byte, 1, &status);
+      byteUnit[b] = U_SUCCESS(status) && n == 1 ? unit : kReplacement;
     }
+    // Every pair of a lead at once, each followed by a line feed (never a trail byte, always a
+    // character of its own) so that the converter is back at a character's start for the next:
+    // one call a lead rather than one a pair, which made building a table cost milliseconds of
+    // every command. The offsets tell which units the lead and trail gave.
+    constexpr int kStride = 3;
+    std::array<char, 256 * kStride> bytes{};
+    std::array<UChar, 256 * kStride * 2> units{};
+    std::array<int32_t, units.size()> offsets{};
     for (int lead = 0x80; lead < 0x100; ++lead) {
+      for (int trail = 0; trail < 0x100; ++trail) {
+        bytes[trail * kStride] = static_cast<char>(lead);
+        bytes[trail * kStride + 1] = static_cast<char>(trail);
+        bytes[trail * kStride + 2] = '\n';
+      }
+      UErrorCode status = U_ZERO_ERROR;
+      ucnv_reset(converter);
+      UChar* target = units.data();
+      const char* source = bytes.data();
+      ucnv_toUnicode(converter, &target, units.data() + units.size(), &source,
+                     bytes.data() + bytes.size(), offsets.data(), true, &status);
+      if (U_FAILURE(status))
+        throw std::runtime_error("ICU could not decode the code page's pairs");
+      // How many units each pair gave, and the last of them.
+      std::array<int, 256> given{};
+      std::array<char16_t, 256> last{};
+      for (std::size_t k = 0; k < static_cast<std::size_t>(target - units.data()); ++k) {
+        const int at = offsets[k];
+        if (at < 0 || at % kStride == 2)
+          continue; // the line feed
+        ++given[at / kStride];
+        last[at / kStride] = units[k];
+      }
       bool isLead = false;
       for (int trail = 0; trail < 0x100; ++trail) {
-        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        const int32_t n = decode(pair, 2, units);
-        char16_t& entry = pairUnit[lead << 8 | trail];
         // One unit: a character, or U+FFFD for a pair that is bad as a whole; either way the
         // converter read the two bytes as one sequence, so the first is a lead byte.
-        if (n == 1) {
-          entry = units[0];
+        if (given[trail] == 1) {
+          pairUnit[lead << 8 | trail] = last[trail];
           isLead = true;
         }
       }

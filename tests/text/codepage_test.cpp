@@ -110,6 +110,58 @@ TEST(CodePage, TablesAgreeWithIcuUnitByUnit) {
   }
 }
 
+// The decoding tables come from one conversion a lead byte; ICU asked one byte and one pair at a
+// time, as the replacement callback of the code-page layer answers them, is the oracle.
+TEST(CodePage, DecodingTablesAgreeWithIcuPairByPair) {
+  for (const auto& [codePage, name] : {std::pair{CodePage::Gbk936, "windows-936-2000"},
+                                       std::pair{CodePage::Big5_950, "windows-950-2000"},
+                                       std::pair{CodePage::ShiftJis932, "ibm-943_P15A-2003"},
+                                       std::pair{CodePage::EucKr949, "windows-949-2000"},
+                                       std::pair{CodePage::Windows1252, "windows-1252"},
+                                       std::pair{CodePage::Latin1, "ISO-8859-1"}}) {
+    SCOPED_TRACE(name);
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(name, &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    ucnv_setToUCallBack(
+        converter,
+        [](const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+           UConverterCallbackReason reason, UErrorCode* err) {
+          if (reason > UCNV_IRREGULAR)
+            return;
+          *err = U_ZERO_ERROR;
+          const UChar fffd = 0xFFFD;
+          ucnv_cbToUWriteUChars(args, &fffd, 1, 0, err);
+        },
+        nullptr, nullptr, nullptr, &status);
+    const auto decode = [&](std::string_view bytes, UChar* units) {
+      status = U_ZERO_ERROR;
+      ucnv_reset(converter);
+      return ucnv_toUChars(converter, units, 4, bytes.data(), static_cast<int32_t>(bytes.size()),
+                           &status);
+    };
+    const CodePageDecoder decoder = DecoderOf(codePage);
+    int mismatches = 0;
+    UChar units[4];
+    for (int lead = 0x80; lead < 0x100; ++lead) {
+      bool isLead = false;
+      for (int trail = 0; trail < 0x100; ++trail) {
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        const char16_t expected = decode({pair, 2}, units) == 1 ? units[0] : u'\0';
+        isLead = isLead || expected != u'\0';
+        if (decoder.pairUnits[lead << 8 | trail] != expected && ++mismatches < 5)
+          ADD_FAILURE() << std::hex << lead << " " << trail;
+      }
+      const char single = static_cast<char>(lead);
+      const char16_t alone = decode({&single, 1}, units) == 1 ? units[0] : u'\xFFFD';
+      EXPECT_EQ(decoder.unitOfByte(static_cast<std::uint8_t>(lead)), isLead ? kLeadByte : alone)
+          << std::hex << lead;
+    }
+    ucnv_close(converter);
+    EXPECT_EQ(mismatches, 0);
+  }
+}
+
 TEST(CodePage, AppendAnsiCodeCharsDecodesOneOrTwoBytes) {
   struct Case {
     std::uint16_t code;
