@@ -243,13 +243,10 @@ EncodedCharacter EncodeCharacterAt(std::u16string_view text, std::size_t i, Char
 std::string EncodeText(std::u16string_view text, Charset charset) {
   switch (charset) {
   case Charset::Utf8: {
-    // UTF-8 of the whole text at once; only a lone surrogate, which it would write as U+FFFD,
-    // is written as "?" instead, like every character a charset cannot encode.
-    if (IsWellFormedUtf16(text))
-      return Utf16ToUtf8(text);
-    std::u16string shown(text);
-    ReplaceUnencodable(shown, charset);
-    return Utf16ToUtf8(shown);
+    // A lone surrogate is written as "?", like every character a charset cannot encode.
+    std::string bytes;
+    AppendUtf16AsUtf8(bytes, text, u'?');
+    return bytes;
   }
   case Charset::Utf16Le:
   case Charset::Utf16Be:

@@ -97,8 +97,10 @@ struct EscapedUtf8 {
 /// could complete: where a block of a stream can be cut for decoding.
 [[nodiscard]] std::size_t CompleteUtf8Prefix(std::string_view bytes);
 
-/// UTF-16 to UTF-8, appended. A lone surrogate is written as U+FFFD. Never fails.
-void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text);
+/// UTF-16 to UTF-8, appended. A lone surrogate is written as `loneSurrogate` (U+FFFD, or "?" where
+/// a charset shows what it cannot encode). Never fails.
+void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text,
+                       char32_t loneSurrogate = 0xFFFD);
 
 /// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);

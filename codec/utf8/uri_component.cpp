@@ -23,11 +23,6 @@ constexpr std::array<bool, 128> kUnreserved = [] {
   return keep;
 }();
 
-char16_t* WriteEscapedByte(char16_t* out, unsigned byte) {
-  *out = u'%';
-  return WriteHexByte(out + 1, static_cast<std::uint8_t>(byte));
-}
-
 } // namespace
 
 std::u16string UriComponentEncode(std::u16string_view text) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <unicode/ustring.h>
 
 namespace kelvaro {
 namespace {
@@ -59,6 +60,35 @@ TEST(Utf, RoundTripsAroundTheAsciiFastPaths) {
     const std::string utf8 = Utf16ToUtf8(text);
     ASSERT_EQ(Utf8ToUtf16(utf8).value(), text);
     ASSERT_EQ(Utf8ToUtf16Lenient(utf8), text);
+  }
+}
+
+// UTF-8 is written sixteen ASCII units at a time; ICU's converter, substituting lone surrogates, is
+// the oracle, on texts whose pairs and lone surrogates fall at every offset around those runs.
+TEST(Utf, WritesWhatIcuWritesAroundTheAsciiRuns) {
+  std::mt19937 random(8);
+  constexpr std::u16string_view kOthers = u"\u00E9中\xD83D\xDE00\xD800\xDFFF\u007F\u0080\uFFFF";
+  for (int round = 0; round < 3000; ++round) {
+    std::u16string text;
+    const std::size_t length = random() % 120;
+    while (text.size() < length) {
+      text.append(random() % 40, static_cast<char16_t>(random() % 0x80));
+      for (std::size_t n = random() % 3; n > 0; --n)
+        text.push_back(kOthers[random() % kOthers.size()]);
+    }
+    for (const UChar32 substitute : {UChar32{0xFFFD}, UChar32{'?'}}) {
+      std::string expected(4 * text.size() + 1, '\0');
+      int32_t length8 = 0;
+      UErrorCode status = U_ZERO_ERROR;
+      u_strToUTF8WithSub(expected.data(), static_cast<int32_t>(expected.size()), &length8,
+                         reinterpret_cast<const UChar*>(text.data()),
+                         static_cast<int32_t>(text.size()), substitute, nullptr, &status);
+      ASSERT_TRUE(U_SUCCESS(status));
+      expected.resize(static_cast<std::size_t>(length8));
+      std::string bytes = "x";
+      AppendUtf16AsUtf8(bytes, text, static_cast<char32_t>(substitute));
+      ASSERT_EQ(bytes, "x" + expected) << testing::U8(text);
+    }
   }
 }
 
