@@ -62,8 +62,9 @@ TEST(RoundTrips, EveryInversePairInEveryCharsetItFollows) {
       }
       // Pairs without a domain here (the byte reinterpretations, GB-BIG5, the variants, amounts)
       // are tested in their own units.
-      if (testing::InRoundTripDomain(encoder.cliName, ProbeFor(encoder.cliName), info.charset))
+      if (testing::InRoundTripDomain(encoder.cliName, ProbeFor(encoder.cliName), info.charset)) {
         EXPECT_GT(checked, rounds / 20);
+      }
     }
   }
 }
