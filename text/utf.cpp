@@ -103,17 +103,25 @@ std::size_t CompleteUtf8Prefix(std::string_view bytes) {
 }
 
 std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
+  // As the strict decoder: a byte gives at most one code unit (a bad sequence of any length gives
+  // one U+FFFD), so the text is sized once and written through a pointer.
+  std::u16string text(bytes.size(), u'\0');
+  char16_t* out = text.data();
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t i = 0; i < bytes.size();) {
+    if (in[i] < 0x80) {
+      *out++ = in[i++];
+      continue;
+    }
     const Decoded d = DecodeOne(bytes, i);
     if (d.valid) {
-      AppendCodePoint(text, d.codePoint);
+      out = WriteCodePoint(out, d.codePoint);
     } else {
-      text.push_back(kReplacement);
+      *out++ = kReplacement;
     }
     i += d.length;
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 
