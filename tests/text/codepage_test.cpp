@@ -4,6 +4,7 @@
 #include "text/utf.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -12,6 +13,32 @@ namespace kelvaro {
 namespace {
 
 using testing::U8;
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using IcuConverter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// ICU's converter as the code-page layer promises to decode: one U+FFFD for every bad sequence
+// (ICU's default writes U+001A for an unassigned one).
+IcuConverter OpenWithOneReplacementPerBadSequence(const char* name) {
+  UErrorCode status = U_ZERO_ERROR;
+  IcuConverter converter(ucnv_open(name, &status));
+  if (U_FAILURE(status))
+    return nullptr;
+  ucnv_setToUCallBack(
+      converter.get(),
+      [](const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+         UConverterCallbackReason reason, UErrorCode* err) {
+        if (reason > UCNV_IRREGULAR)
+          return;
+        *err = U_ZERO_ERROR;
+        const UChar fffd = 0xFFFD;
+        ucnv_cbToUWriteUChars(args, &fffd, 1, 0, err);
+      },
+      nullptr, nullptr, nullptr, &status);
+  return converter;
+}
 
 struct EncodeCase {
   std::u16string_view text;
@@ -120,20 +147,10 @@ TEST(CodePage, DecodingTablesAgreeWithIcuPairByPair) {
                                        std::pair{CodePage::Windows1252, "windows-1252"},
                                        std::pair{CodePage::Latin1, "ISO-8859-1"}}) {
     SCOPED_TRACE(name);
+    const IcuConverter icu = OpenWithOneReplacementPerBadSequence(name);
+    ASSERT_TRUE(icu);
+    UConverter* converter = icu.get();
     UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(name, &status);
-    ASSERT_TRUE(U_SUCCESS(status));
-    ucnv_setToUCallBack(
-        converter,
-        [](const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
-           UConverterCallbackReason reason, UErrorCode* err) {
-          if (reason > UCNV_IRREGULAR)
-            return;
-          *err = U_ZERO_ERROR;
-          const UChar fffd = 0xFFFD;
-          ucnv_cbToUWriteUChars(args, &fffd, 1, 0, err);
-        },
-        nullptr, nullptr, nullptr, &status);
     const auto decode = [&](std::string_view bytes, UChar* units) {
       status = U_ZERO_ERROR;
       ucnv_reset(converter);
@@ -157,7 +174,6 @@ TEST(CodePage, DecodingTablesAgreeWithIcuPairByPair) {
       EXPECT_EQ(decoder.unitOfByte(static_cast<std::uint8_t>(lead)), isLead ? kLeadByte : alone)
           << std::hex << lead;
     }
-    ucnv_close(converter);
     EXPECT_EQ(mismatches, 0);
   }
 }
@@ -219,20 +235,10 @@ TEST(CodePage, FromAnsiBytesAgreesWithIcuOnAnyBytes) {
   for (const auto& [codePage, name] : {std::pair{CodePage::Gbk936, "windows-936-2000"},
                                        std::pair{CodePage::Big5_950, "windows-950-2000"}}) {
     SCOPED_TRACE(name);
+    const IcuConverter icu = OpenWithOneReplacementPerBadSequence(name);
+    ASSERT_TRUE(icu);
+    UConverter* converter = icu.get();
     UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(name, &status);
-    ASSERT_TRUE(U_SUCCESS(status));
-    ucnv_setToUCallBack(
-        converter,
-        [](const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
-           UConverterCallbackReason reason, UErrorCode* err) {
-          if (reason > UCNV_IRREGULAR)
-            return;
-          *err = U_ZERO_ERROR;
-          const UChar fffd = 0xFFFD;
-          ucnv_cbToUWriteUChars(args, &fffd, 1, 0, err);
-        },
-        nullptr, nullptr, nullptr, &status);
     std::mt19937 random(936);
     constexpr std::uint8_t kOften[] = {0x00, 0x20, 0x40, 0x7F, 0x80, 0x81, 0xA1,
                                        0xA4, 0xC8, 0xD6, 0xD0, 0xF9, 0xFE, 0xFF};
@@ -250,7 +256,6 @@ TEST(CodePage, FromAnsiBytesAgreesWithIcuOnAnyBytes) {
       expected.resize(static_cast<std::size_t>(n));
       ASSERT_EQ(FromAnsiBytes(bytes, codePage), expected) << testing::U8(expected);
     }
-    ucnv_close(converter);
   }
 }
 
