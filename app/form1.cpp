@@ -414,9 +414,9 @@ void Form1::refreshMoreToolTip() {
   if (m_moreList == nullptr)
     return;
   const ControlSpec* entry = nullptr;
-  for (const auto& [control, spec] : m_controls) {
+  for (const auto& [control, row] : m_controls) {
     if (control == m_moreList)
-      entry = spec;
+      entry = row;
   }
   QString tip = entry != nullptr ? Translated(entry->toolTip) : QString();
   const Operation* operation = operationNamed(m_moreList->currentData().toString().toStdString());
