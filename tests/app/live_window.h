@@ -5,6 +5,7 @@
 
 #include "app/form1.h"
 #include "app/text_boxes.h"
+#include "window_controls.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,11 +25,7 @@
 
 namespace kelvaro::app {
 
-inline QString Q(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-class LiveWindow : public ::testing::Test {
+class LiveWindow : public ::testing::Test, protected DrivesControls {
 protected:
   LiveWindow() : m_settings(m_folder.filePath("settings.ini"), QSettings::IniFormat) { Open(); }
 
@@ -48,16 +45,7 @@ protected:
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
   }
 
-  template <class T = QWidget> T* Control(std::string_view name) {
-    T* control = m_window->findChild<T*>(Q(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-  }
-  void Click(std::string_view button) {
-    QTest::mouseClick(Control<QAbstractButton>(button), Qt::LeftButton);
-  }
-  std::u16string Read(std::string_view box) { return ReadBox(Control(box)); }
-  void Set(std::string_view box, std::u16string_view text) { WriteBox(Control(box), text); }
+  QWidget* Driven() override { return m_window.get(); }
   void Key(std::string_view box, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(Control(box), key, modifiers);
   }

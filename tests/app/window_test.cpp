@@ -6,6 +6,7 @@
 #include "app/text_boxes.h"
 #include "net/resolver.h"
 #include "support/text.h"
+#include "window_controls.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,10 +28,6 @@ namespace {
 using enum Box;
 using testing::U16;
 using testing::U8;
-
-QString Q(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // ---- fake operations --------------------------------------------------------------------------
 
@@ -113,7 +110,7 @@ public:
 
 // ---- fixture ----------------------------------------------------------------------------------
 
-class Window : public ::testing::Test {
+class Window : public ::testing::Test, protected DrivesControls {
 protected:
   explicit Window(std::span<const Operation> operations = kFakes,
                   OperationOptions options = OperationOptions{})
@@ -125,16 +122,7 @@ protected:
     g_lastOptions.reset();
   }
 
-  template <class T = QWidget> T* Control(std::string_view name) {
-    T* control = m_window.findChild<T*>(Q(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-  }
-  void Click(std::string_view button) {
-    QTest::mouseClick(Control<QAbstractButton>(button), Qt::LeftButton);
-  }
-  std::u16string Read(std::string_view box) { return ReadBox(Control(box)); }
-  void Set(std::string_view box, std::u16string_view text) { WriteBox(Control(box), text); }
+  QWidget* Driven() override { return &m_window; }
   void Paste(std::string_view box, const QString& text, int cursorPosition) {
     QApplication::clipboard()->setText(text);
     if (auto* multi = m_window.findChild<QPlainTextEdit*>(Q(box))) {
