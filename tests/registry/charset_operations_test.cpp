@@ -3,6 +3,7 @@
 
 #include "registry/operations.h"
 #include "support/text.h"
+#include "text/charset_oracle.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +11,6 @@ namespace kelvaro {
 namespace {
 
 using namespace std::string_view_literals;
-
-struct OracleCase {
-  std::string_view charset;
-  std::u16string_view text;
-  std::string_view bytes;
-  std::string_view base64;
-  std::string_view md5;
-};
-
-constexpr OracleCase kOracle[] = {
-#include "text/charset_oracle.inc"
-};
 
 std::string RunIn(std::string_view name, std::u16string_view text, Charset charset) {
   const Outcome outcome =
@@ -31,7 +20,7 @@ std::string RunIn(std::string_view name, std::u16string_view text, Charset chars
 }
 
 TEST(CharsetOperations, Base64AndMd5AgreeWithPythonInEveryCharset) {
-  for (const OracleCase& c : kOracle) {
+  for (const testing::CharsetOracleCase& c : testing::kCharsetOracle) {
     const Charset charset = *CharsetNamed(c.charset);
     SCOPED_TRACE(std::string(c.charset) + " " + testing::U8(c.text));
     EXPECT_EQ(RunIn("base64-encode", c.text, charset), c.base64);

@@ -1,3 +1,4 @@
+#include "charset_oracle.h"
 #include "support/text.h"
 #include "text/box_rule.h"
 #include "text/charset.h"
@@ -12,18 +13,6 @@ namespace {
 using namespace std::string_view_literals;
 using testing::U8;
 
-struct OracleCase {
-  std::string_view charset;
-  std::u16string_view text;
-  std::string_view bytes;
-  std::string_view base64;
-  std::string_view md5;
-};
-
-constexpr OracleCase kOracle[] = {
-#include "charset_oracle.inc"
-};
-
 Charset Named(std::string_view name) {
   const std::optional<Charset> charset = CharsetNamed(name);
   EXPECT_TRUE(charset) << name;
@@ -32,7 +21,7 @@ Charset Named(std::string_view name) {
 
 // Python's codecs, an implementation apart from ICU's tables, on ordinary text of each charset.
 TEST(Charset, BytesAgreeWithPythonsCodecs) {
-  for (const OracleCase& c : kOracle) {
+  for (const testing::CharsetOracleCase& c : testing::kCharsetOracle) {
     SCOPED_TRACE(std::string(c.charset) + " " + U8(c.text));
     const Charset charset = Named(c.charset);
     EXPECT_EQ(EncodeText(c.text, charset), c.bytes);
