@@ -617,7 +617,7 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
 }
 
 // Undoes a chain found on a prefix on the whole text. The text as it is (no steps) keeps its text
-// empty until the end: a text of many megabytes is copied once, and only if it is returned.
+// empty: a text of many megabytes is copied at the end, and only if it is returned.
 Result<Reading> UndoOnWholeText(std::u16string_view text, const Reading& found) {
   Reading reading{{}, found.undone, false, 0, {}};
   std::u16string_view current = text;
@@ -706,12 +706,6 @@ std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset, 
     }
     readings = std::move(verified);
     Rank(readings);
-    if (readings.size() > kMaxCandidates)
-      readings.resize(kMaxCandidates);
-    for (Reading& reading : readings) {
-      if (reading.undone.empty() && input == InputText::Copied)
-        reading.text = text;
-    }
   }
   if (readings.size() > kMaxCandidates)
     readings.resize(kMaxCandidates);
@@ -721,8 +715,8 @@ std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset, 
   double total = 0;
   const double best = readings.empty() ? 0 : RankBits(readings.front());
   for (Reading& reading : readings) {
-    if (reading.undone.empty() && input == InputText::LeftOut)
-      reading.text.clear(); // a short text was searched whole, and copied as it is
+    if (reading.undone.empty()) // its text is the input's, copied here if at all
+      reading.text = input == InputText::Copied ? std::u16string(text) : std::u16string();
     Candidate candidate{std::move(reading.text), {}, reading.partial, RankBits(reading), 0};
     candidate.steps.assign(reading.undone.rbegin(), reading.undone.rend());
     // Bits are log-probabilities: 2^-bits, relative to the best so that nothing underflows.
