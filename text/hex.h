@@ -58,10 +58,17 @@ inline void AppendHexByte(std::u16string& out, std::uint8_t byte) {
   out.push_back(kHexUpper[byte & 0x0F]);
 }
 
-/// Appends "%" and the two upper-case hexadecimal digits of a byte.
+/// Writes "%" and the two upper-case hexadecimal digits of a byte and gives the end.
+inline char16_t* WritePercentByte(char16_t* out, std::uint8_t byte) {
+  *out = u'%';
+  return WriteHexByte(out + 1, byte);
+}
+
+/// Appends "%" and the two upper-case hexadecimal digits of a byte, in one append: the encoders
+/// write little else.
 inline void AppendPercentByte(std::u16string& out, std::uint8_t byte) {
-  out.push_back(u'%');
-  AppendHexByte(out, byte);
+  char16_t escape[3];
+  out.append(escape, WritePercentByte(escape, byte));
 }
 
 } // namespace kelvaro

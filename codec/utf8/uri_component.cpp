@@ -29,8 +29,7 @@ std::u16string UriComponentEncode(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size() * 9); // nine units a code unit at most (a pair's two take twelve)
   const auto escape = [&out](unsigned byte) {
-    const char16_t units[3] = {u'%', kHexUpper[byte >> 4 & 0xF], kHexUpper[byte & 0xF]};
-    out.append(units, 3);
+    AppendPercentByte(out, static_cast<std::uint8_t>(byte));
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];

@@ -74,15 +74,12 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    // The character's escapes go in with one append: a Chinese character is nine code units.
+    // A character's escapes go in with one append: a Chinese character's are nine code units.
     char16_t escapes[3 * std::size(encoded.bytes)];
-    std::size_t n = 0;
-    for (std::size_t k = 0; k < encoded.size; ++k) {
-      escapes[n++] = u'%';
-      escapes[n++] = kHexUpper[encoded.bytes[k] >> 4];
-      escapes[n++] = kHexUpper[encoded.bytes[k] & 0xF];
-    }
-    out.append(escapes, n);
+    char16_t* end = escapes;
+    for (std::size_t k = 0; k < encoded.size; ++k)
+      end = WritePercentByte(end, encoded.bytes[k]);
+    out.append(escapes, end);
     i += encoded.units;
   }
   return out;
