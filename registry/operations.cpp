@@ -132,9 +132,13 @@ Outcome Recognise(std::u16string_view input, const OperationOptions& options) {
   // The text as it is means "nothing recognised": its copy would only cost memory.
   std::vector<recognise::Candidate> candidates =
       recognise::RecogniseText(input, options.charset, recognise::InputText::LeftOut);
-  if (candidates.empty() || candidates.front().steps.empty())
+  if (candidates.empty() ||
+      (candidates.front().steps.empty() && candidates.front().lost == recognise::Lost::Nothing))
     return Outcome::Refused(MessageFor(ErrorCode::NothingRecognised));
-  Outcome outcome = Outcome::Converted(std::move(candidates.front().text));
+  // Lost characters named in a text that is otherwise as it is: the text left out is the input.
+  const bool asIs = candidates.front().steps.empty() && candidates.front().text.empty();
+  Outcome outcome =
+      Outcome::Converted(asIs ? std::u16string(input) : std::move(candidates.front().text));
   outcome.message = Message{RecognisedWords(candidates.front()), MessageStyle::StatusNote, {}};
   for (std::size_t i = 1; i < candidates.size(); ++i) {
     if (!candidates[i].steps.empty())
@@ -198,6 +202,13 @@ Outcome Detect(std::u16string_view input, const OperationOptions& options) {
     AppendAscii(report, digits);
     AppendAscii(report, ", \"text\": ");
     AppendJsonString(report, candidate.text);
+    if (candidate.stretch)
+      AppendAscii(report, ", \"stretch\": true");
+    if (candidate.lost != recognise::Lost::Nothing) {
+      AppendAscii(report, ", \"lost\": \"");
+      AppendAscii(report, recognise::LostName(candidate.lost));
+      report.push_back(u'"');
+    }
     if (candidate.partial)
       AppendAscii(report, ", \"partial\": true");
     AppendAscii(report, "}\n");
@@ -490,7 +501,35 @@ constexpr StepWordsRow kStepWords[] = {
     {recognise::StepKind::HtmlNamed, u"被写成 HTML 命名字符引用"},
     {recognise::StepKind::Base64, u"{0} 字节被写成 Base64"},
     {recognise::StepKind::HexGroups, u"被写成十六进制码（每字四位）"},
+    {recognise::StepKind::UrlForm, u"{0} 字节被写成表单编码（%XX，空格为 +）"},
+    {recognise::StepKind::CEscape, u"{0} 字节被写成 C 转义（\\344 或 \\xe4）"},
+    {recognise::StepKind::ByteHex, u"{0} 字节被写成十六进制"},
+    {recognise::StepKind::QuotedPrintable, u"{0} 字节被写成 quoted-printable（=E4）"},
+    {recognise::StepKind::MimeHeader, u"{0} 字节被写成邮件标题编码（=?…?=）"},
+    {recognise::StepKind::Punycode, u"域名被写成 Punycode（xn--）"},
+    {recognise::StepKind::SurrogatesMisread, u"UTF-8 逐个写出代理对的两半，又被当作 {1} 读取"},
 };
+
+// How `auto` names what was lost before the text was pasted.
+struct LostWordsRow {
+  recognise::Lost lost;
+  std::u16string_view words;
+};
+
+constexpr LostWordsRow kLostWords[] = {
+    {recognise::Lost::ReplacementAsGbk,
+     u"锟斤拷是 U+FFFD 的 UTF-8 字节被当作 GBK 读取：原来的文字在此之前已丢失，无法找回"},
+    {recognise::Lost::StackFill,
+     u"烫烫烫是未写入的内存（0xCC）被当作 GBK 读取：这里本来就没有文字，无法找回"},
+    {recognise::Lost::HeapFill,
+     u"屯屯屯是未写入的内存（0xCD）被当作 GBK 读取：这里本来就没有文字，无法找回"},
+    {recognise::Lost::Replacements,
+     u"\uFFFD 是读取时不成字符的字节：原来的文字已丢失，无法找回"},
+    {recognise::Lost::QuestionMarks,
+     u"“?”是写入不含这些字符的字符集时留下的：原来的文字已丢失，无法找回"},
+};
+constexpr std::u16string_view kStretch = u"文中一段：";
+constexpr std::u16string_view kLostAfterSteps = u"；";
 constexpr std::u16string_view kSubject = u"文字"; // for a first step that names none
 constexpr std::u16string_view kFirstStep = u"先";
 constexpr std::u16string_view kNextStep = u"，再";
@@ -517,8 +556,18 @@ std::u16string StepWords(const recognise::Step& step) {
   return words;
 }
 
+std::u16string_view LostWords(recognise::Lost lost) {
+  for (const LostWordsRow& row : kLostWords) {
+    if (row.lost == lost)
+      return row.words;
+  }
+  return {};
+}
+
 std::u16string RecognisedWords(const recognise::Candidate& candidate) {
-  std::u16string words;
+  if (candidate.steps.empty())
+    return std::u16string(LostWords(candidate.lost));
+  std::u16string words(candidate.stretch ? kStretch : u"");
   for (std::size_t i = 0; i < candidate.steps.size(); ++i) {
     if (candidate.steps.size() > 1)
       words += i == 0 ? kFirstStep : kNextStep;
@@ -531,6 +580,8 @@ std::u16string RecognisedWords(const recognise::Candidate& candidate) {
     words += step;
   }
   words += candidate.partial ? kPartlyRepaired : kRepaired;
+  if (candidate.lost != recognise::Lost::Nothing)
+    words.append(kLostAfterSteps).append(LostWords(candidate.lost));
   return words;
 }
 

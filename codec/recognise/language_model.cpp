@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <unicode/uchar.h>
 
 KELVARO_EMBEDDED(language_model)
+KELVARO_EMBEDDED(script_model)
 
 namespace kelvaro::recognise {
 namespace {
@@ -64,6 +66,53 @@ ChineseModel LoadModel() {
 const ChineseModel& Model() {
   static const ChineseModel model = LoadModel();
   return model;
+}
+
+// ---- the letters of the other scripts (layout: tools/make_script_model.py) ------------------
+
+struct ScriptModel {
+  std::span<const std::uint8_t> unigram; // 65 536 costs in eighths of a bit, 0 = unseen
+  std::span<const std::uint8_t> keys;    // uint32 little-endian: first << 16 | second, ascending
+  std::span<const std::uint8_t> cost;
+};
+
+// As LoadModel: a file of the wrong shape leaves the tables empty, and letters then cost what
+// their class says.
+ScriptModel LoadScriptModel() {
+  const std::span<const std::uint8_t> file = EmbeddedBytes(script_model);
+  constexpr std::size_t kHeader = 8, kUnigram = 65536;
+  ScriptModel model;
+  if (file.size() < kHeader + kUnigram || std::memcmp(file.data(), "KSM1", 4) != 0)
+    return model;
+  const std::size_t pairs = ReadLe(file, 4, 4);
+  if (file.size() != kHeader + kUnigram + 5 * pairs)
+    return model;
+  model.unigram = file.subspan(kHeader, kUnigram);
+  model.keys = file.subspan(kHeader + kUnigram, 4 * pairs);
+  model.cost = file.subspan(kHeader + kUnigram + 4 * pairs, pairs);
+  return model;
+}
+
+const ScriptModel& Letters() {
+  static const ScriptModel model = LoadScriptModel();
+  return model;
+}
+
+// Cost of the letter pair in eighths of a bit, or -1 when the table lacks it.
+int LetterPairCost(const ScriptModel& model, char32_t first, char32_t second) {
+  const std::uint32_t key = static_cast<std::uint32_t>(first) << 16 | second;
+  std::size_t low = 0, high = model.cost.size();
+  while (low < high) {
+    const std::size_t mid = (low + high) / 2;
+    const std::uint32_t at = ReadLe(model.keys, 4 * mid, 4);
+    if (at == key)
+      return model.cost[mid];
+    if (at < key)
+      low = mid + 1;
+    else
+      high = mid;
+  }
+  return -1;
 }
 
 // 2^(-q/8) for each quantised cost, so that mixing a pair's and a character's probability needs
@@ -168,7 +217,24 @@ Class Classify(char32_t c) {
   if (c < 0xA0)
     return {Kind::Garbage, kGarbageBits}; // C1 controls
   if (c < 0x100) {
-    if (c == 0xD7 || c == 0xF7)
+    switch (c) {
+    // The signs of European prose and prices: £ ° § © ® « » ¿ ¡ ×. Cheaper than the rest of
+    // Latin-1's signs, which mostly stand in misread bytes.
+    case 0xA3:
+    case 0xB0:
+    case 0xA7:
+    case 0xA9:
+    case 0xAE:
+    case 0xAB:
+    case 0xBB:
+    case 0xBF:
+    case 0xA1:
+    case 0xD7:
+      return {Kind::Sign, 9.0f};
+    default:
+      break;
+    }
+    if (c == 0xF7)
       return {Kind::Sign, 11.0f};
     if (c >= 0xC0)
       return {Kind::Accented, 0.0f};
@@ -290,25 +356,64 @@ constexpr float kAccentedOutsideBits = 14.0f; // Ã at the start of a word, Ð a
 constexpr float kMarkRunBits = 4.0f;          // each mark after the second in a row
 constexpr float kForeignAmongHanBits = 4.0f;  // kana, Hangul or Greek next to Chinese
 constexpr float kSpaceRunBits = 3.0f;
+// A letter of another alphabet than the letter before it (Hebrew after Latin, Latin after
+// Cyrillic): real text keeps to one alphabet for long stretches, and a misreading of one
+// alphabet's bytes as another's scatters single letters of a third.
+constexpr float kScriptChangeBits = 6.0f;
+// A letter of an alphabet that the letter statistics never saw (IPA, rare extensions): what the
+// misreadings of Latin text give (É® read back as ɮ).
+constexpr float kUnseenLetterBits = 18.0f;
+// A single Chinese character glued to letters: 僧 in CAF僧, 夯 in 夯uateur, where a European word's
+// bytes were read as a double-byte charset. Real mixed text glues runs of Chinese to words.
+constexpr float kLoneHanBits = 5.0f;
+
+// The script of a letter, coarsely: kana count as one with Chinese characters (Japanese mixes
+// both).
+constexpr int kHanScript = 4;
+
+int ScriptOf(char32_t c) {
+  if (c < 0x250 || (c >= 0x1E00 && c < 0x1F00))
+    return 1; // Latin
+  if ((c >= 0x370 && c < 0x400) || (c >= 0x1F00 && c < 0x2000))
+    return 2; // Greek
+  if (c >= 0x400 && c < 0x530)
+    return 3; // Cyrillic
+  if (c >= 0x3040 && c < 0x3100)
+    return kHanScript; // kana
+  if ((c >= 0xAC00 && c < 0xD7B0) || (c >= 0x1100 && c < 0x1200) || (c >= 0x3130 && c < 0x3190))
+    return 5; // Hangul
+  return 6 + static_cast<int>(c >> 7); // the others by their block
+}
 
 bool IsCjk(Kind kind) { return kind == Kind::Han || kind == Kind::HanMark; }
 bool IsLatin(Kind kind) { return kind == Kind::Letter || kind == Kind::Accented; }
 
 class Scorer {
 public:
-  Scorer(const ChineseModel& model, ScoreOptions options) : m_model(model), m_options(options) {}
+  Scorer(const ChineseModel& model, const ScriptModel& letters, ScoreOptions options)
+      : m_model(model), m_letters(letters), m_options(options) {}
 
   double Cost(char32_t c) {
     const Class cls = Classify(c);
     double bits = cls.bits;
+    const bool letter = IsLetter(c, cls.kind);
     switch (cls.kind) {
     case Kind::Han:
       bits = HanBits(c, cls.bits);
       if (m_prev == Kind::Letter || m_prev == Kind::Digit)
         bits += kScriptSwitchBits;
+      if (IsLatin(m_prev))
+        bits += kLoneHanBits; // paid back when a second Chinese character follows
+      bits += SwitchTo(kHanScript);
       break;
     case Kind::Letter: {
       const bool upper = c <= 'Z';
+      // After a letter beyond ASCII the word goes on in its language: É then q in Équateur.
+      if (m_prevLetter >= 0x80 && !m_letters.unigram.empty()) {
+        bits = LetterBits(c);
+        m_prevUpper = upper;
+        break;
+      }
       if (m_prev == Kind::Digit)
         bits += kLetterDigitBits;
       if (IsCjk(m_prev))
@@ -328,8 +433,12 @@ public:
       // capital after a small letter (cafÃ) is mojibake, not a word.
       const bool upper = (c >= 0xC0 && c <= 0xDE) || (c >= 0x100 && c < 0x180 && c % 2 == 0);
       const bool inWord = m_latinWord && IsLatin(m_prev) && (!upper || m_prevUpper);
-      bits = inWord ? kAccentedInWordBits : kAccentedOutsideBits;
       m_prevUpper = upper;
+      bits = inWord ? kAccentedInWordBits : kAccentedOutsideBits;
+      // The letter statistics know the common pairs of each language; the rule above bounds
+      // what a language they hold little of (Polish źń) costs.
+      if (!m_letters.unigram.empty())
+        bits = letter ? std::min(bits, LetterBits(c)) : kUnseenLetterBits;
       break;
     }
     case Kind::Digit:
@@ -349,12 +458,27 @@ public:
         bits += kSpaceRunBits;
       break;
     case Kind::Foreign:
+      if (!m_letters.unigram.empty() && c < 0x3000 && !letter)
+        bits = kUnseenLetterBits;
+      else if (letter)
+        bits = std::min(bits, LetterBits(c));
       if (IsCjk(m_prev))
         bits += kForeignAmongHanBits;
       break;
     default:
       break;
     }
+    if (letter)
+      bits += SwitchTo(ScriptOf(c));
+    m_prevLetter = letter ? c : U' ';
+    if (IsCjk(cls.kind) && IsCjk(m_prev) && m_loneHan)
+      bits -= kLoneHanBits;
+    else if (cls.kind == Kind::HanMark && IsLatin(m_prev))
+      bits += kLoneHanBits; // 》 in l》ea
+    // A Chinese character after a letter, and another letter at once after it: glued both ways.
+    if (IsLatin(cls.kind) && IsCjk(m_prev) && m_loneHan)
+      bits += kLoneHanBits;
+    m_loneHan = IsCjk(cls.kind) && IsLatin(m_prev);
     if (cls.kind != Kind::Mark && cls.kind != Kind::Sign && cls.kind != Kind::Symbol)
       m_markRun = 0;
     if (!IsLatin(cls.kind))
@@ -365,6 +489,46 @@ public:
   }
 
 private:
+  // What passing to another script costs, and the script taken as the current one.
+  double SwitchTo(int script) {
+    const bool change = m_script != 0 && script != m_script;
+    // Chinese next to Latin already pays kScriptSwitchBits; kana and Chinese among alphabets
+    // pay half, the same for both, so that neither wins by its script alone.
+    const bool han = script == kHanScript || m_script == kHanScript;
+    m_script = script;
+    return change ? (han ? kScriptChangeBits / 2 : kScriptChangeBits) : 0.0;
+  }
+
+  // Letters of any alphabet that the letter statistics saw; Chinese characters are not.
+  bool IsLetter(char32_t c, Kind kind) const {
+    if (kind == Kind::Han || c >= 0x10000 || m_letters.unigram.empty())
+      return kind == Kind::Letter;
+    return m_letters.unigram[c] != 0;
+  }
+
+  // A letter after the letter (or word boundary) before it, mixed with its own frequency.
+  double LetterBits(char32_t c) const {
+    const auto& p = Probabilities();
+    // A word in capitals (ÇÖZÜNÜRLÜK, CAFÉ) is the same word in small letters, which is how the
+    // statistics know it.
+    char32_t first = m_prevLetter;
+    double capitals = 0;
+    if (u_isupper(static_cast<UChar32>(c)) && u_isupper(static_cast<UChar32>(first))) {
+      const auto lower = static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
+      if (lower < 0x10000 && m_letters.unigram[lower] != 0) {
+        first = static_cast<char32_t>(u_tolower(static_cast<UChar32>(first)));
+        c = lower;
+        capitals = kCapitalRunBits;
+      }
+    }
+    const int own = m_letters.unigram[c];
+    const int pair = LetterPairCost(m_letters, first, c);
+    double probability = 0.3 * p[static_cast<std::size_t>(own)];
+    if (pair >= 0)
+      probability += 0.7 * p[static_cast<std::size_t>(pair)];
+    return own == 0 && pair < 0 ? kUnseenLetterBits : capitals - std::log2(probability);
+  }
+
   double HanBits(char32_t c, float unseenBits) const {
     const int own = c < 0x10000 && !m_model.unigram.empty() ? m_model.unigram[c] : 0;
     if (own == 0)
@@ -379,7 +543,11 @@ private:
   }
 
   const ChineseModel& m_model;
+  const ScriptModel& m_letters;
   ScoreOptions m_options;
+  char32_t m_prevLetter = U' '; // the letter before, or U+0020 for a word boundary
+  int m_script = 0;             // the alphabet of the last letter, 0 before the first
+  bool m_loneHan = false;       // the character before was Chinese, glued to a letter before it
   Kind m_prev = Kind::Start;
   char32_t m_prevHan = 0;
   bool m_prevUpper = false;
@@ -404,7 +572,7 @@ TextScore ScoreText(std::u16string_view text, ScoreOptions options) {
   std::size_t end = std::min(text.size(), kScoredPrefixUnits);
   if (end < text.size() && IsHighSurrogate(text[end - 1]) && IsLowSurrogate(text[end]))
     --end;
-  Scorer scorer(Model(), options);
+  Scorer scorer(Model(), Letters(), options);
   double bits = 0;
   std::size_t scored = 0;
   for (std::size_t i = 0; i < end; ++i, ++scored) {

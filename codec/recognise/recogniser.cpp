@@ -1,9 +1,14 @@
 #include "codec/recognise/recogniser.h"
 
+#include "codec/escape/c_escape.h"
 #include "codec/escape/html_entities.h"
 #include "codec/escape/percent_u.h"
+#include "codec/escape/punycode.h"
 #include "codec/escape/unicode_escape.h"
 #include "codec/recognise/language_model.h"
+#include "codec/text-encodings/byte_hex.h"
+#include "codec/text-encodings/mime_header.h"
+#include "codec/text-encodings/quoted_printable.h"
 #include "text/codepage.h"
 #include "text/hex.h"
 #include "text/result.h"
@@ -12,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <span>
 #include <unordered_set>
 
 namespace kelvaro::recognise {
@@ -38,12 +44,24 @@ constexpr std::size_t kVerified = 2 * kMaxCandidates;
 // much per step, so that fewer steps win ties and clean text is not "repaired" into a slightly
 // more common one.
 constexpr double kStepBits = 4.0;
+constexpr double kRareStepBits = 10.0;
+// A garbled word inside a clean sentence is less likely than a text garbled as a whole, and each
+// word is one more chance for a wrong reading to look better.
+constexpr double kStretchBits = 8.0;
 // Base64 and the hex groups have no marker of their own: any text of their alphabet reads as
 // them, and short words do (BEEF, test), so their readings must win by a wider margin.
 constexpr double kUnmarkedStepBits = 12.0;
 // What each byte costs that a partial repair drops beside a stretch lost before: without it, one
 // more wrong misreading that turns a cut character into U+FFFD as well would look cheaper.
 constexpr double kLostByteBits = 8.0;
+// Two stretches lost before that a reading joins into one U+FFFD cost as many bytes as a U+FFFD's
+// own cost, so that a chain does not win by merely joining them (gbk-as-big5,big5-as-gbk once did).
+constexpr std::size_t kMergedHoleBytes = 3;
+
+// A text of at most this many units that no chain explains as a whole is tried word by word, at
+// most kStretchWords words: a name garbled inside a sentence is short, and each word costs a search.
+constexpr std::size_t kStretchUnits = 1024;
+constexpr std::size_t kStretchWords = 64;
 
 // ---- steps --------------------------------------------------------------------------------------
 
@@ -58,6 +76,25 @@ constexpr Step kMisreadings[] = {
     Misread(Charset::Gbk, Charset::Iso8859_1),    Misread(Charset::Big5, Charset::Gbk),
     Misread(Charset::Big5, Charset::Windows1252), Misread(Charset::Big5, Charset::Iso8859_1),
 };
+
+// Misreadings of the outermost layer only: the charsets that real tools misread UTF-8, GBK and BIG5
+// in once. Under another misreading they would only multiply the wrong readings.
+constexpr Charset kOutermostReadAs[] = {
+    Charset::ShiftJis,    Charset::EucKr,       Charset::Cp437,       Charset::Windows1250,
+    Charset::Windows1251, Charset::Windows1253, Charset::Windows1254, Charset::Windows1257,
+    Charset::Iso8859_2,   Charset::Macintosh,
+};
+
+std::vector<Step> OutermostMisreadings() {
+  std::vector<Step> steps(std::begin(kMisreadings), std::end(kMisreadings));
+  for (const Charset bytes : {Charset::Utf8, Charset::Gbk, Charset::Big5}) {
+    for (const Charset readAs : kOutermostReadAs)
+      steps.push_back(Misread(bytes, readAs));
+  }
+  for (const Charset readAs : {Charset::Windows1252, Charset::Iso8859_1, Charset::Gbk})
+    steps.push_back({StepKind::SurrogatesMisread, Charset::Utf8, readAs});
+  return steps;
+}
 
 bool IsSearchedByDefault(Charset charset) {
   return charset == Charset::Utf8 || charset == Charset::Gbk || charset == Charset::Big5;
@@ -79,12 +116,24 @@ std::vector<Step> EscapeSteps(Charset chosen) {
       {StepKind::Base64, Charset::Gbk},
       {StepKind::Base64, Charset::Big5},
       {StepKind::HexGroups},
+      {StepKind::MimeHeader},
+      {StepKind::Punycode},
   };
+  // The byte notations of the later tools, in the same charsets as Url and Base64.
+  for (const StepKind kind : {StepKind::UrlForm, StepKind::CEscape, StepKind::ByteHex,
+                              StepKind::QuotedPrintable}) {
+    for (const Charset charset : {Charset::Utf8, Charset::Gbk, Charset::Big5})
+      steps.push_back({kind, charset});
+  }
   if (!IsSearchedByDefault(chosen)) {
     // %XX escapes keep ASCII as it is, which the UTF-16 forms do not have.
-    if (chosen != Charset::Utf16Le && chosen != Charset::Utf16Be)
-      steps.push_back({StepKind::Url, chosen});
+    if (chosen != Charset::Utf16Le && chosen != Charset::Utf16Be) {
+      for (const StepKind kind :
+           {StepKind::Url, StepKind::UrlForm, StepKind::CEscape, StepKind::QuotedPrintable})
+        steps.push_back({kind, chosen});
+    }
     steps.push_back({StepKind::Base64, chosen});
+    steps.push_back({StepKind::ByteHex, chosen});
   }
   return steps;
 }
@@ -216,8 +265,12 @@ Result<Undone> DecodeAroundHoles(std::string_view bytes, const std::vector<std::
       return NotThisStep(start + part.error().position);
     undone.text += *part;
     undone.lostBytes += skip + cut;
-    if (k < holes.size() && (undone.text.empty() || undone.text.back() != kReplacement))
-      undone.text.push_back(kReplacement);
+    if (k < holes.size()) {
+      if (undone.text.empty() || undone.text.back() != kReplacement)
+        undone.text.push_back(kReplacement);
+      else
+        undone.lostBytes += kMergedHoleBytes; // two lost stretches made one
+    }
     start = stop;
   }
   return undone;
@@ -257,7 +310,11 @@ Result<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) 
   return DecodeAroundHoles(*bytes, holes, step.charset, end);
 }
 
-Result<std::u16string> UndoUrl(std::u16string_view text, Charset charset, End end) {
+// With `form`, "+" is a space, as forms send a query: a text with a space of its own, or without
+// a "+", is no form's.
+Result<std::u16string> UndoUrl(std::u16string_view text, Charset charset, End end, bool form) {
+  if (form && (Contains(text, u' ') || !Contains(text, u'+')))
+    return NotThisStep();
   std::string bytes;
   bytes.reserve(text.size());
   std::size_t escapes = 0;
@@ -274,7 +331,7 @@ Result<std::u16string> UndoUrl(std::u16string_view text, Charset charset, End en
         break; // an escape the cut split
     }
     if (c < 0x80) {
-      bytes.push_back(static_cast<char>(c));
+      bytes.push_back(form && c == u'+' ? ' ' : static_cast<char>(c));
       ++i;
       continue;
     }
@@ -437,6 +494,10 @@ Result<std::u16string> UndoBase64(std::u16string_view text, Charset charset, End
   const std::size_t used = end == End::Open ? count - count % 4 : count;
   if (used < 2 || count + padding < 4)
     return NotThisStep();
+  // Fewer than eight characters without padding are far likelier a word (LLVM, test) than the
+  // Base64 of one or two characters.
+  if (count + padding < 8 && padding == 0)
+    return NotThisStep();
   std::string bytes;
   bytes.reserve(used * 3 / 4);
   std::uint32_t held = 0;
@@ -470,7 +531,16 @@ int UpperHexByteAt(std::u16string_view text, std::size_t i) {
   return (high | low) < 0 ? -1 : high << 4 | low;
 }
 
+// Whether the text holds a decimal digit. Hex of real bytes almost always does (a GBK lead byte
+// and its trail written without one is a chance of a few in a hundred a character), and a word
+// of the letters A-F (CAFEBABE, DEAD, deadbeef) does not.
+bool HasDigit(std::u16string_view text) {
+  return std::ranges::any_of(text, [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
 Result<std::u16string> UndoHexGroups(std::u16string_view text, End end) {
+  if (!HasDigit(text))
+    return NotThisStep();
   if (end == End::Open)
     text = text.substr(0, text.size() - text.size() % 4);
   if (text.empty() || text.size() % 4 != 0)
@@ -498,20 +568,103 @@ Result<std::u16string> UndoHexGroups(std::u16string_view text, End end) {
   return DecodeStrictly(bytes, Charset::Gbk, End::Closed);
 }
 
+// The notations of bytes that the codec reads strictly: the bytes, then strictly the charset. A text
+// cut from a longer one may end inside an escape, so a prefix is tried shorter by a few units.
+template <typename ReadBytes>
+Result<std::u16string> UndoByteNotation(std::u16string_view text, Charset charset, End end,
+                                        ReadBytes readBytes) {
+  std::optional<std::string> bytes = readBytes(text);
+  // An escape is at most four units (\344, =E4); one more for the blank between hex bytes.
+  for (std::size_t drop = 1; !bytes && end == End::Open && drop <= 4 && drop < text.size(); ++drop)
+    bytes = readBytes(text.substr(0, text.size() - drop));
+  if (!bytes)
+    return NotThisStep();
+  return DecodeStrictly(*bytes, charset, end);
+}
+
+Result<std::u16string> UndoMimeHeader(std::u16string_view text, End end, Charset& labelled) {
+  std::optional<LabelledBytes> words = MimeHeaderDecodeBytes(text);
+  if (!words)
+    return NotThisStep();
+  labelled = words->charset;
+  return DecodeStrictly(words->bytes, words->charset, end);
+}
+
+Result<std::u16string> UndoPunycode(std::u16string_view text) {
+  std::optional<std::u16string> host = PunycodeDecodeStrictly(text);
+  if (!host || *host == text)
+    return NotThisStep();
+  return std::move(*host);
+}
+
+// UTF-8 in which a character beyond the BMP was written as the three-byte forms of its two
+// surrogate halves (ED A0..AF xx, ED B0..BF xx), as Java and old databases write it, then read
+// as `readAs`. At least one such pair: without one the step is the plain misreading.
+Result<std::u16string> UndoSurrogatesMisread(std::u16string_view text, const Step& step, End end) {
+  Result<std::string> bytes = EncodeInCodePage(text, *InfoOf(step.readAs).codePage, nullptr);
+  if (!bytes)
+    return unexpected(bytes.error());
+  std::string joined;
+  joined.reserve(bytes->size());
+  std::size_t pairs = 0;
+  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes->data());
+  for (std::size_t i = 0; i < bytes->size(); ++i) {
+    if (i + 5 < bytes->size() && in[i] == 0xED && (in[i + 1] & 0xF0) == 0xA0 &&
+        (in[i + 2] & 0xC0) == 0x80 && in[i + 3] == 0xED && (in[i + 4] & 0xF0) == 0xB0 &&
+        (in[i + 5] & 0xC0) == 0x80) {
+      const char32_t high = 0xD800 | (in[i + 1] & 0x0F) << 6 | (in[i + 2] & 0x3F);
+      const char32_t low = 0xDC00 | (in[i + 4] & 0x0F) << 6 | (in[i + 5] & 0x3F);
+      const char32_t c = CombineSurrogates(static_cast<char16_t>(high), static_cast<char16_t>(low));
+      joined.push_back(static_cast<char>(0xF0 | c >> 18));
+      joined.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+      joined.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      joined.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      ++pairs;
+      i += 5;
+      continue;
+    }
+    joined.push_back(static_cast<char>(in[i]));
+  }
+  if (pairs == 0)
+    return NotThisStep();
+  return DecodeStrictly(joined, Charset::Utf8, end);
+}
+
 // Whether undoing the step from the text works around bytes lost before: a partial repair.
 bool LosesBytes(std::u16string_view text, const Step& step) {
   return step.kind == StepKind::Misread && Contains(text, kReplacement);
 }
 
 // The text that `step` turned into `text`. A misreading of text that holds U+FFFD (bytes lost
-// before) is undone around each of them and counts the bytes it had to drop.
-Result<Undone> Undo(std::u16string_view text, const Step& step, End end) {
+// before) is undone around each of them and counts the bytes it had to drop. MimeHeader learns its
+// charset from the label, and sets it in `step`.
+Result<Undone> Undo(std::u16string_view text, Step& step, End end) {
   Result<std::u16string> undone = NotThisStep();
   switch (step.kind) {
   case StepKind::Misread:
     return UndoMisread(text, step, end);
+  case StepKind::SurrogatesMisread:
+    undone = UndoSurrogatesMisread(text, step, end);
+    break;
   case StepKind::Url:
-    undone = UndoUrl(text, step.charset, end);
+  case StepKind::UrlForm:
+    undone = UndoUrl(text, step.charset, end, step.kind == StepKind::UrlForm);
+    break;
+  case StepKind::CEscape:
+    undone = UndoByteNotation(text, step.charset, end, CUnescapeBytes);
+    break;
+  case StepKind::ByteHex:
+    if (HasDigit(text))
+      undone = UndoByteNotation(text, step.charset, end, ByteHexDecodeBytes);
+    break;
+  case StepKind::QuotedPrintable:
+    undone = UndoByteNotation(text, step.charset, end, QuotedPrintableDecodeBytes);
+    break;
+  case StepKind::MimeHeader:
+    undone = UndoMimeHeader(text, end, step.charset);
+    break;
+  case StepKind::Punycode:
+    undone = UndoPunycode(text);
     break;
   case StepKind::PercentU:
     undone = UndoPercentU(text, end);
@@ -545,15 +698,28 @@ struct Reading {
   bool partial = false;
   std::size_t lostBytes = 0; // dropped beside the stretches lost before
   TextScore score;
+  bool stretch = false; // only some words of the text were undone
 };
 
+// GBK and BIG5 bytes are read as Shift_JIS, EUC-KR or the European code pages far more rarely
+// than UTF-8 bytes are, and short European words read back as one or two Chinese characters:
+// such a reading must win by more, and no other misreading lies under it.
+bool IsRareMisreading(const Step& step) {
+  return step.kind == StepKind::Misread && step.charset != Charset::Utf8 &&
+         std::ranges::find(kOutermostReadAs, step.readAs) != std::end(kOutermostReadAs);
+}
+
 double StepBits(const Step& step) {
-  return step.kind == StepKind::Base64 || step.kind == StepKind::HexGroups ? kUnmarkedStepBits
-                                                                           : kStepBits;
+  if (step.kind == StepKind::Base64 || step.kind == StepKind::HexGroups ||
+      step.kind == StepKind::ByteHex)
+    return kUnmarkedStepBits;
+  return IsRareMisreading(step) ? kRareStepBits : kStepBits;
 }
 
 double RankBits(const Reading& reading) {
   double bits = reading.score.TotalBits() + kLostByteBits * static_cast<double>(reading.lostBytes);
+  if (reading.stretch)
+    bits += kStretchBits;
   for (const Step& step : reading.undone)
     bits += StepBits(step);
   return bits;
@@ -565,7 +731,7 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
   std::vector<Reading> readings;
   readings.push_back({std::u16string(text), {}, false, 0, ScoreText(text)});
   std::unordered_set<std::u16string> seen = {readings.front().text};
-  const auto tryStep = [&](std::size_t from, const Step& step) {
+  const auto tryStep = [&](std::size_t from, Step step) {
     Result<Undone> undone = Undo(readings[from].text, step, end);
     if (!undone || undone->text.empty() || !seen.insert(undone->text).second)
       return false;
@@ -597,11 +763,14 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
   // Misreadings lie under the escapes: they are undone from every reading so far.
   frontier.resize(readings.size());
   std::iota(frontier.begin(), frontier.end(), std::size_t{0});
+  const std::vector<Step> outermost = OutermostMisreadings();
   for (std::size_t layer = 0; layer < kMisreadLayers && !frontier.empty(); ++layer) {
     std::vector<std::size_t> next;
+    const std::span<const Step> misreadings =
+        layer == 0 ? std::span<const Step>(outermost) : std::span<const Step>(kMisreadings);
     for (const std::size_t from : frontier) {
-      for (const Step& step : kMisreadings) {
-        if (tryStep(from, step))
+      for (const Step& step : misreadings) {
+        if (tryStep(from, step) && !IsRareMisreading(step))
           next.push_back(readings.size() - 1);
       }
     }
@@ -621,7 +790,7 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
 Result<Reading> UndoOnWholeText(std::u16string_view text, const Reading& found) {
   Reading reading{{}, found.undone, false, 0, {}};
   std::u16string_view current = text;
-  for (const Step& step : found.undone) {
+  for (Step step : found.undone) {
     Result<Undone> undone = Undo(current, step, End::Closed);
     if (!undone)
       return unexpected(undone.error());
@@ -658,33 +827,9 @@ std::u16string_view PrefixOf(std::u16string_view text, std::size_t units) {
   return text.substr(0, units);
 }
 
-} // namespace
-
-std::string StepName(const Step& step) {
-  switch (step.kind) {
-  case StepKind::Misread:
-    return VocabularyName(step.charset) + "-as-" + VocabularyName(step.readAs);
-  case StepKind::Url:
-    return "url-" + VocabularyName(step.charset);
-  case StepKind::PercentU:
-    return "percent-u";
-  case StepKind::UnicodeEscape:
-    return "unicode-escape";
-  case StepKind::HtmlDecimal:
-    return "html-decimal";
-  case StepKind::HtmlHex:
-    return "html-hex";
-  case StepKind::HtmlNamed:
-    return "html-named";
-  case StepKind::Base64:
-    return "base64-" + VocabularyName(step.charset);
-  case StepKind::HexGroups:
-    return "hex-groups";
-  }
-  return "unknown";
-}
-
-std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset, InputText input) {
+// The readings of a text, best first: searched on its prefix, and for a long text the best chains
+// undone again on all of it (the text as it is then has an empty `text`).
+std::vector<Reading> ReadingsOf(std::u16string_view text, Charset charset) {
   const bool whole = text.size() <= kSearchUnits;
   std::vector<Reading> readings =
       Search(PrefixOf(text, kSearchUnits), whole ? End::Closed : End::Open, charset);
@@ -707,18 +852,235 @@ std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset, 
     readings = std::move(verified);
     Rank(readings);
   }
+  return readings;
+}
+
+// ---- a stretch inside clean text ----------------------------------------------------------------
+
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\u3000';
+}
+
+// Whether a word could be garbled or escaped: plain ASCII words without an escape mark are what
+// they are (a Base64 or hex word inside a sentence is far likelier a name or a hash).
+bool MayBeGarbled(std::u16string_view word) {
+  return std::ranges::any_of(word, [](char16_t c) {
+    return c >= 0x80 || c == u'%' || c == u'\\' || c == u'&' || c == u'=';
+  });
+}
+
+// The text with each word (between blanks) that reads better undone repaired, and the rest as it
+// is; nothing when no word does. The chain named is the first repaired word's.
+std::optional<Reading> RepairStretches(std::u16string_view text, Charset charset) {
+  Reading repaired{{}, {}, false, 0, {}};
+  repaired.text.reserve(text.size());
+  repaired.stretch = true;
+  std::size_t tried = 0;
+  bool any = false;
+  for (std::size_t i = 0; i < text.size();) {
+    if (IsBlank(text[i])) {
+      repaired.text.push_back(text[i++]);
+      continue;
+    }
+    std::size_t end = i;
+    while (end < text.size() && !IsBlank(text[end]))
+      ++end;
+    const std::u16string_view word = text.substr(i, end - i);
+    i = end;
+    if (word.size() < 2 || word.size() == text.size() || tried == kStretchWords ||
+        !MayBeGarbled(word)) {
+      repaired.text += word;
+      continue;
+    }
+    ++tried;
+    std::vector<Reading> readings = Search(word, End::Closed, charset);
+    Rank(readings);
+    const Reading& best = readings.front();
+    if (best.undone.empty()) {
+      repaired.text += word;
+      continue;
+    }
+    repaired.text += best.text;
+    if (!any)
+      repaired.undone = best.undone;
+    repaired.partial = repaired.partial || best.partial;
+    repaired.lostBytes += best.lostBytes;
+    any = true;
+  }
+  if (!any)
+    return std::nullopt;
+  repaired.score = ScoreText(repaired.text);
+  return repaired;
+}
+
+// ---- what was lost before -----------------------------------------------------------------------
+
+constexpr char16_t kKun = u'锟', kJin = u'斤', kKao = u'拷';
+constexpr char16_t kTang = u'烫', kTun = u'屯';
+// Three in a row: 烫烫 and 屯屯 are words of their own (烫烫的), three are memory never written.
+constexpr std::size_t kFillRun = 3;
+
+bool IsOfReplacementAsGbk(char16_t c) { return c == kKun || c == kJin || c == kKao; }
+
+// The length of the run of lost-data characters at text[i]: 锟斤拷 (three or more of 锟 斤 拷,
+// starting with 锟), or three or more 烫 or 屯; 0 for none.
+std::size_t LostRunAt(std::u16string_view text, std::size_t i) {
+  std::size_t end = i;
+  if (text[i] == kKun) {
+    while (end < text.size() && IsOfReplacementAsGbk(text[end]))
+      ++end;
+  } else if (text[i] == kTang || text[i] == kTun) {
+    while (end < text.size() && text[end] == text[i])
+      ++end;
+  }
+  return end - i >= kFillRun ? end - i : 0;
+}
+
+// The text with each run of 锟斤拷, 烫 or 屯 as one U+FFFD; nothing when it has none.
+std::optional<std::u16string> MarkLost(std::u16string_view text) {
+  std::optional<std::u16string> marked;
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t run = LostRunAt(text, i);
+    if (run == 0)
+      continue;
+    if (!marked) {
+      marked.emplace();
+      marked->reserve(text.size());
+    }
+    marked->append(text.substr(copied, i - copied));
+    marked->push_back(kReplacement);
+    i += run - 1;
+    copied = i + 1;
+  }
+  if (marked)
+    marked->append(text.substr(copied));
+  return marked;
+}
+
+// Which kind of run MarkLost found first.
+Lost LostMarked(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (LostRunAt(text, i) > 0)
+      return text[i] == kKun ? Lost::ReplacementAsGbk
+                             : text[i] == kTang ? Lost::StackFill : Lost::HeapFill;
+  }
+  return Lost::Nothing;
+}
+
+bool IsWordCharacter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         (c >= 0x80 && !IsBlank(c) && c != kReplacement);
+}
+
+// U+FFFD, or two or more "?" where characters were: a letter or digit after them, or a character
+// beyond ASCII before them ("What??" ends a question; 文件??.txt lost two characters).
+Lost LostInText(std::u16string_view text) {
+  if (Contains(text, kReplacement))
+    return Lost::Replacements;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'?')
+      continue;
+    std::size_t end = i;
+    while (end < text.size() && text[end] == u'?')
+      ++end;
+    const bool wordAfter = end < text.size() && IsWordCharacter(text[end]);
+    const bool foreignBefore = i > 0 && text[i - 1] >= 0x80 && IsWordCharacter(text[i - 1]);
+    if (end - i >= 2 && (wordAfter || foreignBefore))
+      return Lost::QuestionMarks;
+    i = end;
+  }
+  return Lost::Nothing;
+}
+
+} // namespace
+
+std::string_view LostName(Lost lost) {
+  switch (lost) {
+  case Lost::Nothing:
+    return {};
+  case Lost::ReplacementAsGbk:
+    return "replacement-as-gbk";
+  case Lost::StackFill:
+    return "stack-fill";
+  case Lost::HeapFill:
+    return "heap-fill";
+  case Lost::Replacements:
+    return "replacements";
+  case Lost::QuestionMarks:
+    return "question-marks";
+  }
+  return {};
+}
+
+std::string StepName(const Step& step) {
+  switch (step.kind) {
+  case StepKind::Misread:
+    return VocabularyName(step.charset) + "-as-" + VocabularyName(step.readAs);
+  case StepKind::Url:
+    return "url-" + VocabularyName(step.charset);
+  case StepKind::PercentU:
+    return "percent-u";
+  case StepKind::UnicodeEscape:
+    return "unicode-escape";
+  case StepKind::HtmlDecimal:
+    return "html-decimal";
+  case StepKind::HtmlHex:
+    return "html-hex";
+  case StepKind::HtmlNamed:
+    return "html-named";
+  case StepKind::Base64:
+    return "base64-" + VocabularyName(step.charset);
+  case StepKind::HexGroups:
+    return "hex-groups";
+  case StepKind::UrlForm:
+    return "url-form-" + VocabularyName(step.charset);
+  case StepKind::CEscape:
+    return "c-escape-" + VocabularyName(step.charset);
+  case StepKind::ByteHex:
+    return "byte-hex-" + VocabularyName(step.charset);
+  case StepKind::QuotedPrintable:
+    return "quoted-printable-" + VocabularyName(step.charset);
+  case StepKind::MimeHeader:
+    return "mime-header-" + VocabularyName(step.charset);
+  case StepKind::Punycode:
+    return "punycode";
+  case StepKind::SurrogatesMisread:
+    return "utf8-surrogates-as-" + VocabularyName(step.readAs);
+  }
+  return "unknown";
+}
+
+std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset, InputText input) {
+  std::optional<std::u16string> marked = MarkLost(text);
+  const std::u16string_view source = marked ? std::u16string_view(*marked) : text;
+  std::vector<Reading> readings = ReadingsOf(source, charset);
+  if (readings.front().undone.empty() && source.size() <= kStretchUnits) {
+    if (std::optional<Reading> stretch = RepairStretches(source, charset)) {
+      readings.push_back(std::move(*stretch));
+      Rank(readings);
+    }
+  }
   if (readings.size() > kMaxCandidates)
     readings.resize(kMaxCandidates);
 
+  Lost lost = marked ? LostMarked(text) : Lost::Nothing;
   std::vector<Candidate> candidates;
   candidates.reserve(readings.size());
   double total = 0;
   const double best = readings.empty() ? 0 : RankBits(readings.front());
   for (Reading& reading : readings) {
-    if (reading.undone.empty()) // its text is the input's, copied here if at all
-      reading.text = input == InputText::Copied ? std::u16string(text) : std::u16string();
-    Candidate candidate{std::move(reading.text), {}, reading.partial, RankBits(reading), 0};
+    // The text as it is: the input's, copied here if at all; with its lost runs marked, a text
+    // of its own.
+    if (reading.undone.empty())
+      reading.text = marked ? *marked
+                     : input == InputText::Copied ? std::u16string(text)
+                                                  : std::u16string();
+    Candidate candidate{std::move(reading.text), {}, reading.partial, reading.stretch, lost,
+                        RankBits(reading), 0};
     candidate.steps.assign(reading.undone.rbegin(), reading.undone.rend());
+    if (candidate.steps.empty() && lost == Lost::Nothing)
+      candidate.lost = LostInText(source);
     // Bits are log-probabilities: 2^-bits, relative to the best so that nothing underflows.
     candidate.share = std::exp2(best - candidate.bits);
     total += candidate.share;
