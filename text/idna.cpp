@@ -27,8 +27,8 @@ const UIDNA* Idna() {
   return idna.get();
 }
 
-using NameConversion = int32_t (*)(const UIDNA*, const UChar*, int32_t, UChar*, int32_t,
-                                   UIDNAInfo*, UErrorCode*);
+using NameConversion = int32_t (*)(const UIDNA*, const UChar*, int32_t, UChar*, int32_t, UIDNAInfo*,
+                                   UErrorCode*);
 
 std::optional<std::u16string> Convert(std::u16string_view name, NameConversion convert) {
   const UIDNA* idna = Idna();

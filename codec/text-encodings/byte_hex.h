@@ -13,8 +13,8 @@ namespace kelvaro {
 
 /// Two hexadecimal digits for each of the text's bytes in the charset (a character it lacks is the
 /// byte "?"), lower case, capitals when `upper`, no separators. Never fails; any length.
-[[nodiscard]] std::u16string ByteHexEncode(std::u16string_view text,
-                                           Charset charset = Charset::Gbk, bool upper = false);
+[[nodiscard]] std::u16string ByteHexEncode(std::u16string_view text, Charset charset = Charset::Gbk,
+                                           bool upper = false);
 
 /// Reads bytes written as hexadecimal, digits of either case, and decodes them in the charset,
 /// each sequence that forms no character giving U+FFFD. Blanks, line breaks, colons, commas and
