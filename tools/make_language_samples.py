@@ -122,9 +122,22 @@ def encode(text, charset):
         return text.encode(PYTHON_CODEC[charset], "replace"), True
 
 
+# Single bytes that Windows' code page 932 reads (0x80 as U+0080, 0xA0 and 0xFD-0xFF as private
+# use) and the program's Shift_JIS, ICU's table, does not: a sample holding one is lossy.
+NOT_IN_SHIFT_JIS = "\u0080\uf8f0\uf8f1\uf8f2\uf8f3"
+
+
 def decode(data, charset):
     if charset in ("gbk", "big5"):
         return decode_cjk(data, charset)
+    if charset == "shift_jis":
+        text, lost = decode_plain(data, charset)
+        kept = "".join("\ufffd" if ch in NOT_IN_SHIFT_JIS else ch for ch in text)
+        return kept, lost or kept != text
+    return decode_plain(data, charset)
+
+
+def decode_plain(data, charset):
     try:
         return data.decode(PYTHON_CODEC[charset], _errors(charset)), False
     except UnicodeDecodeError:
@@ -173,15 +186,16 @@ def apply_chain(chain, text, rng):
     """(garbled, lost, chain name) or None where the chain does not fit the text."""
     if chain.startswith("stretch "):
         # One garbled name inside a clean sentence: the sentence's first run of Chinese.
+        # A whole word between blanks, as a file name stands in a message.
         step = chain.split()[1]
-        words = re.findall(r"[\u4e00-\u9fff]{2,6}", text)
-        if not words:
+        words = [w for w in text.split() if re.fullmatch(r"[\u4e00-\u9fff]{2,8}", w)]
+        if not words or len(text.split()) < 2:
             return None
-        word = words[0]
+        word = rng.choice(words)
         garbled, lost = misread(word, step)
         if lost:
             return None
-        return text.replace(word, garbled, 1), False, step, text
+        return " ".join(garbled if w == word else w for w in text.split(" ")), False, step, text
     if "/" in chain:
         name, form = chain.split("/")
     else:

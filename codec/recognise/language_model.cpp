@@ -471,14 +471,17 @@ public:
     if (letter)
       bits += SwitchTo(ScriptOf(c));
     m_prevLetter = letter ? c : U' ';
-    if (IsCjk(cls.kind) && IsCjk(m_prev) && m_loneHan)
+    // The quotation marks and dashes that Chinese shares with European typography (’ — …) are
+    // no Chinese among letters; the CJK block's marks and full-width forms are.
+    const bool cjk = cls.kind == Kind::Han || (cls.kind == Kind::HanMark && c >= 0x3000);
+    if (cjk && m_loneHan)
       bits -= kLoneHanBits;
-    else if (cls.kind == Kind::HanMark && IsLatin(m_prev))
+    else if (cjk && cls.kind == Kind::HanMark && IsLatin(m_prev))
       bits += kLoneHanBits; // 》 in l》ea
     // A Chinese character after a letter, and another letter at once after it: glued both ways.
-    if (IsLatin(cls.kind) && IsCjk(m_prev) && m_loneHan)
+    if (IsLatin(cls.kind) && m_loneHan)
       bits += kLoneHanBits;
-    m_loneHan = IsCjk(cls.kind) && IsLatin(m_prev);
+    m_loneHan = cjk && IsLatin(m_prev);
     if (cls.kind != Kind::Mark && cls.kind != Kind::Sign && cls.kind != Kind::Symbol)
       m_markRun = 0;
     if (!IsLatin(cls.kind))

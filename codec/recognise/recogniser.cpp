@@ -291,9 +291,23 @@ Result<std::u16string> WellFormed(std::u16string text, End end) {
 
 // ---- undoing one step ---------------------------------------------------------------------------
 
+// CP437's byte E6 is the micro sign U+00B5 in the tables of Windows and Python's zipfile, and
+// the Greek mu U+03BC in ICU's, whose encoder takes only the latter: the misread text holds
+// either.
+std::u16string_view AsIcuReadsCp437(std::u16string_view text, std::u16string& copy) {
+  if (!Contains(text, u'\u00B5'))
+    return text;
+  copy.assign(text);
+  std::ranges::replace(copy, u'\u00B5', u'\u03BC');
+  return copy;
+}
+
 // Bytes of `bytes` read as `readAs`: back to those bytes, then read in `bytes`' charset.
 Result<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) {
   const CodePage codePage = *InfoOf(step.readAs).codePage;
+  std::u16string copy;
+  if (step.readAs == Charset::Cp437)
+    text = AsIcuReadsCp437(text, copy);
   if (!Contains(text, kReplacement)) {
     Result<std::string> bytes = EncodeInCodePage(text, codePage, nullptr);
     if (!bytes)
@@ -654,7 +668,9 @@ Result<Undone> Undo(std::u16string_view text, Step& step, End end) {
     undone = UndoByteNotation(text, step.charset, end, CUnescapeBytes);
     break;
   case StepKind::ByteHex:
-    if (HasDigit(text))
+    // \xe4 is a C escape, whose reading keeps what stands between the escapes (ByteHex would
+    // skip its blanks and hyphens).
+    if (HasDigit(text) && !Contains(text, u'\\'))
       undone = UndoByteNotation(text, step.charset, end, ByteHexDecodeBytes);
     break;
   case StepKind::QuotedPrintable:
