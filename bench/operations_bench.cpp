@@ -1,7 +1,8 @@
 // kelvaro-bench: every registry operation on generated text of 1 MiB and 8 MiB. Decoders read the
 // output of their own encoder. Throughput counts the input's UTF-8 bytes, as a file would hold it.
 // The recognisers (auto, detect) run at the sizes they are meant for, a paste of 2 KB and a file
-// of 1 MiB, on text garbled as pastes mostly are (its UTF-8 read as GBK) and, as auto/clean and
+// of 1 MiB, on text garbled as pastes mostly are (its UTF-8 read as GBK), as auto/latin1 on its
+// UTF-8 read as ISO-8859-1 (three characters for each Chinese one) and, as auto/clean and
 // detect/clean, on clean text, where the whole search runs and finds nothing.
 //
 //   kelvaro-bench --benchmark_filter=base64 --benchmark_repetitions=5
@@ -31,7 +32,7 @@ bool IsRecogniser(const Operation& operation) {
   return operation.cliName == "auto" || operation.cliName == "detect";
 }
 
-enum class Input { Generated, Garbled };
+enum class Input { Generated, Garbled, GarbledAsLatin1 };
 
 const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes, Input kind) {
   static std::map<std::tuple<std::string, std::size_t, Input>, std::u16string> cache;
@@ -41,6 +42,8 @@ const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes
   std::u16string input = GenerateBenchText(utf8Bytes);
   if (kind == Input::Garbled)
     input = DecodeBytes(EncodeText(input, Charset::Utf8), Charset::Gbk);
+  if (kind == Input::GarbledAsLatin1)
+    input = DecodeBytes(EncodeText(input, Charset::Utf8), Charset::Iso8859_1);
   if (!operation.inverseOf.empty()) {
     if (const Operation* encoder = FindOperation(operation.inverseOf)) {
       if (Outcome encoded = RunOperation(*encoder, input); encoded.text)
@@ -68,7 +71,8 @@ const bool kRegistered = [] {
     const std::string name(operation.cliName);
     if (IsRecogniser(operation)) {
       for (const auto& [suffix, kind] :
-           {std::pair{"", Input::Garbled}, std::pair{"/clean", Input::Generated}}) {
+           {std::pair{"", Input::Garbled}, std::pair{"/latin1", Input::GarbledAsLatin1},
+            std::pair{"/clean", Input::Generated}}) {
         benchmark::RegisterBenchmark((name + suffix).c_str(), RunOne, &operation, kind)
             ->Arg(2 << 10)
             ->Arg(1 << 20)
