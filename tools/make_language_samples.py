@@ -14,6 +14,14 @@ tools/make_recognition_samples.py, so that the recogniser's tests measure it:
     KELVARO_RECOGNITION_SET=/tmp/languages.tsv build/rel/tests/kelvaro-tests \\
         --gtest_filter='RecognitionSample.MeasureTheFullSet'
 
+--sample writes the small set the tests carry (tests/cases/recognition/languages_sample.tsv) from
+permissive sources only: CLDR's names in each language (unicode-cldr-core, Unicode licence; the
+script model's own source, so it checks regressions, not the figures) and, for the Chinese
+chains, jieba's example sentences (MIT; the SOURCES folder of make_recognition_samples.py --fetch):
+
+    tools/make_language_samples.py --sample tests/cases/recognition/languages_sample.tsv \\
+        --jieba SOURCES
+
 Charsets follow Windows as tools/make_recognition_samples.py says; a byte a code page leaves
 undefined makes the sample lossy. Standard library only; the output depends only on the installed
 catalogues and --seed.
@@ -242,17 +250,55 @@ def apply_chain(chain, text, rng):
     raise ValueError(chain)
 
 
+CLDR_MAIN = "/usr/share/unicode/cldr/common/main"
+CLDR_ELEMENTS = ("territory", "language", "displayName", "month", "day", "exemplarCity",
+                 "unitPattern", "relative", "field")
+
+
+def cldr_texts(language):
+    """Names in one language from CLDR: territories, languages, units, months, cities."""
+    import xml.etree.ElementTree as ElementTree
+    path = os.path.join(CLDR_MAIN, language.split("_")[0] + ".xml")
+    if language == "zh_TW":
+        path = os.path.join(CLDR_MAIN, "zh_Hant.xml")
+    texts = set()
+    for element in ElementTree.parse(path).iter():
+        text = (element.text or "").strip()
+        if element.tag in CLDR_ELEMENTS and 4 <= len(text) <= 60 and "{" not in text:
+            texts.add(text)
+    return sorted(texts)
+
+
+def jieba_texts(sources):
+    """Chinese sentences of jieba's examples (MIT), as make_recognition_samples.py reads them."""
+    from make_recognition_samples import jieba_sentences, sentences_of
+    return sentences_of(jieba_sentences(sources))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--out", required=True)
+    parser.add_argument("--out", help="write the set from the message catalogues here")
+    parser.add_argument("--sample", help="write the small permissive sample here")
+    parser.add_argument("--jieba", help="with --sample: the unpacked jieba packages")
     parser.add_argument("--seed", type=int, default=25)
     parser.add_argument("--clean", type=int, default=150, help="clean texts a language")
     parser.add_argument("--per-chain", type=int, default=40)
     args = parser.parse_args()
+    if bool(args.out) == bool(args.sample):
+        parser.error("give --out or --sample")
+    if args.sample:
+        args.clean, args.per_chain = 12, 5
     rng = random.Random(args.seed)
     rows = []
     for language, chains in LANGUAGES.items():
-        texts = catalogue_texts(language)
+        if not args.sample:
+            texts = catalogue_texts(language)
+        elif language == "zh_CN" and args.jieba:
+            texts = jieba_texts(args.jieba)
+        elif language.startswith("zh"):
+            continue
+        else:
+            texts = cldr_texts(language)
         rng.shuffle(texts)
         if not texts:
             print(f"no catalogues for {language}", file=sys.stderr)
@@ -278,9 +324,15 @@ def main():
                              "short" if len(text) <= 8 else "sentence", garbled, original))
                 made += 1
             rng.shuffle(pool)
-    with open(args.out, "w", encoding="utf-8", newline="\n") as f:
-        f.write("# Evaluation set of the recogniser in many languages, written by "
-                "tools/make_language_samples.py; measuring only (catalogue texts).\n")
+    with open(args.out or args.sample, "w", encoding="utf-8", newline="\n") as f:
+        if args.sample:
+            f.write("# Clean and garbled texts in many languages for the recogniser's tests, "
+                    "written by\n# tools/make_language_samples.py --sample from CLDR's names "
+                    "(Unicode licence) and jieba's\n# examples (MIT); same columns as "
+                    "recognition_sample.tsv.\n")
+        else:
+            f.write("# Evaluation set of the recogniser in many languages, written by "
+                    "tools/make_language_samples.py; measuring only (catalogue texts).\n")
         f.write("# " + HEADER_COLUMNS + "\n")
         for kind, chain, lossless, length, text, original in rows:
             f.write("\t".join([kind.split("-")[0] if kind.startswith("garbled") else kind, chain,
