@@ -251,4 +251,26 @@ std::u16string HtmlDecode(std::u16string_view text) {
   return out;
 }
 
+
+std::optional<NumericReference> NumericReferenceAt(std::u16string_view text, std::size_t i) {
+  if (i + 3 >= text.size() || text[i] != u'&' || text[i + 1] != u'#')
+    return std::nullopt;
+  NumericReference ref;
+  std::size_t k = i + 2;
+  ref.hex = text[k] == u'x' || text[k] == u'X';
+  k += ref.hex ? 1 : 0;
+  const std::size_t first = k;
+  // Eight digits hold any code point with room for leading zeros; more are no encoder's.
+  for (; k < text.size() && k < first + 8; ++k) {
+    const int digit = HexDigitValue(text[k]);
+    if (digit < 0 || (!ref.hex && digit > 9))
+      break;
+    ref.value = ref.value * (ref.hex ? 16 : 10) + static_cast<char32_t>(digit);
+  }
+  if (k == first || k >= text.size() || text[k] != u';' || ref.value == 0 || ref.value > 0x10FFFF ||
+      IsSurrogate(ref.value))
+    return std::nullopt;
+  ref.length = k + 1 - i;
+  return ref;
+}
 } // namespace kelvaro

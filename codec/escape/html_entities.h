@@ -2,6 +2,8 @@
 // HTML character references: "&amp;", "&#20013;", "&#x4E2D;" and the other named references of
 // HTML5.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,5 +32,20 @@ namespace kelvaro {
 /// refuses decimal references of more than 4300 digits (its integer limit); here they read like
 /// any other, so &#00...065; gives A.
 [[nodiscard]] std::u16string HtmlDecode(std::u16string_view text);
+
+/// A numeric reference as an encoder writes it: its character, its length in code units and its
+/// base.
+struct NumericReference {
+  char32_t value = 0;
+  std::size_t length = 0;
+  bool hex = false;
+};
+
+/// The strict form of one reference, for recognising a pasted text: the numeric reference
+/// "&#N;" or "&#xH;" ("x" or "X", digits of either case, at most eight, the ";" required) that
+/// starts at text[i]. Nothing when none starts there, or when it names no character that text
+/// holds: U+0000, a surrogate, or beyond U+10FFFF.
+[[nodiscard]] std::optional<NumericReference> NumericReferenceAt(std::u16string_view text,
+                                                                 std::size_t i);
 
 } // namespace kelvaro

@@ -6,9 +6,12 @@
 #include "codec/escape/punycode.h"
 #include "codec/escape/unicode_escape.h"
 #include "codec/recognise/language_model.h"
+#include "codec/text-encodings/base64.h"
 #include "codec/text-encodings/byte_hex.h"
+#include "codec/text-encodings/hex_text.h"
 #include "codec/text-encodings/mime_header.h"
 #include "codec/text-encodings/quoted_printable.h"
+#include "codec/utf8/url_encoding.h"
 #include "text/codepage.h"
 #include "text/hex.h"
 #include "text/result.h"
@@ -325,39 +328,17 @@ Result<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) 
 }
 
 // With `form`, "+" is a space, as forms send a query: a text with a space of its own, or without
-// a "+", is no form's.
+// a "+", is no form's. A prefix cut from a longer text may end inside an escape.
 Result<std::u16string> UndoUrl(std::u16string_view text, Charset charset, End end, bool form) {
   if (form && (Contains(text, u' ') || !Contains(text, u'+')))
     return NotThisStep();
-  std::string bytes;
-  bytes.reserve(text.size());
-  std::size_t escapes = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const char16_t c = text[i];
-    if (c == u'%') {
-      if (const int byte = PercentByteAt(text, i); byte >= 0) {
-        bytes.push_back(static_cast<char>(byte));
-        ++escapes;
-        i += 3;
-        continue;
-      }
-      if (end == End::Open && text.size() - i < 3)
-        break; // an escape the cut split
-    }
-    if (c < 0x80) {
-      bytes.push_back(form && c == u'+' ? ' ' : static_cast<char>(c));
-      ++i;
-      continue;
-    }
-    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0)
-      return NotThisStep(i);
-    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
-    i += encoded.units;
-  }
-  if (escapes == 0)
+  if (const std::size_t last = text.rfind(u'%');
+      end == End::Open && last != std::u16string_view::npos && text.size() - last < 3)
+    text = text.substr(0, last);
+  std::optional<std::string> bytes = URLDecodeBytes(text, charset, form);
+  if (!bytes)
     return NotThisStep();
-  return DecodeStrictly(bytes, charset, end);
+  return DecodeStrictly(*bytes, charset, end);
 }
 
 // Whether the text holds `marker` followed by `digits` hexadecimal digits somewhere.
@@ -383,36 +364,6 @@ Result<std::u16string> UndoUnicodeEscape(std::u16string_view text, End end) {
   if (!HasEscape(text, u"\\u", 4))
     return NotThisStep();
   return WellFormed(UnicodeUnescape(text), end);
-}
-
-// A numeric reference "&#N;" or "&#xH;" at text[i]: its code point, length and base, or a length
-// of 0. Only a character real text holds counts: no surrogate, nothing above U+10FFFF, no U+0000.
-struct NumericReference {
-  char32_t value = 0;
-  std::size_t length = 0;
-  bool hex = false;
-};
-
-NumericReference ReadNumericReference(std::u16string_view text, std::size_t i) {
-  NumericReference ref;
-  if (i + 3 >= text.size() || text[i + 1] != u'#')
-    return ref;
-  std::size_t k = i + 2;
-  ref.hex = text[k] == u'x' || text[k] == u'X';
-  k += ref.hex ? 1 : 0;
-  const std::size_t first = k;
-  // Eight digits hold any code point with room for leading zeros; more are no reference of ours.
-  for (; k < text.size() && k < first + 8; ++k) {
-    const int digit = HexDigitValue(text[k]);
-    if (digit < 0 || (!ref.hex && digit > 9))
-      break;
-    ref.value = ref.value * (ref.hex ? 16 : 10) + static_cast<char32_t>(digit);
-  }
-  if (k == first || k >= text.size() || text[k] != u';' || ref.value == 0 || ref.value > 0x10FFFF ||
-      IsSurrogate(ref.value))
-    return ref;
-  ref.length = k + 1 - i;
-  return ref;
 }
 
 // The characters of a named reference "&name;" at text[i] and its length, or a length of 0.
@@ -449,14 +400,14 @@ Result<std::u16string> UndoHtml(std::u16string_view text, StepKind kind) {
       out.push_back(text[i++]);
       continue;
     }
-    if (const NumericReference ref = ReadNumericReference(text, i); ref.length > 0) {
-      if (kind != (ref.hex ? StepKind::HtmlHex : StepKind::HtmlDecimal)) {
-        out.append(text.substr(i, ref.length)); // the other step's reference
+    if (const std::optional<NumericReference> ref = NumericReferenceAt(text, i)) {
+      if (kind != (ref->hex ? StepKind::HtmlHex : StepKind::HtmlDecimal)) {
+        out.append(text.substr(i, ref->length)); // the other step's reference
       } else {
-        AppendCodePoint(out, ref.value);
+        AppendCodePoint(out, ref->value);
         ++ownKind;
       }
-      i += ref.length;
+      i += ref->length;
       continue;
     }
     if (NamedReference ref = ReadNamedReference(text, i); ref.length > 0) {
@@ -472,77 +423,28 @@ Result<std::u16string> UndoHtml(std::u16string_view text, StepKind kind) {
   return out;
 }
 
-int Base64Value(char16_t c) {
-  if (c >= u'A' && c <= u'Z')
-    return c - u'A';
-  if (c >= u'a' && c <= u'z')
-    return c - u'a' + 26;
-  if (c >= u'0' && c <= u'9')
-    return c - u'0' + 52;
-  if (c == u'+')
-    return 62;
-  if (c == u'/')
-    return 63;
-  return -1;
-}
-
-// RFC 4648 Base64, line breaks allowed anywhere; "=" padding or none, but the bits a short last
-// group leaves over must be zero, as an encoder writes them.
+// Base64 as an encoder writes it (the codec's strict reading). A prefix cut from a longer text is
+// read up to its last whole group of four.
 Result<std::u16string> UndoBase64(std::u16string_view text, Charset charset, End end) {
-  std::size_t count = 0, padding = 0;
+  std::size_t count = 0, padding = 0, groupsEnd = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n')
-      continue;
-    if (c == u'=') {
-      if (++padding > 2)
-        return NotThisStep(i);
-    } else if (padding > 0 || Base64Value(c) < 0) {
-      return NotThisStep(i);
-    } else {
-      ++count;
-    }
+    if (text[i] == u'=')
+      ++padding;
+    else if (text[i] != u'\r' && text[i] != u'\n' && ++count % 4 == 0)
+      groupsEnd = i + 1;
   }
-  if (end == End::Closed && (count % 4 == 1 || (padding > 0 && (count + padding) % 4 != 0)))
-    return NotThisStep();
-  const std::size_t used = end == End::Open ? count - count % 4 : count;
-  if (used < 2 || count + padding < 4)
+  if (count + padding < 4)
     return NotThisStep();
   // Fewer than eight characters without padding are far likelier a word (LLVM, test) than the
   // Base64 of one or two characters.
   if (count + padding < 8 && padding == 0)
     return NotThisStep();
-  std::string bytes;
-  bytes.reserve(used * 3 / 4);
-  std::uint32_t held = 0;
-  int bits = 0;
-  std::size_t taken = 0;
-  for (std::size_t i = 0; taken < used; ++i) {
-    const int value = Base64Value(text[i]);
-    if (value < 0)
-      continue;
-    ++taken;
-    held = held << 6 | static_cast<std::uint32_t>(value);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      bytes.push_back(static_cast<char>(held >> bits));
-      held &= (1u << bits) - 1;
-    }
-  }
-  if (held != 0)
+  if (end == End::Open)
+    text = text.substr(0, groupsEnd);
+  std::optional<std::string> bytes = Base64DecodeBytes(text);
+  if (!bytes)
     return NotThisStep();
-  return DecodeStrictly(bytes, charset, end);
-}
-
-// The byte of two upper-case hexadecimal digits at text[i], or -1: the notation writes capitals,
-// and English words of the letters a-f are not mistaken for it.
-int UpperHexByteAt(std::u16string_view text, std::size_t i) {
-  const auto digit = [](char16_t c) {
-    return c >= u'0' && c <= u'9' ? c - u'0' : c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
-  };
-  const int high = digit(text[i]), low = digit(text[i + 1]);
-  return (high | low) < 0 ? -1 : high << 4 | low;
+  return DecodeStrictly(*bytes, charset, end);
 }
 
 // Whether the text holds a decimal digit. Hex of real bytes almost always does (a GBK lead byte
@@ -557,29 +459,10 @@ Result<std::u16string> UndoHexGroups(std::u16string_view text, End end) {
     return NotThisStep();
   if (end == End::Open)
     text = text.substr(0, text.size() - text.size() % 4);
-  if (text.empty() || text.size() % 4 != 0)
+  std::optional<std::string> bytes = HexGroupsToBytes(text);
+  if (!bytes)
     return NotThisStep();
-  std::string bytes;
-  bytes.reserve(text.size() / 2);
-  for (std::size_t i = 0; i < text.size(); i += 4) {
-    if (text[i] == u'O' && text[i + 3] == u'O') {
-      if (text[i + 1] == u'D' && text[i + 2] == u'D') {
-        bytes += "\r\n";
-        continue;
-      }
-      const int byte = UpperHexByteAt(text, i + 1);
-      if (byte < 0 || byte > 0x80)
-        return NotThisStep(i);
-      bytes.push_back(static_cast<char>(byte));
-      continue;
-    }
-    const int lead = UpperHexByteAt(text, i), trail = UpperHexByteAt(text, i + 2);
-    if (lead < 0x81 || trail < 0)
-      return NotThisStep(i);
-    bytes.push_back(static_cast<char>(lead));
-    bytes.push_back(static_cast<char>(trail));
-  }
-  return DecodeStrictly(bytes, Charset::Gbk, End::Closed);
+  return DecodeStrictly(*bytes, Charset::Gbk, End::Closed);
 }
 
 // The notations of bytes that the codec reads strictly: the bytes, then strictly the charset. A text
@@ -719,7 +602,7 @@ struct Reading {
 
 // GBK and BIG5 bytes are read as Shift_JIS, EUC-KR or the European code pages far more rarely
 // than UTF-8 bytes are, and short European words read back as one or two Chinese characters:
-// such a reading must win by more, and no other misreading lies under it.
+// such a reading must win by more, and it is the only step of its chain.
 bool IsRareMisreading(const Step& step) {
   return step.kind == StepKind::Misread && step.charset != Charset::Utf8 &&
          std::ranges::find(kOutermostReadAs, step.readAs) != std::end(kOutermostReadAs);
@@ -786,6 +669,9 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
         layer == 0 ? std::span<const Step>(outermost) : std::span<const Step>(kMisreadings);
     for (const std::size_t from : frontier) {
       for (const Step& step : misreadings) {
+        // A rare misreading is the whole chain: text shown in a wrong code page, pasted.
+        if (IsRareMisreading(step) && !readings[from].undone.empty())
+          continue;
         if (tryStep(from, step) && !IsRareMisreading(step))
           next.push_back(readings.size() - 1);
       }

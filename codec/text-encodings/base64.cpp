@@ -152,4 +152,41 @@ std::u16string AnsiPairsToText(std::string_view bytes) {
   return text;
 }
 
+std::optional<std::string> Base64DecodeBytes(std::u16string_view text) {
+  std::size_t count = 0, padding = 0;
+  for (const char16_t c : text) {
+    if (c == u'\r' || c == u'\n')
+      continue;
+    if (c == u'=') {
+      if (++padding > 2)
+        return std::nullopt;
+    } else if (padding > 0 || c >= 0x80 || kSextetOf[c] < 0 ||
+               (kSextetOf[c] == 0 && c != kAlphabet[0])) {
+      return std::nullopt;
+    } else {
+      ++count;
+    }
+  }
+  if (count == 0 || count % 4 == 1 || (padding > 0 && (count + padding) % 4 != 0))
+    return std::nullopt;
+  std::string bytes;
+  bytes.reserve(count * 3 / 4);
+  std::uint32_t held = 0;
+  int bits = 0;
+  for (const char16_t c : text) {
+    if (c == u'\r' || c == u'\n' || c == u'=')
+      continue;
+    held = held << 6 | static_cast<std::uint32_t>(kSextetOf[c]);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      bytes.push_back(static_cast<char>(held >> bits));
+      held &= (1u << bits) - 1;
+    }
+  }
+  if (held != 0)
+    return std::nullopt;
+  return bytes;
+}
+
 } // namespace kelvaro

@@ -5,6 +5,7 @@
 
 #include "text/charset.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,12 @@ namespace kelvaro {
 /// other unit outside the alphabet zero bits) and the bytes are decoded in that charset, with the
 /// same end. Never fails; any length.
 [[nodiscard]] std::u16string Base64Decode(std::u16string_view text, Charset charset = Charset::Gbk);
+
+/// The strict form, for recognising a pasted text: the bytes, when the whole text is Base64 as an
+/// encoder writes it -- RFC 4648's alphabet, line breaks (CR, LF) anywhere, "=" padding that
+/// completes the last group or none, no lone last character, and zero bits where a short last
+/// group leaves some over. Nothing otherwise, and nothing for a text without a character of the
+/// alphabet. The bytes are not checked against any charset.
+[[nodiscard]] std::optional<std::string> Base64DecodeBytes(std::u16string_view text);
 
 } // namespace kelvaro

@@ -3,6 +3,8 @@
 #include "text/codepage.h"
 #include "text/hex.h"
 
+#include <cstdint>
+
 namespace kelvaro {
 namespace {
 
@@ -88,4 +90,47 @@ std::u16string HexToText(std::u16string_view hex) {
   return text;
 }
 
+
+namespace {
+
+// The byte of two upper-case hexadecimal digits at hex[i]: the notation writes capitals, and
+// words of the letters a-f are not read as it.
+std::optional<std::uint8_t> UpperHexByteAt(std::u16string_view hex, std::size_t i) {
+  const auto digit = [](char16_t c) {
+    return c >= u'0' && c <= u'9' ? c - u'0' : c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+  };
+  const int high = digit(hex[i]), low = digit(hex[i + 1]);
+  if ((high | low) < 0)
+    return std::nullopt;
+  return static_cast<std::uint8_t>(high << 4 | low);
+}
+
+} // namespace
+
+std::optional<std::string> HexGroupsToBytes(std::u16string_view hex) {
+  if (hex.empty() || hex.size() % 4 != 0)
+    return std::nullopt;
+  std::string bytes;
+  bytes.reserve(hex.size() / 2);
+  for (std::size_t i = 0; i < hex.size(); i += 4) {
+    if (hex[i] == u'O' && hex[i + 3] == u'O') {
+      if (hex[i + 1] == u'D' && hex[i + 2] == u'D') {
+        bytes += "\r\n";
+        continue;
+      }
+      const std::optional<std::uint8_t> byte = UpperHexByteAt(hex, i + 1);
+      if (!byte || *byte > 0x80)
+        return std::nullopt;
+      bytes.push_back(static_cast<char>(*byte));
+      continue;
+    }
+    const std::optional<std::uint8_t> lead = UpperHexByteAt(hex, i);
+    const std::optional<std::uint8_t> trail = UpperHexByteAt(hex, i + 2);
+    if (!lead || *lead < 0x81 || !trail)
+      return std::nullopt;
+    bytes.push_back(static_cast<char>(*lead));
+    bytes.push_back(static_cast<char>(*trail));
+  }
+  return bytes;
+}
 } // namespace kelvaro

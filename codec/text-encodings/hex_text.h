@@ -3,6 +3,7 @@
 // character. A double-byte character is its four hex digits (中 is D6D0), a single-byte character
 // its two digits between two capital letters O (A is O41O), and a line break the group ODDO.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,12 @@ namespace kelvaro {
 /// group that is not all hex digits (markers aside) adds nothing; a code that forms no character
 /// gives U+FFFD. Never fails; any length.
 [[nodiscard]] std::u16string HexToText(std::u16string_view hex);
+
+/// The strict form, for recognising a pasted text: the code-page-936 bytes, when the whole text is
+/// hex groups as TextToHex writes them -- a length of four units a group, upper-case digits, ODDO
+/// for CR LF, O and two digits and O for a byte up to 0x80, and otherwise a lead byte from 0x81
+/// and any trail. Nothing otherwise (an empty text included). The bytes are not checked against
+/// the code page.
+[[nodiscard]] std::optional<std::string> HexGroupsToBytes(std::u16string_view hex);
 
 } // namespace kelvaro

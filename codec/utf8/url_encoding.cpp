@@ -157,4 +157,34 @@ std::u16string URLDecode(std::u16string_view text, Charset charset) {
   return out;
 }
 
+
+std::optional<std::string> URLDecodeBytes(std::u16string_view text, Charset charset, bool form) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  std::size_t escapes = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const char16_t c = text[i];
+    if (c == u'%') {
+      if (const int byte = PercentByteAt(text, i); byte >= 0) {
+        bytes.push_back(static_cast<char>(byte));
+        ++escapes;
+        i += 3;
+        continue;
+      }
+    }
+    if (c < 0x80) {
+      bytes.push_back(form && c == u'+' ? ' ' : static_cast<char>(c));
+      ++i;
+      continue;
+    }
+    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
+    if (encoded.size == 0)
+      return std::nullopt;
+    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
+    i += encoded.units;
+  }
+  if (escapes == 0)
+    return std::nullopt;
+  return bytes;
+}
 } // namespace kelvaro

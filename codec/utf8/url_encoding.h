@@ -4,6 +4,7 @@
 
 #include "text/charset.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,13 @@ namespace kelvaro {
 /// copied. What
 /// a decode produces is never read again, so %2541 gives %41 and %2B gives "+". Never fails.
 [[nodiscard]] std::u16string URLDecode(std::u16string_view text, Charset charset = Charset::Gbk);
+
+/// The strict form, for recognising a pasted text: the bytes the text spells, with at least one
+/// escape. "%" and two hexadecimal digits (either case) give that byte, any other "%" and every
+/// other ASCII character its own byte (with `form`, as a form sends a query, "+" gives a space),
+/// and a character from U+0080 its bytes in the charset. Nothing when there is no escape or a
+/// character has no bytes in the charset. The bytes are not checked against the charset.
+[[nodiscard]] std::optional<std::string> URLDecodeBytes(std::u16string_view text, Charset charset,
+                                                        bool form = false);
 
 } // namespace kelvaro
