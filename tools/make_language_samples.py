@@ -275,6 +275,25 @@ def jieba_texts(sources):
     return sentences_of(jieba_sentences(sources))
 
 
+def write_first_chains(args):
+    """The Chinese catalogues' messages garbled by the chains the recogniser first knew, drawn as
+    make_recognition_samples.py draws them (a quarter short names), for the held-out figures."""
+    import make_recognition_samples as first
+    rng = random.Random(args.seed)
+    texts = {"s": [t for t in catalogue_texts("zh_CN") if first.fits(t, "s")],
+             "t": [t for t in catalogue_texts("zh_TW") if first.fits(t, "t")]}
+    texts = {k: [t for t in v if first.han_share(t) >= 0.3] for k, v in texts.items()}
+    pools = {"s": first.sentences_of(texts["s"]), "t": first.sentences_of(texts["t"])}
+    pools["s-short"] = first.short_texts(pools["s"], rng, 600)
+    pools["t-short"] = first.short_texts(pools["t"], rng, 300)
+    pools["clean"] = []
+    rows = first.build(pools, rng, args.per_chain, {}, {})
+    first.write_rows(args.out, rows, ["Chinese message catalogues over the first chains, "
+                                      "written by tools/make_language_samples.py --first-chains; "
+                                      "measuring only."])
+    print(f"{len(rows)} garbled", file=sys.stderr)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--out", help="write the set from the message catalogues here")
@@ -283,9 +302,15 @@ def main():
     parser.add_argument("--seed", type=int, default=25)
     parser.add_argument("--clean", type=int, default=150, help="clean texts a language")
     parser.add_argument("--per-chain", type=int, default=40)
+    parser.add_argument("--first-chains", action="store_true",
+                        help="with --out: the Chinese catalogues over make_recognition_samples.py's "
+                        "chains instead")
     args = parser.parse_args()
     if bool(args.out) == bool(args.sample):
         parser.error("give --out or --sample")
+    if args.first_chains:
+        write_first_chains(args)
+        return
     if args.sample:
         args.clean, args.per_chain = 12, 5
     rng = random.Random(args.seed)

@@ -1,5 +1,6 @@
 #include "codec/recognise/language_model.h"
 #include "support/text.h"
+#include "text/charset.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -326,6 +327,45 @@ TEST(LanguageModelMeasure, RankingOfTheEvaluationSet) {
       }
     }
   }
+}
+
+// Clean text in every script the charsets serve costs less than each misreading of its UTF-8, GBK
+// or BIG5 bytes that a charset reads without loss, give or take the four bits a recognised step
+// costs on top: the letters of every alphabet are known, and a Chinese reading of a European word
+// pays for the script it breaks into.
+TEST(ScoreText, CleanTextOfEveryScriptReadsBetterThanItsMisreadings) {
+  constexpr std::u16string_view kClean[] = {
+      u"Erreur de la fonction « pull ».", u"Équateur", u"Straße und Gärten",
+      u"Zażółć gęślą jaźń",              u"Příliš žluťoučký kůň", u"Árvíztűrő tükörfúrógép",
+      u"Türkçe ÇÖZÜNÜRLÜK",              u"Lietuvių kalba",       u"Привет, как дела?",
+      u"Ελληνικά γράμματα",              u"日本語のテキスト",     u"한국어 텍스트",
+      u"CAFÉ® latte",                    u"Tickets 3×£20 each",   u"中文的句子，没有问题。",
+  };
+  const Charset kCharsets[] = {Charset::Utf8,        Charset::Gbk,         Charset::Big5,
+                               Charset::ShiftJis,    Charset::EucKr,       Charset::Windows1252,
+                               Charset::Windows1250, Charset::Windows1251, Charset::Windows1253,
+                               Charset::Windows1254, Charset::Windows1257, Charset::Iso8859_2,
+                               Charset::Macintosh,   Charset::Cp437};
+  int compared = 0;
+  for (const std::u16string_view clean : kClean) {
+    const double cleanBits = ScoreText(clean).TotalBits();
+    for (const Charset written : {Charset::Utf8, Charset::Gbk, Charset::Big5}) {
+      for (const Charset read : kCharsets) {
+        const std::string bytes = EncodeText(clean, written);
+        const Result<std::u16string> back = DecodeBytesStrictly(bytes, written);
+        if (written == read || !back || *back != clean)
+          continue; // the charset lacks a character of the text
+        const Result<std::u16string> misread = DecodeBytesStrictly(bytes, read);
+        if (!misread || *misread == clean)
+          continue;
+        SCOPED_TRACE(U8(clean) + " written in " + std::string(InfoOf(written).name) +
+                     ", read as " + std::string(InfoOf(read).name) + ": " + U8(*misread));
+        EXPECT_LT(cleanBits, ScoreText(*misread).TotalBits() + 4.0);
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 60);
 }
 
 } // namespace

@@ -653,6 +653,58 @@ TEST(RecogniseText, TakesBackWhatTheEncodersWrite) {
   }
 }
 
+// ---- the codec's strict forms, which the recogniser reads with ---------------------------------
+
+TEST(StrictDecoders, ReadWhatTheEncodersWrite) {
+  std::mt19937 random(25);
+  const int rounds = PropertyRounds(60);
+  for (int round = 0; round < rounds; ++round) {
+    const std::u16string text = GenerateGb2312Text(random, 1 + random() % 20, TextMix::HanziOnly);
+    SCOPED_TRACE(U8(text));
+    const std::string utf8 = EncodeText(text, Charset::Utf8);
+    EXPECT_EQ(Base64DecodeBytes(Base64Encode(text, Charset::Utf8)), utf8);
+    EXPECT_EQ(URLDecodeBytes(URLEncode(text, Charset::Utf8), Charset::Utf8), utf8);
+    EXPECT_EQ(HexGroupsToBytes(TextToHex(text)), EncodeText(text, Charset::Gbk));
+  }
+}
+
+TEST(StrictDecoders, RefuseWhatNoEncoderWrites) {
+  for (const std::u16string_view text : {u"5Lit5paH="sv, u"5Lit5pa"sv, u"5Lit 5paH"sv, u""sv,
+                                         u"5L=t"sv, u"5Lit5paH===="sv, u"中文"sv}) {
+    EXPECT_FALSE(Base64DecodeBytes(text)) << U8(text);
+  }
+  for (const std::u16string_view text : {u"d6d0"sv, u"4E2D"sv, u"D6D"sv, u"O81O"sv, u""sv})
+    EXPECT_FALSE(HexGroupsToBytes(text)) << U8(text);
+  EXPECT_EQ(HexGroupsToBytes(u"ODDOO41OD6D0"), std::string("\r\nA\xD6\xD0"));
+  EXPECT_FALSE(URLDecodeBytes(u"no escape", Charset::Utf8));
+  EXPECT_FALSE(URLDecodeBytes(u"%E4%B8%AD\x0E01", Charset::Gbk)); // Thai has no GBK bytes
+  EXPECT_EQ(URLDecodeBytes(u"a+b%20c%", Charset::Utf8, true), "a b c%");
+  EXPECT_EQ(URLDecodeBytes(u"a+b%20c", Charset::Utf8), "a+b c");
+}
+
+TEST(StrictDecoders, ReadOneNumericReference) {
+  const struct {
+    std::u16string_view text;
+    std::size_t at;
+    char32_t value;
+    std::size_t length;
+    bool hex;
+  } kRead[] = {{u"&#20013;", 0, 0x4E2D, 8, false},
+               {u"a&#x1F600;b", 1, 0x1F600, 9, true},
+               {u"&#X4e2d;", 0, 0x4E2D, 8, true},
+               {u"&#00000065;", 0, 0x41, 11, false}};
+  for (const auto& c : kRead) {
+    const std::optional<NumericReference> ref = NumericReferenceAt(c.text, c.at);
+    ASSERT_TRUE(ref) << U8(c.text);
+    EXPECT_EQ(ref->value, c.value);
+    EXPECT_EQ(ref->length, c.length);
+    EXPECT_EQ(ref->hex, c.hex);
+  }
+  for (const std::u16string_view text : {u"&#20013"sv, u"&#55296;"sv, u"&#0;"sv, u"&#x110000;"sv,
+                                         u"&#;"sv, u"&amp;"sv, u"&#000000065;"sv, u"x&#65;"sv})
+    EXPECT_FALSE(NumericReferenceAt(text, 0)) << U8(text);
+}
+
 // ---- the evaluation sample ----------------------------------------------------------------------
 
 // A row of an evaluation set (tools/make_recognition_samples.py).
