@@ -305,6 +305,24 @@ std::u16string_view AsIcuReadsCp437(std::u16string_view text, std::u16string& co
   return copy;
 }
 
+// A web page or a chat that shows UTF-8 read as a European code page turns its no-break spaces
+// (the byte A0, second of à's C3 A0 and Р's D0 A0) into plain spaces: each space right after a
+// UTF-8 lead byte becomes A0 again, where the code page reads A0 as U+00A0. How many it mended;
+// each costs as a byte lost, since it is a guess.
+std::size_t SpacesAsNoBreakSpaces(std::string& bytes, CodePage codePage) {
+  if (UnitOfByte(0xA0, codePage) != 0xA0)
+    return 0;
+  std::size_t mended = 0;
+  for (std::size_t i = 1; i < bytes.size(); ++i) {
+    const auto before = static_cast<std::uint8_t>(bytes[i - 1]);
+    if (bytes[i] == ' ' && before >= 0xC2 && before <= 0xF4) {
+      bytes[i] = static_cast<char>(0xA0);
+      ++mended;
+    }
+  }
+  return mended;
+}
+
 // Bytes of `bytes` read as `readAs`: back to those bytes, then read in `bytes`' charset.
 Result<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) {
   const CodePage codePage = *InfoOf(step.readAs).codePage;
@@ -316,6 +334,12 @@ Result<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) 
     if (!bytes)
       return unexpected(bytes.error());
     Result<std::u16string> undone = DecodeStrictly(*bytes, step.charset, end);
+    if (!undone && step.charset == Charset::Utf8) {
+      if (const std::size_t spaces = SpacesAsNoBreakSpaces(*bytes, codePage); spaces > 0) {
+        if (Result<std::u16string> mended = DecodeStrictly(*bytes, Charset::Utf8, end))
+          return Undone{std::move(*mended), spaces};
+      }
+    }
     if (!undone)
       return unexpected(undone.error());
     return Undone{std::move(*undone), 0};

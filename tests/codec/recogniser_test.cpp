@@ -443,6 +443,8 @@ TEST(RecogniseText, ReadsNamedReferencesAndMixedEscapes) {
       {u"5Lit5paH\r\n5Lit5paH", u"中文中文", "base64-utf8"}, // line breaks between lines
       {u"5Lit5paH5Lit", u"中文中", "base64-utf8"},
       {u"q=%E4%B8%AD%E6%96%87+%E6%96%87%E4%BB%B6", u"q=中文 文件", "url-form-utf8"},
+      // A page showed à's C3 A0 as Ã and a no-break space, and the copy made it a space.
+      {u"VoilÃ  une idÃ©e", u"Voilà une idée", "utf8-as-windows-1252"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(U8(c.in));
