@@ -25,7 +25,6 @@
 #include "codec/utf8/utf8_escape.h"
 #include "net/host_lookup.h"
 #include "net/platform_resolver.h"
-#include "text/box_rule.h"
 #include "text/hex.h"
 #include "text/utf.h"
 #include "text/width.h"
@@ -245,15 +244,16 @@ constexpr Operation kOperations[] = {
      .run = Plain<UTF8Decode>},
     {.cliName = "code-list",
      .caption = "ASCII码值",
-     .followsCharset = true,
      .description = "UTF-16 code units as four hex digits each, comma after each",
-     .run = InCharset<UnicodeFun>},
+     .run = Plain<UnicodeFun>},
     {.cliName = "md5-base64",
      .caption = "MD5+BASE64",
+     .encodesInput = true,
      .description = "MD5 over the characters' GBK codes, as Base64",
      .run = Plain<digest::Md5Base64>},
     {.cliName = "hex-encode",
      .caption = "字符转16进制",
+     .encodesInput = true,
      .description = "GBK codes as four-character hex groups (O41O, D6D0, ODDO)",
      .run = Plain<TextToHex>},
     {.cliName = "hex-decode",
@@ -265,6 +265,7 @@ constexpr Operation kOperations[] = {
     {.cliName = "base64-encode",
      .caption = "base64encode",
      .followsCharset = true,
+     .encodesInput = true,
      .description = "Base64 of the text's bytes",
      .run = InCharset<Base64Encode>},
     {.cliName = "base64-decode",
@@ -286,17 +287,20 @@ constexpr Operation kOperations[] = {
      .caption = "MD5_16",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "MD5 of the text's bytes, 16 hex digits (--upper for capitals)",
      .run = Md5HexDigits<16>},
     {.cliName = "md5-32",
      .caption = "MD5_32",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "MD5 of the text's bytes, 32 hex digits (--upper for capitals)",
      .run = Md5HexDigits<32>},
     {.cliName = "unicode-as-ansi",
      .caption = "vbUnicode",
      .followsCharset = true,
+     .encodesInput = true,
      .description = "UTF-16LE bytes of the text read in the charset",
      .run = InCharset<UnicodeBytesAsAnsi>},
     {.cliName = "ansi-as-unicode",
@@ -304,6 +308,7 @@ constexpr Operation kOperations[] = {
      .reads = Text2,
      .followsCharset = true,
      .inverseOf = "unicode-as-ansi",
+     .encodesInput = true,
      .description = "the text's bytes in the charset read as UTF-16LE",
      .run = InCharset<AnsiBytesAsUnicode>},
     {.cliName = "to-traditional",
@@ -314,6 +319,7 @@ constexpr Operation kOperations[] = {
      .caption = "繁体转简体",
      .followsCharset = true,
      .inverseOf = "to-traditional",
+     .encodesInput = true,
      .description = "traditional Chinese to simplified",
      .run = ToSimplified},
     {.cliName = "escape",
@@ -337,15 +343,18 @@ constexpr Operation kOperations[] = {
      .reads = Text2,
      .followsCharset = true,
      .inverseOf = "mojibake",
+     .encodesInput = true,
      .description = "UTF-8 misread in the charset back to text",
      .run = InCharset<RepairUtf8Mojibake>},
     {.cliName = "gb-to-big5",
      .caption = "GB-BIG5",
+     .encodesInput = true,
      .description = "GB2312 codes to BIG5 codes, shown through GBK",
      .run = Plain<GBToBig5>},
     {.cliName = "big5-to-gb",
      .caption = "GB-BIG5",
      .inverseOf = "gb-to-big5",
+     .encodesInput = true,
      .description = "BIG5 codes to GB2312 codes, shown through GBK",
      .run = Plain<Big5ToGB>},
 
@@ -382,18 +391,21 @@ constexpr Operation kOperations[] = {
      .caption = "SHA1",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "SHA-1 of the text's bytes, 40 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sha1Hex>},
     {.cliName = "sha256",
      .caption = "SHA256",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "SHA-256 of the text's bytes, 64 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sha256Hex>},
     {.cliName = "sm3",
      .caption = "SM3",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "SM3 of the text's bytes, 64 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sm3Hex>},
     {.cliName = "fullwidth",
@@ -501,13 +513,11 @@ constexpr Operation kOperations[] = {
     {.cliName = "auto",
      .caption = "自动识别",
      .followsCharset = true,
-     .readsPastedText = true,
      .description = "recognises escaped, encoded or garbled text and gives back what it was",
      .run = Recognise},
     {.cliName = "detect",
      .caption = "识别结果",
      .followsCharset = true,
-     .readsPastedText = true,
      .commandLineOnly = true,
      .description = "what auto recognises, as JSON lines: steps, score and text, best first",
      .run = Detect},
@@ -564,8 +574,6 @@ constexpr std::u16string_view kFirstStep = u"先";
 constexpr std::u16string_view kNextStep = u"，再";
 constexpr std::u16string_view kRepaired = u"，已还原";
 constexpr std::u16string_view kPartlyRepaired = u"，已部分还原：丢失的字节无法找回，以 \uFFFD 标出";
-constexpr std::u16string_view kPastedCharactersLost =
-    u"粘贴时有字符已变成“?”，无法识别；请选用 utf-8 或 gb18030 字符集后重新粘贴";
 
 std::u16string StepWords(const recognise::Step& step) {
   std::u16string_view pattern;
@@ -624,10 +632,6 @@ Message MessageFor(ErrorCode code) {
   return {std::u16string(kCannotConvert), MessageStyle::Error, {}};
 }
 
-Message PastedCharactersLostNote() {
-  return {std::u16string(kPastedCharactersLost), MessageStyle::StatusNote, {}};
-}
-
 Outcome RunOperation(const Operation& operation, std::u16string_view input,
                      const OperationOptions& options) {
   try {
@@ -641,19 +645,24 @@ Outcome RunOperation(const Operation& operation, std::u16string_view input,
 
 Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                      const OperationOptions& options, BoxRule rule) {
-  if (rule == BoxRule::Apply) {
-    if (operation.readsPastedText)
-      input.resize(TextBoxLength(input));
-    else
-      ApplyTextBoxRuleInPlace(input, options.charset);
-  }
+  if (rule == BoxRule::Skip)
+    return RunOperation(operation, input, options);
+  const BoxRuleChanges in = ApplyTextBoxRuleInPlace(input);
+  std::size_t questionMarks = in.questionMarks;
+  if (operation.encodesInput)
+    questionMarks += WriteUnencodableAsQuestionMarks(input, options.charset);
   Outcome outcome = RunOperation(operation, input, options);
-  if (rule == BoxRule::Apply && !operation.commandLineOnly) {
-    if (outcome.text)
-      outcome.lostToBox = ApplyTextBoxRuleInPlace(*outcome.text, options.charset);
+  outcome.inputCut = in.cut;
+  if (!operation.commandLineOnly) {
+    if (outcome.text) {
+      const BoxRuleChanges out = ApplyTextBoxRuleInPlace(*outcome.text);
+      outcome.resultCut = out.cut;
+      questionMarks += out.questionMarks;
+    }
     for (Alternative& alternative : outcome.alternatives)
-      ApplyTextBoxRuleInPlace(alternative.text, options.charset);
+      ApplyTextBoxRuleInPlace(alternative.text);
   }
+  outcome.questionMarks += questionMarks;
   return outcome;
 }
 
