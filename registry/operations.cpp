@@ -137,8 +137,10 @@ Outcome FromByteHex(std::u16string_view input, const OperationOptions& options) 
 // ---- recognising pasted text
 // ----------------------------------------------------------------------
 
-/// The steps of a reading in the status line's words: "UTF-8 被当作 GBK 读取，已还原".
-std::u16string RecognisedWords(const recognise::Candidate& candidate);
+/// The steps of a reading in the status line's words: "UTF-8 被当作 GBK 读取，已还原", or in English.
+enum class Language { Chinese, English };
+std::u16string RecognisedWords(const recognise::Candidate& candidate,
+                               Language language = Language::Chinese);
 
 Outcome Recognise(std::u16string_view input, const OperationOptions& options) {
   // The text as it is means "nothing recognised": its copy would only cost memory.
@@ -147,11 +149,13 @@ Outcome Recognise(std::u16string_view input, const OperationOptions& options) {
   if (candidates.empty() || candidates.front().steps.empty())
     return Outcome::Refused(MessageFor(ErrorCode::NothingRecognised));
   Outcome outcome = Outcome::Converted(std::move(candidates.front().text));
-  outcome.message = Message{RecognisedWords(candidates.front()), MessageStyle::StatusNote, {}};
+  outcome.message = Message{RecognisedWords(candidates.front()), MessageStyle::StatusNote, {},
+                            RecognisedWords(candidates.front(), Language::English)};
   for (std::size_t i = 1; i < candidates.size(); ++i) {
     if (!candidates[i].steps.empty())
-      outcome.alternatives.push_back(
-          {std::move(candidates[i].text), RecognisedWords(candidates[i])});
+      outcome.alternatives.push_back({std::move(candidates[i].text),
+                                      RecognisedWords(candidates[i]),
+                                      RecognisedWords(candidates[i], Language::English)});
   }
   return outcome;
 }
@@ -535,6 +539,7 @@ struct MessageRow {
   std::u16string_view text;
   MessageStyle style;
   std::u16string_view title;
+  std::u16string_view english = {}; ///< for a status-line note in a window shown in English
 };
 
 constexpr std::u16string_view kSystemTitle = u"系统";
@@ -551,7 +556,8 @@ constexpr MessageRow kMessages[] = {
      MessageStyle::Error, u""},
     // The window's own caption is the title, as the lookup has always shown it.
     {ErrorCode::HostNotFound, u"Kein Host gefunden.", MessageStyle::Plain, u""},
-    {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u""},
+    {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u"",
+     u"Nothing to undo was recognised"},
     {ErrorCode::OutOfMemory, u"内存不足，无法转换这段文字。", MessageStyle::Error, u""},
     {ErrorCode::Internal, kCannotConvert, MessageStyle::Error, u""},
 };
@@ -560,30 +566,41 @@ constexpr MessageRow kMessages[] = {
 struct StepWordsRow {
   recognise::StepKind kind;
   std::u16string_view words;
+  std::u16string_view english;
 };
 
 constexpr StepWordsRow kStepWords[] = {
-    {recognise::StepKind::Misread, u"{0} 被当作 {1} 读取"},
-    {recognise::StepKind::Url, u"{0} 字节被写成 %XX"},
-    {recognise::StepKind::PercentU, u"被写成 %uXXXX 转义"},
-    {recognise::StepKind::UnicodeEscape, u"被写成 \\uXXXX 转义"},
-    {recognise::StepKind::HtmlDecimal, u"被写成 HTML 十进制字符引用"},
-    {recognise::StepKind::HtmlHex, u"被写成 HTML 十六进制字符引用"},
-    {recognise::StepKind::HtmlNamed, u"被写成 HTML 命名字符引用"},
-    {recognise::StepKind::Base64, u"{0} 字节被写成 Base64"},
-    {recognise::StepKind::HexGroups, u"被写成十六进制码（每字四位）"},
+    {recognise::StepKind::Misread, u"{0} 被当作 {1} 读取", u"{0} read as {1}"},
+    {recognise::StepKind::Url, u"{0} 字节被写成 %XX", u"{0} bytes written as %XX"},
+    {recognise::StepKind::PercentU, u"被写成 %uXXXX 转义", u"written as %uXXXX escapes"},
+    {recognise::StepKind::UnicodeEscape, u"被写成 \\uXXXX 转义", u"written as \\uXXXX escapes"},
+    {recognise::StepKind::HtmlDecimal, u"被写成 HTML 十进制字符引用",
+     u"written as HTML decimal references"},
+    {recognise::StepKind::HtmlHex, u"被写成 HTML 十六进制字符引用",
+     u"written as HTML hexadecimal references"},
+    {recognise::StepKind::HtmlNamed, u"被写成 HTML 命名字符引用",
+     u"written as HTML named references"},
+    {recognise::StepKind::Base64, u"{0} 字节被写成 Base64", u"{0} bytes written as Base64"},
+    {recognise::StepKind::HexGroups, u"被写成十六进制码（每字四位）",
+     u"written as hex codes (four digits a character)"},
 };
-constexpr std::u16string_view kSubject = u"文字"; // for a first step that names none
-constexpr std::u16string_view kFirstStep = u"先";
-constexpr std::u16string_view kNextStep = u"，再";
-constexpr std::u16string_view kRepaired = u"，已还原";
-constexpr std::u16string_view kPartlyRepaired = u"，已部分还原：丢失的字节无法找回，以 \uFFFD 标出";
+// How the clauses join, in each language.
+struct Joints {
+  std::u16string_view subject;   // for a first step that names none
+  std::u16string_view firstStep; // before the first of several steps
+  std::u16string_view nextStep;  // before each later one
+  std::u16string_view repaired, partlyRepaired;
+};
+constexpr Joints kChinese = {u"文字", u"先", u"，再", u"，已还原",
+                             u"，已部分还原：丢失的字节无法找回，以 \uFFFD 标出"};
+constexpr Joints kEnglish = {u"text ", u"first ", u", then ", u"; undone",
+                             u"; partly undone: lost bytes cannot come back and show as \uFFFD"};
 
-std::u16string StepWords(const recognise::Step& step) {
+std::u16string StepWords(const recognise::Step& step, Language language) {
   std::u16string_view pattern;
   for (const StepWordsRow& row : kStepWords) {
     if (row.kind == step.kind)
-      pattern = row.words;
+      pattern = language == Language::English ? row.english : row.words;
   }
   std::u16string words;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -597,20 +614,23 @@ std::u16string StepWords(const recognise::Step& step) {
   return words;
 }
 
-std::u16string RecognisedWords(const recognise::Candidate& candidate) {
+std::u16string RecognisedWords(const recognise::Candidate& candidate, Language language) {
+  const Joints& joints = language == Language::English ? kEnglish : kChinese;
   std::u16string words;
   for (std::size_t i = 0; i < candidate.steps.size(); ++i) {
     if (candidate.steps.size() > 1)
-      words += i == 0 ? kFirstStep : kNextStep;
-    const std::u16string step = StepWords(candidate.steps[i]);
-    if (i == 0 && step.starts_with(u"被"))
-      words += kSubject;
+      words += i == 0 ? joints.firstStep : joints.nextStep;
+    const std::u16string step = StepWords(candidate.steps[i], language);
+    if (i == 0 && (step.starts_with(u"被") || step.starts_with(u"written")))
+      words += joints.subject;
     // A space between Chinese and a Latin word (先 UTF-8 被当作 ...), none before Chinese.
-    else if (candidate.steps.size() > 1 && step.front() < 0x80)
+    else if (language == Language::Chinese && candidate.steps.size() > 1 && step.front() < 0x80)
       words.push_back(u' ');
     words += step;
   }
-  words += candidate.partial ? kPartlyRepaired : kRepaired;
+  words += candidate.partial ? joints.partlyRepaired : joints.repaired;
+  if (language == Language::English && !words.empty() && words[0] >= u'a' && words[0] <= u'z')
+    words[0] = static_cast<char16_t>(words[0] - u'a' + u'A');
   return words;
 }
 
@@ -629,7 +649,8 @@ const Operation* FindOperation(std::string_view cliName) {
 Message MessageFor(ErrorCode code) {
   for (const MessageRow& row : kMessages) {
     if (row.code == code)
-      return {std::u16string(row.text), row.style, std::u16string(row.title)};
+      return {std::u16string(row.text), row.style, std::u16string(row.title),
+              std::u16string(row.english)};
   }
   // Codes about character codes, numbers and the command line's input bytes never come out of an
   // operation; should one, the user still learns that nothing was converted.
