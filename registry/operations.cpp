@@ -24,6 +24,7 @@
 #include "text/utf.h"
 #include "text/width.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -66,6 +67,23 @@ std::u16string ToLowerHex(std::u16string hex) {
       c = static_cast<char16_t>(c - u'A' + u'a');
   }
   return hex;
+}
+
+/// The same conversions on bytes already in the chosen charset (UTF-8 passed through).
+template <std::u16string (*Convert)(std::string_view)>
+Outcome OnBytes(std::string_view bytes, const OperationOptions&) {
+  return Outcome::Converted(Convert(bytes));
+}
+
+template <int kDigits>
+Outcome Md5HexDigitsOfBytes(std::string_view bytes, const OperationOptions& options) {
+  std::u16string hex = digest::Md5HexOfBytes(bytes, kDigits);
+  return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
+}
+
+template <Result<std::u16string> (*Digest)(std::string_view, bool)>
+Outcome ShaDigestOfBytes(std::string_view bytes, const OperationOptions& options) {
+  return FromResult(Digest(bytes, options.upper));
 }
 
 /// Md5Hex with 32 or 16 digits, in lower case unless the "大写" box asks for capitals.
@@ -258,7 +276,8 @@ constexpr Operation kOperations[] = {
      .followsCharset = true,
      .encodesInput = true,
      .description = "Base64 of the text's bytes",
-     .run = InCharset<Base64Encode>},
+     .run = InCharset<Base64Encode>,
+     .runOnBytes = OnBytes<Base64OfBytes>},
     {.cliName = "base64-decode",
      .caption = "base64decode",
      .reads = Text2,
@@ -280,14 +299,16 @@ constexpr Operation kOperations[] = {
      .followsCharset = true,
      .encodesInput = true,
      .description = "MD5 of the text's bytes, 16 hex digits (--upper for capitals)",
-     .run = Md5HexDigits<16>},
+     .run = Md5HexDigits<16>,
+     .runOnBytes = Md5HexDigitsOfBytes<16>},
     {.cliName = "md5-32",
      .caption = "MD5_32",
      .readsUpper = true,
      .followsCharset = true,
      .encodesInput = true,
      .description = "MD5 of the text's bytes, 32 hex digits (--upper for capitals)",
-     .run = Md5HexDigits<32>},
+     .run = Md5HexDigits<32>,
+     .runOnBytes = Md5HexDigitsOfBytes<32>},
     {.cliName = "unicode-as-ansi",
      .caption = "vbUnicode",
      .followsCharset = true,
@@ -384,21 +405,24 @@ constexpr Operation kOperations[] = {
      .followsCharset = true,
      .encodesInput = true,
      .description = "SHA-1 of the text's bytes, 40 hex digits (--upper for capitals)",
-     .run = ShaDigest<digest::Sha1Hex>},
+     .run = ShaDigest<digest::Sha1Hex>,
+     .runOnBytes = ShaDigestOfBytes<digest::Sha1Hex>},
     {.cliName = "sha256",
      .caption = "SHA256",
      .readsUpper = true,
      .followsCharset = true,
      .encodesInput = true,
      .description = "SHA-256 of the text's bytes, 64 hex digits (--upper for capitals)",
-     .run = ShaDigest<digest::Sha256Hex>},
+     .run = ShaDigest<digest::Sha256Hex>,
+     .runOnBytes = ShaDigestOfBytes<digest::Sha256Hex>},
     {.cliName = "sm3",
      .caption = "SM3",
      .readsUpper = true,
      .followsCharset = true,
      .encodesInput = true,
      .description = "SM3 of the text's bytes, 64 hex digits (--upper for capitals)",
-     .run = ShaDigest<digest::Sm3Hex>},
+     .run = ShaDigest<digest::Sm3Hex>,
+     .runOnBytes = ShaDigestOfBytes<digest::Sm3Hex>},
     {.cliName = "fullwidth",
      .caption = "半角转全角",
      .description = "ASCII signs and the space to their full-width forms",
@@ -616,6 +640,37 @@ Outcome RunOnBoxText(const Operation& operation, std::u16string input,
       ApplyTextBoxRuleInPlace(alternative.text);
   }
   outcome.questionMarks += questionMarks;
+  return outcome;
+}
+
+Outcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
+                      const OperationOptions& options, BoxRule rule) {
+  std::optional<CutAtNul> cut;
+  if (rule == BoxRule::Apply) {
+    // In UTF-8 a zero byte is U+0000, and characters are counted by their first bytes.
+    const auto characters = [](std::string_view run) {
+      return static_cast<std::size_t>(std::count_if(run.begin(), run.end(), [](char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+      }));
+    };
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+      const std::string_view after = bytes.substr(nul);
+      const std::size_t notShown =
+          characters(after) - static_cast<std::size_t>(std::count(after.begin(), after.end(), '\0'));
+      if (notShown != 0)
+        cut = CutAtNul{characters(bytes.substr(0, nul)) + 1, notShown};
+      bytes = bytes.substr(0, nul);
+    }
+  }
+  Outcome outcome;
+  try {
+    outcome = operation.runOnBytes(bytes, options);
+  } catch (const std::bad_alloc&) {
+    return Outcome::Refused(MessageFor(ErrorCode::OutOfMemory));
+  } catch (const std::exception&) {
+    return Outcome::Refused(MessageFor(ErrorCode::Internal));
+  }
+  outcome.inputCut = cut;
   return outcome;
 }
 
