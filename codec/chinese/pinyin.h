@@ -23,11 +23,13 @@ enum class PinyinStyle {
 /// The pinyin of every Han character of the text that has a reading (both halves of a surrogate
 /// pair count as one character), in lower case.
 ///
-/// ToneMarks and ToneNumbers: one space between two syllables. Any other run of characters is
-/// copied unchanged, with one space between it and a neighbouring syllable on its line, unless
-/// the run already has a blank (space or tab) at that end: 我用Qt写代码 gives wǒ yòng Qt xiě dài
-/// mǎ, 中 文 gives zhōng wén. Line breaks (CR, LF) are copied and nothing is added at either side
-/// of them, so line N of the result is line N of the text.
+/// ToneMarks and ToneNumbers: one space between two syllables, and between a syllable and a
+/// neighbouring letter or digit of any script: 我用Qt写代码 gives wǒ yòng Qt xiě dài mǎ. Every other
+/// character, punctuation (Chinese or ASCII), symbols and blanks among them, is copied as it is
+/// with nothing added around it: 你好，世界！ gives nǐ hǎo，shì jiè！, 中 文 gives zhōng wén. A
+/// combining mark is copied right after what stands before it, a syllable included. Line breaks
+/// (CR, LF) are copied and nothing is added at either side of them, so line N of the result is
+/// line N of the text.
 ///
 /// Initials: each syllable's first letter, nothing between them, every other character copied:
 /// 中文 gives zw, 我用Qt写代码 gives wyQtxdm.
