@@ -361,12 +361,30 @@ void ExpectRoundTrip(const std::string& text) {
 // Amounts below 10^16 with up to two decimals, many of them with runs of zeros (the 万, 亿 and
 // 万亿 cases), and the shapes around the groups' edges.
 TEST(Amount, CapitalsReadBackToEveryAmount) {
+  constexpr const char* kIntegers[] = {"100000000",
+                                       "100000001",
+                                       "100010000",
+                                       "101000000",
+                                       "100001000",
+                                       "110001",
+                                       "10000100",
+                                       "10001000",
+                                       "1000000000",
+                                       "100000000000",
+                                       "100100100100",
+                                       "999999999999",
+                                       "10",
+                                       "1",
+                                       "0",
+                                       "1000000000000",
+                                       "1000100000000",
+                                       "1000000000001",
+                                       "1000000010000",
+                                       "9999999999999999",
+                                       "1000000000000000",
+                                       "0000000000000001"};
   std::vector<std::string> amounts;
-  for (const char* integer :
-       {"100000000", "100000001", "100010000", "101000000", "100001000", "110001", "10000100",
-        "10001000", "1000000000", "100000000000", "100100100100", "999999999999", "10", "1", "0",
-        "1000000000000", "1000100000000", "1000000000001", "1000000010000", "9999999999999999",
-        "1000000000000000", "0000000000000001"}) {
+  for (const char* integer : kIntegers) {
     for (const char* fraction : {"", ".", ".0", ".5", ".05", ".50", ".00", ".10", ".99", ".001"})
       for (const char* sign : {"", "-"})
         amounts.push_back(std::string(sign) + integer + fraction);
