@@ -21,7 +21,8 @@ How the table is put together:
     icu-devtools, needed only to regenerate); CHARACTER_READINGS override a few;
   - the phrases are `pinyin`'s, with pinyin-pro's phrases winning where both have one, then 姓 with
     each surname whose reading as a surname differs from the character's (姓单 xìng shàn), the
-    surnames of two characters, PLACES, and ERRATA last; NOT_PHRASES are left out;
+    surnames of two characters, PLACES, ADVERBS with 地 de, and ERRATA last; NOT_PHRASES are left
+    out;
   - citation tones, never tone sandhi: 一 is yī and 不 is bù in every phrase (the sources write
     一个 yí gè);
   - the standard readings of 这, 那 and 哪 (zhè, nà, nǎ) for their spoken forms zhèi, nèi, něi;
@@ -131,6 +132,15 @@ PLACES = {
 # Surnames the surname source lacks, read as surnames after 姓.
 SURNAMES = {"种": "chóng", "秘": "bì", "黑": "hè", "重": "chóng", "单于": "chán yú",
             "长孙": "zhǎng sūn", "区": "ōu", "查": "zhā", "解": "xiè", "曾": "zēng", "单": "shàn"}
+
+# Words that 地 turns into adverbs, where it is the particle de (简单地说, 慢慢地走): chosen among
+# the manual pages' words before 地, and the common doubled adjectives. Each also gets the words of
+# 地 dì that may follow it (有效地址 is no 有效地 and 址).
+ADVERBS = ("简单 容易 递归 明确 自动 正确 显式 隐式 有效 成功 详细 周期性 相应 方便 动态 静态 交互 "
+           "不断 适当 完整 严格 更好 同样 独立 完全 正常 直接 间接 手动 永久 暂时 安全 随机 逐渐 "
+           "仔细 认真 快速 迅速 反复 重复 持续 彻底 准确 精确 大量 很好 慢慢 渐渐 悄悄 静静 轻轻 "
+           "默默 紧紧 好好 深深 远远 牢牢 狠狠 偷偷 高高 大大").split()
+PLACE_WORDS = ("地址", "地区", "地点", "地图", "地方", "地位", "地面", "地理")
 
 # Phrases of the sources that longest match takes across a word boundary far more often than it
 # meets them (的当 in 的当前); chosen among the disagreements on the manual pages.
@@ -301,6 +311,20 @@ def surname_phrases(surnames, readings, phrases):
     return found
 
 
+def adverb_phrases(readings, phrases):
+    """Each of ADVERBS with 地 de, and with each of PLACE_WORDS read as the words are."""
+    def read(text):
+        if text in phrases:
+            return list(phrases[text])
+        return [readings[c] for c in text]
+    found = {}
+    for word in ADVERBS:
+        found[word + "地"] = read(word) + ["de"]
+        for place in PLACE_WORDS:
+            found[word + place] = read(word) + read(place)
+    return found
+
+
 def command_table(args):
     characters, phrases = read_source(args.package)
     pro_characters, pro_phrases, surnames = read_pinyin_pro(args.pinyin_pro)
@@ -328,6 +352,9 @@ def command_table(args):
     named = surname_phrases(surnames, readings, kept)
     kept.update(named)
     for key, reading in PLACES.items():
+        kept[key] = reading.split()
+    kept.update(adverb_phrases(readings, kept))
+    for key, reading in ERRATA.items():
         kept[key] = reading.split()
     syllables, size = write_table(readings, kept, args.out)
     print(f"{args.out}: {syllables} syllables, {len(readings)} characters, {len(kept)} phrases "
