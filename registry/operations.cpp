@@ -500,7 +500,7 @@ constexpr std::u16string_view kCannotConvert = u"转换失败：这段文字无�
 constexpr MessageRow kMessages[] = {
     {ErrorCode::NotANumber, u"错误：进行数字大小转换的输入参数只能为数字！", MessageStyle::Error,
      kSystemTitle},
-    {ErrorCode::OutOfRange, u"错误：金额超出范围，整数部分最多十二位！", MessageStyle::Error,
+    {ErrorCode::OutOfRange, u"错误：金额超出范围，整数部分最多十六位！", MessageStyle::Error,
      kSystemTitle},
     {ErrorCode::NotAnAmount, u"错误：无法识别的大写金额！", MessageStyle::Error, kSystemTitle},
     {ErrorCode::DataMissing,
