@@ -143,7 +143,7 @@ constexpr ControlSpec kControls[] = {
      .left = 240, .top = 6900, .width = 780, .height = 255, .tabIndex = 34},
     {.name = "ComboCharset", .kind = ComboBox,
      .left = 1080, .top = 6870, .width = 1560, .height = 330, .tabIndex = 35,
-     .toolTip = QT_TRANSLATE_NOOP("kelvaro::app::Controls", "字节编码：随它而变的转换按这种编码处理字节，上下框只保留它能表示的字符，打开和保存文件也用它；下次启动时沿用")},
+     .toolTip = QT_TRANSLATE_NOOP("kelvaro::app::Controls", "字节编码：随它而变的转换按这种编码处理字节（它没有的字符写成 ?），上下框保留所有字符；保存文件用它；下次启动时沿用")},
     {.name = "ComboMore", .kind = ComboBox,
      .left = 2760, .top = 6870, .width = 3360, .height = 330, .tabIndex = 36,
      .toolTip = QT_TRANSLATE_NOOP("kelvaro::app::Controls", "更多转换：选中一项，再按“转换”")},

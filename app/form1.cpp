@@ -3,8 +3,10 @@
 #include "app/controls.h"
 #include "app/drop_down_button.h"
 #include "app/replace.h"
+#include "app/status_line.h"
 #include "app/text_boxes.h"
 #include "app/vertical_text.h"
+#include "registry/file_text.h"
 #include "text/utf.h"
 
 #include <QAction>
@@ -56,7 +58,9 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
     return box;
   }
   case ControlKind::Label: {
-    QLabel* label = vertical ? new VerticalLabel(caption, parent) : new QLabel(caption, parent);
+    QLabel* label = vertical                      ? new VerticalLabel(caption, parent)
+                    : entry.name == kStatusLine ? new StatusLabel(parent)
+                                                  : new QLabel(caption, parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFocusPolicy(Qt::NoFocus);
     return label;
@@ -160,7 +164,7 @@ Message ErrorMessage(const QString& text) {
 
 // How a drop-down's list names a reading: its words, then its first characters on one line, so
 // that readings with the same steps can be told apart.
-QString ReadingInList(std::u16string_view words, std::u16string_view text) {
+QString ReadingInList(const QString& words, std::u16string_view text) {
   constexpr std::size_t kShownUnits = 24;
   QString preview;
   std::size_t i = 0;
@@ -177,18 +181,20 @@ QString ReadingInList(std::u16string_view words, std::u16string_view text) {
     preview.chop(1);
   if (i < text.size())
     preview.append(QChar(0x2026));
-  QString shown = ToQString(words) + QStringLiteral("：") + preview;
+  QString shown = words + QStringLiteral("：") + preview;
   // A menu reads "&" as the mark of a shortcut letter.
   shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
   return shown;
 }
 
-bool HoldsLostCharacters(const QWidget* box, std::u16string_view text) {
-  const auto* multi = qobject_cast<const MultiLineBox*>(box);
-  return multi != nullptr && multi->unitsLostSinceReplaced() != 0 &&
-         text.find(u'?') != std::u16string_view::npos;
+int Count(std::size_t count) {
+  return static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
 }
 
+// Whether the window speaks English: its own translation is installed (see Translations).
+bool InEnglish() { return Form1::tr("上框") != QStringLiteral("上框"); }
+
+const QString kNoteSeparator = QStringLiteral("  ·  ");
 constexpr int kCountDelayMs = 150;
 constexpr int kCountAtOnceUnits = 1 << 20;
 constexpr qint64 kSlowClickMs = 100;
@@ -279,7 +285,7 @@ void Form1::buildControls() {
   m_gbBig5 = findChild<QAbstractButton*>(QStringLiteral("CMDGBBIG5"));
   m_charsetList = findChild<QComboBox*>(FromUtf8(kCharsetList));
   m_moreList = findChild<QComboBox*>(FromUtf8(kMoreList));
-  m_status = findChild<QLabel*>(FromUtf8(kStatusLine));
+  m_status = findChild<StatusLabel*>(FromUtf8(kStatusLine));
   m_countedBox = m_text1;
 }
 
@@ -354,11 +360,7 @@ void Form1::fillCharsets() {
 void Form1::chooseCharset(int index) {
   const std::optional<Charset> chosen = CharsetNamed(m_charsetList->itemText(index).toStdString());
   m_charset = chosen.value_or(Charset::Gbk);
-  // The boxes keep what they hold: the next edit and the next result follow the new charset.
-  for (const auto& [control, entry] : m_controls) {
-    if (entry->kind == ControlKind::TextBox)
-      SetBoxCharset(control, m_charset);
-  }
+  // The boxes keep every character: the charset changes only the bytes of the next conversion.
   // Readings found under another charset would not be what the button gives now.
   forgetReadings();
   refreshToolTips();
@@ -451,28 +453,21 @@ Outcome Form1::runOperation(const Operation& operation, const QString& label) {
   options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
   options.charset = m_charset;
   Outcome outcome;
-  bool readLostCharacters = false;
   {
     const WaitCursor wait;
-    std::u16string input = ReadBox(boxOf(operation.reads));
-    // An operation that recognises what was pasted cannot recognise characters the box turned
-    // into "?" on the way in; the user learns that, and which charset would have kept them.
-    readLostCharacters =
-        operation.readsPastedText && HoldsLostCharacters(boxOf(operation.reads), input);
-    outcome = RunOnBoxText(operation, std::move(input), options);
+    outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
   }
   // The message comes while the conversion runs, before its result reaches the box; a note for
-  // the status line takes the place of the count of lost characters.
-  const bool noted = outcome.message && outcome.message->style == MessageStyle::StatusNote;
-  if (outcome.message)
+  // the status line goes beside what the box rule says.
+  QStringList notes;
+  if (outcome.message && outcome.message->style == MessageStyle::StatusNote)
+    notes << messageText(*outcome.message);
+  else if (outcome.message)
     ShowMessage(*outcome.message);
-  if (readLostCharacters) {
-    const QString lost = ToQString(PastedCharactersLostNote().text);
-    setNote(noted ? m_note + QStringLiteral("  ·  ") + lost : lost);
-  }
+  if (outcome.inputCut)
+    notes << cutNote(*outcome.inputCut, CutOf::Input);
   if (!outcome.text) {
-    if (!noted && !readLostCharacters)
-      setNote({});
+    setNote(notes.join(kNoteSeparator));
     setAction(tr("%1：未转换，%2保持原样").arg(label, boxName(boxOf(operation.writes))));
     return outcome;
   }
@@ -480,10 +475,43 @@ Outcome Form1::runOperation(const Operation& operation, const QString& label) {
     const WaitCursor wait;
     WriteBox(boxOf(operation.writes), *outcome.text);
   }
-  if (!noted && !readLostCharacters)
-    setLostNote(outcome.lostToBox);
+  if (outcome.resultCut)
+    notes << cutNote(*outcome.resultCut, CutOf::Result);
+  if (outcome.questionMarks != 0)
+    notes << tr("%n 个字符无法用 %1 表示，已写成 ?", nullptr, Count(outcome.questionMarks))
+                 .arg(ToQString(InfoOf(m_charset).shown));
+  setNote(notes.join(kNoteSeparator));
   setAction(tr("%1：结果已写入%2").arg(label, boxName(boxOf(operation.writes))), clock.elapsed());
   return outcome;
+}
+
+QString Form1::messageText(const Message& message) const {
+  return ToQString(InEnglish() && !message.english.empty() ? message.english : message.text);
+}
+
+QString Form1::cutNote(const CutAtNul& cut, CutOf what) const {
+  const int notShown = Count(cut.notShown);
+  switch (what) {
+  case CutOf::Input:
+    return tr("输入在第 %1 个字符处有 U+0000，其后的 %n 个字符未转换", nullptr, notShown)
+        .arg(cut.position);
+  case CutOf::Result:
+    return tr("结果在第 %1 个字符处有 U+0000，其后的 %n 个字符未显示", nullptr, notShown)
+        .arg(cut.position);
+  case CutOf::Inserted:
+    break;
+  }
+  return tr("粘贴的文字在第 %1 个字符处有 U+0000，其后的 %n 个字符未放入", nullptr, notShown)
+      .arg(cut.position);
+}
+
+QString Form1::boxRuleNote(const BoxRuleChanges& changes) const {
+  QStringList notes;
+  if (changes.cut)
+    notes << cutNote(*changes.cut, CutOf::Inserted);
+  if (changes.questionMarks != 0)
+    notes << tr("%n 个不成字符的码元已显示为 ?", nullptr, Count(changes.questionMarks));
+  return notes.join(kNoteSeparator);
 }
 
 void Form1::runWithChoices(DropDownButton* button, const Operation& operation,
@@ -496,7 +524,7 @@ void Form1::runWithChoices(DropDownButton* button, const Operation& operation,
   m_readingsLabel = label;
   m_readingsBox = operation.writes;
   const bool worded = outcome.message && outcome.message->style == MessageStyle::StatusNote;
-  m_readings.push_back({std::move(*outcome.text), worded ? outcome.message->text : u""});
+  m_readings.push_back({std::move(*outcome.text), worded ? messageText(*outcome.message) : QString()});
   // Only readings that give the box something new: an empty text, or one the box rule made the
   // same as an earlier reading, would be no choice.
   for (Alternative& alternative : outcome.alternatives) {
@@ -504,7 +532,10 @@ void Form1::runWithChoices(DropDownButton* button, const Operation& operation,
         std::any_of(m_readings.begin(), m_readings.end(),
                     [&](const Reading& reading) { return reading.text == alternative.text; });
     if (!alternative.text.empty() && !known)
-      m_readings.push_back({std::move(alternative.text), std::move(alternative.words)});
+      m_readings.push_back(
+          {std::move(alternative.text),
+           messageText({std::move(alternative.words), MessageStyle::StatusNote, {},
+                        std::move(alternative.english)})});
   }
   m_shownReading = 0;
   showReadingsInList();
@@ -538,17 +569,13 @@ void Form1::forgetReadings() {
 void Form1::chooseReading(std::size_t index) {
   if (index >= m_readings.size() || index == m_shownReading)
     return;
-  std::size_t lost = 0;
   {
     const WaitCursor wait;
-    lost = WriteBox(boxOf(m_readingsBox), m_readings[index].text);
+    WriteBox(boxOf(m_readingsBox), m_readings[index].text);
   }
   m_shownReading = index;
   showReadingsInList();
-  QString note = ToQString(m_readings[index].words);
-  if (lost != 0)
-    note += QStringLiteral("  ·  ") + lostNote(lost);
-  setNote(note);
+  setNote(m_readings[index].words);
   setAction(tr("%1：所选读法已写入%2").arg(m_readingsLabel, boxName(boxOf(m_readingsBox))));
 }
 
@@ -615,10 +642,17 @@ void Form1::wireFiles() {
   connect(m_saveAction, &QAction::triggered, this, &Form1::saveResult);
   addAction(m_openAction);
   addAction(m_saveAction);
+  fillReopenMenu();
   for (QWidget* box : {m_text1, m_text2}) {
-    if (auto* multi = qobject_cast<MultiLineBox*>(box))
-      multi->setExtraContextActions({m_openAction, m_saveAction});
+    if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
+      QList<QAction*> actions = {m_openAction};
+      if (box == m_text1)
+        actions << m_reopenMenu->menuAction();
+      actions << m_saveAction;
+      multi->setExtraContextActions(actions);
+    }
   }
+  m_lastFolder = m_settings->value(QLatin1String(kFolderKey)).toString();
   if (auto* text1 = qobject_cast<MultiLineBox*>(m_text1))
     text1->setFileDropHandler([this](const QString& path) { loadFile(path); });
 }
@@ -626,7 +660,7 @@ void Form1::wireFiles() {
 void Form1::openFile() {
   const QString path = m_chooseFile
                            ? m_chooseFile(false)
-                           : QFileDialog::getOpenFileName(this, tr("打开文件到上框"), QString(),
+                           : QFileDialog::getOpenFileName(this, tr("打开文件到上框"), m_lastFolder,
                                                           tr("文本文件 (*.txt);;所有文件 (*)"));
   if (!path.isEmpty())
     loadFile(path);
@@ -635,7 +669,7 @@ void Form1::openFile() {
 void Form1::saveResult() {
   const QString path = m_chooseFile
                            ? m_chooseFile(true)
-                           : QFileDialog::getSaveFileName(this, tr("把下框保存为文件"), QString(),
+                           : QFileDialog::getSaveFileName(this, tr("把下框保存为文件"), m_lastFolder,
                                                           tr("文本文件 (*.txt);;所有文件 (*)"));
   if (!path.isEmpty())
     saveFile(path);
@@ -643,9 +677,11 @@ void Form1::saveResult() {
 
 void Form1::reportFileProblem(const QString& problem) { ShowMessage(ErrorMessage(problem)); }
 
-bool Form1::loadFile(const QString& path) {
+bool Form1::loadFile(const QString& path, std::optional<Charset> as) {
   const QString shownPath = QDir::toNativeSeparators(path);
   const QFileInfo info(path);
+  m_lastFolder = info.absolutePath();
+  m_settings->setValue(QLatin1String(kFolderKey), m_lastFolder);
   if (!info.exists() || !info.isFile()) {
     reportFileProblem(tr("无法打开 %1：没有这个文件。").arg(shownPath));
     return false;
@@ -666,46 +702,71 @@ bool Form1::loadFile(const QString& path) {
     reportFileProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
     return false;
   }
-  // A byte order mark says what the file is, whatever the choice.
-  std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  Charset charset = m_charset;
-  std::size_t markSize = 0;
-  if (content.starts_with("\xEF\xBB\xBF")) {
-    charset = Charset::Utf8;
-    markSize = 3;
-  } else if (content.starts_with("\xFF\xFE")) {
-    charset = Charset::Utf16Le;
-    markSize = 2;
-  } else if (content.starts_with("\xFE\xFF")) {
-    charset = Charset::Utf16Be;
-    markSize = 2;
-  }
-  content.remove_prefix(markSize);
-  const QString charsetName = ToQString(InfoOf(charset).shown);
-  Result<std::u16string> text = DecodeBytesStrictly(content, charset);
+  const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  Result<FileText> text = as ? ReadFileTextAs(content, *as) : ReadFileText(content, m_charset);
   if (!text) {
-    reportFileProblem(tr("无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。请在“字节编码”中选择"
-                         "文件所用的编码再打开。")
-                          .arg(shownPath)
-                          .arg(text.error().position + markSize + 1)
-                          .arg(charsetName));
+    if (text.error().code == ErrorCode::NotText) {
+      reportFileProblem(tr("无法打开 %1：这不是文本文件（任何字符集都读不出文字）。").arg(shownPath));
+    } else {
+      reportFileProblem(tr("无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。")
+                            .arg(shownPath)
+                            .arg(text.error().position + 1)
+                            .arg(ToQString(InfoOf(*as).shown)));
+    }
     return false;
   }
-  const std::size_t lost = WriteBox(m_text1, *text);
-  setLostNote(lost);
-  setAction(tr("已打开 %1（%2）").arg(info.fileName(), charsetName));
+  m_lastFile = path;
+  const BoxRuleChanges changes = WriteBox(m_text1, text->text);
+  setNote(boxRuleNote(changes));
+  QString why;
+  switch (text->reason) {
+  case FileCharsetReason::ByteOrderMark:
+    why = tr("按字节顺序标记");
+    break;
+  case FileCharsetReason::Utf8:
+    why = tr("内容是有效的 UTF-8");
+    break;
+  case FileCharsetReason::Chosen:
+    why = tr("内容只有 ASCII，按所选字节编码");
+    break;
+  case FileCharsetReason::Ranked:
+    why = tr("按内容判断");
+    break;
+  case FileCharsetReason::AsAsked:
+    why = tr("按所选");
+    break;
+  }
+  setAction(tr("已打开 %1（%2，%3；可在上框的右键菜单中换一种编码重新打开）")
+                .arg(info.fileName(), ToQString(InfoOf(text->charset).shown), why));
+  if (m_reopenMenu != nullptr)
+    m_reopenMenu->setEnabled(true);
   return true;
+}
+
+void Form1::fillReopenMenu() {
+  m_reopenMenu = std::make_unique<QMenu>(tr("以其他编码重新打开"));
+  for (const CharsetInfo& info : Charsets()) {
+    const Charset charset = info.charset;
+    connect(m_reopenMenu->addAction(ToQString(info.shown)), &QAction::triggered, this,
+            [this, charset] { reopenAs(charset); });
+  }
+  m_reopenMenu->setEnabled(false);
+}
+
+void Form1::reopenAs(Charset charset) {
+  if (!m_lastFile.isEmpty())
+    loadFile(m_lastFile, charset);
 }
 
 bool Form1::saveFile(const QString& path) {
   const QString shownPath = QDir::toNativeSeparators(path);
   const std::u16string text = ReadBox(m_text2);
   const QString charsetName = ToQString(InfoOf(m_charset).shown);
-  std::u16string probe = text;
-  if (const std::size_t lost = ReplaceUnencodable(probe, m_charset); lost != 0) {
+  m_lastFolder = QFileInfo(path).absolutePath();
+  m_settings->setValue(QLatin1String(kFolderKey), m_lastFolder);
+  if (const std::size_t lost = CountUnencodable(text, m_charset); lost != 0) {
     const QString question =
-        tr("%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？", nullptr,
-           static_cast<int>(std::min<std::size_t>(lost, std::numeric_limits<int>::max())))
+        tr("%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？", nullptr, Count(lost))
             .arg(charsetName, shownPath);
     if (!ask(question))
       return false;
@@ -742,12 +803,12 @@ void Form1::wireStatusLine() {
     QWidget* box = control;
     if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
       connect(multi, &QPlainTextEdit::textChanged, this, [this, box] { countBoxLater(box); });
-      connect(multi, &MultiLineBox::unitsLost, this,
-              [this](qsizetype lost) { setLostNote(static_cast<std::size_t>(lost)); });
+      connect(multi, &MultiLineBox::changedByRule, this,
+              [this](const BoxRuleChanges& changes) { setNote(boxRuleNote(changes)); });
     } else if (auto* single = qobject_cast<SingleLineBox*>(box)) {
       connect(single, &QLineEdit::textChanged, this, [this, box] { countBoxLater(box); });
-      connect(single, &SingleLineBox::unitsLost, this,
-              [this](qsizetype lost) { setLostNote(static_cast<std::size_t>(lost)); });
+      connect(single, &SingleLineBox::changedByRule, this,
+              [this](const BoxRuleChanges& changes) { setNote(boxRuleNote(changes)); });
     }
   }
   m_focusConnection =
@@ -775,14 +836,6 @@ void Form1::setAction(const QString& what, qint64 elapsedMs) {
   if (elapsedMs > kSlowClickMs)
     m_action += tr("，用时 %1 秒").arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 2);
   refreshStatusLine();
-}
-
-void Form1::setLostNote(std::size_t lost) { setNote(lost == 0 ? QString() : lostNote(lost)); }
-
-QString Form1::lostNote(std::size_t lost) const {
-  return tr("%n 个字符无法用 %1 表示，已显示为 ?", nullptr,
-            static_cast<int>(std::min<std::size_t>(lost, std::numeric_limits<int>::max())))
-      .arg(ToQString(InfoOf(m_charset).shown));
 }
 
 void Form1::setNote(const QString& note) {
@@ -831,10 +884,7 @@ void Form1::refreshStatusLine(bool countLargeBox) {
                  .arg(count->bytes)
                  .arg(ToQString(InfoOf(m_charset).shown));
   }
-  const QString line = parts.join(QStringLiteral("  ·  "));
-  m_status->setText(line);
-  // The line may be wider than its label; the tooltip shows it whole.
-  m_status->setToolTip(line);
+  m_status->setLine(parts.join(kNoteSeparator));
 }
 
 // ---- size ---------------------------------------------------------------------------------------

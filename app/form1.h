@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -18,12 +19,14 @@ class QAbstractButton;
 class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QSettings;
 
 namespace kelvaro::app {
 
 struct ControlSpec;
 class DropDownButton;
+class StatusLabel;
 
 /// The caption of the window, and the title of a message box that brings none of its own.
 inline constexpr char16_t kWindowCaption[] = u"OrvaneKelvaro";
@@ -33,6 +36,8 @@ inline constexpr qint64 kLargestFileBytes = qint64{256} << 20;
 
 /// The settings key of the charset choice.
 inline constexpr char kCharsetKey[] = "charset";
+/// The settings key of the folder the file dialogs start in.
+inline constexpr char kFolderKey[] = "folder";
 
 class Form1 : public QWidget {
   Q_OBJECT
@@ -64,11 +69,13 @@ public:
   void setAskQuestion(QuestionSink sink);
   void setChooseFile(FileChooser chooser);
 
-  /// Loads a text file into Text1 as one undoable change, decoded in the chosen charset unless a
-  /// UTF-8 or UTF-16 byte order mark says otherwise. A file that is missing, unreadable, larger
-  /// than kLargestFileBytes or not valid in its charset gives a message naming the file and the
-  /// problem, and no box changes. Gives whether Text1 was loaded.
-  bool loadFile(const QString& path);
+  /// Loads a text file into Text1 as one undoable change, read in the charset its bytes show
+  /// (ReadFileText: a byte order mark, valid UTF-8, else the charset whose reading looks most like
+  /// real text, the chosen one winning ties), or in `as` when the user asks for it; the status
+  /// line names the charset and why. A file that is missing, unreadable, larger than
+  /// kLargestFileBytes, no text, or not valid in the charset asked for gives a message naming the
+  /// file and the problem, and no box changes. Gives whether Text1 was loaded.
+  bool loadFile(const QString& path, std::optional<Charset> as = std::nullopt);
   /// Saves the text of Text2, line breaks as CR LF (the text the conversions read), in the chosen
   /// charset, without a byte order mark. When the charset cannot hold every character the user is
   /// asked first; a file that cannot be written gives a message. Gives whether the file was saved.
@@ -119,9 +126,17 @@ private:
   void reportFileProblem(const QString& problem);
   [[nodiscard]] bool ask(const QString& question);
   void setAction(const QString& what, qint64 elapsedMs = 0);
-  void setLostNote(std::size_t lost);
-  [[nodiscard]] QString lostNote(std::size_t lost) const;
   void setNote(const QString& note);
+  /// A message's words in the window's language.
+  [[nodiscard]] QString messageText(const Message& message) const;
+  enum class CutOf { Input, Result, Inserted };
+  /// Where the text box rule cut a text at U+0000, and how much it left out.
+  [[nodiscard]] QString cutNote(const CutAtNul& cut, CutOf what) const;
+  /// What the box rule did to typed, pasted or loaded text; empty when it did nothing.
+  [[nodiscard]] QString boxRuleNote(const BoxRuleChanges& changes) const;
+  /// Offers the charsets to read the last opened file in again (the upper box's menu).
+  void fillReopenMenu();
+  void reopenAs(Charset charset);
   void countBoxLater(QWidget* box);
   /// Shows the status line; the count of a large box waits for the count timer unless asked for.
   void refreshStatusLine(bool countLargeBox = false);
@@ -146,9 +161,12 @@ private:
   QAbstractButton* m_gbBig5 = nullptr;
   QComboBox* m_charsetList = nullptr;
   QComboBox* m_moreList = nullptr;
-  QLabel* m_status = nullptr;
+  StatusLabel* m_status = nullptr;
   QAction* m_openAction = nullptr;
   QAction* m_saveAction = nullptr;
+  std::unique_ptr<QMenu> m_reopenMenu; ///< no child of the window: it is no control
+  QString m_lastFile;   ///< the file last opened, for "reopen as"
+  QString m_lastFolder; ///< where the file dialogs start
 
   // The status line: what the last button (or file) did, a note (characters lost to "?", or a
   // message of the status-line style), and the counts of the text box the user works in.
@@ -163,7 +181,7 @@ private:
   // others its list offers, valid until the box the click read or the charset changes.
   struct Reading {
     std::u16string text;
-    std::u16string words; ///< how it came about, for the status line
+    QString words; ///< how it came about, for the status line
   };
   DropDownButton* m_readingsButton = nullptr;
   QString m_readingsLabel;

@@ -1,6 +1,7 @@
 // kelvaro: the main window.
 //
 //   kelvaro                      opens the window
+//   kelvaro FILE...              opens the window with the first file in the upper box
 //   kelvaro --screenshot FILE    shows the window, saves a picture of it to FILE (PNG) and exits
 //   kelvaro --help | --version   prints the usage or the version, with or without a display
 
@@ -26,6 +27,10 @@ QCommandLineOption AddOptions(QCommandLineParser& parser) {
                                 QStringLiteral("Save a picture of the window and exit."),
                                 QStringLiteral("FILE"));
   parser.addOption(screenshot);
+  parser.addPositionalArgument(QStringLiteral("file"),
+                               QStringLiteral("A text file to open in the upper box (of several, "
+                                              "the first)."),
+                               QStringLiteral("[file...]"));
   return screenshot;
 }
 
@@ -79,6 +84,9 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(kelvaro::app::WindowIcon());
   kelvaro::app::Form1 window;
   window.show();
+  // The desktop entry passes every file chosen; one upper box takes the first.
+  if (!parser.positionalArguments().isEmpty())
+    window.loadFile(parser.positionalArguments().constFirst());
 
   if (parser.isSet(screenshot)) {
     const QString file = parser.value(screenshot);

@@ -33,17 +33,17 @@ namespace {
 
 constexpr char16_t kBlockSeparator = u'\u2029';
 
-// The box's rule in place: the text box rule of the charset, then "?" for the block separator,
-// which a charset that keeps every character would otherwise let in, to come back as a line break.
-std::size_t KeepInBox(std::u16string& text, Charset charset) {
-  std::size_t lost = ApplyTextBoxRuleInPlace(text, charset);
+// The box's rule in place: the text box rule, then "?" for the block separator, which would
+// otherwise come back as a line break.
+BoxRuleChanges KeepInBox(std::u16string& text) {
+  BoxRuleChanges changes = ApplyTextBoxRuleInPlace(text);
   for (char16_t& unit : text) {
     if (unit == kBlockSeparator) {
       unit = u'?';
-      ++lost;
+      ++changes.questionMarks;
     }
   }
-  return lost;
+  return changes;
 }
 
 // The block format property that marks a continuation block. A property of the format rather than
@@ -112,12 +112,12 @@ std::size_t HistoryCost(std::u16string_view text) {
 
 } // namespace
 
-Kept KeptByTextBox(const QString& text, Charset charset) {
+Kept KeptByTextBox(const QString& text) {
   std::u16string units(UnitsOf(text));
-  const std::size_t lost = KeepInBox(units, charset);
+  const BoxRuleChanges changes = KeepInBox(units);
   if (units == UnitsOf(text))
-    return {text, 0};
-  return {ToQString(units), lost};
+    return {text, {}};
+  return {ToQString(units), changes};
 }
 
 // ---- MultiLineBox -------------------------------------------------------------------------------
@@ -156,9 +156,9 @@ std::u16string MultiLineBox::boxText() const {
   return text;
 }
 
-std::size_t MultiLineBox::setBoxText(std::u16string_view text) {
+BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
-  const std::size_t lost = KeepInBox(kept, m_charset);
+  const BoxRuleChanges changes = KeepInBox(kept);
   makeRoomInHistory(HistoryCost(kept));
   // One edit block: the whole replacement is one step of the undo history, and the document
   // tells its layout about the change once, at the end.
@@ -171,8 +171,7 @@ std::size_t MultiLineBox::setBoxText(std::u16string_view text) {
   cursor.endEditBlock();
   cursor.movePosition(QTextCursor::Start);
   setTextCursor(cursor);
-  m_lostSinceReplaced = lost;
-  return lost;
+  return changes;
 }
 
 void MultiLineBox::makeRoomInHistory(std::size_t incoming) {
@@ -219,11 +218,9 @@ void MultiLineBox::forgetHistory() {
                    static_cast<std::size_t>(doc->blockCount()) * kHistoryUnitsPerLine;
 }
 
-void MultiLineBox::noteLost(std::size_t lost) {
-  if (lost == 0)
-    return;
-  m_lostSinceReplaced += lost;
-  emit unitsLost(static_cast<qsizetype>(lost));
+void MultiLineBox::noteChanges(const BoxRuleChanges& changes) {
+  if (changes.cut || changes.questionMarks != 0)
+    emit changedByRule(changes);
 }
 
 void MultiLineBox::setFileDropHandler(std::function<void(const QString&)> handler) {
@@ -338,14 +335,14 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   // the one that undoes.
   m_historyUnits += static_cast<std::size_t>(typed.size());
   if (!typed.isEmpty()) {
-    const Kept kept = KeptByTextBox(typed, m_charset);
+    const Kept kept = KeptByTextBox(typed);
     if (kept.text != typed) {
       QKeyEvent filtered(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                          event->nativeVirtualKey(), event->nativeModifiers(), kept.text,
                          event->isAutoRepeat(), static_cast<quint16>(event->count()));
       QPlainTextEdit::keyPressEvent(&filtered);
       event->setAccepted(filtered.isAccepted());
-      noteLost(kept.lost);
+      noteChanges(kept.changes);
       return;
     }
   }
@@ -356,13 +353,13 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
   const QString committed = event->commitString();
   m_historyUnits += static_cast<std::size_t>(committed.size());
   if (!committed.isEmpty()) {
-    const Kept kept = KeptByTextBox(committed, m_charset);
+    const Kept kept = KeptByTextBox(committed);
     if (kept.text != committed) {
       QInputMethodEvent filtered(event->preeditString(), event->attributes());
       filtered.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
       QPlainTextEdit::inputMethodEvent(&filtered);
       event->setAccepted(filtered.isAccepted());
-      noteLost(kept.lost);
+      noteChanges(kept.changes);
       return;
     }
   }
@@ -372,22 +369,18 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
-  const Kept kept = KeptByTextBox(source->text(), m_charset);
+  const Kept kept = KeptByTextBox(source->text());
   makeRoomInHistory(HistoryCost(UnitsOf(kept.text)));
   // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();
-  const bool replacesAll =
-      cursor.selectionStart() == 0 && cursor.selectionEnd() == document()->characterCount() - 1;
-  if (replacesAll)
-    m_lostSinceReplaced = 0;
   cursor.beginEditBlock();
   cursor.removeSelectedText();
   InsertLaidOut(cursor, UnitsOf(kept.text));
   cursor.endEditBlock();
   setTextCursor(cursor);
   ensureCursorVisible();
-  noteLost(kept.lost);
+  noteChanges(kept.changes);
 }
 
 // ---- SingleLineBox ------------------------------------------------------------------------------
@@ -412,13 +405,13 @@ void SingleLineBox::rememberSelection() {
 
 std::u16string SingleLineBox::boxText() const { return std::u16string(UnitsOf(text())); }
 
-std::size_t SingleLineBox::setBoxText(std::u16string_view text) {
+BoxRuleChanges SingleLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
-  const std::size_t lost = KeepInBox(kept, m_charset);
+  const BoxRuleChanges changes = KeepInBox(kept);
   m_accepted = ToQString(kept);
   setText(m_accepted); // which ends the history
   m_historyUnits = 0;
-  return lost;
+  return changes;
 }
 
 void SingleLineBox::forgetHistory() {
@@ -463,7 +456,7 @@ void SingleLineBox::filterEdit(const QString& edited) {
   }
   const QString inserted = edited.mid(prefix, newSize - prefix - suffix);
   m_historyUnits += static_cast<std::size_t>(inserted.size() + (oldSize - prefix - suffix));
-  const Kept kept = KeptByTextBox(inserted, m_charset);
+  const Kept kept = KeptByTextBox(inserted);
   if (kept.text == inserted) {
     m_accepted = edited;
     if (m_historyUnits > kHistoryUnits)
@@ -474,8 +467,8 @@ void SingleLineBox::filterEdit(const QString& edited) {
   setText(m_accepted); // which ends the history
   m_historyUnits = 0;
   setCursorPosition(static_cast<int>(prefix + kept.text.size()));
-  if (kept.lost != 0)
-    emit unitsLost(static_cast<qsizetype>(kept.lost));
+  if (kept.changes.cut || kept.changes.questionMarks != 0)
+    emit changedByRule(kept.changes);
 }
 
 // ---- either kind --------------------------------------------------------------------------------
@@ -488,20 +481,12 @@ std::u16string ReadBox(const QWidget* box) {
   return {};
 }
 
-std::size_t WriteBox(QWidget* box, std::u16string_view text) {
+BoxRuleChanges WriteBox(QWidget* box, std::u16string_view text) {
   if (auto* multi = qobject_cast<MultiLineBox*>(box))
     return multi->setBoxText(text);
   if (auto* single = qobject_cast<SingleLineBox*>(box))
     return single->setBoxText(text);
-  return 0;
-}
-
-void SetBoxCharset(QWidget* box, Charset charset) {
-  if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
-    multi->setCharset(charset);
-  } else if (auto* single = qobject_cast<SingleLineBox*>(box)) {
-    single->setCharset(charset);
-  }
+  return {};
 }
 
 } // namespace kelvaro::app

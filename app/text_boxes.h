@@ -1,9 +1,9 @@
 #pragma once
-// The window's text boxes. They hold text that the chosen charset can encode (code page 936 by
-// default): whatever is written, typed or pasted into them passes the text box rule, and reading a
-// multi-line box gives Windows line breaks (CR LF).
+// The window's text boxes. They keep every character, whatever the charset: whatever is written,
+// typed or pasted into them passes the text box rule (cut at U+0000, "?" for a lone surrogate),
+// and reading a multi-line box gives Windows line breaks (CR LF).
 
-#include "text/charset.h"
+#include "text/box_rule.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,14 +21,14 @@ namespace kelvaro::app {
 /// leading U+FEFF or U+FFFE is a character like any other).
 [[nodiscard]] QString ToQString(std::u16string_view text);
 
-/// What a box keeps of a text: the text box rule for the charset, and "?" for U+2029, the
-/// separator the text document keeps between its blocks, which is never content.
+/// What a box keeps of a text: the text box rule, and "?" for U+2029, the separator the text
+/// document keeps between its blocks, which is never content.
 struct Kept {
   QString text;
-  std::size_t lost = 0; ///< code units that became "?"
+  BoxRuleChanges changes; ///< what was cut, and what became "?"
 };
 /// The box's rule on a QString; gives back the same QString when nothing changes.
-[[nodiscard]] Kept KeptByTextBox(const QString& text, Charset charset);
+[[nodiscard]] Kept KeptByTextBox(const QString& text);
 
 /// Multi-line box with a vertical scroll bar and word wrap (Text1, Text2). Only the inserted text
 /// is filtered on typing and pasting, so an edit costs the same in a box holding megabytes.
@@ -47,12 +47,8 @@ public:
   [[nodiscard]] std::u16string boxText() const;
   /// Replaces the whole content through the box's rule as one step of the undo history, so that
   /// ctrl+Z brings the previous content back; CR LF, a lone CR and a lone LF each become one line
-  /// break. The caret goes to the start. Gives how many code units became "?".
-  std::size_t setBoxText(std::u16string_view text);
-
-  /// The charset whose characters the box keeps; changing it leaves the content as it is.
-  void setCharset(Charset charset) { m_charset = charset; }
-  [[nodiscard]] Charset charset() const { return m_charset; }
+  /// break. The caret goes to the start. Gives what the rule changed.
+  BoxRuleChanges setBoxText(std::u16string_view text);
 
   /// Called with the path of a local file dropped on the box, instead of inserting its name.
   void setFileDropHandler(std::function<void(const QString&)> handler);
@@ -80,13 +76,10 @@ public:
   /// moment and every text written, pasted or typed since, each line at kHistoryUnitsPerLine more.
   [[nodiscard]] std::size_t historyUnits() const { return m_historyUnits; }
 
-  /// How many code units became "?" since the content was last replaced whole (written, or pasted
-  /// or loaded over everything); typing and pasting into the content add to it.
-  [[nodiscard]] std::size_t unitsLostSinceReplaced() const { return m_lostSinceReplaced; }
-
 signals:
-  /// Typing, pasting or dropping text put "?" in place of `count` code units.
-  void unitsLost(qsizetype count);
+  /// Typing, pasting or dropping text was cut at a U+0000, or put "?" in place of what is no
+  /// character.
+  void changedByRule(const kelvaro::BoxRuleChanges& changes);
 
 protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -105,14 +98,12 @@ private:
   /// Drops the undo history and the text the document keeps for it, keeping the content, its
   /// blocks and the caret exactly.
   void forgetHistory();
-  void noteLost(std::size_t lost);
+  void noteChanges(const BoxRuleChanges& changes);
 
-  Charset m_charset = Charset::Gbk;
   std::function<void(const QString&)> m_fileDropHandler;
   QList<QAction*> m_extraActions;
   std::size_t m_historyLimit = kHistoryUnits;
   std::size_t m_historyUnits = 0;
-  std::size_t m_lostSinceReplaced = 0;
 };
 
 /// Single-line box (Text3, TxtBeiTiHuan, TxtTiHuan).
@@ -122,11 +113,8 @@ public:
   explicit SingleLineBox(QWidget* parent = nullptr);
 
   [[nodiscard]] std::u16string boxText() const;
-  /// Replaces the content through the box's rule; gives how many code units became "?".
-  std::size_t setBoxText(std::u16string_view text);
-
-  void setCharset(Charset charset) { m_charset = charset; }
-  [[nodiscard]] Charset charset() const { return m_charset; }
+  /// Replaces the content through the box's rule; gives what the rule changed.
+  BoxRuleChanges setBoxText(std::u16string_view text);
 
   /// How much editing the undo history may hold, in code units inserted and removed (256 Ki).
   /// A line edit keeps a record of some 32 bytes for every unit an edit inserts or removes, so
@@ -137,7 +125,7 @@ public:
   [[nodiscard]] std::size_t historyUnits() const { return m_historyUnits; }
 
 signals:
-  void unitsLost(qsizetype count);
+  void changedByRule(const kelvaro::BoxRuleChanges& changes);
 
 private:
   void filterEdit(const QString& edited);
@@ -145,7 +133,6 @@ private:
   /// Ends the undo history, keeping the text, the caret and the selection.
   void forgetHistory();
 
-  Charset m_charset = Charset::Gbk;
   QString m_accepted; ///< the content before the user's edit, to find what the edit inserted
   /// The selection, or the caret, as it stands before the next edit: what a paste or a keystroke
   /// replaces. The line edit tells of an edit before it tells of the selection it leaves.
@@ -156,9 +143,7 @@ private:
 
 /// The content of a text box (either kind) as the click handlers read it; empty for other widgets.
 [[nodiscard]] std::u16string ReadBox(const QWidget* box);
-/// Writes a whole text box (either kind) through its rule; gives how many code units became "?".
-std::size_t WriteBox(QWidget* box, std::u16string_view text);
-/// Sets the charset of a text box (either kind).
-void SetBoxCharset(QWidget* box, Charset charset);
+/// Writes a whole text box (either kind) through its rule; gives what the rule changed.
+BoxRuleChanges WriteBox(QWidget* box, std::u16string_view text);
 
 } // namespace kelvaro::app

@@ -22,24 +22,26 @@ constexpr std::string_view kUsage =
     "\n"
     "  --upper    capital hexadecimal digits (md5, sha, \\u escapes), as the window's \"大写\" "
     "box\n"
-    "  --raw      skip the text box rule (cut at the first U+0000, \"?\" for characters that\n"
-    "             the charset cannot encode) on input and result\n"
+    "  --raw      skip the text box rule (cut at the first U+0000, \"?\" for lone surrogates\n"
+    "             and, in the bytes of the byte operations, for characters the charset\n"
+    "             cannot encode) on input and result; without it a note on standard error\n"
+    "             says what the rule cut or wrote as \"?\"\n"
     "  --crlf     read every line break as CR LF, as the window's boxes do; by default line\n"
     "             breaks are taken as the input has them\n"
     "  --charset NAME\n"
-    "             the bytes the byte operations work on, and what the box rule keeps\n"
-    "             (default gbk: code page 936); --charsets lists the names\n"
+    "             the bytes the byte operations work on (default gbk: code page 936); the\n"
+    "             text keeps every character whatever the charset; --charsets lists the names\n"
     "  --input-charset NAME\n"
     "             read standard input in that charset instead of UTF-8\n"
     "  --list     one line per operation: name, caption, description, and whether it follows\n"
     "             the charset\n"
-    "  --charsets one line per charset: name, other name, and whether it keeps every character\n"
+    "  --charsets one line per charset: name, other name, and whether it encodes every character\n"
     "  -h, --help this text (-h only before OPERATION)\n"
     "\n"
     "auto gives back what a pasted text was before it was escaped, encoded or misread, and says\n"
     "how on standard error; detect prints its candidates, best first, as JSON lines\n"
     "{\"steps\": [...], \"score\": 0..1, \"text\": \"...\"} (\"partial\": true where bytes were\n"
-    "lost). Both read TEXT as given: the box rule only cuts it at U+0000. The steps, in the\n"
+    "lost). The steps, in the\n"
     "order they were applied to the original:\n"
     "  X-as-Y          the X bytes of the text read as Y: X is utf8, gbk or big5, Y is gbk,\n"
     "                  big5, windows-1252 or latin1 (utf8-as-gbk: 你好 shown as 浣犲ソ)\n"
@@ -91,7 +93,33 @@ void PrintList(std::ostream& out) {
 void PrintCharsets(std::ostream& out) {
   for (const CharsetInfo& info : Charsets()) {
     out << info.name << '\t' << (info.alias.empty() ? "-" : info.alias) << '\t'
-        << (info.keepsEveryCharacter ? "keeps every character" : "others become ?") << '\n';
+        << (info.keepsEveryCharacter ? "encodes every character"
+                                     : "bytes of characters it lacks are ?")
+        << '\n';
+  }
+}
+
+std::string Characters(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " character" : " characters");
+}
+
+// What the box rule did beside the result, so that nothing is lost without a word: the same notes
+// the window's status line gives. They are no failure.
+void WriteBoxNotes(std::ostream& err, const Outcome& outcome, Charset charset) {
+  if (outcome.inputCut) {
+    err << "kelvaro-cli: note: the text holds U+0000 at character " << outcome.inputCut->position
+        << "; the " << Characters(outcome.inputCut->notShown)
+        << " after it were not converted (--raw takes the whole text)\n";
+  }
+  if (outcome.resultCut) {
+    err << "kelvaro-cli: note: the result holds U+0000 at character "
+        << outcome.resultCut->position << "; the " << Characters(outcome.resultCut->notShown)
+        << " after it are not shown (--raw shows the whole result)\n";
+  }
+  if (outcome.questionMarks != 0) {
+    err << "kelvaro-cli: note: " << Characters(outcome.questionMarks) << " written as \"?\" ("
+        << Utf16ToUtf8(InfoOf(charset).shown) << " cannot encode "
+        << (outcome.questionMarks == 1 ? "it" : "them") << ")\n";
   }
 }
 
@@ -193,6 +221,7 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   }
   if (outcome.message)
     err << Utf16ToUtf8(outcome.message->text) << '\n';
+  WriteBoxNotes(err, outcome, call.charset);
   // A status-line note beside a result says how it came about (auto's steps); it is no failure.
   const bool noteOnly =
       outcome.text && outcome.message && outcome.message->style == MessageStyle::StatusNote;

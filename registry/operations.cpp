@@ -20,7 +20,6 @@
 #include "codec/utf8/utf8_escape.h"
 #include "net/host_lookup.h"
 #include "net/platform_resolver.h"
-#include "text/box_rule.h"
 #include "text/hex.h"
 #include "text/utf.h"
 #include "text/width.h"
@@ -125,8 +124,10 @@ Outcome HostToIp(std::u16string_view input, const OperationOptions& options) {
 // ---- recognising pasted text
 // ----------------------------------------------------------------------
 
-/// The steps of a reading in the status line's words: "UTF-8 被当作 GBK 读取，已还原".
-std::u16string RecognisedWords(const recognise::Candidate& candidate);
+/// The steps of a reading in the status line's words: "UTF-8 被当作 GBK 读取，已还原", or in English.
+enum class Language { Chinese, English };
+std::u16string RecognisedWords(const recognise::Candidate& candidate,
+                               Language language = Language::Chinese);
 
 Outcome Recognise(std::u16string_view input, const OperationOptions& options) {
   // The text as it is means "nothing recognised": its copy would only cost memory.
@@ -135,11 +136,13 @@ Outcome Recognise(std::u16string_view input, const OperationOptions& options) {
   if (candidates.empty() || candidates.front().steps.empty())
     return Outcome::Refused(MessageFor(ErrorCode::NothingRecognised));
   Outcome outcome = Outcome::Converted(std::move(candidates.front().text));
-  outcome.message = Message{RecognisedWords(candidates.front()), MessageStyle::StatusNote, {}};
+  outcome.message = Message{RecognisedWords(candidates.front()), MessageStyle::StatusNote, {},
+                            RecognisedWords(candidates.front(), Language::English)};
   for (std::size_t i = 1; i < candidates.size(); ++i) {
     if (!candidates[i].steps.empty())
-      outcome.alternatives.push_back(
-          {std::move(candidates[i].text), RecognisedWords(candidates[i])});
+      outcome.alternatives.push_back({std::move(candidates[i].text),
+                                      RecognisedWords(candidates[i]),
+                                      RecognisedWords(candidates[i], Language::English)});
   }
   return outcome;
 }
@@ -232,15 +235,16 @@ constexpr Operation kOperations[] = {
      .run = Plain<UTF8Decode>},
     {.cliName = "code-list",
      .caption = "ASCII码值",
-     .followsCharset = true,
      .description = "UTF-16 code units as four hex digits each, comma after each",
-     .run = InCharset<UnicodeFun>},
+     .run = Plain<UnicodeFun>},
     {.cliName = "md5-base64",
      .caption = "MD5+BASE64",
+     .encodesInput = true,
      .description = "MD5 over the characters' GBK codes, as Base64",
      .run = Plain<digest::Md5Base64>},
     {.cliName = "hex-encode",
      .caption = "字符转16进制",
+     .encodesInput = true,
      .description = "GBK codes as four-character hex groups (O41O, D6D0, ODDO)",
      .run = Plain<TextToHex>},
     {.cliName = "hex-decode",
@@ -252,6 +256,7 @@ constexpr Operation kOperations[] = {
     {.cliName = "base64-encode",
      .caption = "base64encode",
      .followsCharset = true,
+     .encodesInput = true,
      .description = "Base64 of the text's bytes",
      .run = InCharset<Base64Encode>},
     {.cliName = "base64-decode",
@@ -273,17 +278,20 @@ constexpr Operation kOperations[] = {
      .caption = "MD5_16",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "MD5 of the text's bytes, 16 hex digits (--upper for capitals)",
      .run = Md5HexDigits<16>},
     {.cliName = "md5-32",
      .caption = "MD5_32",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "MD5 of the text's bytes, 32 hex digits (--upper for capitals)",
      .run = Md5HexDigits<32>},
     {.cliName = "unicode-as-ansi",
      .caption = "vbUnicode",
      .followsCharset = true,
+     .encodesInput = true,
      .description = "UTF-16LE bytes of the text read in the charset",
      .run = InCharset<UnicodeBytesAsAnsi>},
     {.cliName = "ansi-as-unicode",
@@ -291,6 +299,7 @@ constexpr Operation kOperations[] = {
      .reads = Text2,
      .followsCharset = true,
      .inverseOf = "unicode-as-ansi",
+     .encodesInput = true,
      .description = "the text's bytes in the charset read as UTF-16LE",
      .run = InCharset<AnsiBytesAsUnicode>},
     {.cliName = "to-traditional",
@@ -301,6 +310,7 @@ constexpr Operation kOperations[] = {
      .caption = "繁体转简体",
      .followsCharset = true,
      .inverseOf = "to-traditional",
+     .encodesInput = true,
      .description = "traditional Chinese to simplified",
      .run = ToSimplified},
     {.cliName = "escape",
@@ -324,15 +334,18 @@ constexpr Operation kOperations[] = {
      .reads = Text2,
      .followsCharset = true,
      .inverseOf = "mojibake",
+     .encodesInput = true,
      .description = "UTF-8 misread in the charset back to text",
      .run = InCharset<RepairUtf8Mojibake>},
     {.cliName = "gb-to-big5",
      .caption = "GB-BIG5",
+     .encodesInput = true,
      .description = "GB2312 codes to BIG5 codes, shown through GBK",
      .run = Plain<GBToBig5>},
     {.cliName = "big5-to-gb",
      .caption = "GB-BIG5",
      .inverseOf = "gb-to-big5",
+     .encodesInput = true,
      .description = "BIG5 codes to GB2312 codes, shown through GBK",
      .run = Plain<Big5ToGB>},
 
@@ -369,18 +382,21 @@ constexpr Operation kOperations[] = {
      .caption = "SHA1",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "SHA-1 of the text's bytes, 40 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sha1Hex>},
     {.cliName = "sha256",
      .caption = "SHA256",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "SHA-256 of the text's bytes, 64 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sha256Hex>},
     {.cliName = "sm3",
      .caption = "SM3",
      .readsUpper = true,
      .followsCharset = true,
+     .encodesInput = true,
      .description = "SM3 of the text's bytes, 64 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sm3Hex>},
     {.cliName = "fullwidth",
@@ -441,13 +457,11 @@ constexpr Operation kOperations[] = {
     {.cliName = "auto",
      .caption = "自动识别",
      .followsCharset = true,
-     .readsPastedText = true,
      .description = "recognises escaped, encoded or garbled text and gives back what it was",
      .run = Recognise},
     {.cliName = "detect",
      .caption = "识别结果",
      .followsCharset = true,
-     .readsPastedText = true,
      .commandLineOnly = true,
      .description = "what auto recognises, as JSON lines: steps, score and text, best first",
      .run = Detect},
@@ -461,6 +475,7 @@ struct MessageRow {
   std::u16string_view text;
   MessageStyle style;
   std::u16string_view title;
+  std::u16string_view english = {}; ///< for a status-line note in a window shown in English
 };
 
 constexpr std::u16string_view kSystemTitle = u"系统";
@@ -477,7 +492,8 @@ constexpr MessageRow kMessages[] = {
      MessageStyle::Error, u""},
     // The window's own caption is the title, as the lookup has always shown it.
     {ErrorCode::HostNotFound, u"Kein Host gefunden.", MessageStyle::Plain, u""},
-    {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u""},
+    {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u"",
+     u"Nothing to undo was recognised"},
     {ErrorCode::OutOfMemory, u"内存不足，无法转换这段文字。", MessageStyle::Error, u""},
     {ErrorCode::Internal, kCannotConvert, MessageStyle::Error, u""},
 };
@@ -486,32 +502,41 @@ constexpr MessageRow kMessages[] = {
 struct StepWordsRow {
   recognise::StepKind kind;
   std::u16string_view words;
+  std::u16string_view english;
 };
 
 constexpr StepWordsRow kStepWords[] = {
-    {recognise::StepKind::Misread, u"{0} 被当作 {1} 读取"},
-    {recognise::StepKind::Url, u"{0} 字节被写成 %XX"},
-    {recognise::StepKind::PercentU, u"被写成 %uXXXX 转义"},
-    {recognise::StepKind::UnicodeEscape, u"被写成 \\uXXXX 转义"},
-    {recognise::StepKind::HtmlDecimal, u"被写成 HTML 十进制字符引用"},
-    {recognise::StepKind::HtmlHex, u"被写成 HTML 十六进制字符引用"},
-    {recognise::StepKind::HtmlNamed, u"被写成 HTML 命名字符引用"},
-    {recognise::StepKind::Base64, u"{0} 字节被写成 Base64"},
-    {recognise::StepKind::HexGroups, u"被写成十六进制码（每字四位）"},
+    {recognise::StepKind::Misread, u"{0} 被当作 {1} 读取", u"{0} read as {1}"},
+    {recognise::StepKind::Url, u"{0} 字节被写成 %XX", u"{0} bytes written as %XX"},
+    {recognise::StepKind::PercentU, u"被写成 %uXXXX 转义", u"written as %uXXXX escapes"},
+    {recognise::StepKind::UnicodeEscape, u"被写成 \\uXXXX 转义", u"written as \\uXXXX escapes"},
+    {recognise::StepKind::HtmlDecimal, u"被写成 HTML 十进制字符引用",
+     u"written as HTML decimal references"},
+    {recognise::StepKind::HtmlHex, u"被写成 HTML 十六进制字符引用",
+     u"written as HTML hexadecimal references"},
+    {recognise::StepKind::HtmlNamed, u"被写成 HTML 命名字符引用",
+     u"written as HTML named references"},
+    {recognise::StepKind::Base64, u"{0} 字节被写成 Base64", u"{0} bytes written as Base64"},
+    {recognise::StepKind::HexGroups, u"被写成十六进制码（每字四位）",
+     u"written as hex codes (four digits a character)"},
 };
-constexpr std::u16string_view kSubject = u"文字"; // for a first step that names none
-constexpr std::u16string_view kFirstStep = u"先";
-constexpr std::u16string_view kNextStep = u"，再";
-constexpr std::u16string_view kRepaired = u"，已还原";
-constexpr std::u16string_view kPartlyRepaired = u"，已部分还原：丢失的字节无法找回，以 \uFFFD 标出";
-constexpr std::u16string_view kPastedCharactersLost =
-    u"粘贴时有字符已变成“?”，无法识别；请选用 utf-8 或 gb18030 字符集后重新粘贴";
+// How the clauses join, in each language.
+struct Joints {
+  std::u16string_view subject;   // for a first step that names none
+  std::u16string_view firstStep; // before the first of several steps
+  std::u16string_view nextStep;  // before each later one
+  std::u16string_view repaired, partlyRepaired;
+};
+constexpr Joints kChinese = {u"文字", u"先", u"，再", u"，已还原",
+                             u"，已部分还原：丢失的字节无法找回，以 \uFFFD 标出"};
+constexpr Joints kEnglish = {u"text ", u"first ", u", then ", u"; undone",
+                             u"; partly undone: lost bytes cannot come back and show as \uFFFD"};
 
-std::u16string StepWords(const recognise::Step& step) {
+std::u16string StepWords(const recognise::Step& step, Language language) {
   std::u16string_view pattern;
   for (const StepWordsRow& row : kStepWords) {
     if (row.kind == step.kind)
-      pattern = row.words;
+      pattern = language == Language::English ? row.english : row.words;
   }
   std::u16string words;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -525,20 +550,23 @@ std::u16string StepWords(const recognise::Step& step) {
   return words;
 }
 
-std::u16string RecognisedWords(const recognise::Candidate& candidate) {
+std::u16string RecognisedWords(const recognise::Candidate& candidate, Language language) {
+  const Joints& joints = language == Language::English ? kEnglish : kChinese;
   std::u16string words;
   for (std::size_t i = 0; i < candidate.steps.size(); ++i) {
     if (candidate.steps.size() > 1)
-      words += i == 0 ? kFirstStep : kNextStep;
-    const std::u16string step = StepWords(candidate.steps[i]);
-    if (i == 0 && step.starts_with(u"被"))
-      words += kSubject;
+      words += i == 0 ? joints.firstStep : joints.nextStep;
+    const std::u16string step = StepWords(candidate.steps[i], language);
+    if (i == 0 && (step.starts_with(u"被") || step.starts_with(u"written")))
+      words += joints.subject;
     // A space between Chinese and a Latin word (先 UTF-8 被当作 ...), none before Chinese.
-    else if (candidate.steps.size() > 1 && step.front() < 0x80)
+    else if (language == Language::Chinese && candidate.steps.size() > 1 && step.front() < 0x80)
       words.push_back(u' ');
     words += step;
   }
-  words += candidate.partial ? kPartlyRepaired : kRepaired;
+  words += candidate.partial ? joints.partlyRepaired : joints.repaired;
+  if (language == Language::English && !words.empty() && words[0] >= u'a' && words[0] <= u'z')
+    words[0] = static_cast<char16_t>(words[0] - u'a' + u'A');
   return words;
 }
 
@@ -557,15 +585,12 @@ const Operation* FindOperation(std::string_view cliName) {
 Message MessageFor(ErrorCode code) {
   for (const MessageRow& row : kMessages) {
     if (row.code == code)
-      return {std::u16string(row.text), row.style, std::u16string(row.title)};
+      return {std::u16string(row.text), row.style, std::u16string(row.title),
+              std::u16string(row.english)};
   }
   // Codes about character codes, numbers and the command line's input bytes never come out of an
   // operation; should one, the user still learns that nothing was converted.
   return {std::u16string(kCannotConvert), MessageStyle::Error, {}};
-}
-
-Message PastedCharactersLostNote() {
-  return {std::u16string(kPastedCharactersLost), MessageStyle::StatusNote, {}};
 }
 
 Outcome RunOperation(const Operation& operation, std::u16string_view input,
@@ -581,19 +606,24 @@ Outcome RunOperation(const Operation& operation, std::u16string_view input,
 
 Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                      const OperationOptions& options, BoxRule rule) {
-  if (rule == BoxRule::Apply) {
-    if (operation.readsPastedText)
-      input.resize(TextBoxLength(input));
-    else
-      ApplyTextBoxRuleInPlace(input, options.charset);
-  }
+  if (rule == BoxRule::Skip)
+    return RunOperation(operation, input, options);
+  const BoxRuleChanges in = ApplyTextBoxRuleInPlace(input);
+  std::size_t questionMarks = in.questionMarks;
+  if (operation.encodesInput)
+    questionMarks += WriteUnencodableAsQuestionMarks(input, options.charset);
   Outcome outcome = RunOperation(operation, input, options);
-  if (rule == BoxRule::Apply && !operation.commandLineOnly) {
-    if (outcome.text)
-      outcome.lostToBox = ApplyTextBoxRuleInPlace(*outcome.text, options.charset);
+  outcome.inputCut = in.cut;
+  if (!operation.commandLineOnly) {
+    if (outcome.text) {
+      const BoxRuleChanges out = ApplyTextBoxRuleInPlace(*outcome.text);
+      outcome.resultCut = out.cut;
+      questionMarks += out.questionMarks;
+    }
     for (Alternative& alternative : outcome.alternatives)
-      ApplyTextBoxRuleInPlace(alternative.text, options.charset);
+      ApplyTextBoxRuleInPlace(alternative.text);
   }
+  outcome.questionMarks += questionMarks;
   return outcome;
 }
 

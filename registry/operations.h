@@ -3,6 +3,7 @@
 // what the user sees: a box's new text, a message, or both. The window wires its buttons to these
 // rows, kelvaro-cli takes its commands from them, and the benchmarks and the fuzzer run every row.
 
+#include "text/box_rule.h"
 #include "text/charset.h"
 #include "text/result.h"
 
@@ -33,30 +34,39 @@ struct Message {
   std::u16string text;
   MessageStyle style = MessageStyle::Plain;
   std::u16string title; ///< empty: the window's own caption
+  /// The words for a window shown in English, where it shows them so (status-line notes);
+  /// empty: the text stands in every language.
+  std::u16string english = {};
 };
 
 /// Another result an operation found, that the user may take instead of `Outcome::text` (`auto`:
 /// the other readings of the input, for the window's drop-down).
 struct Alternative {
   std::u16string text;  ///< what the target box receives when the user picks it
-  std::u16string words; ///< how it came about, in the words of the status line
+  std::u16string words;   ///< how it came about, in the words of the status line
+  std::u16string english = {}; ///< the same in English, for a window shown in English
 };
 
 /// What one run of an operation gives.
 struct Outcome {
   /// The text the target box receives; absent when the box keeps its content (input refused).
-  std::optional<std::u16string> text;
-  std::optional<Message> message;
-  /// How many code units of the text became "?" under the box rule (RunOnBoxText counts them).
-  std::size_t lostToBox = 0;
+  std::optional<std::u16string> text = {};
+  std::optional<Message> message = {};
   /// Other results, best first (at most four); RunOnBoxText applies the box rule to each.
   std::vector<Alternative> alternatives = {};
 
-  [[nodiscard]] static Outcome Converted(std::u16string result) {
-    return {std::move(result), {}, 0};
-  }
+  // What RunOnBoxText tells besides the result, so that nothing is lost without a word:
+  /// Characters the run wrote as "?": those of the input that the charset cannot encode, in the
+  /// bytes of an operation that encodesInput, and lone surrogates of the input or the result.
+  std::size_t questionMarks = 0;
+  /// The input held U+0000 with characters after it: only the text before it was converted.
+  std::optional<CutAtNul> inputCut = {};
+  /// The result holds U+0000 with characters after it: a box shows only the text before it.
+  std::optional<CutAtNul> resultCut = {};
+
+  [[nodiscard]] static Outcome Converted(std::u16string result) { return {std::move(result)}; }
   /// The input cannot be converted: the box keeps its content and the message says why.
-  [[nodiscard]] static Outcome Refused(Message why) { return {std::nullopt, std::move(why), 0}; }
+  [[nodiscard]] static Outcome Refused(Message why) { return {std::nullopt, std::move(why)}; }
   [[nodiscard]] bool refused() const { return !text.has_value(); }
 };
 
@@ -79,9 +89,10 @@ struct Operation {
   bool followsCharset = false; ///< works on the bytes of the chosen charset (--charset)
   /// cliName of the operation whose output this one reads back (for benchmarks and round trips).
   std::string_view inverseOf = {};
-  /// Reads its text as pasted: of the box rule only the cut at U+0000 applies to its input, not
-  /// the "?" for characters the charset lacks (recognising ÖÐÎÄ needs every character of it).
-  bool readsPastedText = false;
+  /// Works on the bytes of its input in the chosen charset, where each character the charset
+  /// lacks is the byte "?": such characters become "?" before the run (so that every byte it
+  /// writes is the one it has always written) and the outcome counts them.
+  bool encodesInput = false;
   /// Only on the command line: the window lists it nowhere, and its result is a report for
   /// standard output, not box text, so the box rule leaves the result alone.
   bool commandLineOnly = false;
@@ -99,11 +110,6 @@ struct Operation {
 /// messages.
 [[nodiscard]] Message MessageFor(ErrorCode code);
 
-/// The status line's note when `auto` ran on a box that had turned pasted characters into "?"
-/// (the charset lacks them): what was lost cannot be recognised, and a charset whose boxes keep
-/// every character (utf-8, gb18030) would have kept it.
-[[nodiscard]] Message PastedCharactersLostNote();
-
 /// Runs an operation once on the text as given. A failure inside the conversion (out of memory, an
 /// internal error) comes back as a refused outcome with a message; nothing escapes.
 [[nodiscard]] Outcome RunOperation(const Operation& operation, std::u16string_view input,
@@ -116,10 +122,10 @@ enum class BoxRule {
 };
 
 /// Runs an operation on a box's text, as both front ends do: with BoxRule::Apply the text box rule
-/// (cut at the first U+0000, "?" for what the chosen charset cannot encode) applies to the input
-/// before the run and to the result and its alternatives after it, in place, and the outcome
-/// counts what the result lost to "?". An operation that readsPastedText gets only the cut on its
-/// input; the result of a commandLineOnly one is left as it is.
+/// (cut at the first U+0000, "?" for a lone surrogate) applies to the input before the run and to
+/// the result and its alternatives after it, in place; an operation that encodesInput gets "?" for
+/// each character the chosen charset lacks. The outcome says what was cut and how many characters
+/// became "?". The result of a commandLineOnly operation is left as it is.
 [[nodiscard]] Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                                    const OperationOptions& options, BoxRule rule = BoxRule::Apply);
 

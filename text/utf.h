@@ -72,6 +72,25 @@ struct Utf8Lead {
   return std::nullopt;
 }
 
+/// How many bytes at the start of `bytes` one U+FFFD stands for when they begin no well-formed
+/// sequence: the maximal subpart, the longest prefix that some well-formed sequence begins with,
+/// and at least one byte (WHATWG's and ICU's rule). `bytes` is not empty.
+[[nodiscard]] constexpr std::size_t Utf8MaximalSubpart(std::string_view bytes) {
+  const std::optional<Utf8Lead> lead = Utf8LeadOf(static_cast<unsigned char>(bytes[0]));
+  if (!lead)
+    return 1;
+  std::size_t length = 1;
+  for (; length <= static_cast<std::size_t>(lead->continuations) && length < bytes.size();
+       ++length) {
+    const auto byte = static_cast<unsigned char>(bytes[length]);
+    const unsigned char low = length == 1 ? lead->secondLow : 0x80;
+    const unsigned char high = length == 1 ? lead->secondHigh : 0xBF;
+    if (byte < low || byte > high)
+      break;
+  }
+  return length;
+}
+
 /// A UTF-8 sequence written as "%XX" escapes, one a byte: its code point and how many characters
 /// of the text it spans; a length of 0 when none starts at text[i].
 struct EscapedUtf8 {

@@ -120,8 +120,8 @@
         <translation>Replace every occurrence of the left small box&apos;s text in the upper box by the right small box&apos;s text</translation>
     </message>
     <message>
-        <source>字节编码：随它而变的转换按这种编码处理字节，上下框只保留它能表示的字符，打开和保存文件也用它；下次启动时沿用</source>
-        <translation>Byte encoding: the conversions that follow it work on bytes in this charset, the boxes keep only the characters it can represent, and files are opened and saved in it; remembered for the next start</translation>
+        <source>字节编码：随它而变的转换按这种编码处理字节（它没有的字符写成 ?），上下框保留所有字符；保存文件用它；下次启动时沿用</source>
+        <translation>Byte encoding: the conversions that follow it work on bytes in this charset (characters it lacks are written as ?); the boxes keep every character; files are saved in it; remembered for the next start</translation>
     </message>
     <message>
         <source>更多转换：选中一项，再按“转换”</source>
@@ -212,14 +212,6 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
         <source>无法读取 %1：%2</source>
         <translation>Cannot read %1: %2</translation>
     </message>
-    <message>
-        <source>无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。请在“字节编码”中选择文件所用的编码再打开。</source>
-        <translation>Cannot open %1: from byte %2 on it is not valid %3 text. Choose the file&apos;s charset under 字节编码 and open it again.</translation>
-    </message>
-    <message>
-        <source>已打开 %1（%2）</source>
-        <translation>Opened %1 (%2)</translation>
-    </message>
     <message numerus="yes">
         <source>%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？</source>
         <translation>
@@ -238,13 +230,6 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
     <message>
         <source>，用时 %1 秒</source>
         <translation>, took %1 s</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n 个字符无法用 %1 表示，已显示为 ?</source>
-        <translation>
-            <numerusform>%n character cannot be represented in %1 and is shown as ?</numerusform>
-            <numerusform>%n characters cannot be represented in %1 and are shown as ?</numerusform>
-        </translation>
     </message>
     <message>
         <source>上框</source>
@@ -273,6 +258,77 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
     <message>
         <source>%1：所选读法已写入%2</source>
         <translation>%1: the chosen reading written to the %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个字符无法用 %1 表示，已写成 ?</source>
+        <translation>
+            <numerusform>%n character cannot be represented in %1 and was written as ?</numerusform>
+            <numerusform>%n characters cannot be represented in %1 and were written as ?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>输入在第 %1 个字符处有 U+0000，其后的 %n 个字符未转换</source>
+        <translation>
+            <numerusform>The input holds U+0000 at character %1; the %n character after it was not converted</numerusform>
+            <numerusform>The input holds U+0000 at character %1; the %n characters after it were not converted</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>结果在第 %1 个字符处有 U+0000，其后的 %n 个字符未显示</source>
+        <translation>
+            <numerusform>The result holds U+0000 at character %1; the %n character after it is not shown</numerusform>
+            <numerusform>The result holds U+0000 at character %1; the %n characters after it are not shown</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>粘贴的文字在第 %1 个字符处有 U+0000，其后的 %n 个字符未放入</source>
+        <translation>
+            <numerusform>The pasted text holds U+0000 at character %1; the %n character after it was left out</numerusform>
+            <numerusform>The pasted text holds U+0000 at character %1; the %n characters after it were left out</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个不成字符的码元已显示为 ?</source>
+        <translation>
+            <numerusform>%n code unit that is no character is shown as ?</numerusform>
+            <numerusform>%n code units that are no characters are shown as ?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>无法打开 %1：这不是文本文件（任何字符集都读不出文字）。</source>
+        <translation>Cannot open %1: it is no text file (no charset reads it as text).</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。</source>
+        <translation>Cannot open %1: from byte %2 on, the content is not valid %3 text.</translation>
+    </message>
+    <message>
+        <source>按字节顺序标记</source>
+        <translation>by its byte order mark</translation>
+    </message>
+    <message>
+        <source>内容是有效的 UTF-8</source>
+        <translation>its content is valid UTF-8</translation>
+    </message>
+    <message>
+        <source>内容只有 ASCII，按所选字节编码</source>
+        <translation>plain ASCII, read in the chosen charset</translation>
+    </message>
+    <message>
+        <source>按内容判断</source>
+        <translation>judged by its content</translation>
+    </message>
+    <message>
+        <source>按所选</source>
+        <translation>as chosen</translation>
+    </message>
+    <message>
+        <source>已打开 %1（%2，%3；可在上框的右键菜单中换一种编码重新打开）</source>
+        <translation>Opened %1 (%2, %3; the upper box&apos;s context menu reopens it in another charset)</translation>
+    </message>
+    <message>
+        <source>以其他编码重新打开</source>
+        <translation>Reopen in another charset</translation>
     </message>
 </context>
 </TS>

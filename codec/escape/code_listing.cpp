@@ -4,15 +4,10 @@
 
 namespace kelvaro {
 
-std::u16string UnicodeFun(std::u16string_view text, Charset charset) {
-  // The text as it comes back through the charset: a unit the charset cannot encode is "?".
-  // Every unit a code page holds decodes from its code to itself (a test pins this for all of
-  // them), so the round trip is that replacement and nothing more.
-  std::u16string units(text);
-  ReplaceUnencodable(units, charset);
+std::u16string UnicodeFun(std::u16string_view text) {
   std::u16string listing;
-  listing.reserve(units.size() * 5);
-  for (const char16_t unit : units) {
+  listing.reserve(text.size() * 5);
+  for (const char16_t unit : text) {
     const char16_t entry[5] = {kHexUpper[unit >> 12], kHexUpper[unit >> 8 & 0x0F],
                                kHexUpper[unit >> 4 & 0x0F], kHexUpper[unit & 0x0F], u','};
     listing.append(entry, 5);

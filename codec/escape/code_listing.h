@@ -10,9 +10,9 @@
 namespace kelvaro {
 
 /// The UTF-16 code units of the text, each as four upper-case hex digits followed by a comma
-/// (中A gives 4E2D,0041,). The text goes through the charset first (code page 936 by default), so
-/// a character it lacks lists as 003F. Empty text gives empty text. Never fails; any length.
-[[nodiscard]] std::u16string UnicodeFun(std::u16string_view text, Charset charset = Charset::Gbk);
+/// (中A gives 4E2D,0041,; ก gives 0E01,, whatever the charset: units are no bytes). Empty text
+/// gives empty text. Never fails; any length.
+[[nodiscard]] std::u16string UnicodeFun(std::u16string_view text);
 
 /// The text's UTF-16LE bytes (low byte first) decoded as code-page-936 bytes: 中 (2D 4E) gives
 /// -N, and every ASCII character brings a U+0000 after it. Bytes that form no character give

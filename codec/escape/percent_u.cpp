@@ -32,6 +32,9 @@ std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {
   return low < 0 ? -1 : high << 8 | low;
 }
 
+// A code that asks for "%u" and the unit's digits whatever the unit.
+constexpr std::uint32_t kAlwaysPercentU = 0x10000;
+
 // Escapes each code unit by its code: above 0xFF "%u" and the unit's four digits; a kept code
 // the unit itself; any other "%" and the code's two digits. The script escape's code is the unit;
 // the program's own is the unit's code-page-936 code, so only single-byte characters stay.
@@ -39,7 +42,7 @@ template <class CodeOf> std::u16string Escape(std::u16string_view text, CodeOf c
   std::u16string out;
   out.reserve(text.size() * 6); // %uXXXX is the longest escape of one unit
   for (const char16_t unit : text) {
-    const std::uint16_t code = codeOf(unit);
+    const std::uint32_t code = codeOf(unit);
     if (code > 0xFF) {
       const char16_t escape[6] = {u'%',
                                   u'u',
@@ -90,7 +93,12 @@ std::u16string Unescape(std::u16string_view text, UnitOfByteValue unitOf) {
 
 std::u16string vbs_escape(std::u16string_view text) {
   const std::uint16_t* codeOf = AnsiCodeTable();
-  return Escape(text, [codeOf](char16_t unit) { return codeOf[unit]; });
+  return Escape(text, [codeOf](char16_t unit) -> std::uint32_t {
+    // A unit the code page lacks would be its "?" and be lost; %uXXXX keeps it, and reads back.
+    if (codeOf[unit] == u'?' && unit != u'?')
+      return kAlwaysPercentU;
+    return codeOf[unit];
+  });
 }
 
 std::u16string vbs_unescape(std::u16string_view text) {

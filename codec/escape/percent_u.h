@@ -8,8 +8,8 @@ namespace kelvaro {
 
 /// Escapes every UTF-16 code unit. Letters, digits and @ * _ + - . / stay as they are; any other
 /// single-byte character of code page 936 becomes "%" and the two upper-case hexadecimal digits of
-/// its byte (a character the code page lacks is "?", so %3F); a double-byte character becomes
-/// "%u" and the four upper-case hexadecimal digits of its code unit. Never fails.
+/// its byte; a double-byte character, and a unit the code page lacks (ก, each half of 😀), becomes
+/// "%u" and the four upper-case hexadecimal digits of its code unit, so nothing is lost. Never fails.
 [[nodiscard]] std::u16string vbs_escape(std::u16string_view text);
 
 /// Reads escapes back in one left-to-right pass. "%u" and four hexadecimal digits (either case)

@@ -25,17 +25,6 @@ constexpr std::array<std::int8_t, 256> kSextetOf = [] {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// Length of the zero-filled buffer the decoder writes its groups into, for `counted` input bytes:
-// round(3 * counted / 4) + 1, halves to even. Past the last group it leaves one spare zero byte
-// (two after a lone final byte); the one group write it can cut short, after a group of two
-// characters, is a byte that is zero anyway.
-std::size_t DecodeBufferLength(std::size_t counted) {
-  const std::size_t whole = 3 * counted / 4;
-  const std::size_t quarters = 3 * counted % 4;
-  const bool roundUp = quarters == 3 || (quarters == 2 && whole % 2 == 1);
-  return whole + (roundUp ? 1 : 0) + 1;
-}
-
 } // namespace
 
 std::array<char16_t, 4> Base64EncodeGroup(std::array<std::uint8_t, 3> bytes, int real) {
@@ -122,14 +111,12 @@ std::u16string Base64Decode(std::u16string_view text, Charset charset) {
     while (filled != 0)
       place(0), --counted;
   }
+  // The bytes end with the last one the places before the first "=" fill: the padding and the
+  // zero bits after it are no bytes of the text.
   data = std::min(data, counted);
-  decoded.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(decoded.data())));
-  if (charset == Charset::Utf16Le || charset == Charset::Utf16Be) {
-    decoded.resize(std::min(decoded.size(), data * 6 / 8));
-    return DecodeBytes(decoded, charset);
-  }
-  // Growing adds the spare zero bytes; shrinking only ever drops a zero byte.
-  decoded.resize(DecodeBufferLength(counted));
+  decoded.resize(std::min(static_cast<std::size_t>(
+                              out - reinterpret_cast<std::uint8_t*>(decoded.data())),
+                          data * 6 / 8));
   return charset == Charset::Gbk ? AnsiPairsToText(decoded) : DecodeBytes(decoded, charset);
 }
 

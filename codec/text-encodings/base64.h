@@ -16,15 +16,13 @@ namespace kelvaro {
 
 /// Reads Base64 from the text's code-page-936 bytes and decodes the bytes through code page 936
 /// (see AnsiPairsToText). Space, tab, CR and LF are skipped wherever they stand; every other byte
-/// outside the alphabet, "=" included, counts as zero bits, and a lone final byte is ignored.
-/// The bytes fill a zero-filled buffer of round(3L / 4) + 1 bytes (L bytes counted, halves to
-/// even), so for well-formed input the result ends with U+0000 characters (one spare, one per "="),
-/// which the text box cuts. Never fails; any length.
+/// outside the alphabet counts as zero bits, and a lone final byte is ignored. The bytes end with
+/// the last one that the places before the first "=" fill (all places when there is none), so the
+/// result is exactly what was encoded: no U+0000 for the padding.
 ///
 /// In any other charset the Base64 text is read a code unit at a time (white space skipped, any
-/// other unit outside the alphabet zero bits) and the bytes are decoded in that charset: the spare
-/// zero bytes stay for the byte charsets, where they end at the box's cut, while UTF-16 drops the
-/// padding and the spare bytes before decoding, so that they do not turn into U+FFFD.
+/// other unit outside the alphabet zero bits) and the bytes are decoded in that charset, with the
+/// same end. Never fails; any length.
 [[nodiscard]] std::u16string Base64Decode(std::u16string_view text, Charset charset = Charset::Gbk);
 
 } // namespace kelvaro

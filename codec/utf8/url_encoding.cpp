@@ -2,6 +2,7 @@
 
 #include "text/codepage.h"
 #include "text/hex.h"
+#include "text/utf.h"
 
 #include <cstdint>
 
@@ -40,6 +41,20 @@ std::u16string EncodeGbk(std::u16string_view text) {
   return out;
 }
 
+// How many of the bytes of a run of escapes, which begin no character, one U+FFFD stands for: in
+// UTF-8 the maximal subpart, in GB18030 the start of a four-byte form, elsewhere one byte, as the
+// charsets' decoders read them.
+std::size_t InvalidRunLength(std::string_view bytes, Charset charset) {
+  if (charset == Charset::Utf8)
+    return Utf8MaximalSubpart(bytes);
+  if (charset == Charset::Gb18030 && bytes.size() >= 2) {
+    const auto in = [&bytes](std::size_t k) { return static_cast<std::uint8_t>(bytes[k]); };
+    if (in(0) >= 0x81 && in(0) <= 0xFE && in(1) >= 0x30 && in(1) <= 0x39)
+      return bytes.size() >= 3 && in(2) >= 0x81 && in(2) <= 0xFE ? 3 : 2;
+  }
+  return 1;
+}
+
 // The bytes of up to `most` escapes in a row from text[i]; gives how many were read.
 std::size_t ReadEscapes(std::u16string_view text, std::size_t i, std::size_t most, char* bytes) {
   std::size_t count = 0;
@@ -55,9 +70,12 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
     return EncodeGbk(text);
   std::u16string out;
   out.reserve(text.size() * 9);
+  // In UTF-16 a space is its two bytes, as every character is; the other ASCII characters that
+  // stay literal read back as the one unit they are.
+  const bool spaceAsBytes = charset == Charset::Utf16Le || charset == Charset::Utf16Be;
   for (std::size_t i = 0; i < text.size();) {
     const char16_t unit = text[i];
-    if (unit < 0x80) {
+    if (unit < 0x80 && !(unit == u' ' && spaceAsBytes)) {
       if (unit == u' ') {
         out += u"%20";
       } else {
@@ -121,17 +139,18 @@ std::u16string URLDecode(std::u16string_view text, Charset charset) {
     }
     if (taken == 0) {
       // One escape: an ASCII byte is its character; any other byte is what the charset reads
-      // it as alone, U+FFFD where that is nothing.
+      // it as alone, and one U+FFFD stands for the bytes of a sequence that is cut short.
       const auto byte = static_cast<std::uint8_t>(bytes[0]);
       const Character alone = CharacterOfBytes(std::string_view(bytes, 1), charset);
+      taken = 1;
       if (byte < 0x80) {
         out.push_back(byte);
       } else if (alone.size != 0) {
         out.append(alone.view());
       } else {
         out.push_back(kReplacement);
+        taken = InvalidRunLength(std::string_view(bytes, escapes), charset);
       }
-      taken = 1;
     }
     i = percent + 3 * taken;
   }

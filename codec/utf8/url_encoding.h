@@ -14,14 +14,17 @@ namespace kelvaro {
 /// including "%", "+", CR and LF, single-byte characters (€), and characters the code page lacks.
 /// In any other charset, ASCII stays as in GBK and every other character becomes "%XX" for each of
 /// its bytes (a surrogate pair is one character), except one the charset lacks, which stays
-/// itself. Never fails.
+/// itself. In UTF-16 the space too is its two bytes (%20%00 little-endian), so that it reads back.
+/// Never fails.
 [[nodiscard]] std::u16string URLEncode(std::u16string_view text, Charset charset = Charset::Gbk);
 
 /// Turns every "+" into a space, then reads escapes in one left-to-right pass (digits of either
 /// case). At each "%", the longest run of escapes (up to the charset's longest character) whose
 /// bytes form one character of the charset gives that character (%D6%D0 is 中 in GBK); otherwise
 /// one escape of a byte below 0x80 gives that ASCII character, and of any other byte what the
-/// charset reads that byte as alone (U+FFFD where that is nothing); any other "%" is copied. What
+/// charset reads that byte as alone (U+FFFD where that is nothing: one for the maximal subpart of
+/// a cut-short UTF-8 sequence, so %E4%B8 gives one, as WHATWG's decoder does); any other "%" is
+/// copied. What
 /// a decode produces is never read again, so %2541 gives %41 and %2B gives "+". Never fails.
 [[nodiscard]] std::u16string URLDecode(std::u16string_view text, Charset charset = Charset::Gbk);
 

@@ -607,7 +607,7 @@ protected:
 
   // What a box shows of a text pasted over all of it.
   std::u16string AsPasted(std::string_view box, std::u16string_view text) const {
-    std::u16string kept = ApplyTextBoxRule(text, m_window->charset());
+    std::u16string kept = ApplyTextBoxRule(text);
     std::replace(kept.begin(), kept.end(), u'\u2029', u'?');
     if (box != "Text1" && box != "Text2")
       return kept;
@@ -674,7 +674,7 @@ protected:
       SCOPED_TRACE(where + ", " + std::string(box));
       ASSERT_EQ(text.find(u'\0'), std::u16string::npos);
       ASSERT_EQ(text.find(u'\u2029'), std::u16string::npos);
-      const std::u16string ruled = ApplyTextBoxRule(text, charset);
+      const std::u16string ruled = ApplyTextBoxRule(text);
       const bool byTheRule = ruled == text;
       if (strict) {
         ASSERT_TRUE(byTheRule) << "the box holds what " << U8(InfoOf(charset).shown)

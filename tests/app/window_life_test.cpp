@@ -391,25 +391,32 @@ TEST_F(LiveWindow, ComboMoresTooltipDescribesTheChosenOperation) {
 
 // ---- the status line ----------------------------------------------------------------------------
 
-TEST_F(LiveWindow, APasteThatLosesCharactersSaysHowMany) {
+TEST_F(LiveWindow, APasteKeepsEveryCharacterAndTellsWhereItWasCut) {
   Set("Text1", u"");
-  Paste("Text1", QString::fromUtf16(u"a😀\u0E01b"));
-  EXPECT_EQ(Read("Text1"), u"a???b");
-  EXPECT_TRUE(Status().contains(Q("3 个字符无法用 GBK 表示，已显示为 ?")))
+  Paste("Text1", QString::fromUtf16(u"a😀\u0E01\0tail", 9));
+  EXPECT_EQ(Read("Text1"), u"a😀\u0E01");
+  EXPECT_TRUE(Status().contains(Q("粘贴的文字在第 4 个字符处有 U+0000，其后的 4 个字符未放入")))
       << Status().toStdString();
 }
 
-TEST_F(LiveWindow, AResultThatLosesCharactersSaysHowMany) {
+TEST_F(LiveWindow, AResultKeepsEveryCharacterAndTellsWhatTheBytesLost) {
   Set("Text1", u"\\u0e01\\u0e02");
   ChooseMore("unicode-unescape");
   Click("CMDMORE");
-  EXPECT_EQ(Read("Text2"), u"??");
-  EXPECT_TRUE(Status().contains(Q("2 个字符无法用 GBK 表示，已显示为 ?")))
-      << Status().toStdString();
-  ChooseCharset("utf-8");
+  EXPECT_EQ(Read("Text2"), u"\u0E01\u0E02"); // in GBK too: no bytes were written
+  EXPECT_FALSE(Status().contains(Q("?"))) << Status().toStdString();
+  Set("Text1", u"a\\u0000b");
   Click("CMDMORE");
-  EXPECT_EQ(Read("Text2"), u"\u0E01\u0E02");
-  EXPECT_FALSE(Status().contains(Q("无法用"))) << Status().toStdString();
+  EXPECT_EQ(Read("Text2"), u"a");
+  EXPECT_TRUE(Status().contains(Q("结果在第 2 个字符处有 U+0000，其后的 1 个字符未显示")))
+      << Status().toStdString();
+  Set("Text1", u"\u0E01😀中");
+  Click("CMDBASE64");
+  EXPECT_EQ(Read("Text2"), u"Pz8/1tA=");
+  EXPECT_TRUE(Status().contains(Q("2 个字符无法用 GBK 表示，已写成 ?"))) << Status().toStdString();
+  ChooseCharset("utf-8");
+  Click("CMDBASE64");
+  EXPECT_FALSE(Status().contains(Q("?"))) << Status().toStdString();
 }
 
 TEST_F(LiveWindow, CountsTheCharactersAndBytesOfTheBoxWithTheFocus) {
@@ -418,8 +425,8 @@ TEST_F(LiveWindow, CountsTheCharactersAndBytesOfTheBoxWithTheFocus) {
   Set("Text2", u"xyz");
   Control("Text1")->setFocus();
   QTest::qWait(300); // a change is counted once the user pauses
-  // Under GBK the emoji has already become "??" in the box.
-  EXPECT_TRUE(Status().contains(Q("上框：4 个字符，5 字节（GBK）"))) << Status().toStdString();
+  // The box keeps the emoji under GBK too; its bytes there are "??".
+  EXPECT_TRUE(Status().contains(Q("上框：3 个字符，5 字节（GBK）"))) << Status().toStdString();
   Control("Text2")->setFocus();
   QCoreApplication::processEvents();
   EXPECT_TRUE(Status().contains(Q("下框：3 个字符，3 字节（GBK）"))) << Status().toStdString();
@@ -472,7 +479,7 @@ TEST_F(LiveWindow, AStatusNoteGoesToTheStatusLineInsteadOfAMessageBox) {
 
 // ---- files --------------------------------------------------------------------------------------
 
-TEST_F(LiveWindow, LoadsAFileInTheChosenCharsetUnlessAByteOrderMarkSaysOtherwise) {
+TEST_F(LiveWindow, LoadsAFileInTheCharsetItsBytesShow) {
   struct LoadCase {
     const char* name;
     QByteArray bytes;
@@ -486,6 +493,22 @@ TEST_F(LiveWindow, LoadsAFileInTheChosenCharsetUnlessAByteOrderMarkSaysOtherwise
       {"bom8.txt", QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD\n"), "gbk", u"中\r\n"},
       {"bom16le.txt", QByteArray("\xFF\xFE\x2D\x4E\x41\x00", 6), "gbk", u"中A"},
       {"bom16be.txt", QByteArray("\xFE\xFF\x4E\x2D\x00\x41", 6), "big5", u"中A"},
+      // Without a mark a file is read in the charset its bytes show, whatever the choice.
+      {"utf8-in-gbk.txt",
+       QByteArray("\xE4\xBD\xA0\xE5\xA5\xBD\xEF\xBC\x8C\xE4\xB8\x96\xE7\x95\x8C\xE3\x80\x82\xE8"
+                  "\xBF\x99\xE6\x98\xAF\xE4\xB8\x80\xE4\xB8\xAA\xE4\xB8\xAD\xE6\x96\x87\xE6\x96\x87"
+                  "\xE4\xBB\xB6\xE3\x80\x82"),
+       "gbk", u"你好，世界。这是一个中文文件。"},
+      {"big5-in-gbk.txt",
+       QByteArray("\xB3\x6F\xAC\x4F\xA4\x40\xAD\xD3\xC1\x63\xC5\xE9\xA4\xA4\xA4\xE5\xAA\xBA\xC0\xC9"
+                  "\xAE\xD7\xA1\x41\xA4\xBA\xAE\x65\xA5\xCE\xA4\x6A\xA4\xAD\xBD\x58\xC0\x78\xA6\x73"
+                  "\xA1\x43"),
+       "gbk", u"這是一個繁體中文的檔案，內容用大五碼儲存。"},
+      {"utf16le-in-gbk.txt",
+       QByteArray("\x2D\x4E\x87\x65\x20\x00\x74\x00\x65\x00\x78\x00\x74\x00\x20\x00\x66\x00\x69\x00"
+                  "\x6C\x00\x65\x00",
+                  24),
+       "gbk", u"中文 text file"},
   };
   for (const LoadCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -495,11 +518,25 @@ TEST_F(LiveWindow, LoadsAFileInTheChosenCharsetUnlessAByteOrderMarkSaysOtherwise
     EXPECT_EQ(Read("Text1"), c.shown);
   }
   EXPECT_TRUE(m_messages.empty());
+  // The status line names the charset and why; the choice stays, and "reopen as" reads the file
+  // in the charset asked for, or says why it cannot.
+  EXPECT_TRUE(Status().contains(Q("UTF-16LE，按内容判断"))) << Status().toStdString();
+  EXPECT_EQ(m_window->charset(), Charset::Gbk);
+  const QString utf8 = WriteFile("again.txt", QByteArray("\xE4\xB8\xAD\xE6\x96\x87"));
+  EXPECT_TRUE(m_window->loadFile(utf8));
+  EXPECT_TRUE(Status().contains(Q("UTF-8，内容是有效的 UTF-8"))) << Status().toStdString();
+  EXPECT_TRUE(m_window->loadFile(utf8, Charset::Gbk));
+  EXPECT_EQ(Read("Text1"), u"涓\uE15F枃");
+  EXPECT_FALSE(m_window->loadFile(utf8, Charset::Big5));
+  EXPECT_EQ(Read("Text1"), u"涓\uE15F枃");
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(ToQString(m_messages[0].text).contains(Q("个字节起的内容不是有效的 BIG5 文字")))
+      << U8(m_messages[0].text);
 }
 
 TEST_F(LiveWindow, AFileThatCannotBeLoadedNamesTheProblemAndChangesNoBox) {
   const QString missing = m_folder.filePath("missing.txt");
-  const QString invalid = WriteFile("bad.txt", QByteArray("ab\xFF\xFF"));
+  const QString picture = WriteFile("picture.png", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF", 17));
   const QString huge = m_folder.filePath("huge.txt");
   {
     QFile file(huge);
@@ -512,7 +549,7 @@ TEST_F(LiveWindow, AFileThatCannotBeLoadedNamesTheProblemAndChangesNoBox) {
   };
   const ProblemCase cases[] = {
       {missing, "没有这个文件"},
-      {invalid, "第 3 个字节起的内容不是有效的 UTF-8 文字"},
+      {picture, "这不是文本文件"},
       {huge, "超过了 256 MiB 的上限"},
       {m_folder.path(), "没有这个文件"}, // a folder is no file to load
   };
@@ -575,7 +612,7 @@ TEST_F(LiveWindow, SavingCharactersTheCharsetLacksAsksFirst) {
   m_answer = false;
   EXPECT_FALSE(m_window->saveFile(path));
   ASSERT_EQ(m_questions.size(), 1u);
-  EXPECT_TRUE(m_questions[0].contains(Q("2 个字符无法用 GBK 表示")))
+  EXPECT_TRUE(m_questions[0].contains(Q("1 个字符无法用 GBK 表示"))) // a pair is one character
       << m_questions[0].toStdString();
   EXPECT_FALSE(QFile::exists(path));
   m_answer = true;

@@ -25,8 +25,8 @@ constexpr Case kEscapes[] = {
     {u"·", u"%u00B7"},
     {u"Ａ", u"%uFF21"},
     {u"€", u"%80"},               // the one single-byte character above ASCII
-    {u"ก", u"%3F"},               // lacking from the code page: the escape of "?"
-    {u"\xD83D\xDE00", u"%3F%3F"}, // each surrogate is lacking on its own
+    {u"ก", u"%u0E01"},                  // lacking from the code page: kept as its unit
+    {u"\xD83D\xDE00", u"%uD83D%uDE00"}, // each surrogate is lacking on its own
     {u"~!#$^&()=", u"%7E%21%23%24%5E%26%28%29%3D"},
 };
 

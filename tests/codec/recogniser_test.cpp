@@ -712,22 +712,26 @@ TEST(AutoOperation, PlainTextIsRefusedWithTheStatusNote) {
   }
 }
 
-// The box rule would turn Ö Ð Î Ä into "?" in GBK; auto must see them, and the cut stays.
+// The boxes keep Ö Ð Î Ä in GBK, so auto sees them; the cut at U+0000 stays, and is told.
 TEST(AutoOperation, ReadsThePastedTextAndKeepsOnlyTheCut) {
   EXPECT_EQ(*RunOnBoxText(Row("auto"), u"ÖÐÎÄ", {}).text, u"中文");
-  EXPECT_EQ(*RunOnBoxText(Row("auto"), std::u16string(u"ÖÐÎÄ\0%E4%B8%AD", 14), {}).text, u"中文");
-  EXPECT_TRUE(Row("auto").readsPastedText && !Row("auto").commandLineOnly);
-  // What the box receives follows the box rule: in GBK a character it lacks is "?".
+  const Outcome cut = RunOnBoxText(Row("auto"), std::u16string(u"ÖÐÎÄ\0%E4%B8%AD", 14), {});
+  EXPECT_EQ(*cut.text, u"中文");
+  ASSERT_TRUE(cut.inputCut);
+  EXPECT_EQ(cut.inputCut->position, 5u);
+  EXPECT_EQ(cut.inputCut->notShown, 9u);
+  EXPECT_TRUE(!Row("auto").encodesInput && !Row("auto").commandLineOnly);
+  // The box shows a character GBK lacks as itself.
   const Outcome outcome = RunOnBoxText(Row("auto"), u"%E0%B8%81%E4%B8%AD", {});
-  EXPECT_EQ(*outcome.text, u"?中");
-  EXPECT_EQ(outcome.lostToBox, 1u);
+  EXPECT_EQ(*outcome.text, u"ก中");
+  EXPECT_EQ(outcome.questionMarks, 0u);
   for (const Alternative& alternative : outcome.alternatives)
     EXPECT_EQ(ApplyTextBoxRule(alternative.text), alternative.text);
 }
 
 TEST(DetectOperation, PrintsTheReadingsAsJsonLinesBestFirst) {
   const Operation& detect = Row("detect");
-  EXPECT_TRUE(detect.commandLineOnly && detect.readsPastedText);
+  EXPECT_TRUE(detect.commandLineOnly && !detect.encodesInput);
   const Outcome outcome = RunOnBoxText(detect, u"ÖÐÎÄ", {});
   ASSERT_TRUE(outcome.text);
   EXPECT_FALSE(outcome.message);
@@ -744,7 +748,8 @@ TEST(DetectOperation, PrintsTheReadingsAsJsonLinesBestFirst) {
 
 TEST(DetectOperation, EscapesTheTextAsJsonRequires) {
   const Outcome outcome =
-      RunOnBoxText(Row("detect"), std::u16string(u"a\"b\\c\td\x01\xDC00\xD83D\xDE00"), {});
+      RunOnBoxText(Row("detect"), std::u16string(u"a\"b\\c\td\x01\xDC00\xD83D\xDE00"), {},
+                   BoxRule::Skip); // a lone surrogate reaches it only without the box rule
   EXPECT_EQ(U8(*outcome.text), "{\"steps\": [], \"score\": 1, \"text\": "
                                "\"a\\\"b\\\\c\\td\\u0001\\uDC00\xF0\x9F\x98\x80\"}\n");
   EXPECT_NE(

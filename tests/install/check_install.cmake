@@ -49,7 +49,7 @@ if(NOT status EQUAL 0 OR NOT out STREQUAL "kelvaro ${version_number}\n")
 endif()
 execute_process(COMMAND ${no_display} "${PREFIX}/bin/kelvaro" --help
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT out MATCHES "^Usage: [^\n]*/bin/kelvaro \\[options\\]\n"
+if(NOT status EQUAL 0 OR NOT out MATCHES "^Usage: [^\n]*/bin/kelvaro \\[options\\] \\[file\\.\\.\\.\\]\n"
    OR NOT out MATCHES "\n  -h, --help  " OR NOT out MATCHES "\n  -v, --version  "
    OR NOT out MATCHES "\n  --screenshot <FILE>  ")
   message(FATAL_ERROR "kelvaro --help without a display gave ${status}, '${out}' '${err}'")

@@ -82,7 +82,18 @@ TEST(Registry, RunOnBoxTextAppliesTheBoxRuleToInputAndResult) {
   const Operation echo{.cliName = "echo", .caption = "e", .description = "e", .run = Echo};
   const std::u16string input(u"a\u0E01b\0cut", 8);
   const Outcome boxed = RunOnBoxText(echo, input, {});
-  EXPECT_EQ(*boxed.text, u"a?b?");
+  EXPECT_EQ(*boxed.text, u"a\u0E01b\u0E01");
+  ASSERT_TRUE(boxed.inputCut && boxed.resultCut);
+  EXPECT_EQ(boxed.inputCut->position, 4u);
+  EXPECT_EQ(boxed.inputCut->notShown, 3u);
+  EXPECT_EQ(boxed.resultCut->position, 5u);
+  EXPECT_EQ(boxed.resultCut->notShown, 4u);
+  EXPECT_EQ(boxed.questionMarks, 0u);
+  // An operation that encodes its input gets "?" for what the charset lacks, and counts it.
+  const Operation bytes{.cliName = "bytes", .encodesInput = true, .run = Echo};
+  const Outcome encoded = RunOnBoxText(bytes, u"a\u0E01\U0001F600", {});
+  EXPECT_EQ(*encoded.text, u"a???\u0E01");
+  EXPECT_EQ(encoded.questionMarks, 2u);
   const Outcome raw = RunOnBoxText(echo, input, {}, BoxRule::Skip);
   EXPECT_EQ(*raw.text, input + std::u16string(u"\u0E01\0tail", 6));
 }

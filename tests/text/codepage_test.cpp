@@ -12,6 +12,8 @@
 namespace kelvaro {
 namespace {
 
+using namespace std::string_view_literals;
+
 using testing::U8;
 
 struct ConverterCloser {
@@ -194,7 +196,7 @@ TEST(CodePage, AppendAnsiCodeCharsDecodesOneOrTwoBytes) {
   }
 }
 
-TEST(BoxRule, CutsAtNulAndShowsMissingCharactersAsQuestionMarks) {
+TEST(BoxRule, CutsAtNulAndKeepsEveryCharacter) {
   struct Case {
     std::u16string_view in, out;
   };
@@ -202,9 +204,9 @@ TEST(BoxRule, CutsAtNulAndShowsMissingCharactersAsQuestionMarks) {
       {u"", u""},
       {u"中文\r\nabc", u"中文\r\nabc"},
       {std::u16string_view(u"A\0B", 3), u"A"},
-      {u"aก", u"a?"},
-      {u"x\xDC00y", u"x?y"},
-      {u"\U0001F600", u"??"},
+      {u"aก", u"aก"},
+      {u"x\xDC00y", u"x?y"}, // a lone surrogate is no character
+      {u"\U0001F600", u"\U0001F600"},
       {u"€·", u"€·"},
   };
   for (const auto& c : cases) {
@@ -259,10 +261,22 @@ TEST(CodePage, FromAnsiBytesAgreesWithIcuOnAnyBytes) {
   }
 }
 
-TEST(BoxRule, CountsWhatBecameQuestionMarks) {
+TEST(BoxRule, TellsWhereItCutAndWhatBecameQuestionMarks) {
   std::u16string text = u"a\u0E01?\U0001F600中";
-  EXPECT_EQ(ApplyTextBoxRuleInPlace(text), 3u);
+  EXPECT_EQ(ApplyTextBoxRuleInPlace(text).questionMarks, 0u);
+  EXPECT_EQ(WriteUnencodableAsQuestionMarks(text, Charset::Gbk), 2u);
   EXPECT_EQ(text, u"a????中");
+  // The place of the U+0000 counts characters; what follows it counts all but U+0000; a U+0000
+  // at the very end, or a run of them, loses nothing.
+  std::u16string cut(u"\U0001F600b\0c\xDC00\0\U0001F600"sv);
+  const BoxRuleChanges changes = ApplyTextBoxRuleInPlace(cut);
+  EXPECT_EQ(cut, u"\U0001F600b");
+  ASSERT_TRUE(changes.cut);
+  EXPECT_EQ(changes.cut->position, 3u);
+  EXPECT_EQ(changes.cut->notShown, 3u);
+  std::u16string terminated(u"ab\0\0"sv);
+  EXPECT_FALSE(ApplyTextBoxRuleInPlace(terminated).cut);
+  EXPECT_EQ(terminated, u"ab");
 }
 
 // Found by the fuzzer: ICU encodes some private-use characters by one-way mappings (U+F86F gives
