@@ -10,14 +10,16 @@
 // The configurations and dictionaries that resources/CMakeLists.txt builds in, in one list so
 // that the names below and the symbols declared here cannot drift apart.
 #define KELVARO_OPENCC_CONFIGURATIONS(X)                                                           \
-  X(hk2s) X(hk2sp) X(hk2t) X(jp2t) X(s2hk) X(s2hkp) X(s2t) X(s2tw) X(s2twp) X(t2hk) X(t2jp)       \
-      X(t2s) X(t2tw) X(tw2s) X(tw2sp) X(tw2t)
+  X(hk2s)                                                                                          \
+  X(hk2sp) X(hk2t) X(jp2t) X(s2hk) X(s2hkp) X(s2t) X(s2tw) X(s2twp) X(t2hk) X(t2jp) X(t2s) X(t2tw) \
+      X(tw2s) X(tw2sp) X(tw2t)
 #define KELVARO_OPENCC_DICTIONARIES(X)                                                             \
-  X(CJK_Compatibility_Ideographs) X(HKPhrases) X(HKPhrasesRev) X(HKVariants) X(HKVariantsPhrases) \
-      X(HKVariantsRev) X(HKVariantsRevPhrases) X(JPShinjitaiCharacters)                          \
-          X(JPShinjitaiCharactersRev) X(JPShinjitaiPhrases) X(STCharacters) X(STPhrases)         \
-              X(STPhrases_GeneratedFromRegionalPhrases) X(TSCharacters) X(TSCharactersExt)       \
-                  X(TSPhrases) X(TWPhrases) X(TWPhrasesRev) X(TWVariants) X(TWVariantsPhrases)   \
+  X(CJK_Compatibility_Ideographs)                                                                  \
+  X(HKPhrases) X(HKPhrasesRev) X(HKVariants) X(HKVariantsPhrases) X(HKVariantsRev)                 \
+      X(HKVariantsRevPhrases) X(JPShinjitaiCharacters) X(JPShinjitaiCharactersRev)                 \
+          X(JPShinjitaiPhrases) X(STCharacters) X(STPhrases)                                       \
+              X(STPhrases_GeneratedFromRegionalPhrases) X(TSCharacters) X(TSCharactersExt)         \
+                  X(TSPhrases) X(TWPhrases) X(TWPhrasesRev) X(TWVariants) X(TWVariantsPhrases)     \
                       X(TWVariantsRev) X(TWVariantsRevPhrases)
 
 #define KELVARO_DECLARE_CONFIGURATION(name) KELVARO_EMBEDDED(opencc_config_##name)
@@ -33,7 +35,8 @@ std::string_view AsText(std::span<const std::uint8_t> bytes) {
 }
 
 const std::map<std::string_view, std::string_view>& Configurations() {
-#define KELVARO_CONFIGURATION_ROW(name) {#name ".json", AsText(EmbeddedBytes(opencc_config_##name))},
+#define KELVARO_CONFIGURATION_ROW(name)                                                            \
+  {#name ".json", AsText(EmbeddedBytes(opencc_config_##name))},
   static const std::map<std::string_view, std::string_view> files = {
       KELVARO_OPENCC_CONFIGURATIONS(KELVARO_CONFIGURATION_ROW)};
 #undef KELVARO_CONFIGURATION_ROW
@@ -171,8 +174,8 @@ private:
       }
     }
     const std::size_t start = m_at;
-    while (m_at < m_text.size() && std::string_view("+-.0123456789eE").find(m_text[m_at]) !=
-                                       std::string_view::npos)
+    while (m_at < m_text.size() &&
+           std::string_view("+-.0123456789eE").find(m_text[m_at]) != std::string_view::npos)
       ++m_at;
     if (m_at == start)
       Fail("unexpected character");

@@ -17,7 +17,7 @@ enum class MatchPolicy { ShortCircuit, Union };
 
 /// One dictionary (`file`, named without its ".ocd2"/".txt" ending) or a group of them.
 struct DictionarySpec {
-  std::string file; ///< empty for a group
+  std::string file;           ///< empty for a group
   bool mayOutputTofu = false; ///< its forms may lack a glyph in common fonts: left out by default
   MatchPolicy policy = MatchPolicy::ShortCircuit;
   std::vector<DictionarySpec> members;

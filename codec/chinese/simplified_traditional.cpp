@@ -493,8 +493,8 @@ ConverterFor(std::string_view configuration) {
   const auto text = opencc::ConfigurationText(configuration);
   if (!text)
     return std::nullopt;
-  auto converter = std::make_shared<const ConfigurationConverter>(
-      opencc::ParseConfiguration(*text), state.built);
+  auto converter = std::make_shared<const ConfigurationConverter>(opencc::ParseConfiguration(*text),
+                                                                  state.built);
   state.loaded.emplace(std::string(configuration), converter);
   return converter;
 }
@@ -534,28 +534,18 @@ std::u16string SimplifiedToTraditional(std::u16string_view text) {
   return Convert("s2t.json", text);
 }
 
-std::u16string SimplifiedToTaiwan(std::u16string_view text) {
-  return Convert("s2twp.json", text);
-}
+std::u16string SimplifiedToTaiwan(std::u16string_view text) { return Convert("s2twp.json", text); }
 
 std::u16string SimplifiedToTaiwanCharacters(std::u16string_view text) {
   return Convert("s2tw.json", text);
 }
 
-std::u16string SimplifiedToHongKong(std::u16string_view text) {
-  return Convert("s2hk.json", text);
-}
+std::u16string SimplifiedToHongKong(std::u16string_view text) { return Convert("s2hk.json", text); }
 
-std::u16string TaiwanToSimplified(std::u16string_view text) {
-  return Convert("tw2sp.json", text);
-}
+std::u16string TaiwanToSimplified(std::u16string_view text) { return Convert("tw2sp.json", text); }
 
-std::u16string TaiwanToTraditional(std::u16string_view text) {
-  return Convert("tw2t.json", text);
-}
+std::u16string TaiwanToTraditional(std::u16string_view text) { return Convert("tw2t.json", text); }
 
-std::u16string HongKongToSimplified(std::u16string_view text) {
-  return Convert("hk2s.json", text);
-}
+std::u16string HongKongToSimplified(std::u16string_view text) { return Convert("hk2s.json", text); }
 
 } // namespace kelvaro

@@ -77,7 +77,6 @@ TEST(SimplifiedTraditional, ToSimplifiedStopsAtTheFirstZeroByte) {
   EXPECT_EQ(U8(TraditionalToSimplified(text)), "中");
 }
 
-
 // ---- regional variants ------------------------------------------------------------------------
 
 struct VariantCase {
@@ -112,6 +111,16 @@ const VariantCase kVariantCases[] = {
     {HongKongToSimplified, "軟件", "软件"},
     {HongKongToSimplified, "軟體", "软体"},
     {HongKongToSimplified, "ASCII\n", "ASCII\n"},
+    // Taiwan's character forms without its words, and back to the standard forms
+    {SimplifiedToTaiwanCharacters, "软件", "軟件"},
+    {SimplifiedToTaiwanCharacters, "里", "裡"},
+    {SimplifiedToTaiwanCharacters, "着急", "著急"},
+    {SimplifiedToTaiwanCharacters, "", ""},
+    {TaiwanToTraditional, "裡", "裏"},
+    {TaiwanToTraditional, "著急", "着急"},
+    {TaiwanToTraditional, "著名", "著名"},
+    {TaiwanToTraditional, "軟體", "軟體"},
+    {TaiwanToTraditional, "ASCII\r\n", "ASCII\r\n"},
 };
 
 TEST(SimplifiedTraditional, RegionalVariants) {
@@ -136,24 +145,27 @@ std::u16string SampleProse() {
 TEST(SimplifiedTraditional, ConvertsOnSeveralThreadsAtOnce) {
   const std::u16string text = SampleProse();
   // Configurations that no test before this one reads, so that the threads race to read them.
-  const auto toHongKong = [](std::u16string_view s) { return *ConvertByConfiguration("s2hkp.json", s); };
-  const auto fromHongKong = [](std::u16string_view s) { return *ConvertByConfiguration("hk2sp.json", s); };
-  std::vector<std::u16string> taiwan(4), back(4);
+  const auto toHongKong = [](std::u16string_view s) {
+    return *ConvertByConfiguration("s2hkp.json", s);
+  };
+  const auto fromHongKong = [](std::u16string_view s) {
+    return *ConvertByConfiguration("hk2sp.json", s);
+  };
+  std::vector<std::u16string> hongKong(4), back(4);
   std::vector<std::thread> threads;
-  for (std::size_t t = 0; t < taiwan.size(); ++t) {
+  for (std::size_t t = 0; t < hongKong.size(); ++t) {
     threads.emplace_back([&, t] {
-      taiwan[t] = toHongKong(text);
-      back[t] = fromHongKong(taiwan[t]);
+      hongKong[t] = toHongKong(text);
+      back[t] = fromHongKong(hongKong[t]);
     });
   }
   for (std::thread& thread : threads)
     thread.join();
-  for (std::size_t t = 0; t < taiwan.size(); ++t) {
-    EXPECT_EQ(taiwan[t], toHongKong(text));
-    EXPECT_EQ(back[t], fromHongKong(taiwan[t]));
+  for (std::size_t t = 0; t < hongKong.size(); ++t) {
+    EXPECT_EQ(hongKong[t], toHongKong(text));
+    EXPECT_EQ(back[t], fromHongKong(hongKong[t]));
   }
 }
-
 
 // ---- a plain reference: the configurations read and run as they are written ------------------
 //
@@ -286,8 +298,9 @@ TEST(SimplifiedTraditional, ToSimplifiedAgreesWithTheReferenceWhereTheLengthAllo
     const std::u16string traditional = SimplifiedToTraditional(GenerateGb2312Text(random, 3000));
     const std::u16string expected = t2s.Convert(traditional);
     EXPECT_EQ(TraditionalToSimplifiedWhole(traditional), expected);
-    if (ToAnsiBytes(expected).size() == ToAnsiBytes(traditional).size())
+    if (ToAnsiBytes(expected).size() == ToAnsiBytes(traditional).size()) {
       ASSERT_EQ(U8(TraditionalToSimplified(traditional)), U8(expected));
+    }
   }
 }
 
