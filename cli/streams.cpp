@@ -40,9 +40,9 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
   return text;
 }
 
-Result<std::u16string> ReadInCharset(std::istream& in, Charset charset) {
-  if (charset == Charset::Utf8)
-    return ReadUtf8(in);
+namespace {
+
+Result<std::string> ReadAllBytes(std::istream& in) {
   std::string bytes;
   std::string block(kInputBlockBytes, '\0');
   do {
@@ -51,16 +51,36 @@ Result<std::u16string> ReadInCharset(std::istream& in, Charset charset) {
   } while (in);
   if (in.bad())
     return Fail(ErrorCode::Unreadable, bytes.size());
-  std::size_t skipped = 0;
-  if (bytes.starts_with("\xEF\xBB\xBF"))
-    skipped = 3;
-  Result<std::u16string> text =
-      DecodeBytesStrictly(std::string_view(bytes).substr(skipped), charset);
+  return bytes;
+}
+
+Result<std::u16string> DecodeAfter(std::string_view bytes, std::size_t skipped, Charset charset) {
+  Result<std::u16string> text = DecodeBytesStrictly(bytes.substr(skipped), charset);
   if (!text)
     return Fail(ErrorCode::InvalidBytes, skipped + text.error().position);
   if (!text->empty() && text->front() == u'\uFEFF')
     text->erase(0, 1);
   return text;
+}
+
+} // namespace
+
+Result<std::u16string> ReadInCharset(std::istream& in, Charset charset) {
+  if (charset == Charset::Utf8)
+    return ReadUtf8(in);
+  const Result<std::string> bytes = ReadAllBytes(in);
+  if (!bytes)
+    return Fail(bytes.error().code, bytes.error().position);
+  return DecodeAfter(*bytes, bytes->starts_with("\xEF\xBB\xBF") ? 3 : 0, charset);
+}
+
+Result<std::u16string> ReadUtf16ByMark(std::istream& in) {
+  const Result<std::string> bytes = ReadAllBytes(in);
+  if (!bytes)
+    return Fail(bytes.error().code, bytes.error().position);
+  if (bytes->starts_with("\xFF\xFE"))
+    return DecodeAfter(*bytes, 2, Charset::Utf16Le);
+  return DecodeAfter(*bytes, bytes->starts_with("\xFE\xFF") ? 2 : 0, Charset::Utf16Be);
 }
 
 Result<void> WriteUtf8(std::ostream& out, std::u16string_view text, std::size_t blockUnits) {

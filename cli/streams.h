@@ -28,6 +28,10 @@ inline constexpr std::size_t kOutputBlockUnits = 1 << 16;
 /// so is a UTF-16 one read in UTF-16.
 [[nodiscard]] Result<std::u16string> ReadInCharset(std::istream& in, Charset charset);
 
+/// The whole stream as UTF-16 whose byte order mark says little- or big-endian; without one it is
+/// big-endian (as iconv reads "UTF-16"). Errors as ReadInCharset's.
+[[nodiscard]] Result<std::u16string> ReadUtf16ByMark(std::istream& in);
+
 /// Writes the text as UTF-8, `blockUnits` code units at a time (a surrogate pair is never cut); a
 /// lone surrogate is written as U+FFFD. Unwritable when the stream refuses the bytes (a full
 /// disk), with the number of units written before.
