@@ -11,16 +11,17 @@
 // that the names below and the symbols declared here cannot drift apart.
 #define KELVARO_OPENCC_CONFIGURATIONS(X)                                                           \
   X(hk2s)                                                                                          \
-  X(hk2sp) X(hk2t) X(jp2t) X(s2hk) X(s2hkp) X(s2t) X(s2tw) X(s2twp) X(t2hk) X(t2jp) X(t2s) X(t2tw) \
-      X(tw2s) X(tw2sp) X(tw2t)
+  X(hk2sp)                                                                                         \
+  X(hk2t) X(jp2t) X(s2hk) X(s2hkp) X(s2t) X(s2tw) X(s2twp) X(t2hk) X(t2jp) X(t2s) X(t2tw) X(tw2s)  \
+      X(tw2sp) X(tw2t)
 #define KELVARO_OPENCC_DICTIONARIES(X)                                                             \
   X(CJK_Compatibility_Ideographs)                                                                  \
-  X(HKPhrases) X(HKPhrasesRev) X(HKVariants) X(HKVariantsPhrases) X(HKVariantsRev)                 \
-      X(HKVariantsRevPhrases) X(JPShinjitaiCharacters) X(JPShinjitaiCharactersRev)                 \
-          X(JPShinjitaiPhrases) X(STCharacters) X(STPhrases)                                       \
-              X(STPhrases_GeneratedFromRegionalPhrases) X(TSCharacters) X(TSCharactersExt)         \
-                  X(TSPhrases) X(TWPhrases) X(TWPhrasesRev) X(TWVariants) X(TWVariantsPhrases)     \
-                      X(TWVariantsRev) X(TWVariantsRevPhrases)
+  X(HKPhrases)                                                                                     \
+  X(HKPhrasesRev) X(HKVariants) X(HKVariantsPhrases) X(HKVariantsRev) X(HKVariantsRevPhrases)      \
+      X(JPShinjitaiCharacters) X(JPShinjitaiCharactersRev) X(JPShinjitaiPhrases) X(STCharacters)   \
+          X(STPhrases) X(STPhrases_GeneratedFromRegionalPhrases) X(TSCharacters)                   \
+              X(TSCharactersExt) X(TSPhrases) X(TWPhrases) X(TWPhrasesRev) X(TWVariants)           \
+                  X(TWVariantsPhrases) X(TWVariantsRev) X(TWVariantsRevPhrases)
 
 #define KELVARO_DECLARE_CONFIGURATION(name) KELVARO_EMBEDDED(opencc_config_##name)
 #define KELVARO_DECLARE_DICTIONARY(name) KELVARO_EMBEDDED(opencc_dict_##name)
@@ -216,16 +217,16 @@ std::string WithoutEnding(std::string file) {
   return file;
 }
 
-DictionarySpec ReadDictionary(const Json& json) {
+DictionaryNode ReadDictionary(const Json& json) {
   const JsonObject& object = json.Object();
   const Json* type = Member(object, "type");
   if (type == nullptr)
     throw std::runtime_error("configuration: a dictionary without a type");
-  DictionarySpec spec;
+  DictionaryNode node;
   if (type->String() == "group") {
     if (const Json* policy = Member(object, "match_policy")) {
       if (policy->String() == "union")
-        spec.policy = MatchPolicy::Union;
+        node.policy = MatchPolicy::Union;
       else if (policy->String() != "short_circuit")
         throw std::runtime_error("configuration: unknown match policy " + policy->String());
     }
@@ -233,21 +234,21 @@ DictionarySpec ReadDictionary(const Json& json) {
     if (dicts == nullptr || dicts->Array().empty())
       throw std::runtime_error("configuration: a group without dictionaries");
     for (const Json& member : dicts->Array())
-      spec.members.push_back(ReadDictionary(member));
-    return spec;
+      node.members.push_back(ReadDictionary(member));
+    return node;
   }
   const Json* file = Member(object, "file");
   if (file == nullptr)
     throw std::runtime_error("configuration: a dictionary without a file");
-  spec.file = WithoutEnding(file->String());
+  node.file = WithoutEnding(file->String());
   if (const Json* tofu = Member(object, "may_output_tofu"))
-    spec.mayOutputTofu = tofu->Bool();
-  return spec;
+    node.mayOutputTofu = tofu->Bool();
+  return node;
 }
 
 // A list of {"dict": ...} steps, as the chain and the normalisation write them.
-std::vector<DictionarySpec> ReadSteps(const Json& json) {
-  std::vector<DictionarySpec> steps;
+std::vector<DictionaryNode> ReadSteps(const Json& json) {
+  std::vector<DictionaryNode> steps;
   for (const Json& step : json.Array()) {
     const Json* dict = Member(step.Object(), "dict");
     if (dict == nullptr)
@@ -259,27 +260,27 @@ std::vector<DictionarySpec> ReadSteps(const Json& json) {
 
 } // namespace
 
-ConfigurationSpec ParseConfiguration(std::string_view json) {
+ConfigurationData ParseConfiguration(std::string_view json) {
   const Json document = JsonReader(json).Document();
   const JsonObject& object = document.Object();
-  ConfigurationSpec spec;
+  ConfigurationData configuration;
   if (const Json* name = Member(object, "name"))
-    spec.name = name->String();
+    configuration.name = name->String();
   if (const Json* normalization = Member(object, "normalization"))
-    spec.normalization = ReadSteps(*normalization);
+    configuration.normalization = ReadSteps(*normalization);
   if (const Json* segmentation = Member(object, "segmentation")) {
     const JsonObject& cut = segmentation->Object();
     const Json* type = Member(cut, "type");
     const Json* dict = Member(cut, "dict");
     if (type == nullptr || type->String() != "mmseg" || dict == nullptr)
       throw std::runtime_error("configuration: a segmentation other than mmseg");
-    spec.segmentation = ReadDictionary(*dict);
+    configuration.segmentation = ReadDictionary(*dict);
   }
   const Json* chain = Member(object, "conversion_chain");
   if (chain == nullptr || chain->Array().empty())
     throw std::runtime_error("configuration: no conversion chain");
-  spec.chain = ReadSteps(*chain);
-  return spec;
+  configuration.chain = ReadSteps(*chain);
+  return configuration;
 }
 
 std::optional<std::string_view> ConfigurationText(std::string_view name) {

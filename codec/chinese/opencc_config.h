@@ -16,27 +16,27 @@ namespace kelvaro::opencc {
 enum class MatchPolicy { ShortCircuit, Union };
 
 /// One dictionary (`file`, named without its ".ocd2"/".txt" ending) or a group of them.
-struct DictionarySpec {
+struct DictionaryNode {
   std::string file;           ///< empty for a group
   bool mayOutputTofu = false; ///< its forms may lack a glyph in common fonts: left out by default
   MatchPolicy policy = MatchPolicy::ShortCircuit;
-  std::vector<DictionarySpec> members;
+  std::vector<DictionaryNode> members;
 };
 
 /// A configuration: the text is normalised by each normalisation dictionary in turn, cut into
 /// segments by the segmentation dictionary (without one the whole text is one segment), and each
 /// segment is converted by every dictionary of the chain in turn.
-struct ConfigurationSpec {
+struct ConfigurationData {
   std::string name;
-  std::vector<DictionarySpec> normalization;
-  std::optional<DictionarySpec> segmentation;
-  std::vector<DictionarySpec> chain;
+  std::vector<DictionaryNode> normalization;
+  std::optional<DictionaryNode> segmentation;
+  std::vector<DictionaryNode> chain;
 };
 
 /// Reads a configuration's JSON text. The configurations are ours, built in: anything this reader
 /// does not know (another segmentation type, a malformed file) is a fault and throws
 /// std::runtime_error.
-[[nodiscard]] ConfigurationSpec ParseConfiguration(std::string_view json);
+[[nodiscard]] ConfigurationData ParseConfiguration(std::string_view json);
 
 /// The built-in configuration `name` ("s2t.json"); nullopt when there is none of that name.
 [[nodiscard]] std::optional<std::string_view> ConfigurationText(std::string_view name);

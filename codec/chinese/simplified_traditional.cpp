@@ -320,15 +320,15 @@ using Dictionaries = std::map<std::string, std::shared_ptr<const Dictionary>>;
 
 // The files of a union, in order; the dictionaries that may output tofu are left out, as the
 // `opencc` command leaves them out unless asked.
-void UnionFiles(const opencc::DictionarySpec& spec, std::vector<std::string>& files) {
-  if (spec.members.empty()) {
-    if (!spec.mayOutputTofu)
-      files.push_back(spec.file);
+void UnionFiles(const opencc::DictionaryNode& node, std::vector<std::string>& files) {
+  if (node.members.empty()) {
+    if (!node.mayOutputTofu)
+      files.push_back(node.file);
     return;
   }
-  if (spec.policy != opencc::MatchPolicy::Union && spec.members.size() > 1)
+  if (node.policy != opencc::MatchPolicy::Union && node.members.size() > 1)
     throw std::runtime_error("OpenCC configuration: a short-circuit group inside a union");
-  for (const opencc::DictionarySpec& member : spec.members)
+  for (const opencc::DictionaryNode& member : node.members)
     UnionFiles(member, files);
 }
 
@@ -349,23 +349,23 @@ std::shared_ptr<const Dictionary> MergedDictionary(const std::vector<std::string
   return slot;
 }
 
-void GroupMembers(const opencc::DictionarySpec& spec, Dictionaries& built,
+void GroupMembers(const opencc::DictionaryNode& node, Dictionaries& built,
                   std::vector<std::shared_ptr<const Dictionary>>& members) {
-  if (!spec.members.empty() && spec.policy == opencc::MatchPolicy::ShortCircuit) {
-    for (const opencc::DictionarySpec& member : spec.members)
+  if (!node.members.empty() && node.policy == opencc::MatchPolicy::ShortCircuit) {
+    for (const opencc::DictionaryNode& member : node.members)
       GroupMembers(member, built, members);
     return;
   }
   std::vector<std::string> files;
-  UnionFiles(spec, files);
+  UnionFiles(node, files);
   if (!files.empty())
     members.push_back(MergedDictionary(files, built));
 }
 
-std::unique_ptr<const DictionaryGroup> MakeGroup(const opencc::DictionarySpec& spec,
+std::unique_ptr<const DictionaryGroup> MakeGroup(const opencc::DictionaryNode& node,
                                                  Dictionaries& built) {
   std::vector<std::shared_ptr<const Dictionary>> members;
-  GroupMembers(spec, built, members);
+  GroupMembers(node, built, members);
   return std::make_unique<const DictionaryGroup>(std::move(members));
 }
 
@@ -377,12 +377,12 @@ std::unique_ptr<const DictionaryGroup> MakeGroup(const opencc::DictionarySpec& s
 // segment's end.
 class ConfigurationConverter {
 public:
-  ConfigurationConverter(const opencc::ConfigurationSpec& spec, Dictionaries& built) {
-    for (const opencc::DictionarySpec& step : spec.normalization)
+  ConfigurationConverter(const opencc::ConfigurationData& configuration, Dictionaries& built) {
+    for (const opencc::DictionaryNode& step : configuration.normalization)
       m_normalization.push_back(MakeGroup(step, built));
-    if (spec.segmentation)
-      m_segmentation = MakeGroup(*spec.segmentation, built);
-    for (const opencc::DictionarySpec& step : spec.chain)
+    if (configuration.segmentation)
+      m_segmentation = MakeGroup(*configuration.segmentation, built);
+    for (const opencc::DictionaryNode& step : configuration.chain)
       m_stages.push_back(MakeGroup(step, built));
     // When the first stage starts with the segmentation dictionary and goes on with single
     // characters, a key of the segmentation is a segment that the stage converts whole, and in a

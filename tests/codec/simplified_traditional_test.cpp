@@ -175,19 +175,19 @@ TEST(SimplifiedTraditional, ConvertsOnSeveralThreadsAtOnce) {
 class ReferenceConverter {
 public:
   explicit ReferenceConverter(std::string_view configuration)
-      : m_spec(opencc::ParseConfiguration(*opencc::ConfigurationText(configuration))) {}
+      : m_configuration(opencc::ParseConfiguration(*opencc::ConfigurationText(configuration))) {}
 
   std::u16string Convert(std::u16string_view input) {
     std::u16string text(input);
-    for (const opencc::DictionarySpec& step : m_spec.normalization)
+    for (const opencc::DictionaryNode& step : m_configuration.normalization)
       text = ConvertSegment(step, text);
     std::vector<std::u16string> segments;
-    if (!m_spec.segmentation) {
+    if (!m_configuration.segmentation) {
       segments.push_back(text);
     } else {
       std::u16string run;
       for (std::size_t i = 0; i < text.size();) {
-        const auto match = Match(*m_spec.segmentation, text, i);
+        const auto match = Match(*m_configuration.segmentation, text, i);
         if (!match) {
           run += text[i++];
           continue;
@@ -200,7 +200,7 @@ public:
       if (!run.empty())
         segments.push_back(run);
     }
-    for (const opencc::DictionarySpec& step : m_spec.chain) {
+    for (const opencc::DictionaryNode& step : m_configuration.chain) {
       for (std::u16string& segment : segments)
         segment = ConvertSegment(step, segment);
     }
@@ -213,10 +213,10 @@ public:
 private:
   using Match_ = std::optional<std::pair<std::size_t, std::u16string>>; // key length, default
 
-  std::u16string ConvertSegment(const opencc::DictionarySpec& spec, std::u16string_view text) {
+  std::u16string ConvertSegment(const opencc::DictionaryNode& node, std::u16string_view text) {
     std::u16string out;
     for (std::size_t i = 0; i < text.size();) {
-      if (const auto match = Match(spec, text, i)) {
+      if (const auto match = Match(node, text, i)) {
         out += match->second;
         i += match->first;
       } else {
@@ -226,11 +226,11 @@ private:
     return out;
   }
 
-  Match_ Match(const opencc::DictionarySpec& spec, std::u16string_view text, std::size_t i) {
-    if (spec.members.empty()) {
-      if (spec.mayOutputTofu)
+  Match_ Match(const opencc::DictionaryNode& node, std::u16string_view text, std::size_t i) {
+    if (node.members.empty()) {
+      if (node.mayOutputTofu)
         return std::nullopt;
-      const auto& [table, longest] = Table(spec.file);
+      const auto& [table, longest] = Table(node.file);
       for (std::size_t n = std::min(text.size() - i, longest); n > 0; --n) {
         if (const auto found = table.find(std::u16string(text.substr(i, n))); found != table.end())
           return std::pair{n, found->second};
@@ -238,9 +238,9 @@ private:
       return std::nullopt;
     }
     Match_ best;
-    for (const opencc::DictionarySpec& member : spec.members) {
+    for (const opencc::DictionaryNode& member : node.members) {
       const auto match = Match(member, text, i);
-      if (match && spec.policy == opencc::MatchPolicy::ShortCircuit)
+      if (match && node.policy == opencc::MatchPolicy::ShortCircuit)
         return match;
       if (match && (!best || match->first > best->first))
         best = match;
@@ -266,7 +266,7 @@ private:
     return m_tables[file];
   }
 
-  opencc::ConfigurationSpec m_spec;
+  opencc::ConfigurationData m_configuration;
   std::map<std::string, Table_> m_tables;
 };
 
