@@ -96,9 +96,9 @@ Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options)
 /// Traditional to simplified: the same-byte-length rule of code page 936 while the boxes are
 /// GBK-like; with a charset that keeps every character that rule has nothing left to protect.
 Outcome ToSimplified(std::u16string_view input, const OperationOptions& options) {
-  return FromResult(InfoOf(options.charset).keepsEveryCharacter
-                        ? TraditionalToSimplifiedWhole(input)
-                        : TraditionalToSimplified(input));
+  return Outcome::Converted(InfoOf(options.charset).keepsEveryCharacter
+                                ? TraditionalToSimplifiedWhole(input)
+                                : TraditionalToSimplified(input));
 }
 
 template <PinyinStyle kStyle> std::u16string PinyinIn(std::u16string_view input) {
@@ -326,7 +326,7 @@ constexpr Operation kOperations[] = {
     {.cliName = "to-traditional",
      .caption = "简体转繁体",
      .description = "simplified Chinese to traditional",
-     .run = Checked<SimplifiedToTraditional>},
+     .run = Plain<SimplifiedToTraditional>},
     {.cliName = "to-simplified",
      .caption = "繁体转简体",
      .followsCharset = true,
@@ -453,21 +453,29 @@ constexpr Operation kOperations[] = {
     {.cliName = "to-traditional-tw",
      .caption = "简体转台湾正体",
      .description = "simplified Chinese to Taiwan's traditional standard, with Taiwan's words",
-     .run = Checked<SimplifiedToTaiwan>},
+     .run = Plain<SimplifiedToTaiwan>},
     {.cliName = "to-traditional-hk",
      .caption = "简体转香港繁体",
      .description = "simplified Chinese to traditional as written in Hong Kong",
-     .run = Checked<SimplifiedToHongKong>},
+     .run = Plain<SimplifiedToHongKong>},
     {.cliName = "tw-to-simplified",
      .caption = "台湾正体转简体",
      .inverseOf = "to-traditional-tw",
      .description = "Taiwan's traditional Chinese to simplified, with the mainland's words",
-     .run = Checked<TaiwanToSimplified>},
+     .run = Plain<TaiwanToSimplified>},
     {.cliName = "hk-to-simplified",
      .caption = "香港繁体转简体",
      .inverseOf = "to-traditional-hk",
      .description = "traditional Chinese as written in Hong Kong to simplified",
-     .run = Checked<HongKongToSimplified>},
+     .run = Plain<HongKongToSimplified>},
+    {.cliName = "to-traditional-tw-chars",
+     .caption = "简体转台湾字形",
+     .description = "simplified Chinese to Taiwan's traditional character forms, the words kept",
+     .run = Plain<SimplifiedToTaiwanCharacters>},
+    {.cliName = "tw-to-traditional",
+     .caption = "台湾正体转繁体",
+     .description = "Taiwan's traditional character forms to the standard traditional ones",
+     .run = Plain<TaiwanToTraditional>},
 
     // ---- recognising what was pasted ----
     {.cliName = "auto",
