@@ -117,12 +117,14 @@ void WriteBoxNotes(std::ostream& err, const Outcome& outcome, Charset charset) {
   if (outcome.inputCut) {
     err << "kelvaro-cli: note: the text holds U+0000 at character " << outcome.inputCut->position
         << "; the " << Characters(outcome.inputCut->notShown)
-        << " after it were not converted (--raw takes the whole text)\n";
+        << (outcome.inputCut->notShown == 1 ? " after it was" : " after it were")
+        << " not converted (--raw takes the whole text)\n";
   }
   if (outcome.resultCut) {
     err << "kelvaro-cli: note: the result holds U+0000 at character "
         << outcome.resultCut->position << "; the " << Characters(outcome.resultCut->notShown)
-        << " after it are not shown (--raw shows the whole result)\n";
+        << (outcome.resultCut->notShown == 1 ? " after it is" : " after it are")
+        << " not shown (--raw shows the whole result)\n";
   }
   if (outcome.questionMarks != 0) {
     err << "kelvaro-cli: note: " << Characters(outcome.questionMarks) << " written as \"?\" ("
@@ -172,6 +174,52 @@ bool IsUtf16ByMark(std::string_view name) {
   for (char& c : lower)
     c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
   return lower == "utf-16" || lower == "utf16";
+}
+
+void TellInputProblem(std::ostream& err, const Error& error, Charset inputCharset) {
+  if (error.code == ErrorCode::InvalidUtf8) {
+    err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << error.position
+        << "); --input-charset NAME reads it in another charset\n";
+  } else if (error.code == ErrorCode::InvalidBytes) {
+    err << "kelvaro-cli: the input is not valid " << InfoOf(inputCharset).name << " (at byte "
+        << error.position << ")\n";
+  } else {
+    err << "kelvaro-cli: cannot read the input (standard input is a directory, or a read "
+           "failed)\n";
+  }
+}
+
+// With --charset utf-8, an operation that reads only its input's bytes takes the UTF-8 it is given,
+// validated once, instead of decoding it to UTF-16 and encoding it back.
+bool PassesUtf8Through(const Invocation& call) {
+  return call.charset == Charset::Utf8 && call.operation->runOnBytes != nullptr && !call.crlf &&
+         !call.inputByMark && call.inputCharset == Charset::Utf8;
+}
+
+Result<Outcome> RunOnUtf8Bytes(const Invocation& call, std::istream& in,
+                               const OperationOptions& options, BoxRule rule) {
+  Result<std::string> bytes = call.text ? Result<std::string>(*call.text) : cli::ReadBytes(in);
+  if (!bytes)
+    return unexpected<Error>(bytes.error());
+  std::string_view input = *bytes;
+  // A byte order mark says how standard input is encoded, and starts no text.
+  const std::size_t mark = !call.text && input.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  input.remove_prefix(mark);
+  if (const std::optional<std::size_t> bad = FirstInvalidUtf8(input))
+    return Fail(ErrorCode::InvalidUtf8, mark + *bad);
+  return RunOnBoxBytes(*call.operation, input, options, rule);
+}
+
+Result<Outcome> RunOnText(const Invocation& call, std::istream& in, const OperationOptions& options,
+                          BoxRule rule) {
+  Result<std::u16string> input = call.text          ? Utf8ToUtf16(*call.text)
+                                 : call.inputByMark ? cli::ReadUtf16ByMark(in)
+                                                    : cli::ReadInCharset(in, call.inputCharset);
+  if (!input)
+    return unexpected<Error>(input.error());
+  if (call.crlf)
+    *input = cli::WithWindowLineBreaks(*input);
+  return RunOnBoxText(*call.operation, std::move(*input), options, rule);
 }
 
 } // namespace
@@ -253,29 +301,16 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   if (call.operation == nullptr)
     return UsageError(err, "unknown operation " + *words.operation);
 
-  Result<std::u16string> input = call.text          ? Utf8ToUtf16(*call.text)
-                                 : call.inputByMark ? cli::ReadUtf16ByMark(in)
-                                                    : cli::ReadInCharset(in, call.inputCharset);
-  if (!input) {
-    if (input.error().code == ErrorCode::InvalidUtf8) {
-      err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
-          << "); --input-charset NAME reads it in another charset\n";
-    } else if (input.error().code == ErrorCode::InvalidBytes) {
-      err << "kelvaro-cli: the input is not valid " << InfoOf(call.inputCharset).name
-          << " (at byte " << input.error().position << ")\n";
-    } else {
-      err << "kelvaro-cli: cannot read the input (standard input is a directory, or a read "
-             "failed)\n";
-    }
-    return kExitRefused;
-  }
-  if (call.crlf)
-    *input = cli::WithWindowLineBreaks(*input);
-
   const OperationOptions options{
       .upper = call.upper, .charset = call.charset, .resolver = resolver};
-  const Outcome outcome = RunOnBoxText(*call.operation, std::move(*input), options,
-                                       call.raw ? BoxRule::Skip : BoxRule::Apply);
+  const BoxRule rule = call.raw ? BoxRule::Skip : BoxRule::Apply;
+  const Result<Outcome> run = PassesUtf8Through(call) ? RunOnUtf8Bytes(call, in, options, rule)
+                                                      : RunOnText(call, in, options, rule);
+  if (!run) {
+    TellInputProblem(err, run.error(), call.inputCharset);
+    return kExitRefused;
+  }
+  const Outcome& outcome = *run;
   if (outcome.text) {
     if (!cli::WriteUtf8(out, *outcome.text)) {
       err << "kelvaro-cli: cannot write the result (is the disk full?)\n";

@@ -40,19 +40,26 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
   return text;
 }
 
-namespace {
-
-Result<std::string> ReadAllBytes(std::istream& in) {
+Result<std::string> ReadBytes(std::istream& in) {
   std::string bytes;
+  // A file says how many bytes it holds: read straight into a string of that size, then on in
+  // blocks for whatever a pipe or a growing file adds.
+  if (const std::streamsize available = in.rdbuf()->in_avail(); available > 0) {
+    bytes.resize(static_cast<std::size_t>(available));
+    in.read(bytes.data(), available);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  }
   std::string block(kInputBlockBytes, '\0');
-  do {
+  while (in) {
     in.read(block.data(), static_cast<std::streamsize>(block.size()));
     bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
-  } while (in);
+  }
   if (in.bad())
     return Fail(ErrorCode::Unreadable, bytes.size());
   return bytes;
 }
+
+namespace {
 
 Result<std::u16string> DecodeAfter(std::string_view bytes, std::size_t skipped, Charset charset) {
   Result<std::u16string> text = DecodeBytesStrictly(bytes.substr(skipped), charset);
@@ -68,14 +75,14 @@ Result<std::u16string> DecodeAfter(std::string_view bytes, std::size_t skipped, 
 Result<std::u16string> ReadInCharset(std::istream& in, Charset charset) {
   if (charset == Charset::Utf8)
     return ReadUtf8(in);
-  const Result<std::string> bytes = ReadAllBytes(in);
+  const Result<std::string> bytes = ReadBytes(in);
   if (!bytes)
     return Fail(bytes.error().code, bytes.error().position);
   return DecodeAfter(*bytes, bytes->starts_with("\xEF\xBB\xBF") ? 3 : 0, charset);
 }
 
 Result<std::u16string> ReadUtf16ByMark(std::istream& in) {
-  const Result<std::string> bytes = ReadAllBytes(in);
+  const Result<std::string> bytes = ReadBytes(in);
   if (!bytes)
     return Fail(bytes.error().code, bytes.error().position);
   if (bytes->starts_with("\xFF\xFE"))

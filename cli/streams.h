@@ -22,6 +22,9 @@ inline constexpr std::size_t kOutputBlockUnits = 1 << 16;
 [[nodiscard]] Result<std::u16string> ReadUtf8(std::istream& in,
                                               std::size_t blockBytes = kInputBlockBytes);
 
+/// The whole stream's bytes, as they are; Unreadable where reading failed.
+[[nodiscard]] Result<std::string> ReadBytes(std::istream& in);
+
 /// The whole stream in a byte charset other than UTF-8, which must be well-formed in it:
 /// InvalidBytes at the byte offset of the first bad sequence; Unreadable where reading failed. A
 /// UTF-8 byte order mark at the start is dropped (an editor's, before text in another charset), and
