@@ -119,7 +119,8 @@ std::u16string CEscape(std::u16string_view text, Charset charset) {
 
 std::u16string CUnescape(std::u16string_view text, Charset charset) {
   text = Unwrapped(text);
-  std::string bytes;
+  std::u16string decoded;
+  std::string bytes; // since the last character that stays itself
   bytes.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];
@@ -136,13 +137,19 @@ std::u16string CUnescape(std::u16string_view text, Charset charset) {
       continue;
     }
     const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0)
-      bytes.push_back('?');
-    else
-      bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
-    i += encoded.size == 0 ? 1 : encoded.units;
+    if (encoded.size == 0) {
+      // A character the charset lacks has no bytes to join escapes with: it stays itself.
+      decoded.append(DecodeBytes(bytes, charset));
+      bytes.clear();
+      decoded.push_back(c);
+      ++i;
+      continue;
+    }
+    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
+    i += encoded.units;
   }
-  return DecodeBytes(bytes, charset);
+  decoded.append(DecodeBytes(bytes, charset));
+  return decoded;
 }
 
 std::optional<std::string> CUnescapeBytes(std::u16string_view text) {

@@ -23,8 +23,8 @@ namespace kelvaro {
 /// exactly two hexadecimal digits of either case, or by n t r \ " ' gives that byte; every other
 /// backslash stays as it is. A whole text in double quotes, or in b'...' or b"..." (Python's
 /// bytes), loses them first. Other ASCII characters are their bytes; a character from U+0080
-/// stands for its own bytes in the charset, so that escaped bytes next to it still join. Never
-/// fails; any length.
+/// stands for its own bytes in the charset, so that escaped bytes next to it still join, and one
+/// the charset lacks stays as it is. Never fails; any length.
 [[nodiscard]] std::u16string CUnescape(std::u16string_view text, Charset charset = Charset::Gbk);
 
 /// The strict form, for recognising a pasted text: the bytes the text spells, when the whole text

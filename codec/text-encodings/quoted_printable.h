@@ -22,7 +22,8 @@ namespace kelvaro {
 
 /// Reads quoted-printable back: soft breaks ("=" at a line's end, blanks after it allowed) vanish,
 /// "=" and two hexadecimal digits of either case give that byte, and every hard line break (CR
-/// LF, lone CR or lone LF) gives CR LF. The bytes of each line are decoded in the charset on their
+/// LF, lone CR or lone LF) gives CR LF. Blanks at the end of a line are dropped, as RFC 2045 has
+/// decoders do: transport adds them, and the encoder writes its own as =20 and =09. The bytes of each line are decoded in the charset on their
 /// own, each sequence that forms no character giving U+FFFD. An "=" that begins neither a soft
 /// break nor an escape stays as it is (RFC 2045's advice for robust decoders); so do characters
 /// outside ASCII. Never fails; any length.

@@ -49,6 +49,7 @@ constexpr Case kUnescapes[] = {
     {uR"(\0\00\000)", Charset::Utf8, u"\0\0\0"sv},  // one to three digits
     {uR"(中\346\226\207)", Charset::Utf8, u"中文"}, // a literal character among escapes
     {uR"(\344\270)", Charset::Utf8, u"\uFFFD"},     // a cut sequence
+    {uR"(ก\326\320)", Charset::Gbk, u"ก中"},        // GBK lacks ก: it stays as it is
     {uR"("unclosed)", Charset::Utf8, uR"("unclosed)"},
     {uR"("a\")", Charset::Utf8, uR"("a")"}, // the last quote is escaped: no wrapper
 };

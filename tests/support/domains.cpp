@@ -2,7 +2,7 @@
 
 #include "codec/escape/punycode.h"
 #include "text/box_rule.h"
-#include "text/chars.h"
+#include "text/width.h"
 #include "text/utf.h"
 
 #include <algorithm>
