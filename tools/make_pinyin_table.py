@@ -325,7 +325,8 @@ def adverb_phrases(readings, phrases):
     return found
 
 
-def command_table(args):
+def build(args):
+    """The character readings and the phrases of the table, and a note of where they came from."""
     characters, phrases = read_source(args.package)
     pro_characters, pro_phrases, surnames = read_pinyin_pro(args.pinyin_pro)
     # A phrase's reading is checked against what either character dictionary lists.
@@ -356,10 +357,16 @@ def command_table(args):
     kept.update(adverb_phrases(readings, kept))
     for key, reading in ERRATA.items():
         kept[key] = reading.split()
+    note = (f"{dropped} of pinyin's and {pro_dropped} of pinyin-pro's dropped, {len(named)} from "
+            f"surnames")
+    return readings, kept, note
+
+
+def command_table(args):
+    readings, kept, note = build(args)
     syllables, size = write_table(readings, kept, args.out)
     print(f"{args.out}: {syllables} syllables, {len(readings)} characters, {len(kept)} phrases "
-          f"({dropped} of pinyin's and {pro_dropped} of pinyin-pro's dropped, {len(named)} from "
-          f"surnames), {size} bytes")
+          f"({note}), {size} bytes")
 
 
 # ---- the documents ------------------------------------------------------------------------------

@@ -359,23 +359,25 @@ struct FamilyScore {
 };
 
 std::map<std::string, FamilyScore> ScoreHandChecked() {
-  std::ifstream file(std::string(KELVARO_CASES_DIR) + "/pinyin/hand_checked.tsv");
-  EXPECT_TRUE(file);
   std::map<std::string, FamilyScore> families;
-  for (std::string line; std::getline(file, line);) {
-    if (line.empty() || line.front() == '#')
-      continue;
-    const std::size_t tab1 = line.find('\t');
-    const std::size_t tab2 = line.find('\t', tab1 + 1);
-    const std::string text = line.substr(tab1 + 1, tab2 - tab1 - 1);
-    const std::string expected = line.substr(tab2 + 1);
-    const std::string ours = U8(Pinyin(U16(text), PinyinStyle::ToneMarks));
-    FamilyScore& family = families[line.substr(0, tab1)];
-    ++family.texts;
-    if (ours == expected)
-      ++family.right;
-    else
-      family.wrong.push_back(text + " " + ours + " (" + expected + ")");
+  for (const char* name : {"hand_checked.tsv", "held_out.tsv"}) {
+    std::ifstream file(std::string(KELVARO_CASES_DIR) + "/pinyin/" + name);
+    EXPECT_TRUE(file) << name;
+    for (std::string line; std::getline(file, line);) {
+      if (line.empty() || line.front() == '#')
+        continue;
+      const std::size_t tab1 = line.find('\t');
+      const std::size_t tab2 = line.find('\t', tab1 + 1);
+      const std::string text = line.substr(tab1 + 1, tab2 - tab1 - 1);
+      const std::string expected = line.substr(tab2 + 1);
+      const std::string ours = U8(Pinyin(U16(text), PinyinStyle::ToneMarks));
+      FamilyScore& family = families[line.substr(0, tab1)];
+      ++family.texts;
+      if (ours == expected)
+        ++family.right;
+      else
+        family.wrong.push_back(text + " " + ours + " (" + expected + ")");
+    }
   }
   return families;
 }
