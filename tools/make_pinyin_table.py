@@ -34,7 +34,7 @@ The conversion asks ICU itself only about characters beyond the Basic Multilingu
 asking ICU at run time for all of them costs almost half a second.
 
 Table layout (little-endian):
-  "KPY2"
+  "KPY3"
   u16 S, then S syllables, each a u8 byte count and the syllable's UTF-8 (lower case, tone marks)
   u16 R, then R ranges of characters, each u16 first character, u16 count n, n u16 syllable indexes
   (0xFFFF: no reading)
@@ -64,6 +64,7 @@ import argparse
 import gzip
 import html
 import json
+import math
 import os
 import re
 import struct
@@ -225,6 +226,17 @@ def read_pinyin_pro(package):
     return characters, phrases, surnames
 
 
+def read_words(package, name="complete"):
+    """The words of @pinyin-pro/data (ISC): {word: ([reading], frequency)}, from json/NAME.json."""
+    path = os.path.join(package, "json", name + ".json")
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    words = {w: (unicodedata.normalize("NFC", v[0]).split(), float(v[1])) for w, v in data.items()}
+    if len(words) < 50000:
+        sys.exit(f"{path}: too few words ({len(words)})")
+    return words
+
+
 def clean_phrases(characters, phrases):
     kept, dropped = {}, 0
     for key, readings in phrases.items():
@@ -270,10 +282,20 @@ def icu_readings():
     return readings
 
 
-def write_table(characters, phrases, out):
+# A word the frequency list lacks counts as this frequent: rarer than most words of the list, so
+# that a phrase of the other sources still beats the two characters it joins.
+UNLISTED_FREQUENCY = 1e-10
+
+
+def cost(frequency):
+    """How unlikely a word is, -ln(frequency) in eighths, as one byte."""
+    return max(0, min(255, round(-8 * math.log(frequency))))
+
+
+def write_table(characters, phrases, frequencies, out):
     syllables = sorted(set(characters.values()) | {r for rs in phrases.values() for r in rs})
     index = {s: i for i, s in enumerate(syllables)}
-    data = bytearray(b"KPY2")
+    data = bytearray(b"KPY3")
     data += struct.pack("<H", len(syllables))
     for s in syllables:
         encoded = s.encode("utf-8")
@@ -284,11 +306,17 @@ def write_table(characters, phrases, out):
         data += struct.pack(f"<{last - first + 1}H",
                             *(index[characters[chr(c)]] if chr(c) in characters else 0xFFFF
                               for c in range(first, last + 1)))
+    data += struct.pack("<H", len(HAN_RANGES))
+    for first, last in HAN_RANGES:
+        data += struct.pack("<HH", first, last - first + 1)
+        data += bytes(cost(frequencies.get(chr(c), UNLISTED_FREQUENCY))
+                      for c in range(first, last + 1))
     data += struct.pack("<I", len(phrases))
     for key, readings in sorted(phrases.items()):
         data += struct.pack("<B", len(key))
         data += struct.pack(f"<{len(key)}H", *(ord(c) for c in key))
         data += struct.pack(f"<{len(key)}H", *(index[r] for r in readings))
+        data += struct.pack("<B", cost(frequencies.get(key, UNLISTED_FREQUENCY)))
     with open(out, "wb") as f:
         f.write(data)
     return len(syllables), len(data)
@@ -340,6 +368,7 @@ def build(args):
     for key in ERRATA:
         pro_kept.pop(key, None)
     kept.update(pro_kept)
+    words = read_words(args.words)
     readings = icu_readings()
     # The most common reading of a character is pinyin-pro's first; ICU's Han-Latin reading stands
     # for the characters it lacks.
@@ -347,6 +376,21 @@ def build(args):
         if len(c) == 1 and ord(c) <= 0xFFFF and rs and is_syllable(rs[0]):
             readings[c] = CITATION.get(c, rs[0])
     readings.update(CHARACTER_READINGS)
+    # The words of @pinyin-pro/data with their frequencies: their readings win over the older
+    # phrases' but for the neutral tone, which the earlier sources write in full (时候 shí hòu) and
+    # which the table keeps so (a new word's neutral tone becomes its character's reading when
+    # that reading differs only by its tone).
+    word_kept, word_dropped = clean_phrases(listed, {w: r for w, (r, _) in words.items()
+                                                     if len(w) > 1})
+    for word, reading in word_kept.items():
+        if word in kept:
+            if all(ours == theirs or (toneless(theirs) == theirs and toneless(ours) == theirs)
+                   for ours, theirs in zip(kept[word], reading)):
+                continue
+        else:
+            reading = [readings[c] if toneless(r) == r and toneless(readings.get(c, "")) == r
+                       else r for c, r in zip(word, reading)]
+        kept[word] = reading
     for key in NOT_PHRASES:
         kept.pop(key, None)
     surnames.update({name: reading.split() for name, reading in SURNAMES.items()})
@@ -357,14 +401,17 @@ def build(args):
     kept.update(adverb_phrases(readings, kept))
     for key, reading in ERRATA.items():
         kept[key] = reading.split()
-    note = (f"{dropped} of pinyin's and {pro_dropped} of pinyin-pro's dropped, {len(named)} from "
-            f"surnames")
-    return readings, kept, note
+    # Phrases with a character the table does not read could never match a run of read characters.
+    kept = {k: r for k, r in kept.items() if all(c in readings for c in k)}
+    frequencies = {w: f for w, (_, f) in words.items()}
+    note = (f"{dropped} of pinyin's, {pro_dropped} of pinyin-pro's and {word_dropped} of the "
+            f"words dropped, {len(named)} from surnames")
+    return readings, kept, frequencies, note
 
 
 def command_table(args):
-    readings, kept, note = build(args)
-    syllables, size = write_table(readings, kept, args.out)
+    readings, kept, frequencies, note = build(args)
+    syllables, size = write_table(readings, kept, frequencies, args.out)
     print(f"{args.out}: {syllables} syllables, {len(readings)} characters, {len(kept)} phrases "
           f"({note}), {size} bytes")
 
@@ -508,6 +555,7 @@ def main():
     p = sub.add_parser("table", help="write the phrase table")
     p.add_argument("package", help="the unpacked npm package pinyin@4.0.0 (its package/ folder)")
     p.add_argument("pinyin_pro", help="the unpacked npm package pinyin-pro@3.29.4 (package/)")
+    p.add_argument("words", help="the unpacked npm package @pinyin-pro/data@1.3.1 (package/)")
     p.add_argument("out")
     p.set_defaults(run=command_table)
     p = sub.add_parser("fetch", help="download and unpack the Debian documentation")
