@@ -1,25 +1,30 @@
 #!/usr/bin/env python3
 """Writes the pinyin conversion's table, and measures the conversion against a reference.
 
-The table is derived from two MIT-licensed npm packages, which a developer fetches once into a
-scratch directory; none of their code or files enter the tree, only the table below:
+The table is derived from three npm packages (two MIT, one ISC), which a developer fetches once into
+a scratch directory; none of their code or files enter the tree, only the table below:
   - `pinyin` 4.0.0 (by hotoo): its phrase dictionary (about 40 000 phrases) and its character
     dictionary;
   - `pinyin-pro` 3.29.4 (by zh-lx): the data modules of its ES module build, read as text and never
     run: its character dictionary (dict1, each character's readings with the most common first),
     its phrase dictionaries (dict2 to dict5, the phrases that read a character otherwise than most
-    often) and its surnames (surname.mjs).
+    often) and its surnames (surname.mjs);
+  - `@pinyin-pro/data` 1.3.1 (ISC, stated in its package.json): json/complete.json, about 340 000
+    words, each with its reading and its frequency.
 
-    cd /tmp && npm pack pinyin@4.0.0 pinyin-pro@3.29.4 && mkdir pinyin pinyin-pro \\
-        && tar xzf pinyin-4.0.0.tgz -C pinyin && tar xzf pinyin-pro-3.29.4.tgz -C pinyin-pro
+    cd /tmp && npm pack pinyin@4.0.0 pinyin-pro@3.29.4 @pinyin-pro/data@1.3.1 \\
+        && mkdir pinyin pinyin-pro pinyin-pro-data && tar xzf pinyin-4.0.0.tgz -C pinyin \\
+        && tar xzf pinyin-pro-3.29.4.tgz -C pinyin-pro \\
+        && tar xzf pinyin-pro-data-1.3.1.tgz -C pinyin-pro-data
     tools/make_pinyin_table.py table /tmp/pinyin/package /tmp/pinyin-pro/package \\
-        resources/pinyin_phrases.bin
+        /tmp/pinyin-pro-data/package resources/pinyin_phrases.bin
 
 How the table is put together:
   - a character outside every phrase takes pinyin-pro's most common reading, or ICU's Han-Latin
     reading where pinyin-pro has none (ICU 72, through `uconv -x Han-Latin` of Debian's
     icu-devtools, needed only to regenerate); CHARACTER_READINGS override a few;
-  - the phrases are `pinyin`'s, with pinyin-pro's phrases winning where both have one, then 姓 with
+  - the phrases are `pinyin`'s, with pinyin-pro's phrases winning where both have one, then the
+    words of @pinyin-pro/data winning over both but for the neutral tone (below), then 姓 with
     each surname whose reading as a surname differs from the character's (姓单 xìng shàn), the
     surnames of two characters, PLACES, ADVERBS with 地 de, and ERRATA last; NOT_PHRASES are left
     out;
@@ -28,7 +33,13 @@ How the table is put together:
   - the standard readings of 这, 那 and 哪 (zhè, nà, nǎ) for their spoken forms zhèi, nèi, něi;
   - no phrase with a character outside the Basic Multilingual Plane, with a character neither
     character dictionary has, or with a reading neither lists for its character (nor its
-    neutral-tone form): those readings are slips of the source (为什么 wéi shèn mǒ).
+    neutral-tone form): those readings are slips of the source (为什么 wéi shèn mǒ);
+  - the neutral tone as the older sources write it: where @pinyin-pro/data reads a syllable in
+    the neutral tone and the other reading differs only by that (时候 shí hou against shí hòu), the
+    full tone stays, as it does in a new word whose character reads so on its own;
+  - every phrase and every character has a cost, -ln of its frequency in @pinyin-pro/data in
+    eighths (1e-10 for those it lacks), by which the conversion splits a run of characters into
+    its likeliest words.
 
 The conversion asks ICU itself only about characters beyond the Basic Multilingual Plane, since
 asking ICU at run time for all of them costs almost half a second.
@@ -38,7 +49,8 @@ Table layout (little-endian):
   u16 S, then S syllables, each a u8 byte count and the syllable's UTF-8 (lower case, tone marks)
   u16 R, then R ranges of characters, each u16 first character, u16 count n, n u16 syllable indexes
   (0xFFFF: no reading)
-  u32 E, then E phrases, each a u8 length n, n UTF-16 units, n u16 syllable indexes
+  u16 R, then R ranges of characters, each u16 first character, u16 count n, n u8 costs
+  u32 E, then E phrases, each a u8 length n, n UTF-16 units, n u16 syllable indexes, u8 cost
 
 Measuring (agreement of every character's syllable with a reference on real prose):
 

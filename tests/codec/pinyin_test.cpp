@@ -66,6 +66,12 @@ constexpr Case kPolyphonesInContext[] = {
     {"还钱", "huán qián"},
     {"姓单", "xìng shàn"},
     {"姓曾", "xìng zēng"},
+    // Phrases that overlap, where the longest first phrase (南京市长, 研究生, 成分) splits the text
+    // wrongly and the likelier split reads it right.
+    {"南京市长江大桥", "nán jīng shì cháng jiāng dà qiáo"},
+    {"长春市长春药店", "cháng chūn shì cháng chūn yào diàn"},
+    {"研究生命起源", "yán jiū shēng mìng qǐ yuán"},
+    {"结合成分子时", "jié hé chéng fēn zǐ shí"},
 };
 
 TEST(Pinyin, ReadsPolyphonesByTheWord) {
