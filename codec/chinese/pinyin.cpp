@@ -415,9 +415,12 @@ std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n;) {
     if (table.Reads(text[i])) {
-      // A run of characters the table reads: no phrase reaches past it.
+      // A run of characters the table reads: no phrase reaches past it. Text without punctuation
+      // is cut every kLongestRun characters, so that the segmenter's memory stays small and its
+      // costs cannot overflow; a phrase across a cut is lost, which prose never meets.
+      constexpr std::size_t kLongestRun = 4096;
       std::size_t end = i + 1;
-      while (end < n && table.Reads(text[end]))
+      while (end < n && end - i < kLongestRun && table.Reads(text[end]))
         ++end;
       segmenter.Read(table, text.substr(i, end - i), layout);
       i = end;

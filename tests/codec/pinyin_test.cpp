@@ -81,6 +81,18 @@ TEST(Pinyin, ReadsPolyphonesByTheWord) {
   }
 }
 
+// A run of Han characters without punctuation far longer than the pieces the segmenter reads it
+// in comes out whole: every syllable once, one blank between each two, across every cut.
+TEST(Pinyin, ReadsLongRunsWhole) {
+  std::u16string text = u"一";
+  std::string expected = "yī";
+  for (int k = 0; k < 5000; ++k) {
+    text += u"中文";
+    expected += " zhōng wén";
+  }
+  EXPECT_EQ(U8(Pinyin(text, PinyinStyle::ToneMarks)), expected);
+}
+
 // Every hanzi of GB2312 reads as exactly one syllable of lower-case letters and tone marks, alone
 // and in a run of all of them.
 TEST(Pinyin, EveryGb2312HanziHasOneSyllable) {
