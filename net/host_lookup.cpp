@@ -1,33 +1,13 @@
 #include "net/host_lookup.h"
 
-#include <memory>
-#include <unicode/uidna.h>
+#include "text/idna.h"
 
 namespace kelvaro::net {
 namespace {
 
-// Four times the longest name DNS carries, leaving room for blanks, line breaks and characters
-// that IDNA drops.
-constexpr std::size_t kLongestHostName = 1024;
-
-struct IdnaClose {
-  void operator()(UIDNA* idna) const { uidna_close(idna); }
-};
-
-// One immutable UTS #46 processor for the process; ICU allows concurrent use of it.
-const UIDNA* Idna() {
-  static const std::unique_ptr<UIDNA, IdnaClose> idna = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    // Nontransitional, as current browsers and resolvers read names: ß and ς stay themselves
-    // instead of turning into ss and σ.
-    std::unique_ptr<UIDNA, IdnaClose> opened(uidna_openUTS46(
-        UIDNA_NONTRANSITIONAL_TO_ASCII | UIDNA_CHECK_BIDI | UIDNA_CHECK_CONTEXTJ, &status));
-    if (U_FAILURE(status))
-      opened.reset();
-    return opened;
-  }();
-  return idna.get();
-}
+// No resolver answers for a name this long (DNS stops at 253 characters), and IDNA refuses longer
+// names unread: a pasted megabyte must not stall the click.
+constexpr std::size_t kLongestHostName = kLongestIdnaName;
 
 bool IsAscii(std::u16string_view name) {
   for (const char16_t unit : name) {
@@ -35,37 +15,6 @@ bool IsAscii(std::u16string_view name) {
       return false;
   }
   return true;
-}
-
-std::optional<std::string> IdnaToAscii(std::u16string_view name) {
-  const UIDNA* idna = Idna();
-  if (idna == nullptr)
-    return std::nullopt;
-  const auto length = static_cast<int32_t>(name.size());
-  if (static_cast<std::size_t>(length) != name.size())
-    return std::nullopt;
-  std::u16string ascii(name.size() + 64, u'\0');
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    UErrorCode status = U_ZERO_ERROR;
-    UIDNAInfo info = UIDNA_INFO_INITIALIZER;
-    const int32_t written = uidna_nameToASCII(idna, name.data(), length, ascii.data(),
-                                              static_cast<int32_t>(ascii.size()), &info, &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-      ascii.assign(static_cast<std::size_t>(written), u'\0');
-      continue;
-    }
-    if (U_FAILURE(status) || info.errors != 0)
-      return std::nullopt;
-    std::string result;
-    result.reserve(static_cast<std::size_t>(written));
-    for (int32_t i = 0; i < written; ++i) {
-      if (ascii[i] >= 0x80)
-        return std::nullopt;
-      result.push_back(static_cast<char>(ascii[i]));
-    }
-    return result;
-  }
-  return std::nullopt;
 }
 
 std::u16string DottedDecimal(const Ipv4Address& address) {
@@ -93,14 +42,15 @@ std::u16string_view TrimBlanksAndLineBreaks(std::u16string_view text) {
 } // namespace
 
 std::optional<std::string> HostNameToAscii(std::u16string_view name) {
-  if (!IsAscii(name))
-    return IdnaToAscii(name);
-  return std::string(name.begin(), name.end());
+  if (IsAscii(name))
+    return std::string(name.begin(), name.end());
+  const std::optional<std::u16string> ascii = IdnaToAscii(name);
+  if (!ascii)
+    return std::nullopt;
+  return std::string(ascii->begin(), ascii->end());
 }
 
 Result<std::u16string> HostToAddress(std::u16string_view name, const HostResolver& resolver) {
-  // No resolver answers for a name this long (DNS stops at 253 characters), and Punycode takes
-  // time growing with the square of a label's length: a pasted megabyte must not stall the click.
   if (name.empty() || name.size() > kLongestHostName)
     return Fail(ErrorCode::HostNotFound);
   // A zero unit would end the name early at the system call.

@@ -7,13 +7,18 @@
 #include "codec/digest/md5.h"
 #include "codec/digest/md5_base64.h"
 #include "codec/digest/sha.h"
+#include "codec/escape/c_escape.h"
 #include "codec/escape/code_listing.h"
 #include "codec/escape/html_entities.h"
 #include "codec/escape/percent_u.h"
+#include "codec/escape/punycode.h"
 #include "codec/escape/unicode_escape.h"
 #include "codec/recognise/recogniser.h"
 #include "codec/text-encodings/base64.h"
+#include "codec/text-encodings/byte_hex.h"
 #include "codec/text-encodings/hex_text.h"
+#include "codec/text-encodings/mime_header.h"
+#include "codec/text-encodings/quoted_printable.h"
 #include "codec/utf8/mojibake.h"
 #include "codec/utf8/uri_component.h"
 #include "codec/utf8/url_encoding.h"
@@ -96,9 +101,9 @@ Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options)
 /// Traditional to simplified: the same-byte-length rule of code page 936 while the boxes are
 /// GBK-like; with a charset that keeps every character that rule has nothing left to protect.
 Outcome ToSimplified(std::u16string_view input, const OperationOptions& options) {
-  return FromResult(InfoOf(options.charset).keepsEveryCharacter
-                        ? TraditionalToSimplifiedWhole(input)
-                        : TraditionalToSimplified(input));
+  return Outcome::Converted(InfoOf(options.charset).keepsEveryCharacter
+                                ? TraditionalToSimplifiedWhole(input)
+                                : TraditionalToSimplified(input));
 }
 
 template <PinyinStyle kStyle> std::u16string PinyinIn(std::u16string_view input) {
@@ -137,6 +142,14 @@ Outcome Amount(std::u16string_view input, const OperationOptions&) {
 Outcome HostToIp(std::u16string_view input, const OperationOptions& options) {
   static const net::PlatformResolver kPlatform;
   return FromResult(net::HostAddressLine(input, options.resolver ? *options.resolver : kPlatform));
+}
+
+Outcome ByteHex(std::u16string_view input, const OperationOptions& options) {
+  return Outcome::Converted(ByteHexEncode(input, options.charset, options.upper));
+}
+
+Outcome FromByteHex(std::u16string_view input, const OperationOptions& options) {
+  return FromResult(ByteHexDecode(input, options.charset));
 }
 
 // ---- recognising pasted text
@@ -326,7 +339,7 @@ constexpr Operation kOperations[] = {
     {.cliName = "to-traditional",
      .caption = "简体转繁体",
      .description = "simplified Chinese to traditional",
-     .run = Checked<SimplifiedToTraditional>},
+     .run = Plain<SimplifiedToTraditional>},
     {.cliName = "to-simplified",
      .caption = "繁体转简体",
      .followsCharset = true,
@@ -453,21 +466,88 @@ constexpr Operation kOperations[] = {
     {.cliName = "to-traditional-tw",
      .caption = "简体转台湾正体",
      .description = "simplified Chinese to Taiwan's traditional standard, with Taiwan's words",
-     .run = Checked<SimplifiedToTaiwan>},
+     .run = Plain<SimplifiedToTaiwan>},
     {.cliName = "to-traditional-hk",
      .caption = "简体转香港繁体",
      .description = "simplified Chinese to traditional as written in Hong Kong",
-     .run = Checked<SimplifiedToHongKong>},
+     .run = Plain<SimplifiedToHongKong>},
     {.cliName = "tw-to-simplified",
      .caption = "台湾正体转简体",
      .inverseOf = "to-traditional-tw",
      .description = "Taiwan's traditional Chinese to simplified, with the mainland's words",
-     .run = Checked<TaiwanToSimplified>},
+     .run = Plain<TaiwanToSimplified>},
     {.cliName = "hk-to-simplified",
      .caption = "香港繁体转简体",
      .inverseOf = "to-traditional-hk",
      .description = "traditional Chinese as written in Hong Kong to simplified",
-     .run = Checked<HongKongToSimplified>},
+     .run = Plain<HongKongToSimplified>},
+    {.cliName = "to-traditional-tw-chars",
+     .caption = "简体转台湾字形",
+     .description = "simplified Chinese to Taiwan's traditional character forms, the words kept",
+     .run = Plain<SimplifiedToTaiwanCharacters>},
+    {.cliName = "tw-to-traditional",
+     .caption = "台湾正体转繁体",
+     .description = "Taiwan's traditional character forms to the standard traditional ones",
+     .run = Plain<TaiwanToTraditional>},
+
+    // ---- bytes as other tools write them ----
+    {.cliName = "c-escape",
+     .caption = "C 字节转义",
+     .followsCharset = true,
+     .encodesInput = true,
+     .description = "bytes from 0x80 as octal escapes (\\344), as git and C write them",
+     .run = InCharset<CEscape>},
+    {.cliName = "c-unescape",
+     .caption = "C 字节转义还原",
+     .followsCharset = true,
+     .inverseOf = "c-escape",
+     .description = "C and Python escapes (\\344, \\xe4, \\n, b'...') back to text",
+     .run = InCharset<CUnescape>},
+    {.cliName = "quoted-printable-encode",
+     .caption = "Quoted-Printable 编码",
+     .followsCharset = true,
+     .encodesInput = true,
+     .description = "quoted-printable of the text's bytes (=E4=B8=AD), lines of at most 76",
+     .run = InCharset<QuotedPrintableEncode>},
+    {.cliName = "quoted-printable-decode",
+     .caption = "Quoted-Printable 解码",
+     .followsCharset = true,
+     .inverseOf = "quoted-printable-encode",
+     .description = "quoted-printable back to text; soft line breaks removed",
+     .run = InCharset<QuotedPrintableDecode>},
+    {.cliName = "mime-header-encode",
+     .caption = "邮件头编码",
+     .followsCharset = true,
+     .encodesInput = true,
+     .description = "the text's bytes as MIME encoded-words (=?GBK?B?1tDOxA==?=)",
+     .run = InCharset<MimeHeaderEncode>},
+    {.cliName = "mime-header-decode",
+     .caption = "邮件头解码",
+     .inverseOf = "mime-header-encode",
+     .description = "MIME encoded-words in B or Q, in the charset each names, back to text",
+     .run = Plain<MimeHeaderDecode>},
+    {.cliName = "byte-hex-encode",
+     .caption = "字节转十六进制",
+     .readsUpper = true,
+     .followsCharset = true,
+     .encodesInput = true,
+     .description = "the text's bytes as plain hex digits, e4b8ad (--upper for capitals)",
+     .run = ByteHex},
+    {.cliName = "byte-hex-decode",
+     .caption = "十六进制转字节",
+     .followsCharset = true,
+     .inverseOf = "byte-hex-encode",
+     .description = "hex digits of bytes back to text; blanks, colons, 0x and \\x skipped",
+     .run = FromByteHex},
+    {.cliName = "punycode-encode",
+     .caption = "域名转 Punycode",
+     .description = "a host name, or a URL's host, in its xn-- ASCII form (IDNA)",
+     .run = Checked<PunycodeEncode>},
+    {.cliName = "punycode-decode",
+     .caption = "Punycode 转域名",
+     .inverseOf = "punycode-encode",
+     .description = "xn-- labels of a host name, or a URL's host, back to Unicode (IDNA)",
+     .run = Checked<PunycodeDecode>},
 
     // ---- recognising what was pasted ----
     {.cliName = "auto",

@@ -15,16 +15,108 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
 constexpr CharsetInfo kCharsets[] = {
-    {Charset::Gbk, "gbk", "cp936", u"GBK", 2, false, CodePage::Gbk936},
-    {Charset::Gb18030, "gb18030", "", u"GB18030", 4, true, std::nullopt},
-    {Charset::Big5, "big5", "cp950", u"BIG5", 2, false, CodePage::Big5_950},
-    {Charset::Utf8, "utf-8", "", u"UTF-8", 4, true, std::nullopt},
-    {Charset::Utf16Le, "utf-16le", "", u"UTF-16LE", 4, true, std::nullopt},
-    {Charset::Utf16Be, "utf-16be", "", u"UTF-16BE", 4, true, std::nullopt},
-    {Charset::ShiftJis, "shift_jis", "cp932", u"Shift_JIS", 2, false, CodePage::ShiftJis932},
-    {Charset::EucKr, "euc-kr", "cp949", u"EUC-KR", 2, false, CodePage::EucKr949},
-    {Charset::Windows1252, "windows-1252", "", u"Windows-1252", 1, false, CodePage::Windows1252},
-    {Charset::Iso8859_1, "iso-8859-1", "", u"ISO-8859-1", 1, false, CodePage::Latin1},
+    {Charset::Gbk, "gbk", "cp936", u"GBK", 2, false, CodePage::Gbk936, "GBK"},
+    {Charset::Gb18030, "gb18030", "", u"GB18030", 4, true, std::nullopt, "GB18030"},
+    {Charset::Big5, "big5", "cp950", u"BIG5", 2, false, CodePage::Big5_950, "Big5"},
+    {Charset::Utf8, "utf-8", "", u"UTF-8", 4, true, std::nullopt, "UTF-8"},
+    {Charset::Utf16Le, "utf-16le", "", u"UTF-16LE", 4, true, std::nullopt, "UTF-16LE"},
+    {Charset::Utf16Be, "utf-16be", "", u"UTF-16BE", 4, true, std::nullopt, "UTF-16BE"},
+    {Charset::ShiftJis, "shift_jis", "cp932", u"Shift_JIS", 2, false, CodePage::ShiftJis932,
+     "Shift_JIS"},
+    {Charset::EucKr, "euc-kr", "cp949", u"EUC-KR", 2, false, CodePage::EucKr949, "EUC-KR"},
+    {Charset::Windows1252, "windows-1252", "", u"Windows-1252", 1, false, CodePage::Windows1252,
+     "windows-1252"},
+    {Charset::Iso8859_1, "iso-8859-1", "", u"ISO-8859-1", 1, false, CodePage::Latin1, "ISO-8859-1"},
+    {Charset::Cp437, "cp437", "ibm437", u"CP437", 1, false, CodePage::Cp437, "IBM437"},
+    {Charset::Windows1250, "windows-1250", "cp1250", u"Windows-1250", 1, false,
+     CodePage::Windows1250, "windows-1250"},
+    {Charset::Windows1251, "windows-1251", "cp1251", u"Windows-1251", 1, false,
+     CodePage::Windows1251, "windows-1251"},
+    {Charset::Windows1253, "windows-1253", "cp1253", u"Windows-1253", 1, false,
+     CodePage::Windows1253, "windows-1253"},
+    {Charset::Windows1254, "windows-1254", "cp1254", u"Windows-1254", 1, false,
+     CodePage::Windows1254, "windows-1254"},
+    {Charset::Windows1257, "windows-1257", "cp1257", u"Windows-1257", 1, false,
+     CodePage::Windows1257, "windows-1257"},
+    {Charset::Iso8859_2, "iso-8859-2", "latin2", u"ISO-8859-2", 1, false, CodePage::Latin2,
+     "ISO-8859-2"},
+    {Charset::Macintosh, "macintosh", "mac-roman", u"Macintosh", 1, false, CodePage::MacRoman,
+     "macintosh"},
+};
+
+// The other names iconv takes for these charsets (and a few that mail and web pages write, such
+// as x-mac-roman), so that a name copied from a script or a mail header is understood. GB2312 and
+// EUC-CN are read as GBK: their bytes are a part of it, and text labelled GB2312 is usually GBK.
+struct OtherName {
+  std::string_view name;
+  Charset charset;
+};
+
+constexpr OtherName kOtherNames[] = {
+    {"gb2312", Charset::Gbk},
+    {"ms936", Charset::Gbk},
+    {"windows-936", Charset::Gbk},
+    {"euc-cn", Charset::Gbk},
+    {"euccn", Charset::Gbk},
+    {"csgb2312", Charset::Gbk},
+    {"cn-gb", Charset::Gbk},
+    {"gb-18030", Charset::Gb18030},
+    {"big-5", Charset::Big5},
+    {"big-five", Charset::Big5},
+    {"bigfive", Charset::Big5},
+    {"cn-big5", Charset::Big5},
+    {"csbig5", Charset::Big5},
+    {"utf8", Charset::Utf8},
+    {"iso-10646/utf-8", Charset::Utf8},
+    {"iso-10646/utf8", Charset::Utf8},
+    {"utf16le", Charset::Utf16Le},
+    {"unicodelittle", Charset::Utf16Le},
+    {"utf16be", Charset::Utf16Be},
+    {"unicodebig", Charset::Utf16Be},
+    {"shift-jis", Charset::ShiftJis},
+    {"sjis", Charset::ShiftJis},
+    {"ms_kanji", Charset::ShiftJis},
+    {"csshiftjis", Charset::ShiftJis},
+    {"ms932", Charset::ShiftJis},
+    {"ibm-932", Charset::ShiftJis},
+    {"ibm932", Charset::ShiftJis},
+    {"windows-31j", Charset::ShiftJis},
+    {"euckr", Charset::EucKr},
+    {"cseuckr", Charset::EucKr},
+    {"mscp949", Charset::EucKr},
+    {"uhc", Charset::EucKr},
+    {"cp1252", Charset::Windows1252},
+    {"ms-ansi", Charset::Windows1252},
+    {"latin1", Charset::Iso8859_1},
+    {"l1", Charset::Iso8859_1},
+    {"iso8859-1", Charset::Iso8859_1},
+    {"iso88591", Charset::Iso8859_1},
+    {"iso_8859-1", Charset::Iso8859_1},
+    {"iso_8859-1:1987", Charset::Iso8859_1},
+    {"iso-ir-100", Charset::Iso8859_1},
+    {"cp819", Charset::Iso8859_1},
+    {"ibm819", Charset::Iso8859_1},
+    {"csisolatin1", Charset::Iso8859_1},
+    {"8859_1", Charset::Iso8859_1},
+    {"437", Charset::Cp437},
+    {"cspc8codepage437", Charset::Cp437},
+    {"ms-ee", Charset::Windows1250},
+    {"ms-cyrl", Charset::Windows1251},
+    {"ms-greek", Charset::Windows1253},
+    {"ms-turk", Charset::Windows1254},
+    {"winbaltrim", Charset::Windows1257},
+    {"l2", Charset::Iso8859_2},
+    {"iso8859-2", Charset::Iso8859_2},
+    {"iso88592", Charset::Iso8859_2},
+    {"iso_8859-2", Charset::Iso8859_2},
+    {"iso_8859-2:1987", Charset::Iso8859_2},
+    {"iso-ir-101", Charset::Iso8859_2},
+    {"csisolatin2", Charset::Iso8859_2},
+    {"8859_2", Charset::Iso8859_2},
+    {"mac", Charset::Macintosh},
+    {"csmacintosh", Charset::Macintosh},
+    {"macroman", Charset::Macintosh},
+    {"x-mac-roman", Charset::Macintosh},
 };
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
@@ -192,6 +284,10 @@ std::optional<Charset> CharsetNamed(std::string_view name) {
     if (EqualsIgnoringAsciiCase(name, info.name) ||
         (!info.alias.empty() && EqualsIgnoringAsciiCase(name, info.alias)))
       return info.charset;
+  }
+  for (const OtherName& other : kOtherNames) {
+    if (EqualsIgnoringAsciiCase(name, other.name))
+      return other.charset;
   }
   return std::nullopt;
 }

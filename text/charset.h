@@ -24,6 +24,14 @@ enum class Charset {
   EucKr,
   Windows1252,
   Iso8859_1,
+  Cp437,
+  Windows1250,
+  Windows1251,
+  Windows1253,
+  Windows1254,
+  Windows1257,
+  Iso8859_2,
+  Macintosh,
 };
 
 struct CharsetInfo {
@@ -34,13 +42,17 @@ struct CharsetInfo {
   std::size_t longest;              ///< bytes of its longest character
   bool keepsEveryCharacter;         ///< it can encode every character (UTF-8, UTF-16, GB18030)
   std::optional<CodePage> codePage; ///< the table of a one- or two-byte code page
+  std::string_view mimeName;        ///< its preferred name in mail headers: "GBK", "Shift_JIS"
 };
 
 /// Every charset, GBK first.
 [[nodiscard]] std::span<const CharsetInfo> Charsets();
 [[nodiscard]] const CharsetInfo& InfoOf(Charset charset);
 
-/// The charset of a name or alias, in any letter case; nothing for a name it does not know.
+/// The charset of a name or alias, in any letter case: the names and aliases of Charsets() and
+/// the other names iconv gives the same charsets (utf8, gb2312, cp936, sjis, latin1, cp1251,
+/// mac-roman ...; GB2312 and EUC-CN read as GBK, whose bytes they are a part of). Nothing for a
+/// name it does not know.
 [[nodiscard]] std::optional<Charset> CharsetNamed(std::string_view name);
 
 /// Whether the charset can encode the code unit; a surrogate counts when it is one half of a pair

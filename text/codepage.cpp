@@ -33,6 +33,22 @@ const char* IcuName(CodePage codePage) {
     return "windows-1252";
   case CodePage::Latin1:
     return "ISO-8859-1";
+  case CodePage::Cp437:
+    return "ibm-437_P100-1995";
+  case CodePage::Windows1250:
+    return "windows-1250";
+  case CodePage::Windows1251:
+    return "windows-1251";
+  case CodePage::Windows1253:
+    return "windows-1253";
+  case CodePage::Windows1254:
+    return "windows-1254";
+  case CodePage::Windows1257:
+    return "windows-1257";
+  case CodePage::Latin2:
+    return "ISO-8859-2";
+  case CodePage::MacRoman:
+    return "macintosh";
   }
   return "";
 }
@@ -212,6 +228,22 @@ const CodePageTables& Tables(CodePage codePage) {
     return TablesOf<CodePage::EucKr949>();
   case CodePage::Windows1252:
     return TablesOf<CodePage::Windows1252>();
+  case CodePage::Cp437:
+    return TablesOf<CodePage::Cp437>();
+  case CodePage::Windows1250:
+    return TablesOf<CodePage::Windows1250>();
+  case CodePage::Windows1251:
+    return TablesOf<CodePage::Windows1251>();
+  case CodePage::Windows1253:
+    return TablesOf<CodePage::Windows1253>();
+  case CodePage::Windows1254:
+    return TablesOf<CodePage::Windows1254>();
+  case CodePage::Windows1257:
+    return TablesOf<CodePage::Windows1257>();
+  case CodePage::Latin2:
+    return TablesOf<CodePage::Latin2>();
+  case CodePage::MacRoman:
+    return TablesOf<CodePage::MacRoman>();
   case CodePage::Latin1:
     break;
   }

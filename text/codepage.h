@@ -21,6 +21,14 @@ enum class CodePage {
   EucKr949,    ///< windows-949-2000
   Windows1252, ///< windows-1252
   Latin1,      ///< ISO-8859-1
+  Cp437,       ///< ibm-437_P100-1995, the DOS code page zip tools still write names in
+  Windows1250, ///< windows-1250 (central European)
+  Windows1251, ///< windows-1251 (Cyrillic)
+  Windows1253, ///< windows-1253 (Greek)
+  Windows1254, ///< windows-1254 (Turkish)
+  Windows1257, ///< windows-1257 (Baltic)
+  Latin2,      ///< ISO-8859-2
+  MacRoman,    ///< macintosh
 };
 
 /// Marks, in UnitOfByte, a lead byte: one that begins a double-byte character.

@@ -2,7 +2,10 @@
 """Writes tests/text/charset_oracle.inc: texts and their bytes in each charset, from Python's own
 codecs, an implementation independent of the ICU tables the program uses. Ordinary text only: the
 characters each pool draws from are ones both agree on (Python's cp950 puts kana where code page
-950 has private-use characters; cp932 and ICU's Shift_JIS differ on a few symbols).
+950 has private-use characters; cp932 and ICU's Shift_JIS differ on a few symbols; ICU's code page
+437 swaps the controls 1A, 1C and 7F and reads E6 as Greek mu, not the micro sign; its windows-125x
+read the bytes those leave unassigned as C1 controls, where Python's codecs refuse them). New charsets go at the end, so that the rows of
+the others stay as they were.
 
     python3 tools/make_charset_oracle.py > tests/text/charset_oracle.inc
 """
@@ -26,6 +29,8 @@ HANGUL = [chr(c) for c in range(0xAC00, 0xD7A4, 37)]
 LATIN = list("éèêëàâäôöûüçñÉÀÇßøåæ©®°±µ¶·¿¡")
 EMOJI = ["\U0001F600", "\U0001F4A9", "\U00020000", "\U0002A6D6"]
 RARE = ["㐀", "䶵", "〇", "€"]
+CYRILLIC = run(0x0410, 0x0450)
+GREEK = [c for c in run(0x0391, 0x03CA) if c != "\u03A2"]
 
 POOLS = {
     # name the program uses: (python codec, pool)
@@ -39,6 +44,15 @@ POOLS = {
     "euc-kr": ("cp949", ASCII + HANGUL + KANJI[:6]),
     "windows-1252": ("cp1252", ASCII + LATIN),
     "iso-8859-1": ("latin-1", ASCII + [c for c in LATIN if ord(c) < 0x100]),
+    "cp437": ("cp437", ASCII + list("ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥áíóúñÑ¿░▒▓│┤╗╝┐└┴┬├─┼"
+                                    "╔╩╦╠═╬█▄▌▐▀αßΓπΣστΦΘΩδ∞φε∩≡±≥≤÷≈°·√²■")),
+    "windows-1250": ("cp1250", ASCII + list("ąčćęěłńňóřśšťůźżžĄČĆĘŁŃŘŚŠŤŽŻáéíýÁÉÍÓÚÝ€„“”–—")),
+    "windows-1251": ("cp1251", ASCII + CYRILLIC + list("ёЁіІїЇєЄўЎ€№«»—")),
+    "windows-1253": ("cp1253", ASCII + GREEK + list("άέήίόύώΆΈΉΊΌΎΏ€«»—")),
+    "windows-1254": ("cp1254", ASCII + list("çğıöşüÇĞİÖŞÜâîû€“”")),
+    "windows-1257": ("cp1257", ASCII + list("āčēėģīķļņšūžĀČĒĖĢĪĶĻŅŠŪŽąęįųĄĘĮŲõäöüÕÄÖÜ€")),
+    "iso-8859-2": ("iso8859_2", ASCII + list("ąčćęěłńňóřśšťůźżžĄČĆĘŁŃŘŚŠŤŽŻáéíýäöüßÁÉÍÓÚÝ")),
+    "macintosh": ("mac_roman", ASCII + LATIN + list("™•¶∆∑∏π∫ΩæøœŒ—–“”‘’÷◊ÿŸ")),
 }
 
 

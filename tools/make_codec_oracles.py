@@ -11,13 +11,20 @@ writes, in tests/codec/:
                              decodeURIComponent gives, applied escape sequence by escape sequence
                              where it throws on the whole (see LENIENT_DECODE)
   sha_oracle.inc             byte strings and hashlib's SHA-1 and SHA-256 and openssl's SM3
+  notation_oracle.inc        quoted-printable and what quopri decodes it to; MIME headers and
+                             what email.header decodes them to; Python's repr of bytes; host
+                             names and their labels through the 'punycode' codec
 The texts come from a seeded generator, so a rerun gives the same files.
+`python3 tools/make_codec_oracles.py notations` writes notation_oracle.inc alone (Python only).
 """
 
+import base64
+import email.header
 import hashlib
 import html
 import json
 import pathlib
+import quopri
 import random
 import subprocess
 import sys
@@ -308,11 +315,152 @@ def sha_cases(rng):
             "inline constexpr DigestCase kDigests[] = {\n" + "\n".join(rows) + "\n};\n")
 
 
+# ---- notations other tools write: quopri, email.header, bytes' repr, the punycode codec ------
+
+def qp_text(rng):
+    """Quoted-printable as mailers write it and as they break it: escapes in either case, soft
+    breaks after CR LF or a lone LF, hard breaks as CR LF (quopri keeps a lone LF as it is), "="
+    that begins nothing; no blanks at a line's end, which RFC 2045 has decoders drop and quopri
+    keeps."""
+    pieces = []
+    for _ in range(rng.randint(1, 25)):
+        kind = rng.randrange(8)
+        if kind < 3:
+            pieces.append(("=%02X" if rng.random() < 0.8 else "=%02x") % rng.randrange(256))
+        elif kind < 5:
+            pieces.append(random_text(rng, [PRINTABLE, PRINTABLE], 1.0, rng.randint(1, 6))
+                          .replace("=", "").strip() or "x")
+        elif kind == 5:
+            pieces.append(rng.choice(["=\r\n", "=\n", "\r\n"]))
+        elif kind == 6:
+            pieces.append(rng.choice(["=", "=4", "=G0", "=\t"]) + "x")
+        else:
+            pieces.append(" x")
+    return "".join(pieces)
+
+
+def qp_cases(rng):
+    rows = []
+    texts = ["", "=E4=B8=AD", "=e4=b8=ad", "a=\r\nb", "a=\nb", "=\r\n", "a=", "=41=3D=0D=0A",
+             "line1\r\nline2\r\n", "a=zz=4"]
+    texts += [qp_text(rng) for _ in range(150)]
+    # quopri's own encoding of bytes without line breaks: its soft breaks at its 76 columns.
+    for _ in range(60):
+        data = bytes(rng.choice([rng.randrange(256), rng.randrange(0x21, 0x7F)])
+                     for _ in range(rng.randint(0, 200)))
+        data = data.replace(b"\r", b"").replace(b"\n", b"")
+        texts.append(quopri.encodestring(data).decode("ascii"))
+    for text in texts:
+        rows.append("    {%s, %s}," % (u16_literal(text),
+                                        bytes_literal(quopri.decodestring(text.encode("ascii")))))
+    return ("// quopri.decodestring of quoted-printable, hard breaks kept as given.\n"
+            "inline constexpr BytesCase kQuotedPrintableDecodes[] = {\n" + "\n".join(rows) +
+            "\n};\n")
+
+
+HEADER_TEXTS = {
+    "utf-8": "中文邮件主题测试日本語한국어éßПриветΑθήνα😀",
+    "gb2312": "中文邮件主题测试简体字的标题内容",
+    "gbk": "中文郵件主題測試繁簡混合内容",
+    "big5": "中文郵件主題測試繁體字標題內容",
+    "shift_jis": "日本語の件名テストです",
+    "euc-kr": "한국어제목시험입니다",
+    "iso-8859-1": "Café crème à la française",
+    "windows-1251": "Привет мир тема письма",
+    "iso-8859-2": "Zażółć gęślą jaźń",
+}
+
+
+def mime_cases(rng):
+    rows = []
+    for charset, pool in HEADER_TEXTS.items():
+        for _ in range(12):
+            text = "".join(rng.choice(pool) for _ in range(rng.randint(1, 40)))
+            # email.header writes some charsets under labels of its own (eucgb2312_cn) or in
+            # another charset (shift_jis as iso-2022-jp): those headers are left out.
+            header = email.header.Header(text, charset).encode(maxlinelen=rng.choice([40, 76]))
+            header_label = header[2:header.index("?", 2)]
+            data = text.encode(charset)
+            # The same bytes as words of either kind, in labels of either case.
+            words = []
+            for i in range(0, len(data), 9):
+                chunk = data[i:i + 9]
+                if rng.random() < 0.5:
+                    payload = base64.b64encode(chunk).decode()
+                    kind = rng.choice("Bb")
+                else:
+                    payload = "".join(chr(b) if chr(b).isalnum() and b < 0x80 else
+                                      "_" if b == 0x20 else "=%02X" % b for b in chunk)
+                    kind = rng.choice("Qq")
+                label = rng.choice([charset, charset.upper()])
+                words.append("=?%s?%s?%s?=" % (label, kind, payload))
+            built = rng.choice([" ", "\r\n ", "\t", "  "]).join(words)
+            for encoded in ((header, built) if header_label.lower() == charset else (built,)):
+                decoded = str(email.header.make_header(email.header.decode_header(encoded)))
+                assert decoded == text, (encoded, decoded, text)
+                rows.append("    {%s, %s}," % (u16_literal(encoded), u16_literal(decoded)))
+    return ("// str(make_header(decode_header(header))) of email.header: encoded-words only.\n"
+            "inline constexpr OracleCase kMimeHeaderDecodes[] = {\n" + "\n".join(rows) +
+            "\n};\n")
+
+
+def bytes_repr_cases(rng):
+    rows = []
+    inputs = [b"\xe4\xb8\xad", "中文.txt".encode("utf-8"), "中文.txt".encode("gbk"),
+              b"\x00\x7f\x80\xff", b"'\"\\\t\r\n\x0b\x0c", b"it's \xe2\x80\x99"]
+    for _ in range(120):
+        inputs.append(bytes(rng.randrange(256) if rng.random() < 0.5 else rng.randrange(0x20, 0x7F)
+                            for _ in range(rng.randint(1, 40))))
+    for data in inputs:
+        rows.append("    {%s, %s}," % (u16_literal(repr(data)), bytes_literal(data)))
+    return ("// repr(bytes) of Python: b'...' or b\"...\" with \\xHH, \\t \\n \\r, \\\\ and \\'.\n"
+            "inline constexpr BytesCase kBytesReprs[] = {\n" + "\n".join(rows) + "\n};\n")
+
+
+HOST_LABEL_POOLS = [
+    "中文网络测试例子北京上海广州深圳大学公司",
+    "日本語のテストひらがなカタカナ",
+    "한국어도메인시험",
+    "пример тест москва россия".replace(" ", ""),
+    "ελληνικάδοκιμή",
+    "éèàüöäßçñø",
+]
+
+
+def punycode_cases(rng):
+    rows = []
+    for _ in range(100):
+        labels = []
+        for _ in range(rng.randint(1, 3)):
+            pool = rng.choice(HOST_LABEL_POOLS)
+            label = "".join(rng.choice(pool) for _ in range(rng.randint(1, 8)))
+            if rng.random() < 0.3:
+                label = rng.choice(["a", "web", "x1"]) + label
+            labels.append(label)
+        labels.append(rng.choice(["com", "cn", "org", "jp", "рф", "中国"]))
+        name = ".".join(labels)
+        ascii_name = ".".join(label if label.isascii() else
+                              "xn--" + label.encode("punycode").decode("ascii")
+                              for label in name.split("."))
+        rows.append("    {%s, %s}," % (u16_literal(name), u16_literal(ascii_name)))
+    return ("// Host names and each label through Python's 'punycode' codec with \"xn--\" before it.\n"
+            "inline constexpr OracleCase kPunycodeNames[] = {\n" + "\n".join(rows) + "\n};\n")
+
+
+def notation_cases(rng):
+    return (qp_cases(rng) + "\n" + mime_cases(rng) + "\n" + bytes_repr_cases(rng) + "\n" +
+            punycode_cases(rng))
+
+
 def main():
+    if sys.argv[1:] == ["notations"]:
+        write("notation_oracle.inc", notation_cases(random.Random(25001)))
+        return
     write("unicode_escape_oracle.inc", unicode_escape_cases(random.Random(15001)))
     write("html_unescape_oracle.inc", html_unescape_cases(random.Random(15002)))
     write("uri_component_oracle.inc", uri_component_cases(random.Random(15003)))
     write("sha_oracle.inc", sha_cases(random.Random(15004)))
+    write("notation_oracle.inc", notation_cases(random.Random(25001)))
 
 
 if __name__ == "__main__":

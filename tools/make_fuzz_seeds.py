@@ -12,8 +12,12 @@ import re
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 CHARSETS = ["gbk", "gb18030", "big5", "utf-8", "utf-16le", "utf-16be", "shift_jis", "euc-kr",
-            "windows-1252", "iso-8859-1"]
-ALIASES = {"cp936": "gbk", "cp950": "big5", "cp932": "shift_jis", "cp949": "euc-kr"}
+            "windows-1252", "iso-8859-1", "cp437", "windows-1250", "windows-1251", "windows-1253",
+            "windows-1254", "windows-1257", "iso-8859-2", "macintosh"]
+ALIASES = {"cp936": "gbk", "cp950": "big5", "cp932": "shift_jis", "cp949": "euc-kr",
+           "ibm437": "cp437", "cp1250": "windows-1250", "cp1251": "windows-1251",
+           "cp1253": "windows-1253", "cp1254": "windows-1254", "cp1257": "windows-1257",
+           "latin2": "iso-8859-2", "mac-roman": "macintosh"}
 
 
 def unescape(field):

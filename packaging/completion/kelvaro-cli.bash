@@ -16,7 +16,8 @@ _kelvaro_cli() {
     ;;
   --charset | --input-charset)
     local charsets
-    charsets=$(kelvaro-cli --charsets 2>/dev/null | cut -f1)
+    # Each charset's name and its other name ("-" where it has none).
+    charsets=$(kelvaro-cli --charsets 2>/dev/null | cut -f1,2 | tr '\t' '\n' | grep -vx -- -)
     mapfile -t COMPREPLY < <(compgen -W "$charsets" -- "$cur")
     return
     ;;

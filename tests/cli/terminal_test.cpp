@@ -123,6 +123,11 @@ TEST(Completion, OffersOperationsOptionsAndCharsetsWhereTheyFit) {
             std::vector<std::string>({"utf-16be", "utf-16le"}));
   EXPECT_EQ(Complete({"kelvaro-cli", "--input-charset", "gb"}),
             std::vector<std::string>({"gb18030", "gbk"}));
+  EXPECT_EQ(Complete({"kelvaro-cli", "--charset", "mac"}),
+            std::vector<std::string>({"mac-roman", "macintosh"}));
+  EXPECT_EQ(Complete({"kelvaro-cli", "--charset", "windows-125"}),
+            std::vector<std::string>({"windows-1250", "windows-1251", "windows-1252",
+                                      "windows-1253", "windows-1254", "windows-1257"}));
   // After the operation comes the text, which gets nothing; a redirection before it counts not.
   EXPECT_TRUE(Complete({"kelvaro-cli", "escape", "no"}).empty());
   EXPECT_TRUE(Complete({"kelvaro-cli", "<", "notes.txt", "escape", "no"}).empty());

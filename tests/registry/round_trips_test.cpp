@@ -21,6 +21,17 @@ using testing::U8;
 // The mojibake button turns ASCII full width, so its texts leave ASCII out; they stay short, since
 // the longer the UTF-8, the likelier a byte pair the charset does not hold.
 std::u16string GenerateFor(std::string_view encoder, std::mt19937& random) {
+  if (encoder == "punycode-encode") { // host names: labels of letters, digits and hanzi
+    constexpr std::u16string_view kLetters = u"abcxyz09-中文网例子测试日本語한국пример";
+    std::u16string name;
+    for (std::size_t labels = 1 + random() % 3; labels > 0; --labels) {
+      if (!name.empty())
+        name.push_back(u'.');
+      for (std::size_t n = 1 + random() % 8; n > 0; --n)
+        name.push_back(kLetters[random() % kLetters.size()]);
+    }
+    return name;
+  }
   if (encoder != "mojibake")
     return testing::GenerateMixedText(random, random() % 30, true);
   std::u16string text = testing::GenerateMixedText(random, random() % 8, true);

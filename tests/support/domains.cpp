@@ -1,7 +1,8 @@
 #include "support/domains.h"
 
+#include "codec/escape/punycode.h"
 #include "text/box_rule.h"
-#include "text/chars.h"
+#include "text/width.h"
 #include "text/utf.h"
 
 #include <algorithm>
@@ -85,8 +86,24 @@ bool InRoundTripDomain(std::string_view encoder, std::u16string_view box, Charse
     });
   if (encoder == "mojibake")
     return MojibakeLeavesAlone(box) && CharsetPairsUtf8Of(box, charset);
-  // Base64, script escapes: every text.
-  return encoder == "base64-encode" || encoder == "escape";
+  if (encoder == "c-escape") // a whole b'...' is Python's bytes to the decoder, quotes dropped
+    return !(box.size() >= 3 && (box[0] == u'b' || box[0] == u'B') && box[1] == u'\'' &&
+             box.back() == u'\'');
+  if (encoder == "quoted-printable-encode") { // every line break comes back as CR LF
+    for (std::size_t i = 0; i < box.size(); ++i) {
+      if ((box[i] == u'\r' && (i + 1 == box.size() || box[i + 1] != u'\n')) ||
+          (box[i] == u'\n' && (i == 0 || box[i - 1] != u'\r')))
+        return false;
+    }
+    return true;
+  }
+  if (encoder == "punycode-encode") { // a host name in the form the decoder gives
+    const Result<std::u16string> decoded = PunycodeDecode(box);
+    return decoded && *decoded == box;
+  }
+  // Base64, script escapes, MIME encoded-words, bytes as hex: every text.
+  return encoder == "base64-encode" || encoder == "escape" || encoder == "mime-header-encode" ||
+         encoder == "byte-hex-encode";
 }
 
 } // namespace kelvaro::testing

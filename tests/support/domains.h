@@ -12,7 +12,9 @@ namespace kelvaro::testing {
 /// charset's box keeps it: hex excludes lone CR and LF, URL "+" and text that already holds %XX,
 /// \u text that already holds a backslash, HTML U+0080..U+009F, full width what is already
 /// full width, mojibake what its preparing steps change (ASCII, capitals, CR LF) and texts whose
-/// UTF-8 the charset cannot read back. False for an encoder without a promised round trip.
+/// UTF-8 the charset cannot read back, C escapes a whole b'...', quoted-printable lone CR and LF,
+/// punycode every text that is not a host name as its decoder writes it. False for an encoder
+/// without a promised round trip.
 [[nodiscard]] bool InRoundTripDomain(std::string_view encoder, std::u16string_view box,
                                      Charset charset);
 

@@ -44,12 +44,50 @@ TEST(Charset, NamesInAnyCaseAndTheirAliases) {
                                                         {"euc-kr", Charset::EucKr},
                                                         {"CP949", Charset::EucKr},
                                                         {"Windows-1252", Charset::Windows1252},
-                                                        {"iso-8859-1", Charset::Iso8859_1}};
+                                                        {"iso-8859-1", Charset::Iso8859_1},
+                                                        {"CP437", Charset::Cp437},
+                                                        {"IBM437", Charset::Cp437},
+                                                        {"windows-1250", Charset::Windows1250},
+                                                        {"Windows-1251", Charset::Windows1251},
+                                                        {"cp1253", Charset::Windows1253},
+                                                        {"CP1254", Charset::Windows1254},
+                                                        {"windows-1257", Charset::Windows1257},
+                                                        {"ISO-8859-2", Charset::Iso8859_2},
+                                                        {"latin2", Charset::Iso8859_2},
+                                                        {"Macintosh", Charset::Macintosh},
+                                                        {"mac-roman", Charset::Macintosh},
+                                                        // the other names iconv takes
+                                                        {"utf8", Charset::Utf8},
+                                                        {"UTF8", Charset::Utf8},
+                                                        {"gb2312", Charset::Gbk},
+                                                        {"GB2312", Charset::Gbk},
+                                                        {"EUC-CN", Charset::Gbk},
+                                                        {"BIG-5", Charset::Big5},
+                                                        {"sjis", Charset::ShiftJis},
+                                                        {"Shift-JIS", Charset::ShiftJis},
+                                                        {"EUCKR", Charset::EucKr},
+                                                        {"latin1", Charset::Iso8859_1},
+                                                        {"ISO8859-1", Charset::Iso8859_1},
+                                                        {"cp1252", Charset::Windows1252},
+                                                        {"UTF16LE", Charset::Utf16Le},
+                                                        {"437", Charset::Cp437},
+                                                        {"MS-CYRL", Charset::Windows1251},
+                                                        {"l2", Charset::Iso8859_2},
+                                                        {"MAC", Charset::Macintosh}};
   for (const auto& [name, charset] : names)
     EXPECT_EQ(CharsetNamed(name), charset) << name;
-  for (const std::string_view unknown : {"", "utf8", "gb2312", "latin1", "utf-16"})
+  // UTF-16 with a byte order mark is the command line's to read; it names no charset here.
+  for (const std::string_view unknown : {"", "utf-16", "UTF16", "gbk ", "latin", "cp1255"})
     EXPECT_FALSE(CharsetNamed(unknown)) << unknown;
   EXPECT_EQ(Charsets().front().charset, Charset::Gbk);
+  // Every name and alias of the table names its own charset.
+  for (const CharsetInfo& info : Charsets()) {
+    EXPECT_EQ(CharsetNamed(info.name), info.charset);
+    EXPECT_EQ(CharsetNamed(info.mimeName), info.charset);
+    if (!info.alias.empty()) {
+      EXPECT_EQ(CharsetNamed(info.alias), info.charset);
+    }
+  }
 }
 
 // Characters from every script the charsets cover, emoji and lone surrogates among them.

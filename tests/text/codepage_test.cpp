@@ -57,9 +57,17 @@ const EncodeCase kEncodes[] = {
     {u"國", CodePage::Big5_950, "\xB0\xEA"},
     {u"€", CodePage::Gbk936, "\x80"},
     {u"\uE4C6", CodePage::Gbk936, "\xA1\x40"}, // user-defined area, as the platform maps it
-    {u"ก", CodePage::Gbk936, "?"},             // Thai: code page 936 lacks it
-    {u"\xD800", CodePage::Gbk936, "?"},        // a lone surrogate is a character it lacks
-    {u"\U0001F600", CodePage::Gbk936, "??"},   // one "?" per code unit
+    {u"╓╨╬─.txt", CodePage::Cp437, "\xD6\xD0\xCE\xC4.txt"}, // 中文.txt in GBK, as zip shows it
+    {u"Привет", CodePage::Windows1251, "\xCF\xF0\xE8\xE2\xE5\xF2"},
+    {u"Ελλάδα", CodePage::Windows1253, "\xC5\xEB\xEB\xDC\xE4\xE1"},
+    {u"Łódź", CodePage::Latin2, "\xA3\xF3\x64\xBC"},
+    {u"Łódź", CodePage::Windows1250, "\xA3\xF3\x64\x9F"},
+    {u"İstanbul", CodePage::Windows1254, "\xDDstanbul"},
+    {u"Rīga", CodePage::Windows1257, "R\xEEga"},
+    {u"Café™", CodePage::MacRoman, "Caf\x8E\xAA"},
+    {u"ก", CodePage::Gbk936, "?"},           // Thai: code page 936 lacks it
+    {u"\xD800", CodePage::Gbk936, "?"},      // a lone surrogate is a character it lacks
+    {u"\U0001F600", CodePage::Gbk936, "??"}, // one "?" per code unit
     {std::u16string_view(u"\0a", 2), CodePage::Gbk936, std::string_view("\0a", 2)},
 };
 
@@ -108,8 +116,16 @@ TEST(CodePage, EveryCharacterOfCodePage936SurvivesTheRoundTrip) {
 
 // The tables are built from one bulk conversion; ICU asked one code unit at a time is the oracle.
 TEST(CodePage, TablesAgreeWithIcuUnitByUnit) {
-  for (const auto& [codePage, name] : {std::pair{CodePage::Gbk936, "windows-936-2000"},
-                                       std::pair{CodePage::Big5_950, "windows-950-2000"}}) {
+  for (const auto& [codePage, name] :
+       {std::pair{CodePage::Gbk936, "windows-936-2000"},
+        std::pair{CodePage::Big5_950, "windows-950-2000"},
+        std::pair{CodePage::Cp437, "ibm-437_P100-1995"},
+        std::pair{CodePage::Windows1250, "windows-1250"},
+        std::pair{CodePage::Windows1251, "windows-1251"},
+        std::pair{CodePage::Windows1253, "windows-1253"},
+        std::pair{CodePage::Windows1254, "windows-1254"},
+        std::pair{CodePage::Windows1257, "windows-1257"}, std::pair{CodePage::Latin2, "ISO-8859-2"},
+        std::pair{CodePage::MacRoman, "macintosh"}}) {
     SCOPED_TRACE(name);
     UErrorCode status = U_ZERO_ERROR;
     UConverter* converter = ucnv_open(name, &status);
@@ -142,12 +158,19 @@ TEST(CodePage, TablesAgreeWithIcuUnitByUnit) {
 // The decoding tables come from one conversion a lead byte; ICU asked one byte and one pair at a
 // time, as the replacement callback of the code-page layer answers them, is the oracle.
 TEST(CodePage, DecodingTablesAgreeWithIcuPairByPair) {
-  for (const auto& [codePage, name] : {std::pair{CodePage::Gbk936, "windows-936-2000"},
-                                       std::pair{CodePage::Big5_950, "windows-950-2000"},
-                                       std::pair{CodePage::ShiftJis932, "ibm-943_P15A-2003"},
-                                       std::pair{CodePage::EucKr949, "windows-949-2000"},
-                                       std::pair{CodePage::Windows1252, "windows-1252"},
-                                       std::pair{CodePage::Latin1, "ISO-8859-1"}}) {
+  for (const auto& [codePage, name] :
+       {std::pair{CodePage::Gbk936, "windows-936-2000"},
+        std::pair{CodePage::Big5_950, "windows-950-2000"},
+        std::pair{CodePage::ShiftJis932, "ibm-943_P15A-2003"},
+        std::pair{CodePage::EucKr949, "windows-949-2000"},
+        std::pair{CodePage::Windows1252, "windows-1252"}, std::pair{CodePage::Latin1, "ISO-8859-1"},
+        std::pair{CodePage::Cp437, "ibm-437_P100-1995"},
+        std::pair{CodePage::Windows1250, "windows-1250"},
+        std::pair{CodePage::Windows1251, "windows-1251"},
+        std::pair{CodePage::Windows1253, "windows-1253"},
+        std::pair{CodePage::Windows1254, "windows-1254"},
+        std::pair{CodePage::Windows1257, "windows-1257"}, std::pair{CodePage::Latin2, "ISO-8859-2"},
+        std::pair{CodePage::MacRoman, "macintosh"}}) {
     SCOPED_TRACE(name);
     const IcuConverter icu = OpenWithOneReplacementPerBadSequence(name);
     ASSERT_TRUE(icu);
@@ -283,8 +306,11 @@ TEST(BoxRule, TellsWhereItCutAndWhatBecameQuestionMarks) {
 // 87 82 in Shift_JIS, which reads as U+2116), so Base64 of U+F86F came back as №. A unit the code
 // page cannot give back now counts as one it lacks: whatever a table encodes decodes to itself.
 TEST(CodePage, EveryUnitATableEncodesDecodesBackToItself) {
-  for (const CodePage codePage : {CodePage::Gbk936, CodePage::Big5_950, CodePage::ShiftJis932,
-                                  CodePage::EucKr949, CodePage::Windows1252, CodePage::Latin1}) {
+  for (const CodePage codePage :
+       {CodePage::Gbk936, CodePage::Big5_950, CodePage::ShiftJis932, CodePage::EucKr949,
+        CodePage::Windows1252, CodePage::Latin1, CodePage::Cp437, CodePage::Windows1250,
+        CodePage::Windows1251, CodePage::Windows1253, CodePage::Windows1254, CodePage::Windows1257,
+        CodePage::Latin2, CodePage::MacRoman}) {
     SCOPED_TRACE(static_cast<int>(codePage));
     int encoded = 0;
     for (std::uint32_t u = 0; u < 0x10000; ++u) {
@@ -307,8 +333,11 @@ TEST(CodePage, EveryUnitATableEncodesDecodesBackToItself) {
 TEST(CodePage, ReplaceMissingAgreesWithThePlainLoop) {
   std::mt19937 random(936);
   constexpr std::u16string_view kOthers = u"中丂國ひ한é€\u0E01\uF86F\uFFFD\xD83D\xDE00";
-  for (const CodePage codePage : {CodePage::Gbk936, CodePage::Big5_950, CodePage::ShiftJis932,
-                                  CodePage::EucKr949, CodePage::Windows1252, CodePage::Latin1}) {
+  for (const CodePage codePage :
+       {CodePage::Gbk936, CodePage::Big5_950, CodePage::ShiftJis932, CodePage::EucKr949,
+        CodePage::Windows1252, CodePage::Latin1, CodePage::Cp437, CodePage::Windows1250,
+        CodePage::Windows1251, CodePage::Windows1253, CodePage::Windows1254, CodePage::Windows1257,
+        CodePage::Latin2, CodePage::MacRoman}) {
     SCOPED_TRACE(static_cast<int>(codePage));
     for (int round = 0; round < 400; ++round) {
       std::u16string text;
