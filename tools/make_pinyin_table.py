@@ -1,25 +1,30 @@
 #!/usr/bin/env python3
 """Writes the pinyin conversion's table, and measures the conversion against a reference.
 
-The table is derived from two MIT-licensed npm packages, which a developer fetches once into a
-scratch directory; none of their code or files enter the tree, only the table below:
+The table is derived from three npm packages (two MIT, one ISC), which a developer fetches once into
+a scratch directory; none of their code or files enter the tree, only the table below:
   - `pinyin` 4.0.0 (by hotoo): its phrase dictionary (about 40 000 phrases) and its character
     dictionary;
   - `pinyin-pro` 3.29.4 (by zh-lx): the data modules of its ES module build, read as text and never
     run: its character dictionary (dict1, each character's readings with the most common first),
     its phrase dictionaries (dict2 to dict5, the phrases that read a character otherwise than most
-    often) and its surnames (surname.mjs).
+    often) and its surnames (surname.mjs);
+  - `@pinyin-pro/data` 1.3.1 (ISC, stated in its package.json): json/complete.json, about 340 000
+    words, each with its reading and its frequency.
 
-    cd /tmp && npm pack pinyin@4.0.0 pinyin-pro@3.29.4 && mkdir pinyin pinyin-pro \\
-        && tar xzf pinyin-4.0.0.tgz -C pinyin && tar xzf pinyin-pro-3.29.4.tgz -C pinyin-pro
+    cd /tmp && npm pack pinyin@4.0.0 pinyin-pro@3.29.4 @pinyin-pro/data@1.3.1 \\
+        && mkdir pinyin pinyin-pro pinyin-pro-data && tar xzf pinyin-4.0.0.tgz -C pinyin \\
+        && tar xzf pinyin-pro-3.29.4.tgz -C pinyin-pro \\
+        && tar xzf pinyin-pro-data-1.3.1.tgz -C pinyin-pro-data
     tools/make_pinyin_table.py table /tmp/pinyin/package /tmp/pinyin-pro/package \\
-        resources/pinyin_phrases.bin
+        /tmp/pinyin-pro-data/package resources/pinyin_phrases.bin
 
 How the table is put together:
   - a character outside every phrase takes pinyin-pro's most common reading, or ICU's Han-Latin
     reading where pinyin-pro has none (ICU 72, through `uconv -x Han-Latin` of Debian's
     icu-devtools, needed only to regenerate); CHARACTER_READINGS override a few;
-  - the phrases are `pinyin`'s, with pinyin-pro's phrases winning where both have one, then 姓 with
+  - the phrases are `pinyin`'s, with pinyin-pro's phrases winning where both have one, then the
+    words of @pinyin-pro/data winning over both but for the neutral tone (below), then 姓 with
     each surname whose reading as a surname differs from the character's (姓单 xìng shàn), the
     surnames of two characters, PLACES, ADVERBS with 地 de, and ERRATA last; NOT_PHRASES are left
     out;
@@ -28,17 +33,24 @@ How the table is put together:
   - the standard readings of 这, 那 and 哪 (zhè, nà, nǎ) for their spoken forms zhèi, nèi, něi;
   - no phrase with a character outside the Basic Multilingual Plane, with a character neither
     character dictionary has, or with a reading neither lists for its character (nor its
-    neutral-tone form): those readings are slips of the source (为什么 wéi shèn mǒ).
+    neutral-tone form): those readings are slips of the source (为什么 wéi shèn mǒ);
+  - the neutral tone as the older sources write it: where @pinyin-pro/data reads a syllable in
+    the neutral tone and the other reading differs only by that (时候 shí hou against shí hòu), the
+    full tone stays, as it does in a new word whose character reads so on its own;
+  - every phrase and every character has a cost, -ln of its frequency in @pinyin-pro/data in
+    eighths (1e-10 for those it lacks), by which the conversion splits a run of characters into
+    its likeliest words.
 
 The conversion asks ICU itself only about characters beyond the Basic Multilingual Plane, since
 asking ICU at run time for all of them costs almost half a second.
 
 Table layout (little-endian):
-  "KPY2"
+  "KPY3"
   u16 S, then S syllables, each a u8 byte count and the syllable's UTF-8 (lower case, tone marks)
   u16 R, then R ranges of characters, each u16 first character, u16 count n, n u16 syllable indexes
   (0xFFFF: no reading)
-  u32 E, then E phrases, each a u8 length n, n UTF-16 units, n u16 syllable indexes
+  u16 R, then R ranges of characters, each u16 first character, u16 count n, n u8 costs
+  u32 E, then E phrases, each a u8 length n, n UTF-16 units, n u16 syllable indexes, u8 cost
 
 Measuring (agreement of every character's syllable with a reference on real prose):
 
@@ -64,6 +76,7 @@ import argparse
 import gzip
 import html
 import json
+import math
 import os
 import re
 import struct
@@ -225,6 +238,17 @@ def read_pinyin_pro(package):
     return characters, phrases, surnames
 
 
+def read_words(package, name="complete"):
+    """The words of @pinyin-pro/data (ISC): {word: ([reading], frequency)}, from json/NAME.json."""
+    path = os.path.join(package, "json", name + ".json")
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    words = {w: (unicodedata.normalize("NFC", v[0]).split(), float(v[1])) for w, v in data.items()}
+    if len(words) < 50000:
+        sys.exit(f"{path}: too few words ({len(words)})")
+    return words
+
+
 def clean_phrases(characters, phrases):
     kept, dropped = {}, 0
     for key, readings in phrases.items():
@@ -270,10 +294,20 @@ def icu_readings():
     return readings
 
 
-def write_table(characters, phrases, out):
+# A word the frequency list lacks counts as this frequent: rarer than most words of the list, so
+# that a phrase of the other sources still beats the two characters it joins.
+UNLISTED_FREQUENCY = 1e-10
+
+
+def cost(frequency):
+    """How unlikely a word is, -ln(frequency) in eighths, as one byte."""
+    return max(0, min(255, round(-8 * math.log(frequency))))
+
+
+def write_table(characters, phrases, frequencies, out):
     syllables = sorted(set(characters.values()) | {r for rs in phrases.values() for r in rs})
     index = {s: i for i, s in enumerate(syllables)}
-    data = bytearray(b"KPY2")
+    data = bytearray(b"KPY3")
     data += struct.pack("<H", len(syllables))
     for s in syllables:
         encoded = s.encode("utf-8")
@@ -284,11 +318,17 @@ def write_table(characters, phrases, out):
         data += struct.pack(f"<{last - first + 1}H",
                             *(index[characters[chr(c)]] if chr(c) in characters else 0xFFFF
                               for c in range(first, last + 1)))
+    data += struct.pack("<H", len(HAN_RANGES))
+    for first, last in HAN_RANGES:
+        data += struct.pack("<HH", first, last - first + 1)
+        data += bytes(cost(frequencies.get(chr(c), UNLISTED_FREQUENCY))
+                      for c in range(first, last + 1))
     data += struct.pack("<I", len(phrases))
     for key, readings in sorted(phrases.items()):
         data += struct.pack("<B", len(key))
         data += struct.pack(f"<{len(key)}H", *(ord(c) for c in key))
         data += struct.pack(f"<{len(key)}H", *(index[r] for r in readings))
+        data += struct.pack("<B", cost(frequencies.get(key, UNLISTED_FREQUENCY)))
     with open(out, "wb") as f:
         f.write(data)
     return len(syllables), len(data)
@@ -325,7 +365,8 @@ def adverb_phrases(readings, phrases):
     return found
 
 
-def command_table(args):
+def build(args):
+    """The character readings and the phrases of the table, and a note of where they came from."""
     characters, phrases = read_source(args.package)
     pro_characters, pro_phrases, surnames = read_pinyin_pro(args.pinyin_pro)
     # A phrase's reading is checked against what either character dictionary lists.
@@ -339,6 +380,7 @@ def command_table(args):
     for key in ERRATA:
         pro_kept.pop(key, None)
     kept.update(pro_kept)
+    words = read_words(args.words)
     readings = icu_readings()
     # The most common reading of a character is pinyin-pro's first; ICU's Han-Latin reading stands
     # for the characters it lacks.
@@ -346,6 +388,21 @@ def command_table(args):
         if len(c) == 1 and ord(c) <= 0xFFFF and rs and is_syllable(rs[0]):
             readings[c] = CITATION.get(c, rs[0])
     readings.update(CHARACTER_READINGS)
+    # The words of @pinyin-pro/data with their frequencies: their readings win over the older
+    # phrases' but for the neutral tone, which the earlier sources write in full (时候 shí hòu) and
+    # which the table keeps so (a new word's neutral tone becomes its character's reading when
+    # that reading differs only by its tone).
+    word_kept, word_dropped = clean_phrases(listed, {w: r for w, (r, _) in words.items()
+                                                     if len(w) > 1})
+    for word, reading in word_kept.items():
+        if word in kept:
+            if all(ours == theirs or (toneless(theirs) == theirs and toneless(ours) == theirs)
+                   for ours, theirs in zip(kept[word], reading)):
+                continue
+        else:
+            reading = [readings[c] if toneless(r) == r and toneless(readings.get(c, "")) == r
+                       else r for c, r in zip(word, reading)]
+        kept[word] = reading
     for key in NOT_PHRASES:
         kept.pop(key, None)
     surnames.update({name: reading.split() for name, reading in SURNAMES.items()})
@@ -356,10 +413,19 @@ def command_table(args):
     kept.update(adverb_phrases(readings, kept))
     for key, reading in ERRATA.items():
         kept[key] = reading.split()
-    syllables, size = write_table(readings, kept, args.out)
+    # Phrases with a character the table does not read could never match a run of read characters.
+    kept = {k: r for k, r in kept.items() if all(c in readings for c in k)}
+    frequencies = {w: f for w, (_, f) in words.items()}
+    note = (f"{dropped} of pinyin's, {pro_dropped} of pinyin-pro's and {word_dropped} of the "
+            f"words dropped, {len(named)} from surnames")
+    return readings, kept, frequencies, note
+
+
+def command_table(args):
+    readings, kept, frequencies, note = build(args)
+    syllables, size = write_table(readings, kept, frequencies, args.out)
     print(f"{args.out}: {syllables} syllables, {len(readings)} characters, {len(kept)} phrases "
-          f"({dropped} of pinyin's and {pro_dropped} of pinyin-pro's dropped, {len(named)} from "
-          f"surnames), {size} bytes")
+          f"({note}), {size} bytes")
 
 
 # ---- the documents ------------------------------------------------------------------------------
@@ -501,6 +567,7 @@ def main():
     p = sub.add_parser("table", help="write the phrase table")
     p.add_argument("package", help="the unpacked npm package pinyin@4.0.0 (its package/ folder)")
     p.add_argument("pinyin_pro", help="the unpacked npm package pinyin-pro@3.29.4 (package/)")
+    p.add_argument("words", help="the unpacked npm package @pinyin-pro/data@1.3.1 (package/)")
     p.add_argument("out")
     p.set_defaults(run=command_table)
     p = sub.add_parser("fetch", help="download and unpack the Debian documentation")

@@ -100,22 +100,28 @@ public:
 
   const Syllable& At(std::uint16_t index) const { return m_syllables[index]; }
 
-  /// The longest phrase at `text[i]` (its length, at least 2, and where its syllables start), or 0.
-  std::size_t MatchPhrase(std::u16string_view text, std::size_t i,
-                          const std::uint16_t** syllables) const {
+  /// Calls `visit(length, syllables, cost)` for every phrase that starts at `text[i]`, shortest
+  /// first.
+  template <typename Visit>
+  void ForEachPhrase(std::u16string_view text, std::size_t i, Visit&& visit) const {
     const std::size_t longest = std::min<std::size_t>(m_longestFrom[text[i]], text.size() - i);
-    std::size_t best = 0;
     for (std::size_t length = 2; length <= longest; ++length) {
       const auto it = m_phrases.find(text.substr(i, length));
       if (it == m_phrases.end())
         break; // no phrase goes on from here
-      if (it->second.isPhrase) {
-        best = length;
-        *syllables = m_phraseSyllables.data() + it->second.syllables;
-      }
+      if (it->second.isPhrase)
+        visit(length, m_phraseSyllables.data() + it->second.syllables, it->second.cost);
     }
-    return best;
   }
+
+  /// Whether the unit is a character of the Basic Multilingual Plane that the table reads.
+  bool Reads(char16_t unit) const { return m_characters[unit] != kNone; }
+
+  /// The reading of a character that the table reads.
+  const Syllable& ReadingOf(char16_t unit) const { return m_syllables[m_characters[unit]]; }
+
+  /// How unlikely the character is as a word of its own (see the generator).
+  std::uint8_t CostOf(char16_t unit) const { return m_characterCosts[unit]; }
 
   /// The reading of the character at `text[i]` and how many units it takes (2 for a surrogate
   /// pair), or a length of 0 when it has none.
@@ -149,6 +155,7 @@ private:
 
   struct Phrase {
     std::uint32_t syllables = 0; // start in m_phraseSyllables
+    std::uint8_t cost = 0;       // how unlikely the phrase is: -ln(its frequency) * 8
     bool isPhrase = false;       // false: only the beginning of longer phrases
   };
 
@@ -158,7 +165,7 @@ private:
     const std::uint8_t* p = data.data();
     const std::uint8_t* const end = p + data.size();
     auto left = [&] { return static_cast<std::size_t>(end - p); };
-    if (left() < 6 || std::string_view(reinterpret_cast<const char*>(p), 4) != "KPY2")
+    if (left() < 6 || std::string_view(reinterpret_cast<const char*>(p), 4) != "KPY3")
       return;
     p += 4;
     const std::size_t syllableCount = ReadU16(p);
@@ -190,6 +197,21 @@ private:
       }
       p += 2 * count;
     }
+    if (left() < 2)
+      return;
+    const std::size_t costRangeCount = ReadU16(p);
+    p += 2;
+    for (std::size_t r = 0; r < costRangeCount; ++r) {
+      if (left() < 4)
+        return;
+      const std::size_t first = ReadU16(p);
+      const std::size_t count = ReadU16(p + 2);
+      p += 4;
+      if (left() < count || first + count > 0x10000)
+        return;
+      std::copy(p, p + count, m_characterCosts.begin() + static_cast<std::ptrdiff_t>(first));
+      p += count;
+    }
     if (left() < 4)
       return;
     const std::uint32_t phraseCount = ReadU16(p) | static_cast<std::uint32_t>(ReadU16(p + 2)) << 16;
@@ -198,24 +220,28 @@ private:
     m_phraseSyllables.reserve(left() / 4);
     std::vector<std::pair<std::size_t, std::size_t>> keys; // start and length in m_keyStorage
     keys.reserve(phraseCount);
+    std::vector<std::uint8_t> costs;
+    costs.reserve(phraseCount);
     for (std::uint32_t e = 0; e < phraseCount; ++e) {
-      if (left() < 1 || *p < 2 || left() < 1u + 4u * *p)
+      if (left() < 1 || *p < 2 || left() < 2u + 4u * *p)
         break;
       const std::size_t length = *p++;
       keys.emplace_back(m_keyStorage.size(), length);
+      costs.push_back(p[4 * length]);
       for (std::size_t k = 0; k < length; ++k) {
         m_keyStorage.push_back(static_cast<char16_t>(ReadU16(p + 2 * k)));
         const std::uint16_t syllable = ReadU16(p + 2 * (length + k));
         m_phraseSyllables.push_back(syllable < m_syllables.size() ? syllable : 0);
       }
-      p += 4 * length;
+      p += 4 * length + 1;
     }
     // Views into the key storage are taken once it no longer grows; a phrase's syllables start
     // where its key does.
     m_phrases.reserve(2 * keys.size());
-    for (const auto& [start, length] : keys) {
+    for (std::size_t e = 0; e < keys.size(); ++e) {
+      const auto [start, length] = keys[e];
       const std::u16string_view key(m_keyStorage.data() + start, length);
-      m_phrases[key] = {static_cast<std::uint32_t>(start), true};
+      m_phrases[key] = {static_cast<std::uint32_t>(start), costs[e], true};
       for (std::size_t prefix = 2; prefix < length; ++prefix)
         m_phrases.try_emplace(key.substr(0, prefix)); // a beginning only, unless a phrase itself
       auto& longest = m_longestFrom[key[0]];
@@ -229,6 +255,7 @@ private:
   std::vector<std::uint16_t> m_phraseSyllables;
   std::unordered_map<std::u16string_view, Phrase> m_phrases;
   std::vector<std::uint8_t> m_longestFrom = std::vector<std::uint8_t>(0x10000, 0);
+  std::vector<std::uint8_t> m_characterCosts = std::vector<std::uint8_t>(0x10000, 255);
   mutable std::mutex m_supplementaryMutex;
   mutable std::unordered_map<char32_t, std::unique_ptr<const Syllable>> m_supplementary;
 };
@@ -306,6 +333,53 @@ private:
   Last m_last = Last::LineStart;
 };
 
+// Splits a run of characters into the words that make it most likely, each word a phrase of the
+// table or a single character, and writes their readings. Where two phrases overlap (部分为 as
+// 部分 and 为, or 部 and 分为), the likelier split wins rather than the longer first phrase: the
+// cost of a split is the sum of its words' costs, -ln(frequency) each, and the cheapest wins,
+// the one with the longer first word on a tie. Linear: each position tries the phrases of at most
+// the table's longest phrase.
+class Segmenter {
+public:
+  void Read(const PinyinTable& table, std::u16string_view run, Layout& layout) {
+    const std::size_t n = run.size();
+    m_cost.assign(n + 1, 0);
+    m_take.assign(n + 1, 1);
+    m_syllables.assign(n + 1, nullptr);
+    for (std::size_t i = n; i-- > 0;) {
+      std::uint32_t best = table.CostOf(run[i]) + m_cost[i + 1];
+      std::size_t take = 1;
+      const std::uint16_t* syllables = nullptr;
+      table.ForEachPhrase(run, i, [&](std::size_t length, const std::uint16_t* read,
+                                      std::uint8_t cost) {
+        if (const std::uint32_t total = cost + m_cost[i + length]; total <= best) {
+          best = total;
+          take = length;
+          syllables = read;
+        }
+      });
+      m_cost[i] = best;
+      m_take[i] = static_cast<std::uint8_t>(take);
+      m_syllables[i] = syllables;
+    }
+    for (std::size_t i = 0; i < n;) {
+      if (m_take[i] == 1) {
+        layout.AddSyllable(table.ReadingOf(run[i]));
+        ++i;
+        continue;
+      }
+      for (std::size_t k = 0; k < m_take[i]; ++k)
+        layout.AddSyllable(table.At(m_syllables[i][k]));
+      i += m_take[i];
+    }
+  }
+
+private:
+  std::vector<std::uint32_t> m_cost;
+  std::vector<std::uint8_t> m_take;
+  std::vector<const std::uint16_t*> m_syllables;
+};
+
 } // namespace
 
 std::u16string PinyinToneNumbers(std::u16string_view syllable) {
@@ -337,13 +411,19 @@ std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
   std::u16string out;
   out.reserve(style == PinyinStyle::Initials ? text.size() : text.size() + 5 * han);
   Layout layout(out, style);
+  Segmenter segmenter;
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n;) {
-    const std::uint16_t* syllables = nullptr;
-    if (const std::size_t length = table.MatchPhrase(text, i, &syllables); length != 0) {
-      for (std::size_t k = 0; k < length; ++k)
-        layout.AddSyllable(table.At(syllables[k]));
-      i += length;
+    if (table.Reads(text[i])) {
+      // A run of characters the table reads: no phrase reaches past it. Text without punctuation
+      // is cut every kLongestRun characters, so that the segmenter's memory stays small and its
+      // costs cannot overflow; a phrase across a cut is lost, which prose never meets.
+      constexpr std::size_t kLongestRun = 4096;
+      std::size_t end = i + 1;
+      while (end < n && end - i < kLongestRun && table.Reads(text[end]))
+        ++end;
+      segmenter.Read(table, text.substr(i, end - i), layout);
+      i = end;
       continue;
     }
     const Syllable* syllable = nullptr;

@@ -2,9 +2,10 @@
 // Hanyu Pinyin of Chinese text: 中文 gives zhōng wén, zhong1 wen2 or zw.
 //
 // Readings come by phrase where a phrase table knows the characters around (重庆 chóng qìng, 重要
-// zhòng yào, 姓单 xìng shàn, 蚌埠 bèng bù): at each Han character the longest phrase of the table
-// that starts there wins, as in the simplified-traditional converter. A character outside every
-// phrase takes its most common reading. Readings are citation tones, without tone sandhi (一个 yī
+// zhòng yào, 姓单 xìng shàn, 蚌埠 bèng bù): each run of Han characters is split into the phrases
+// and single characters that make it likeliest by the words' frequencies (南京市长江大桥 as 南京市,
+// 长江 and 大桥, not 南京市长 first). A character outside every phrase takes its most common
+// reading. Readings are citation tones, without tone sandhi (一个 yī
 // gè, 不是 bù shì); the neutral tone has no mark (的 de). The table (resources/pinyin_phrases.bin)
 // is read on the first conversion; ICU's Han-Latin reads the characters beyond the Basic
 // Multilingual Plane.

@@ -66,6 +66,12 @@ constexpr Case kPolyphonesInContext[] = {
     {"还钱", "huán qián"},
     {"姓单", "xìng shàn"},
     {"姓曾", "xìng zēng"},
+    // Phrases that overlap, where the longest first phrase (南京市长, 研究生, 成分) splits the text
+    // wrongly and the likelier split reads it right.
+    {"南京市长江大桥", "nán jīng shì cháng jiāng dà qiáo"},
+    {"长春市长春药店", "cháng chūn shì cháng chūn yào diàn"},
+    {"研究生命起源", "yán jiū shēng mìng qǐ yuán"},
+    {"结合成分子时", "jié hé chéng fēn zǐ shí"},
 };
 
 TEST(Pinyin, ReadsPolyphonesByTheWord) {
@@ -73,6 +79,18 @@ TEST(Pinyin, ReadsPolyphonesByTheWord) {
     SCOPED_TRACE(c.in);
     EXPECT_EQ(U8(Pinyin(U16(c.in), PinyinStyle::ToneMarks)), c.out);
   }
+}
+
+// A run of Han characters without punctuation far longer than the pieces the segmenter reads it
+// in comes out whole: every syllable once, one blank between each two, across every cut.
+TEST(Pinyin, ReadsLongRunsWhole) {
+  std::u16string text = u"一";
+  std::string expected = "yī";
+  for (int k = 0; k < 5000; ++k) {
+    text += u"中文";
+    expected += " zhōng wén";
+  }
+  EXPECT_EQ(U8(Pinyin(text, PinyinStyle::ToneMarks)), expected);
 }
 
 // Every hanzi of GB2312 reads as exactly one syllable of lower-case letters and tone marks, alone
@@ -338,13 +356,17 @@ Agreement MeasureAgreement(const std::string& path) {
   return agreement;
 }
 
-// A sample of jieba's example sentences (python-jieba-doc, MIT) read by pinyin-pro: 99.54 % of
-// the syllables agree when this floor was set (98.96 % before the table took pinyin-pro's data).
+// A sample of jieba's example sentences (python-jieba-doc, MIT) read by pinyin-pro: 99.19 % of
+// the syllables agree when this floor was set (99.54 % with longest match on the smaller table,
+// 98.96 % before it took pinyin-pro's data). Of the 14 syllables that disagree, 12 are the
+// reference's misreadings that the words' frequencies mend: 南京市长江大桥 cháng, 长春市长春药店
+// cháng, 京都 dū, 切开 qiē, 工信处 chù, 马朝旭 cháo, 蒙人 mēng, 倒置 dào, 分子 fēn, 的哥 dī, 少林
+// shào, 了吗 le.
 TEST(Pinyin, AgreesWithTheReferenceOnTheSample) {
   const Agreement agreement =
       MeasureAgreement(std::string(KELVARO_CASES_DIR) + "/pinyin/reference_sample.tsv");
   EXPECT_GT(agreement.syllables, 1500u);
-  EXPECT_GE(agreement.Percent(), 99.4) << agreement.agreeing << " of " << agreement.syllables;
+  EXPECT_GE(agreement.Percent(), 99.1) << agreement.agreeing << " of " << agreement.syllables;
 }
 
 // ---- hand-checked readings ---------------------------------------------------------------------
@@ -359,34 +381,41 @@ struct FamilyScore {
 };
 
 std::map<std::string, FamilyScore> ScoreHandChecked() {
-  std::ifstream file(std::string(KELVARO_CASES_DIR) + "/pinyin/hand_checked.tsv");
-  EXPECT_TRUE(file);
   std::map<std::string, FamilyScore> families;
-  for (std::string line; std::getline(file, line);) {
-    if (line.empty() || line.front() == '#')
-      continue;
-    const std::size_t tab1 = line.find('\t');
-    const std::size_t tab2 = line.find('\t', tab1 + 1);
-    const std::string text = line.substr(tab1 + 1, tab2 - tab1 - 1);
-    const std::string expected = line.substr(tab2 + 1);
-    const std::string ours = U8(Pinyin(U16(text), PinyinStyle::ToneMarks));
-    FamilyScore& family = families[line.substr(0, tab1)];
-    ++family.texts;
-    if (ours == expected)
-      ++family.right;
-    else
-      family.wrong.push_back(text + " " + ours + " (" + expected + ")");
+  for (const char* name : {"hand_checked.tsv", "held_out.tsv"}) {
+    std::ifstream file(std::string(KELVARO_CASES_DIR) + "/pinyin/" + name);
+    EXPECT_TRUE(file) << name;
+    for (std::string line; std::getline(file, line);) {
+      if (line.empty() || line.front() == '#')
+        continue;
+      const std::size_t tab1 = line.find('\t');
+      const std::size_t tab2 = line.find('\t', tab1 + 1);
+      const std::string text = line.substr(tab1 + 1, tab2 - tab1 - 1);
+      const std::string expected = line.substr(tab2 + 1);
+      const std::string ours = U8(Pinyin(U16(text), PinyinStyle::ToneMarks));
+      FamilyScore& family = families[line.substr(0, tab1)];
+      ++family.texts;
+      if (ours == expected)
+        ++family.right;
+      else
+        family.wrong.push_back(text + " " + ours + " (" + expected + ")");
+    }
   }
   return families;
 }
 
-// The floors are the figures when they were set, less a text or two: 373 of 389 polyphone words
-// (95.9 %), 40 of 40 surnames and 62 of 62 place names. The polyphone words were not looked at
-// when the table was made; the surnames and place names were, after a first measure (35 of 40
+// The floors are the figures when they were set, less a text or two: 388 of 389 polyphone words
+// (99.7 %; 373 before the table took the words' frequencies), 40 of 40 surnames, 62 of 62 place
+// names and 272 of 281 held-out polyphone words (262 before). The first polyphone words were
+// not looked at when the table was first made, but were measured while choosing how to merge the
+// word list; the held-out ones (tests/cases/pinyin/held_out.tsv) were written before that and
+// only ever scored. The surnames and place names were looked at after a first measure (35 of 40
 // and 41 of 62 from the sources alone).
 TEST(Pinyin, ReadsHandCheckedWordsInContext) {
-  const std::map<std::string, double> kFloors = {
-      {"polyphone", 95.0}, {"surname", 97.0}, {"place", 98.0}};
+  const std::map<std::string, double> kFloors = {{"polyphone", 99.2},
+                                                 {"surname", 97.0},
+                                                 {"place", 98.0},
+                                                 {"held-out polyphone", 96.0}};
   const auto families = ScoreHandChecked();
   for (const auto& [name, floor] : kFloors) {
     SCOPED_TRACE(name);
