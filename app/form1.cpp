@@ -6,6 +6,7 @@
 #include "app/status_line.h"
 #include "app/text_boxes.h"
 #include "app/vertical_text.h"
+#include "app/work.h"
 #include "registry/file_text.h"
 #include "text/utf.h"
 
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QShortcut>
 #include <QSettings>
 #include <QStyle>
 #include <QSvgRenderer>
@@ -155,6 +157,15 @@ QString ReadingInList(const QString& words, std::u16string_view text) {
   return shown;
 }
 
+// Conversions of texts longer than this run off the window's thread: the slower conversions
+// (自动识别, simplified and traditional) take about 100 ms here. A host lookup always does: its
+// time does not depend on the text.
+constexpr std::size_t kBackgroundUnits = std::size_t{1} << 18;
+
+bool RunsInBackground(const Operation& operation, std::size_t inputUnits) {
+  return operation.cliName == "host-to-ip" || inputUnits > kBackgroundUnits;
+}
+
 } // namespace
 
 QIcon WindowIcon() {
@@ -192,6 +203,7 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
   fillCharsets();
   fillMoreOperations();
   wireStatusLine();
+  wireWork();
   m_files = std::make_unique<Files>(
       Files::Window{.widget = this,
                     .text1 = m_text1,
@@ -219,6 +231,8 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
 }
 
 Form1::~Form1() {
+  // A job still running may use what the window holds: it ends first.
+  m_work.reset();
   // Closing the window moves the focus after the members are gone.
   disconnect(m_focusConnection);
 }
@@ -416,17 +430,41 @@ const Operation* Form1::operationNamed(std::string_view cliName) const {
 
 QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_text2; }
 
-Outcome Form1::runOperation(const Operation& operation, const QString& label) {
+void Form1::runOperation(const Operation& operation, const QString& label, AfterRun after) {
+  // One operation at a time: the buttons are disabled while one runs, and nothing else starts one.
+  if (m_work->busy())
+    return;
   QElapsedTimer clock;
   clock.start();
   OperationOptions options = m_baseOptions;
   options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
   options.charset = m_charset;
-  Outcome outcome;
-  {
-    const WaitCursor wait;
-    outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
+  std::u16string input = ReadBox(boxOf(operation.reads));
+  if (!RunsInBackground(operation, input.size())) {
+    Outcome outcome;
+    {
+      const WaitCursor wait;
+      outcome = RunOnBoxText(operation, std::move(input), options);
+    }
+    showOutcome(operation, label, outcome, options.charset, clock.elapsed());
+    if (after)
+      after(outcome);
+    return;
   }
+  beginWork(label);
+  m_work->start([this, &operation, label, input = std::move(input), options, clock,
+                 after = std::move(after)]() mutable -> Work::Finish {
+    auto outcome = std::make_shared<Outcome>(RunOnBoxText(operation, std::move(input), options));
+    return [this, &operation, label, outcome, charset = options.charset, clock, after] {
+      showOutcome(operation, label, *outcome, charset, clock.elapsed());
+      if (after)
+        after(*outcome);
+    };
+  });
+}
+
+void Form1::showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
+                        Charset charset, qint64 elapsedMs) {
   // The message comes while the conversion runs, before its result reaches the box; a note for
   // the status line goes beside what the box rule says.
   QStringList notes;
@@ -439,7 +477,7 @@ Outcome Form1::runOperation(const Operation& operation, const QString& label) {
   if (!outcome.text) {
     report(tr("%1：未转换，%2保持原样").arg(label, boxName(boxOf(operation.writes))),
            notes.join(NoteSeparator()));
-    return outcome;
+    return;
   }
   {
     const WaitCursor wait;
@@ -449,37 +487,98 @@ Outcome Form1::runOperation(const Operation& operation, const QString& label) {
     notes << CutNote(*outcome.resultCut, CutOf::Result);
   if (outcome.questionMarks != 0)
     notes << tr("%n 个字符无法用 %1 表示，已写成 ?", nullptr, Count(outcome.questionMarks))
-                 .arg(ToQString(InfoOf(m_charset).shown));
+                 .arg(ToQString(InfoOf(charset).shown));
   report(tr("%1：结果已写入%2").arg(label, boxName(boxOf(operation.writes))),
-         notes.join(NoteSeparator()), clock.elapsed());
-  return outcome;
+         notes.join(NoteSeparator()), elapsedMs);
+}
+
+// ---- work off the window's thread ---------------------------------------------------------------
+
+void Form1::wireWork() {
+  m_work = std::make_unique<Work>();
+  m_cancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  m_cancelKey->setContext(Qt::WindowShortcut);
+  m_cancelKey->setEnabled(false);
+  connect(m_cancelKey, &QShortcut::activated, this, &Form1::cancelWork);
+  if (StatusLabel* label = m_status->label())
+    connect(label->cancelButton(), &QAbstractButton::clicked, this, &Form1::cancelWork);
+  connect(m_work.get(), &Work::stillRunning, this, [this](qint64 elapsedMs) {
+    m_status->setWorking(m_working, elapsedMs);
+  });
+  connect(m_work.get(), &Work::ended, this, [this](bool cancelled) { endWork(cancelled); });
+}
+
+bool Form1::isWorking() const { return m_work->busy(); }
+
+void Form1::cancelWork() { m_work->cancel(); }
+
+void Form1::waitForWorker() { m_work->waitForWorker(); }
+
+void Form1::beginWork(const QString& label) {
+  m_working = label;
+  // Every button reads or writes one of the big boxes, and the charset is the run's: none may
+  // change until the result is in. The focus waits on the window, where Esc cancels.
+  m_focusBeforeWork = QApplication::focusWidget();
+  setFocus(Qt::OtherFocusReason);
+  for (const auto& [control, entry] : m_controls) {
+    if (entry->kind == ControlKind::Button || entry->kind == ControlKind::ComboBox)
+      control->setEnabled(false);
+  }
+  for (QWidget* box : {m_text1, m_text2}) {
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(box))
+      multi->setReadOnly(true);
+  }
+  m_files->openAction()->setEnabled(false);
+  m_files->saveAction()->setEnabled(false);
+  m_cancelKey->setEnabled(true);
+}
+
+void Form1::endWork(bool cancelled) {
+  for (const auto& [control, entry] : m_controls) {
+    if (entry->kind == ControlKind::Button || entry->kind == ControlKind::ComboBox)
+      control->setEnabled(true);
+  }
+  for (QWidget* box : {m_text1, m_text2}) {
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(box))
+      multi->setReadOnly(false);
+  }
+  m_files->openAction()->setEnabled(true);
+  m_files->saveAction()->setEnabled(true);
+  m_cancelKey->setEnabled(false);
+  if (m_focusBeforeWork != nullptr && QApplication::focusWidget() == this)
+    m_focusBeforeWork->setFocus(Qt::OtherFocusReason);
+  m_focusBeforeWork = nullptr;
+  m_status->setWorking({}, std::nullopt);
+  if (cancelled)
+    report(tr("%1：已取消，上下框保持原样").arg(m_working), {});
 }
 
 void Form1::runWithChoices(DropDownButton* button, const Operation& operation,
                            const QString& label) {
-  Outcome outcome = runOperation(operation, label);
-  forgetReadings();
-  if (!outcome.text)
-    return;
-  m_readingsButton = button;
-  m_readingsLabel = label;
-  m_readingsBox = operation.writes;
-  const bool worded = outcome.message && outcome.message->style == MessageStyle::StatusNote;
-  m_readings.push_back({std::move(*outcome.text), worded ? MessageWords(*outcome.message) : QString()});
-  // Only readings that give the box something new: an empty text, or one the box rule made the
-  // same as an earlier reading, would be no choice.
-  for (Alternative& alternative : outcome.alternatives) {
-    const bool known =
-        std::any_of(m_readings.begin(), m_readings.end(),
-                    [&](const Reading& reading) { return reading.text == alternative.text; });
-    if (!alternative.text.empty() && !known)
-      m_readings.push_back(
-          {std::move(alternative.text),
-           MessageWords({std::move(alternative.words), MessageStyle::StatusNote, {},
-                        std::move(alternative.english)})});
-  }
-  m_shownReading = 0;
-  showReadingsInList();
+  runOperation(operation, label, [this, button, &operation, label](Outcome& outcome) {
+    forgetReadings();
+    if (!outcome.text)
+      return;
+    m_readingsButton = button;
+    m_readingsLabel = label;
+    m_readingsBox = operation.writes;
+    const bool worded = outcome.message && outcome.message->style == MessageStyle::StatusNote;
+    m_readings.push_back({std::move(*outcome.text), worded ? MessageWords(*outcome.message) : QString()});
+    // Only readings that give the box something new: an empty text, or one the box rule made the
+    // same as an earlier reading, would be no choice.
+    for (Alternative& alternative : outcome.alternatives) {
+      const bool known =
+          std::any_of(m_readings.begin(), m_readings.end(),
+                      [&](const Reading& reading) { return reading.text == alternative.text; });
+      if (!alternative.text.empty() && !known)
+        m_readings.push_back(
+            {std::move(alternative.text),
+             MessageWords({std::move(alternative.words), MessageStyle::StatusNote, {},
+                          std::move(alternative.english)})});
+    }
+    m_shownReading = 0;
+    showReadingsInList();
+  });
 }
 
 void Form1::showReadingsInList() {

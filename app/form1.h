@@ -7,6 +7,7 @@
 #include "app/status_line.h"
 #include "registry/operations.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -21,12 +22,14 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QSettings;
+class QShortcut;
 
 namespace kelvaro::app {
 
 struct ControlSpec;
 class DropDownButton;
 class StatusLabel;
+class Work;
 
 /// The caption of the window, and the title of a message box that brings none of its own.
 inline constexpr char16_t kWindowCaption[] = u"OrvaneKelvaro";
@@ -76,6 +79,14 @@ public:
   /// asked first; a file that cannot be written gives a message. Gives whether the file was saved.
   bool saveFile(const QString& path);
 
+  /// Whether a conversion or a host lookup runs off the window's thread (its buttons disabled).
+  [[nodiscard]] bool isWorking() const;
+  /// Cancels that run, as Esc or the status line's cancel button do: both boxes, their undo
+  /// histories and the charset stay as they were, and the run's result is dropped.
+  void cancelWork();
+  /// Blocks until the worker is idle, a cancelled run included (for tests and benchmarks).
+  void waitForWorker();
+
   /// The charset chosen in ComboCharset.
   [[nodiscard]] Charset charset() const { return m_charset; }
 
@@ -89,9 +100,18 @@ private:
   void fillMoreOperations();
   void wireStatusLine();
   void placeControls();
-  /// Reads the operation's box, runs it, writes its box and tells the status line; gives the
-  /// outcome (its text as the box received it).
-  Outcome runOperation(const Operation& operation, const QString& label);
+  /// What follows a run once its result is in the box; given the outcome (its text as the box
+  /// received it).
+  using AfterRun = std::function<void(Outcome& outcome)>;
+  /// Reads the operation's box, runs it (off the window's thread when it may take a while),
+  /// writes its box and tells the status line, then calls `after`; nothing when a run is going on.
+  void runOperation(const Operation& operation, const QString& label, AfterRun after = {});
+  void showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
+                   Charset charset, qint64 elapsedMs);
+  void wireWork();
+  /// Disables what the run may not meet changed, and lets Esc cancel it.
+  void beginWork(const QString& label);
+  void endWork(bool cancelled);
   /// A button with a drop-down: the click runs as any other, and the list then offers the
   /// outcome's other results.
   void runWithChoices(DropDownButton* button, const Operation& operation, const QString& label);
@@ -147,6 +167,12 @@ private:
   Box m_readingsBox = Box::Text2;
   std::vector<Reading> m_readings;
   std::size_t m_shownReading = 0;
+
+  QShortcut* m_cancelKey = nullptr;
+  QString m_working; ///< the label of the run going on off the window's thread
+  QPointer<QWidget> m_focusBeforeWork;
+  /// Last, so that it goes first: a job still running may use what the window holds.
+  std::unique_ptr<Work> m_work;
 };
 
 /// The window icon, drawn from the program's SVG at the usual icon sizes.

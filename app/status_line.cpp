@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolButton>
 #include <algorithm>
 #include <limits>
 
@@ -48,9 +49,31 @@ qsizetype EncodedSize(std::u16string_view text, Charset charset) {
 
 // ---- StatusLabel --------------------------------------------------------------------------------
 
-StatusLabel::StatusLabel(QWidget* parent) : QLabel(parent) {
+StatusLabel::StatusLabel(QWidget* parent) : QLabel(parent), m_cancel(new QToolButton(this)) {
   setTextFormat(Qt::PlainText);
   setWordWrap(false);
+  m_cancel->setObjectName(QStringLiteral("CancelWork"));
+  m_cancel->setText(tr("取消"));
+  m_cancel->setToolTip(tr("停止正在进行的转换（Esc）；上下框保持原样"));
+  m_cancel->setFocusPolicy(Qt::NoFocus);
+  m_cancel->hide();
+}
+
+QAbstractButton* StatusLabel::cancelButton() const { return m_cancel; }
+
+void StatusLabel::showCancelButton(bool shown) {
+  if (shown == m_cancel->isVisible())
+    return;
+  m_cancel->setVisible(shown);
+  // The line keeps clear of the button while it shows.
+  setContentsMargins(0, 0, shown ? m_cancel->width() : 0, 0);
+  update();
+}
+
+void StatusLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  const int width = std::max(m_cancel->sizeHint().width(), height() * 2);
+  m_cancel->setGeometry(this->width() - width, 0, width, height());
 }
 
 void StatusLabel::setLine(const QString& line) {
@@ -86,8 +109,13 @@ QString MessageWords(const Message& message) {
 
 QString StatusText(const StatusState& state) {
   QStringList parts;
-  if (!state.done.isEmpty())
+  if (state.workingMs) {
+    parts << StatusLine::tr("%1：正在进行，已用 %2 秒（按 Esc 取消）")
+                 .arg(state.working)
+                 .arg(static_cast<double>(*state.workingMs) / 1000.0, 0, 'f', 1);
+  } else if (!state.done.isEmpty()) {
     parts << state.done;
+  }
   if (!state.notes.isEmpty())
     parts << state.notes;
   if (state.count) {
@@ -147,6 +175,14 @@ void StatusLine::report(const QString& done, const QString& notes, qint64 elapse
 
 void StatusLine::setNotes(const QString& notes) {
   m_state.notes = notes;
+  refresh();
+}
+
+void StatusLine::setWorking(const QString& what, std::optional<qint64> elapsedMs) {
+  m_state.working = what;
+  m_state.workingMs = elapsedMs;
+  if (m_label != nullptr)
+    m_label->showCancelButton(elapsedMs.has_value());
   refresh();
 }
 

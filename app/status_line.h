@@ -14,6 +14,9 @@
 #include <functional>
 #include <optional>
 
+class QAbstractButton;
+class QToolButton;
+
 namespace kelvaro::app {
 
 class StatusLabel : public QLabel {
@@ -27,8 +30,17 @@ public:
   /// What the label shows at its present width.
   [[nodiscard]] QString shownText() const;
 
+  /// The button at the line's right end that cancels a run off the window's thread; shown while
+  /// the line tells of one.
+  [[nodiscard]] QAbstractButton* cancelButton() const;
+  void showCancelButton(bool shown);
+
 protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  QToolButton* m_cancel;
 };
 
 /// How many characters and bytes a box holds.
@@ -45,6 +57,9 @@ struct StatusState {
   /// The box the user works in, by its name, and its count once it has been counted.
   QString boxName;
   std::optional<BoxCount> count;
+  /// A run off the window's thread that has gone on for a while: what runs, and for how long.
+  QString working;
+  std::optional<qint64> workingMs;
 };
 
 /// The line a state reads as.
@@ -81,6 +96,9 @@ public:
   void report(const QString& done, const QString& notes, qint64 elapsedMs = 0);
   /// A note alone, what was done staying as it is.
   void setNotes(const QString& notes);
+  /// Tells that `what` has been running for `elapsedMs` (with the cancel button), or with nothing,
+  /// that no run goes on.
+  void setWorking(const QString& what, std::optional<qint64> elapsedMs);
   /// The charset the byte counts are in.
   void setCharset(Charset charset);
   /// Counts this box from now on.
@@ -92,6 +110,7 @@ public:
   void refresh(bool countLargeBox = false);
 
   [[nodiscard]] const StatusState& state() const { return m_state; }
+  [[nodiscard]] StatusLabel* label() const { return m_label; }
 
 private:
   StatusLabel* m_label;

@@ -330,5 +330,24 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
         <source>以其他编码重新打开</source>
         <translation>Reopen in another charset</translation>
     </message>
+    <message>
+        <source>%1：已取消，上下框保持原样</source>
+        <translation>%1: cancelled, both boxes left as they were</translation>
+    </message>
+    <message>
+        <source>%1：正在进行，已用 %2 秒（按 Esc 取消）</source>
+        <translation>%1: working, %2 s so far (Esc cancels)</translation>
+    </message>
+</context>
+<context>
+    <name>kelvaro::app::StatusLabel</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>停止正在进行的转换（Esc）；上下框保持原样</source>
+        <translation>Stops the conversion under way (Esc); both boxes stay as they were</translation>
+    </message>
 </context>
 </TS>
