@@ -44,8 +44,18 @@ public:
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+QString Translated(std::string_view text) {
+  return QCoreApplication::translate(kControlsContext, text.data());
+}
+
+// The layout's captions stay as they are in every language; the window's own words do not.
+QString CaptionOf(const ControlSpec& entry) {
+  return (entry.flags & kTranslatedCaption) != 0 ? Translated(entry.caption)
+                                                 : FromUtf8(entry.caption);
+}
+
 QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
-  const QString caption = FromUtf8(entry.caption);
+  const QString caption = CaptionOf(entry);
   const bool vertical = (entry.flags & kVerticalCaption) != 0;
   switch (entry.kind) {
   case ControlKind::TextBox: {
@@ -122,10 +132,6 @@ void FitCaption(QWidget* control, const ControlSpec& entry, const QString& capti
 
 QMessageBox::Icon IconOfStyle(MessageStyle style) {
   return style == MessageStyle::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
-}
-
-QString Translated(std::string_view text) {
-  return QCoreApplication::translate(kControlsContext, text.data());
 }
 
 Message ErrorMessage(const QString& text) {
@@ -244,7 +250,7 @@ void Form1::buildControls() {
     control->setObjectName(FromUtf8(entry.name));
     const PixelRect place = PlaceControl(entry, 0, 0);
     control->setGeometry(place.left, place.top, place.width, place.height);
-    FitCaption(control, entry, FromUtf8(entry.caption));
+    FitCaption(control, entry, CaptionOf(entry));
     if (auto* single = qobject_cast<QLineEdit*>(control); single && !entry.placeholder.empty())
       single->setPlaceholderText(Translated(entry.placeholder));
     // The initial text is where the history starts, not a step the user can undo.

@@ -4,6 +4,7 @@
 #include "app/controls.h"
 #include "app/form1.h"
 #include "app/text_boxes.h"
+#include "app/vertical_text.h"
 #include "net/resolver.h"
 #include "support/text.h"
 #include "window_controls.h"
@@ -700,6 +701,42 @@ TEST_F(WindowAtWork, TheCancelButtonStopsALookupAndTheNextClickRuns) {
   g_released = true;
   WaitUntilIdle();
   EXPECT_EQ(Read("Text2"), u"held host");
+}
+
+} // namespace
+} // namespace kelvaro::app
+
+// ---- the vertical labels --------------------------------------------------------------------
+
+namespace kelvaro::app {
+namespace {
+
+TEST(VerticalLabels, EveryCharacterOfTheColumnFitsItsLabelWhateverTheDefaultFont) {
+  for (const ControlSpec& entry : Controls()) {
+    if (entry.kind != ControlKind::Label || (entry.flags & kVerticalCaption) == 0)
+      continue;
+    const QSize area(TwipsToPixels(entry.width), TwipsToPixels(entry.height));
+    const int characters = static_cast<int>(Q(entry.caption).size());
+    for (double points = 7.0; points <= 20.0; points += 0.5) {
+      SCOPED_TRACE(std::string(entry.name) + " at " + std::to_string(points) + " points");
+      QFont font;
+      font.setPointSizeF(points);
+      const QFont fitted = ColumnFont(font, area, characters);
+      EXPECT_LE(fitted.pointSizeF(), points);
+      const QFontMetrics metrics(fitted);
+      const int em = std::max(metrics.horizontalAdvance(QChar(0x4E2D)), metrics.ascent());
+      if (fitted.pointSizeF() > kSmallestColumnPoints) {
+        EXPECT_LE(em * characters, area.height());
+        EXPECT_LE(em, area.width());
+      }
+      // A font that fits already is kept.
+      if (const int wanted = std::max(QFontMetrics(font).horizontalAdvance(QChar(0x4E2D)),
+                                      QFontMetrics(font).ascent());
+          wanted * characters <= area.height() && wanted <= area.width()) {
+        EXPECT_EQ(fitted, font);
+      }
+    }
+  }
 }
 
 } // namespace
