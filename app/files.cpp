@@ -68,6 +68,8 @@ void Files::rememberFolder(const QString& path) {
 }
 
 bool Files::load(const QString& path, std::optional<Charset> as) {
+  if (m_window.busy())
+    return false;
   const QString shownPath = QDir::toNativeSeparators(path);
   const QFileInfo info(path);
   rememberFolder(path);

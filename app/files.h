@@ -37,6 +37,8 @@ public:
     QSettings* settings = nullptr;
     StatusLine* status = nullptr;
     std::function<Charset()> charset;
+    /// Whether a run off the window's thread may still write Text1: then no file opens.
+    std::function<bool()> busy;
     std::function<void(const QString& problem)> reportProblem;
     std::function<bool(const QString& question)> ask;
     /// The file the user chose instead of the dialogs (tests answer it); nothing when the

@@ -217,6 +217,7 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
                     .settings = m_settings,
                     .status = m_status.get(),
                     .charset = [this] { return m_charset; },
+                    .busy = [this] { return m_work->busy(); },
                     .reportProblem = [this](const QString& problem) { ShowMessage(ErrorMessage(problem)); },
                     .ask = [this](const QString& question) { return ask(question); },
                     .chooseFile = [this](bool forSaving) -> std::optional<QString> {
