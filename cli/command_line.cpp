@@ -3,6 +3,8 @@
 #include "cli/streams.h"
 #include "text/utf.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 #include <optional>
 
@@ -10,7 +12,7 @@ namespace kelvaro {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: kelvaro-cli OPERATION [--upper] [--raw] [--crlf] [--charset NAME]\n"
+    "usage: kelvaro-cli OPERATION [--upper] [--raw] [--crlf] [--quiet] [--charset NAME]\n"
     "                   [--input-charset NAME] [--] [TEXT]\n"
     "       kelvaro-cli --list | --charsets | --help | --version\n"
     "\n"
@@ -18,7 +20,8 @@ constexpr std::string_view kUsage =
     "UTF-8; the result is written without a trailing newline, unless standard output is a\n"
     "terminal. Arguments that start with \"--\" are options; any other argument after\n"
     "OPERATION is the TEXT, even one that starts with \"-\"\n"
-    "(kelvaro-cli amount -5). \"--\" ends the options.\n"
+    "(kelvaro-cli amount -5). \"--\" ends the options. An option's value may follow it as\n"
+    "the next word or after \"=\" (--charset=utf-8).\n"
     "\n"
     "  --upper    capital hexadecimal digits (md5, sha, \\u escapes), as the window's \"大写\" "
     "box\n"
@@ -32,7 +35,10 @@ constexpr std::string_view kUsage =
     "             the bytes the byte operations work on (default gbk: code page 936); the\n"
     "             text keeps every character whatever the charset; --charsets lists the names\n"
     "  --input-charset NAME\n"
-    "             read standard input in that charset instead of UTF-8\n"
+    "             read standard input in that charset instead of UTF-8; utf-16 reads a\n"
+    "             byte order mark, and big-endian without one\n"
+    "  --quiet    no notes on standard error (auto's steps, what the box rule cut or wrote\n"
+    "             as \"?\"); errors are still told\n"
     "  --list     one line per operation: name, caption, description, and whether it follows\n"
     "             the charset\n"
     "  --charsets one line per charset: name, other name, and whether it encodes every character\n"
@@ -62,8 +68,10 @@ struct Invocation {
   bool upper = false;
   bool raw = false;
   bool crlf = false;
+  bool quiet = false;
   Charset charset = Charset::Gbk;
   Charset inputCharset = Charset::Utf8;
+  bool inputByMark = false; ///< --input-charset utf-16: a byte order mark decides, else big-endian
   std::optional<std::string> text;
 };
 
@@ -109,12 +117,14 @@ void WriteBoxNotes(std::ostream& err, const Outcome& outcome, Charset charset) {
   if (outcome.inputCut) {
     err << "kelvaro-cli: note: the text holds U+0000 at character " << outcome.inputCut->position
         << "; the " << Characters(outcome.inputCut->notShown)
-        << " after it were not converted (--raw takes the whole text)\n";
+        << (outcome.inputCut->notShown == 1 ? " after it was" : " after it were")
+        << " not converted (--raw takes the whole text)\n";
   }
   if (outcome.resultCut) {
     err << "kelvaro-cli: note: the result holds U+0000 at character "
         << outcome.resultCut->position << "; the " << Characters(outcome.resultCut->notShown)
-        << " after it are not shown (--raw shows the whole result)\n";
+        << (outcome.resultCut->notShown == 1 ? " after it is" : " after it are")
+        << " not shown (--raw shows the whole result)\n";
   }
   if (outcome.questionMarks != 0) {
     err << "kelvaro-cli: note: " << Characters(outcome.questionMarks) << " written as \"?\" ("
@@ -123,94 +133,184 @@ void WriteBoxNotes(std::ostream& err, const Outcome& outcome, Charset charset) {
   }
 }
 
+// The words of a command line, split at the operation. Debian 12's CLI11 (2.1.2) would read a
+// "-5" after the operation as an option, while the contract makes every word after the operation
+// that does not start with "--" the text (kelvaro-cli amount -5); so the words are split here, and
+// CLI11 parses the options alone.
+struct SplitWords {
+  std::vector<std::string> options; ///< in order, each value after its option
+  std::optional<std::string> operation;
+  std::vector<std::string> texts;
+};
+
+bool TakesValue(std::string_view option) {
+  return option == "--charset" || option == "--input-charset";
+}
+
+SplitWords SplitAtOperation(const std::vector<std::string>& args) {
+  SplitWords words;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && arg.starts_with("--")) {
+      words.options.push_back(arg);
+      if (TakesValue(arg) && i + 1 < args.size())
+        words.options.push_back(args[++i]);
+    } else if (!words.operation && !optionsEnded && arg == "-h") {
+      words.options.push_back(arg); // help only before the operation: after it "-h" is text
+    } else if (!words.operation) {
+      words.operation = arg;
+    } else {
+      words.texts.push_back(arg);
+    }
+  }
+  return words;
+}
+
+bool IsUtf16ByMark(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower)
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return lower == "utf-16" || lower == "utf16";
+}
+
+void TellInputProblem(std::ostream& err, const Error& error, Charset inputCharset) {
+  if (error.code == ErrorCode::InvalidUtf8) {
+    err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << error.position
+        << "); --input-charset NAME reads it in another charset\n";
+  } else if (error.code == ErrorCode::InvalidBytes) {
+    err << "kelvaro-cli: the input is not valid " << InfoOf(inputCharset).name << " (at byte "
+        << error.position << ")\n";
+  } else {
+    err << "kelvaro-cli: cannot read the input (standard input is a directory, or a read "
+           "failed)\n";
+  }
+}
+
+// With --charset utf-8, an operation that reads only its input's bytes takes the UTF-8 it is given,
+// validated once, instead of decoding it to UTF-16 and encoding it back.
+bool PassesUtf8Through(const Invocation& call) {
+  return call.charset == Charset::Utf8 && call.operation->runOnBytes != nullptr && !call.crlf &&
+         !call.inputByMark && call.inputCharset == Charset::Utf8;
+}
+
+Result<Outcome> RunOnUtf8Bytes(const Invocation& call, std::istream& in,
+                               const OperationOptions& options, BoxRule rule) {
+  Result<std::string> bytes = call.text ? Result<std::string>(*call.text) : cli::ReadBytes(in);
+  if (!bytes)
+    return unexpected<Error>(bytes.error());
+  std::string_view input = *bytes;
+  // A byte order mark says how standard input is encoded, and starts no text.
+  const std::size_t mark = !call.text && input.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  input.remove_prefix(mark);
+  if (const std::optional<std::size_t> bad = FirstInvalidUtf8(input))
+    return Fail(ErrorCode::InvalidUtf8, mark + *bad);
+  return RunOnBoxBytes(*call.operation, input, options, rule);
+}
+
+Result<Outcome> RunOnText(const Invocation& call, std::istream& in, const OperationOptions& options,
+                          BoxRule rule) {
+  Result<std::u16string> input = call.text          ? Utf8ToUtf16(*call.text)
+                                 : call.inputByMark ? cli::ReadUtf16ByMark(in)
+                                                    : cli::ReadInCharset(in, call.inputCharset);
+  if (!input)
+    return unexpected<Error>(input.error());
+  if (call.crlf)
+    *input = cli::WithWindowLineBreaks(*input);
+  return RunOnBoxText(*call.operation, std::move(*input), options, rule);
+}
+
 } // namespace
 
 int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                     std::ostream& err, const net::HostResolver* resolver, bool outIsTerminal) {
   Invocation call;
-  bool optionsEnded = false;
-  std::optional<std::string> operationName;
-  // An option that takes a value reads the next argument.
-  const std::string* awaiting = nullptr;
-  for (const std::string& arg : args) {
-    if (awaiting != nullptr) {
-      const std::optional<Charset> charset = CharsetNamed(arg);
-      if (!charset)
-        return UsageError(err, "unknown charset " + arg + " for " + *awaiting + " (choose one of " +
-                                   CharsetChoices() + ")");
-      (*awaiting == "--charset" ? call.charset : call.inputCharset) = *charset;
-      awaiting = nullptr;
-      continue;
-    }
-    if (!optionsEnded && arg.starts_with("--")) {
-      if (arg == "--") {
-        optionsEnded = true;
-      } else if (arg == "--help") {
-        out << kUsage;
-        return kExitSuccess;
-      } else if (arg == "--version") {
-        out << "kelvaro-cli " << KELVARO_VERSION << '\n';
-        return kExitSuccess;
-      } else if (arg == "--list") {
-        PrintList(out);
-        return kExitSuccess;
-      } else if (arg == "--charsets") {
-        PrintCharsets(out);
-        return kExitSuccess;
-      } else if (arg == "--charset" || arg == "--input-charset") {
-        awaiting = &arg;
-      } else if (arg == "--upper") {
-        call.upper = true;
-      } else if (arg == "--raw") {
-        call.raw = true;
-      } else if (arg == "--crlf") {
-        call.crlf = true;
-      } else {
-        return UsageError(err, "unknown option " + arg);
-      }
-    } else if (!operationName) {
-      if (arg == "-h" && !optionsEnded) {
-        out << kUsage;
-        return kExitSuccess;
-      }
-      operationName = arg;
-    } else if (!call.text) {
-      call.text = arg;
-    } else {
-      return UsageError(err, "more than one TEXT; quote the text or pipe it on standard input");
-    }
+  const SplitWords words = SplitAtOperation(args);
+  bool help = false, version = false, list = false, charsets = false;
+  std::optional<std::string> charsetName, inputCharsetName;
+  CLI::App parser("kelvaro-cli");
+  parser.set_help_flag(); // the usage below is the program's own
+  parser.add_flag("-h,--help", help);
+  parser.add_flag("--version", version);
+  parser.add_flag("--list", list);
+  parser.add_flag("--charsets", charsets);
+  parser.add_flag("--upper", call.upper);
+  parser.add_flag("--raw", call.raw);
+  parser.add_flag("--crlf", call.crlf);
+  parser.add_flag("--quiet", call.quiet);
+  parser.add_option("--charset", charsetName);
+  parser.add_option("--input-charset", inputCharsetName);
+  try {
+    std::vector<std::string> reversed(words.options.rbegin(), words.options.rend());
+    parser.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    // CLI11 words an unknown option "The following argument was not expected: --bogus".
+    std::string problem = error.what();
+    if (const std::size_t colon = problem.find("not expected: "); colon != std::string::npos)
+      problem = "unknown option " + problem.substr(colon + 14);
+    // And an option without its value "--charset: 1 required TEXT missing".
+    if (const std::size_t colon = problem.find(": 1 required"); colon != std::string::npos)
+      problem = problem.substr(0, colon) + " needs a charset name (choose one of " +
+                CharsetChoices() + ")";
+    return UsageError(err, problem);
   }
-  if (awaiting != nullptr)
-    return UsageError(err,
-                      *awaiting + " needs a charset name (choose one of " + CharsetChoices() + ")");
-  if (!operationName)
+  // -h is help only before the operation; after it "-h" is text (SplitAtOperation saw to that).
+  if (help) {
+    out << kUsage;
+    return kExitSuccess;
+  }
+  if (version) {
+    out << "kelvaro-cli " << KELVARO_VERSION << '\n';
+    return kExitSuccess;
+  }
+  if (list || charsets) {
+    if (words.operation || !words.texts.empty())
+      return UsageError(err, std::string(list ? "--list" : "--charsets") +
+                                 " takes no operation or text");
+    if (list)
+      PrintList(out);
+    else
+      PrintCharsets(out);
+    return kExitSuccess;
+  }
+  if (charsetName) {
+    const std::optional<Charset> charset = CharsetNamed(*charsetName);
+    if (!charset)
+      return UsageError(err, "unknown charset " + *charsetName + " for --charset (choose one of " +
+                                 CharsetChoices() + ")");
+    call.charset = *charset;
+  }
+  if (inputCharsetName) {
+    const std::optional<Charset> charset = CharsetNamed(*inputCharsetName);
+    call.inputByMark = !charset && IsUtf16ByMark(*inputCharsetName);
+    if (!charset && !call.inputByMark)
+      return UsageError(err, "unknown charset " + *inputCharsetName +
+                                 " for --input-charset (choose one of " + CharsetChoices() +
+                                 ", utf-16)");
+    call.inputCharset = charset.value_or(Charset::Utf16Be);
+  }
+  if (!words.operation)
     return UsageError(err, "no operation given");
-  call.operation = FindOperation(*operationName);
+  if (words.texts.size() > 1)
+    return UsageError(err, "more than one TEXT; quote the text or pipe it on standard input");
+  if (!words.texts.empty())
+    call.text = words.texts.front();
+  call.operation = FindOperation(*words.operation);
   if (call.operation == nullptr)
-    return UsageError(err, "unknown operation " + *operationName);
-
-  Result<std::u16string> input =
-      call.text ? Utf8ToUtf16(*call.text) : cli::ReadInCharset(in, call.inputCharset);
-  if (!input) {
-    if (input.error().code == ErrorCode::InvalidUtf8) {
-      err << "kelvaro-cli: the input is not valid UTF-8 (at byte " << input.error().position
-          << ")\n";
-    } else if (input.error().code == ErrorCode::InvalidBytes) {
-      err << "kelvaro-cli: the input is not valid " << InfoOf(call.inputCharset).name
-          << " (at byte " << input.error().position << ")\n";
-    } else {
-      err << "kelvaro-cli: cannot read the input (standard input is a directory, or a read "
-             "failed)\n";
-    }
-    return kExitRefused;
-  }
-  if (call.crlf)
-    *input = cli::WithWindowLineBreaks(*input);
+    return UsageError(err, "unknown operation " + *words.operation);
 
   const OperationOptions options{
       .upper = call.upper, .charset = call.charset, .resolver = resolver};
-  const Outcome outcome = RunOnBoxText(*call.operation, std::move(*input), options,
-                                       call.raw ? BoxRule::Skip : BoxRule::Apply);
+  const BoxRule rule = call.raw ? BoxRule::Skip : BoxRule::Apply;
+  const Result<Outcome> run = PassesUtf8Through(call) ? RunOnUtf8Bytes(call, in, options, rule)
+                                                      : RunOnText(call, in, options, rule);
+  if (!run) {
+    TellInputProblem(err, run.error(), call.inputCharset);
+    return kExitRefused;
+  }
+  const Outcome& outcome = *run;
   if (outcome.text) {
     if (!cli::WriteUtf8(out, *outcome.text)) {
       err << "kelvaro-cli: cannot write the result (is the disk full?)\n";
@@ -219,12 +319,14 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
     if (outIsTerminal && !outcome.text->empty() && outcome.text->back() != u'\n')
       out << '\n';
   }
-  if (outcome.message)
-    err << Utf16ToUtf8(outcome.message->text) << '\n';
-  WriteBoxNotes(err, outcome, call.charset);
-  // A status-line note beside a result says how it came about (auto's steps); it is no failure.
+  // A status-line note beside a result says how it came about (auto's steps); it is no failure,
+  // and --quiet drops it with the box rule's notes. Errors are always told.
   const bool noteOnly =
       outcome.text && outcome.message && outcome.message->style == MessageStyle::StatusNote;
+  if (outcome.message && !(noteOnly && call.quiet))
+    err << Utf16ToUtf8(outcome.message->text) << '\n';
+  if (!call.quiet)
+    WriteBoxNotes(err, outcome, call.charset);
   return (outcome.message && !noteOnly) || outcome.refused() ? kExitRefused : kExitSuccess;
 }
 

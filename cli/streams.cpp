@@ -40,27 +40,54 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
   return text;
 }
 
-Result<std::u16string> ReadInCharset(std::istream& in, Charset charset) {
-  if (charset == Charset::Utf8)
-    return ReadUtf8(in);
+Result<std::string> ReadBytes(std::istream& in) {
   std::string bytes;
+  // A file says how many bytes it holds: read straight into a string of that size, then on in
+  // blocks for whatever a pipe or a growing file adds.
+  if (const std::streamsize available = in.rdbuf()->in_avail(); available > 0) {
+    bytes.resize(static_cast<std::size_t>(available));
+    in.read(bytes.data(), available);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  }
   std::string block(kInputBlockBytes, '\0');
-  do {
+  while (in) {
     in.read(block.data(), static_cast<std::streamsize>(block.size()));
     bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
-  } while (in);
+  }
   if (in.bad())
     return Fail(ErrorCode::Unreadable, bytes.size());
-  std::size_t skipped = 0;
-  if (bytes.starts_with("\xEF\xBB\xBF"))
-    skipped = 3;
-  Result<std::u16string> text =
-      DecodeBytesStrictly(std::string_view(bytes).substr(skipped), charset);
+  return bytes;
+}
+
+namespace {
+
+Result<std::u16string> DecodeAfter(std::string_view bytes, std::size_t skipped, Charset charset) {
+  Result<std::u16string> text = DecodeBytesStrictly(bytes.substr(skipped), charset);
   if (!text)
     return Fail(ErrorCode::InvalidBytes, skipped + text.error().position);
   if (!text->empty() && text->front() == u'\uFEFF')
     text->erase(0, 1);
   return text;
+}
+
+} // namespace
+
+Result<std::u16string> ReadInCharset(std::istream& in, Charset charset) {
+  if (charset == Charset::Utf8)
+    return ReadUtf8(in);
+  const Result<std::string> bytes = ReadBytes(in);
+  if (!bytes)
+    return Fail(bytes.error().code, bytes.error().position);
+  return DecodeAfter(*bytes, bytes->starts_with("\xEF\xBB\xBF") ? 3 : 0, charset);
+}
+
+Result<std::u16string> ReadUtf16ByMark(std::istream& in) {
+  const Result<std::string> bytes = ReadBytes(in);
+  if (!bytes)
+    return Fail(bytes.error().code, bytes.error().position);
+  if (bytes->starts_with("\xFF\xFE"))
+    return DecodeAfter(*bytes, 2, Charset::Utf16Le);
+  return DecodeAfter(*bytes, bytes->starts_with("\xFE\xFF") ? 2 : 0, Charset::Utf16Be);
 }
 
 Result<void> WriteUtf8(std::ostream& out, std::u16string_view text, std::size_t blockUnits) {

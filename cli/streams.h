@@ -22,11 +22,18 @@ inline constexpr std::size_t kOutputBlockUnits = 1 << 16;
 [[nodiscard]] Result<std::u16string> ReadUtf8(std::istream& in,
                                               std::size_t blockBytes = kInputBlockBytes);
 
+/// The whole stream's bytes, as they are; Unreadable where reading failed.
+[[nodiscard]] Result<std::string> ReadBytes(std::istream& in);
+
 /// The whole stream in a byte charset other than UTF-8, which must be well-formed in it:
 /// InvalidBytes at the byte offset of the first bad sequence; Unreadable where reading failed. A
 /// UTF-8 byte order mark at the start is dropped (an editor's, before text in another charset), and
 /// so is a UTF-16 one read in UTF-16.
 [[nodiscard]] Result<std::u16string> ReadInCharset(std::istream& in, Charset charset);
+
+/// The whole stream as UTF-16 whose byte order mark says little- or big-endian; without one it is
+/// big-endian (as iconv reads "UTF-16"). Errors as ReadInCharset's.
+[[nodiscard]] Result<std::u16string> ReadUtf16ByMark(std::istream& in);
 
 /// Writes the text as UTF-8, `blockUnits` code units at a time (a surrogate pair is never cut); a
 /// lone surrogate is written as U+FFFD. Unwritable when the stream refuses the bytes (a full

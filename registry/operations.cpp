@@ -24,6 +24,7 @@
 #include "text/utf.h"
 #include "text/width.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -68,6 +69,23 @@ std::u16string ToLowerHex(std::u16string hex) {
   return hex;
 }
 
+/// The same conversions on bytes already in the chosen charset (UTF-8 passed through).
+template <std::u16string (*Convert)(std::string_view)>
+Outcome OnBytes(std::string_view bytes, const OperationOptions&) {
+  return Outcome::Converted(Convert(bytes));
+}
+
+template <int kDigits>
+Outcome Md5HexDigitsOfBytes(std::string_view bytes, const OperationOptions& options) {
+  std::u16string hex = digest::Md5HexOfBytes(bytes, kDigits);
+  return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
+}
+
+template <Result<std::u16string> (*Digest)(std::string_view, bool)>
+Outcome ShaDigestOfBytes(std::string_view bytes, const OperationOptions& options) {
+  return FromResult(Digest(bytes, options.upper));
+}
+
 /// Md5Hex with 32 or 16 digits, in lower case unless the "大写" box asks for capitals.
 template <int kDigits>
 Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options) {
@@ -78,9 +96,9 @@ Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options)
 /// Traditional to simplified: the same-byte-length rule of code page 936 while the boxes are
 /// GBK-like; with a charset that keeps every character that rule has nothing left to protect.
 Outcome ToSimplified(std::u16string_view input, const OperationOptions& options) {
-  return FromResult(InfoOf(options.charset).keepsEveryCharacter
-                        ? TraditionalToSimplifiedWhole(input)
-                        : TraditionalToSimplified(input));
+  return Outcome::Converted(InfoOf(options.charset).keepsEveryCharacter
+                                ? TraditionalToSimplifiedWhole(input)
+                                : TraditionalToSimplified(input));
 }
 
 template <PinyinStyle kStyle> std::u16string PinyinIn(std::u16string_view input) {
@@ -258,7 +276,8 @@ constexpr Operation kOperations[] = {
      .followsCharset = true,
      .encodesInput = true,
      .description = "Base64 of the text's bytes",
-     .run = InCharset<Base64Encode>},
+     .run = InCharset<Base64Encode>,
+     .runOnBytes = OnBytes<Base64OfBytes>},
     {.cliName = "base64-decode",
      .caption = "base64decode",
      .reads = Text2,
@@ -280,14 +299,16 @@ constexpr Operation kOperations[] = {
      .followsCharset = true,
      .encodesInput = true,
      .description = "MD5 of the text's bytes, 16 hex digits (--upper for capitals)",
-     .run = Md5HexDigits<16>},
+     .run = Md5HexDigits<16>,
+     .runOnBytes = Md5HexDigitsOfBytes<16>},
     {.cliName = "md5-32",
      .caption = "MD5_32",
      .readsUpper = true,
      .followsCharset = true,
      .encodesInput = true,
      .description = "MD5 of the text's bytes, 32 hex digits (--upper for capitals)",
-     .run = Md5HexDigits<32>},
+     .run = Md5HexDigits<32>,
+     .runOnBytes = Md5HexDigitsOfBytes<32>},
     {.cliName = "unicode-as-ansi",
      .caption = "vbUnicode",
      .followsCharset = true,
@@ -305,7 +326,7 @@ constexpr Operation kOperations[] = {
     {.cliName = "to-traditional",
      .caption = "简体转繁体",
      .description = "simplified Chinese to traditional",
-     .run = Checked<SimplifiedToTraditional>},
+     .run = Plain<SimplifiedToTraditional>},
     {.cliName = "to-simplified",
      .caption = "繁体转简体",
      .followsCharset = true,
@@ -384,21 +405,24 @@ constexpr Operation kOperations[] = {
      .followsCharset = true,
      .encodesInput = true,
      .description = "SHA-1 of the text's bytes, 40 hex digits (--upper for capitals)",
-     .run = ShaDigest<digest::Sha1Hex>},
+     .run = ShaDigest<digest::Sha1Hex>,
+     .runOnBytes = ShaDigestOfBytes<digest::Sha1Hex>},
     {.cliName = "sha256",
      .caption = "SHA256",
      .readsUpper = true,
      .followsCharset = true,
      .encodesInput = true,
      .description = "SHA-256 of the text's bytes, 64 hex digits (--upper for capitals)",
-     .run = ShaDigest<digest::Sha256Hex>},
+     .run = ShaDigest<digest::Sha256Hex>,
+     .runOnBytes = ShaDigestOfBytes<digest::Sha256Hex>},
     {.cliName = "sm3",
      .caption = "SM3",
      .readsUpper = true,
      .followsCharset = true,
      .encodesInput = true,
      .description = "SM3 of the text's bytes, 64 hex digits (--upper for capitals)",
-     .run = ShaDigest<digest::Sm3Hex>},
+     .run = ShaDigest<digest::Sm3Hex>,
+     .runOnBytes = ShaDigestOfBytes<digest::Sm3Hex>},
     {.cliName = "fullwidth",
      .caption = "半角转全角",
      .description = "ASCII signs and the space to their full-width forms",
@@ -429,21 +453,29 @@ constexpr Operation kOperations[] = {
     {.cliName = "to-traditional-tw",
      .caption = "简体转台湾正体",
      .description = "simplified Chinese to Taiwan's traditional standard, with Taiwan's words",
-     .run = Checked<SimplifiedToTaiwan>},
+     .run = Plain<SimplifiedToTaiwan>},
     {.cliName = "to-traditional-hk",
      .caption = "简体转香港繁体",
      .description = "simplified Chinese to traditional as written in Hong Kong",
-     .run = Checked<SimplifiedToHongKong>},
+     .run = Plain<SimplifiedToHongKong>},
     {.cliName = "tw-to-simplified",
      .caption = "台湾正体转简体",
      .inverseOf = "to-traditional-tw",
      .description = "Taiwan's traditional Chinese to simplified, with the mainland's words",
-     .run = Checked<TaiwanToSimplified>},
+     .run = Plain<TaiwanToSimplified>},
     {.cliName = "hk-to-simplified",
      .caption = "香港繁体转简体",
      .inverseOf = "to-traditional-hk",
      .description = "traditional Chinese as written in Hong Kong to simplified",
-     .run = Checked<HongKongToSimplified>},
+     .run = Plain<HongKongToSimplified>},
+    {.cliName = "to-traditional-tw-chars",
+     .caption = "简体转台湾字形",
+     .description = "simplified Chinese to Taiwan's traditional character forms, the words kept",
+     .run = Plain<SimplifiedToTaiwanCharacters>},
+    {.cliName = "tw-to-traditional",
+     .caption = "台湾正体转繁体",
+     .description = "Taiwan's traditional character forms to the standard traditional ones",
+     .run = Plain<TaiwanToTraditional>},
 
     // ---- recognising what was pasted ----
     {.cliName = "auto",
@@ -476,7 +508,7 @@ constexpr std::u16string_view kCannotConvert = u"转换失败：这段文字无�
 constexpr MessageRow kMessages[] = {
     {ErrorCode::NotANumber, u"错误：进行数字大小转换的输入参数只能为数字！", MessageStyle::Error,
      kSystemTitle},
-    {ErrorCode::OutOfRange, u"错误：金额超出范围，整数部分最多十二位！", MessageStyle::Error,
+    {ErrorCode::OutOfRange, u"错误：金额超出范围，整数部分最多十六位！", MessageStyle::Error,
      kSystemTitle},
     {ErrorCode::NotAnAmount, u"错误：无法识别的大写金额！", MessageStyle::Error, kSystemTitle},
     {ErrorCode::DataMissing,
@@ -616,6 +648,37 @@ Outcome RunOnBoxText(const Operation& operation, std::u16string input,
       ApplyTextBoxRuleInPlace(alternative.text);
   }
   outcome.questionMarks += questionMarks;
+  return outcome;
+}
+
+Outcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
+                      const OperationOptions& options, BoxRule rule) {
+  std::optional<CutAtNul> cut;
+  if (rule == BoxRule::Apply) {
+    // In UTF-8 a zero byte is U+0000, and characters are counted by their first bytes.
+    const auto characters = [](std::string_view run) {
+      return static_cast<std::size_t>(std::count_if(run.begin(), run.end(), [](char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+      }));
+    };
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+      const std::string_view after = bytes.substr(nul);
+      const std::size_t notShown =
+          characters(after) - static_cast<std::size_t>(std::count(after.begin(), after.end(), '\0'));
+      if (notShown != 0)
+        cut = CutAtNul{characters(bytes.substr(0, nul)) + 1, notShown};
+      bytes = bytes.substr(0, nul);
+    }
+  }
+  Outcome outcome;
+  try {
+    outcome = operation.runOnBytes(bytes, options);
+  } catch (const std::bad_alloc&) {
+    return Outcome::Refused(MessageFor(ErrorCode::OutOfMemory));
+  } catch (const std::exception&) {
+    return Outcome::Refused(MessageFor(ErrorCode::Internal));
+  }
+  outcome.inputCut = cut;
   return outcome;
 }
 

@@ -78,6 +78,8 @@ struct OperationOptions {
 };
 
 using OperationFunction = Outcome (*)(std::u16string_view input, const OperationOptions& options);
+/// The same conversion on the input's bytes, already in the chosen charset.
+using BytesFunction = Outcome (*)(std::string_view bytes, const OperationOptions& options);
 
 /// One row of the registry.
 struct Operation {
@@ -98,6 +100,10 @@ struct Operation {
   bool commandLineOnly = false;
   std::string_view description = {}; ///< one line, for --list and the tooltips
   OperationFunction run = nullptr;
+  /// For an operation that reads its input only as its bytes in the chosen charset: the run on
+  /// bytes already in that charset, so that UTF-8 input passes through with --charset utf-8
+  /// instead of being decoded and encoded again. Null: only `run`.
+  BytesFunction runOnBytes = nullptr;
 };
 
 /// Every operation: first those of the window's buttons, in the order of its dispatch table.
@@ -128,5 +134,12 @@ enum class BoxRule {
 /// became "?". The result of a commandLineOnly operation is left as it is.
 [[nodiscard]] Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                                    const OperationOptions& options, BoxRule rule = BoxRule::Apply);
+
+/// RunOnBoxText for input that is already bytes in the chosen charset, valid UTF-8 (the command
+/// line's --charset utf-8), for an operation with runOnBytes: the box rule's cut at U+0000 applies
+/// to the bytes, and nothing else can (valid UTF-8 holds no lone surrogate, and UTF-8 encodes
+/// every character).
+[[nodiscard]] Outcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
+                                    const OperationOptions& options, BoxRule rule = BoxRule::Apply);
 
 } // namespace kelvaro

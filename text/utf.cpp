@@ -1,5 +1,8 @@
 #include "text/utf.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "text/hex.h"
 
 #include <algorithm>
@@ -80,6 +83,38 @@ Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {
   }
   text.resize(static_cast<std::size_t>(out - text.data()));
   return {};
+}
+
+std::optional<std::size_t> FirstInvalidUtf8(std::string_view bytes) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < bytes.size();) {
+    // Eight ASCII bytes at a time: most UTF-8 that passes through is mostly ASCII or CJK, and
+    // the ASCII runs cost nearly nothing this way.
+    if (i + 8 <= bytes.size()) {
+      std::uint64_t eight;
+      std::memcpy(&eight, in + i, 8);
+      if ((eight & 0x8080808080808080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    if (in[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    // The three-byte forms of nearly all of the BMP (every Chinese character among them), whose
+    // second byte takes the whole range 80..BF; E0 and ED restrict it and take the general path.
+    if (in[i] >= 0xE1 && in[i] <= 0xEF && in[i] != 0xED && i + 2 < bytes.size() &&
+        (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+      i += 3;
+      continue;
+    }
+    const Decoded d = DecodeOne(bytes, i);
+    if (!d.valid)
+      return i;
+    i += d.length;
+  }
+  return std::nullopt;
 }
 
 Result<std::u16string> Utf8ToUtf16(std::string_view bytes) {

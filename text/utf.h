@@ -104,6 +104,10 @@ struct EscapedUtf8 {
 [[nodiscard]] EscapedUtf8 ReadEscapedUtf8(std::u16string_view text, std::size_t i, bool ascii,
                                           bool surrogates);
 
+/// Where bytes stop being well-formed UTF-8 (RFC 3629): the offset of the first bad sequence, or
+/// nothing for valid UTF-8. For passing UTF-8 through without decoding it.
+[[nodiscard]] std::optional<std::size_t> FirstInvalidUtf8(std::string_view bytes);
+
 /// Strict UTF-8 to UTF-16 (RFC 3629): overlong forms, encoded surrogates, values above U+10FFFF and
 /// truncated sequences are errors (InvalidUtf8, position = byte offset of the bad sequence).
 [[nodiscard]] Result<std::u16string> Utf8ToUtf16(std::string_view bytes);

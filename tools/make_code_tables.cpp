@@ -1,9 +1,9 @@
 // Writes the two GB2312-BIG5 code tables from the libraries that own the knowledge: ICU for the
 // code pages (windows-936-2000 for GBK, windows-950-2000 for BIG5, and ICU's GB2312 table to know
 // which GBK positions GB2312 itself assigns) and OpenCC's character dictionaries for the
-// simplified/traditional counterparts.
+// simplified/traditional counterparts (their text form, as resources/opencc/dictionary holds it).
 //
-//   kelvaro-make-code-tables OUTPUT_DIR [OPENCC_DATA_DIR]
+//   kelvaro-make-code-tables OUTPUT_DIR [OPENCC_DICTIONARY_DIR]
 //
 // writes OUTPUT_DIR/gb2312_to_big5.bin (8178 entries) and OUTPUT_DIR/big5_to_gb2312.bin (14758),
 // each entry a little-endian 16-bit code, 0x2020 where the other set has no counterpart. The filler
@@ -18,12 +18,6 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <opencc/Config.hpp>
-#include <opencc/Conversion.hpp>
-#include <opencc/ConversionChain.hpp>
-#include <opencc/Converter.hpp>
-#include <opencc/Dict.hpp>
-#include <opencc/DictEntry.hpp>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -141,27 +135,36 @@ std::optional<UChar32> SingleCodePoint(const std::string& utf8) {
   return cp;
 }
 
-// One of OpenCC's character dictionaries, asked one character at a time for its first candidate.
+// One of OpenCC's character dictionaries, asked one character at a time for its candidates.
 class CharacterDictionary {
 public:
-  CharacterDictionary(const std::string& dataDir, const std::string& file) {
-    const std::string json = R"({"name":"characters","segmentation":{"type":"mmseg","dict":)"
-                             R"({"type":"ocd2","file":")" +
-                             file + R"("}},"conversion_chain":[{"dict":{"type":"ocd2","file":")" +
-                             file + R"("}}]})";
-    opencc::Config config;
-    m_converter = config.NewFromString(json, dataDir);
-    m_dict = m_converter->GetConversionChain()->GetConversions().front()->GetDict();
+  CharacterDictionary(const std::string& dataDir, const std::string& name) {
+    std::ifstream file(dataDir + "/" + name + ".txt");
+    if (!file)
+      throw std::runtime_error("cannot read " + dataDir + "/" + name + ".txt");
+    for (std::string line; std::getline(file, line);) {
+      const std::size_t tab = line.find('\t');
+      if (line.empty() || line.front() == '#' || tab == std::string::npos)
+        continue;
+      std::vector<std::string>& values = m_entries[line.substr(0, tab)];
+      if (!values.empty())
+        continue; // the first entry of a key wins
+      std::string rest = line.substr(tab + 1);
+      for (std::size_t start = 0; start <= rest.size();) {
+        const std::size_t end = std::min(rest.size(), rest.find(' ', start));
+        values.push_back(rest.substr(start, end - start));
+        start = end + 1;
+      }
+    }
   }
 
   /// The dictionary's candidates for one character, in its order (empty when it has no entry).
   std::vector<UChar32> Candidates(UChar32 cp) const {
     std::vector<UChar32> found;
-    const std::string key = Utf8(cp);
-    const auto entry = m_dict->Match(key.data(), key.size());
-    if (entry.IsNull())
+    const auto entry = m_entries.find(Utf8(cp));
+    if (entry == m_entries.end())
       return found;
-    for (const std::string& value : entry.Get()->Values()) {
+    for (const std::string& value : entry->second) {
       if (const auto c = SingleCodePoint(value))
         found.push_back(*c);
     }
@@ -176,8 +179,7 @@ public:
   }
 
 private:
-  opencc::ConverterPtr m_converter;
-  opencc::DictPtr m_dict;
+  std::map<std::string, std::vector<std::string>> m_entries;
 };
 
 bool IsAlwaysFiller(UChar32 cp) {
@@ -253,20 +255,20 @@ std::string Hex(unsigned v) {
 
 int main(int argc, char** argv) try {
   if (argc < 2 || argc > 3) {
-    std::cerr << "usage: kelvaro-make-code-tables OUTPUT_DIR [OPENCC_DATA_DIR]\n";
+    std::cerr << "usage: kelvaro-make-code-tables OUTPUT_DIR [OPENCC_DICTIONARY_DIR]\n";
     return 2;
   }
   const std::string outDir = argv[1];
-  const std::string dataDir = argc > 2 ? argv[2] : "/usr/share/opencc/";
+  const std::string dataDir = argc > 2 ? argv[2] : outDir + "/opencc/dictionary";
   Converter gbk = Open("windows-936-2000");
   Converter big5 = Open("windows-950-2000");
   Converter gb2312 = Open("GB2312");
-  const CharacterDictionary toTraditional(dataDir, "STCharacters.ocd2");
-  const CharacterDictionary toSimplified(dataDir, "TSCharacters.ocd2");
+  const CharacterDictionary toTraditional(dataDir, "STCharacters");
+  const CharacterDictionary toSimplified(dataDir, "TSCharacters");
   // OpenCC's traditional forms follow one standard; BIG5 often holds the variant used in Taiwan
   // instead (爲 and 為, 衆 and 眾), so each candidate is also tried in that form.
-  const CharacterDictionary toTaiwanVariant(dataDir, "TWVariants.ocd2");
-  const CharacterDictionary fromTaiwanVariant(dataDir, "TWVariantsRev.ocd2");
+  const CharacterDictionary toTaiwanVariant(dataDir, "TWVariants");
+  const CharacterDictionary fromTaiwanVariant(dataDir, "TWVariantsRev");
 
   auto gb2312Code = [&](UChar32 cp) -> std::optional<std::uint16_t> {
     const auto code = Encode(gbk.get(), cp);

@@ -1,27 +1,37 @@
 #!/usr/bin/env python3
 """Writes the pinyin conversion's table, and measures the conversion against a reference.
 
-The table is derived from the phrase dictionary and the character dictionary of the npm package
-`pinyin` 4.0.0 (MIT licence, by hotoo), which a developer fetches once into a scratch directory;
-none of its code or files enter the tree, only the table below:
+The table is derived from two MIT-licensed npm packages, which a developer fetches once into a
+scratch directory; none of their code or files enter the tree, only the table below:
+  - `pinyin` 4.0.0 (by hotoo): its phrase dictionary (about 40 000 phrases) and its character
+    dictionary;
+  - `pinyin-pro` 3.29.4 (by zh-lx): the data modules of its ES module build, read as text and never
+    run: its character dictionary (dict1, each character's readings with the most common first),
+    its phrase dictionaries (dict2 to dict5, the phrases that read a character otherwise than most
+    often) and its surnames (surname.mjs).
 
-    cd /tmp && npm pack pinyin@4.0.0 && mkdir pinyin && tar xzf pinyin-4.0.0.tgz -C pinyin
-    tools/make_pinyin_table.py table /tmp/pinyin/package resources/pinyin_phrases.bin
+    cd /tmp && npm pack pinyin@4.0.0 pinyin-pro@3.29.4 && mkdir pinyin pinyin-pro \\
+        && tar xzf pinyin-4.0.0.tgz -C pinyin && tar xzf pinyin-pro-3.29.4.tgz -C pinyin-pro
+    tools/make_pinyin_table.py table /tmp/pinyin/package /tmp/pinyin-pro/package \\
+        resources/pinyin_phrases.bin
 
-What the table keeps of each phrase (its readings with tone marks, one per character):
-  - citation tones, never tone sandhi: 一 is yī and 不 is bù in every phrase (the package writes
+How the table is put together:
+  - a character outside every phrase takes pinyin-pro's most common reading, or ICU's Han-Latin
+    reading where pinyin-pro has none (ICU 72, through `uconv -x Han-Latin` of Debian's
+    icu-devtools, needed only to regenerate); CHARACTER_READINGS override a few;
+  - the phrases are `pinyin`'s, with pinyin-pro's phrases winning where both have one, then 姓 with
+    each surname whose reading as a surname differs from the character's (姓单 xìng shàn), the
+    surnames of two characters, PLACES, ADVERBS with 地 de, and ERRATA last; NOT_PHRASES are left
+    out;
+  - citation tones, never tone sandhi: 一 is yī and 不 is bù in every phrase (the sources write
     一个 yí gè);
   - the standard readings of 这, 那 and 哪 (zhè, nà, nǎ) for their spoken forms zhèi, nèi, něi;
-  - no phrase with a character outside the Basic Multilingual Plane, with a character the package's
-    character dictionary lacks, or with a reading that dictionary does not list for its character
-    (nor its neutral-tone form): those readings are slips of the source (为什么 wéi shèn mǒ);
-  - ERRATA below replace the source's reading of a few phrases or add one, and CHARACTER_READINGS
-    give a few characters another reading than ICU's Han-Latin when they stand outside a phrase.
+  - no phrase with a character outside the Basic Multilingual Plane, with a character neither
+    character dictionary has, or with a reading neither lists for its character (nor its
+    neutral-tone form): those readings are slips of the source (为什么 wéi shèn mǒ).
 
-Characters outside every phrase take ICU's Han-Latin reading (ICU 72, through `uconv -x Han-Latin`
-of Debian's icu-devtools, needed only to regenerate), written into the table for the Han characters
-of the Basic Multilingual Plane, since asking ICU at run time costs almost half a second; the
-conversion asks ICU itself only about characters beyond that plane.
+The conversion asks ICU itself only about characters beyond the Basic Multilingual Plane, since
+asking ICU at run time for all of them costs almost half a second.
 
 Table layout (little-endian):
   "KPY2"
@@ -41,7 +51,11 @@ Measuring (agreement of every character's syllable with a reference on real pros
         --gtest_filter=PinyinMeasure.*
 
 The reference is pinyin-pro (MIT), a phrase-aware converter with its own dictionary, run under node
-with tone sandhi off. The committed sample tests/cases/pinyin/reference_sample.tsv is the
+with tone sandhi off; since the table now holds its data, agreement with it is a check that the
+prose still reads as it did, not a measure of correctness on its own. The hand-checked readings
+of tests/cases/pinyin/hand_checked.tsv (polyphone words, surnames after 姓, place names) are that
+measure: `KELVARO_PINYIN_REFERENCE=/dev/null kelvaro-tests --gtest_filter=Pinyin.ReadsHand*` prints
+each family's figure and the texts read wrong. The committed sample tests/cases/pinyin/reference_sample.tsv is the
 `reference` output for the sentences of jieba's examples (python-jieba-doc, MIT).
 Standard library only (runs with Debian 12's python3).
 """
@@ -81,7 +95,56 @@ ERRATA = {
     "尽可能": "jǐn kě néng",
     "行号": "háng hào",
     "任务": "rèn wu",
+    "干预": "gān yù",
+    "何处": "hé chù",
+    "还钱": "huán qián",
+    "还债": "huán zhài",
+    "一行": "yī háng",
+    "一行人": "yī xíng rén",
+    "行代码": "háng dài mǎ",
 }
+
+# Place names whose reading the sources lack or give otherwise, as the gazetteers write them.
+PLACES = {
+    "朝阳区": "cháo yáng qū", "朝阳市": "cháo yáng shì", "朝阳县": "cháo yáng xiàn",
+    "朝阳门": "cháo yáng mén", "朝阳路": "cháo yáng lù", "朝鲜": "cháo xiǎn",
+    "台州": "tāi zhōu", "天台": "tiān tāi", "天台山": "tiān tāi shān", "丽水": "lí shuǐ",
+    "番禺": "pān yú", "铅山": "yán shān", "东阿": "dōng ē", "洪洞": "hóng tóng",
+    "蔚县": "yù xiàn", "尉氏": "yù shì", "乐亭": "lào tíng", "乐清": "yuè qīng",
+    "单县": "shàn xiàn", "莘县": "shēn xiàn", "繁峙": "fán shì", "黄陂": "huáng pí",
+    "大埔": "dà bù", "黄埔": "huáng pǔ", "柬埔寨": "jiǎn pǔ zhài", "歙县": "shè xiàn",
+    "六合": "lù hé", "六安": "lù ān", "会稽": "kuài jī", "涡阳": "guō yáng",
+    "浚县": "xùn xiàn", "济南": "jǐ nán", "济宁": "jǐ níng", "济源": "jǐ yuán",
+    "阿房宫": "ē páng gōng", "巴塞罗那": "bā sài luó nà", "塞浦路斯": "sài pǔ lù sī",
+    "塞尔维亚": "sài ěr wéi yà", "塞内加尔": "sài nèi jiā ěr", "筠连": "jūn lián",
+    "泌阳": "bì yáng", "枞阳": "zōng yáng", "盱眙": "xū yí", "荥阳": "xíng yáng",
+    "牟平": "mù píng", "亳州": "bó zhōu", "句容": "jù róng", "鄱阳": "pó yáng",
+    "犍为": "qián wéi", "临朐": "lín qú", "郫县": "pí xiàn", "綦江": "qí jiāng",
+    "蚌埠": "bèng bù", "厦门": "xià mén", "长治": "cháng zhì", "长沙": "cháng shā",
+    "都江堰": "dū jiāng yàn", "成都": "chéng dū", "宿迁": "sù qiān", "宿州": "sù zhōu",
+    "秘鲁": "bì lǔ", "罗马": "luó mǎ", "加勒比": "jiā lè bǐ", "那不勒斯": "nà bù lè sī",
+    "吐鲁番": "tǔ lǔ fān", "鸭绿江": "yā lù jiāng", "曲阜": "qū fù", "蒙古": "měng gǔ",
+    "内蒙古": "nèi měng gǔ", "华山": "huà shān", "华县": "huà xiàn", "华阴": "huà yīn",
+    "无为": "wú wéi", "佛山": "fó shān", "乐山": "lè shān", "石家庄": "shí jiā zhuāng",
+    "重庆": "chóng qìng", "长春": "cháng chūn", "涪陵": "fú líng", "兴化": "xīng huà",
+}
+
+# Surnames the surname source lacks, read as surnames after 姓.
+SURNAMES = {"种": "chóng", "秘": "bì", "黑": "hè", "重": "chóng", "单于": "chán yú",
+            "长孙": "zhǎng sūn", "区": "ōu", "查": "zhā", "解": "xiè", "曾": "zēng", "单": "shàn"}
+
+# Words that 地 turns into adverbs, where it is the particle de (简单地说, 慢慢地走): chosen among
+# the manual pages' words before 地, and the common doubled adjectives. Each also gets the words of
+# 地 dì that may follow it (有效地址 is no 有效地 and 址).
+ADVERBS = ("简单 容易 递归 明确 自动 正确 显式 隐式 有效 成功 详细 周期性 相应 方便 动态 静态 交互 "
+           "不断 适当 完整 严格 更好 同样 独立 完全 正常 直接 间接 手动 永久 暂时 安全 随机 逐渐 "
+           "仔细 认真 快速 迅速 反复 重复 持续 彻底 准确 精确 大量 很好 慢慢 渐渐 悄悄 静静 轻轻 "
+           "默默 紧紧 好好 深深 远远 牢牢 狠狠 偷偷 高高 大大").split()
+PLACE_WORDS = ("地址", "地区", "地点", "地图", "地方", "地位", "地面", "地理")
+
+# Phrases of the sources that longest match takes across a word boundary far more often than it
+# meets them (的当 in 的当前); chosen among the disagreements on the manual pages.
+NOT_PHRASES = {"的当"}
 
 # Characters whose reading outside a phrase is not ICU's: its toneless 子 zi, 长 zhǎng where cháng
 # is the common reading, and older readings of 框 杠 帧 粘.
@@ -127,6 +190,39 @@ def read_source(package):
     if len(characters) < 20000 or len(phrases) < 40000:
         sys.exit(f"{path}: too few entries ({len(characters)} characters, {len(phrases)} phrases)")
     return characters, phrases
+
+
+def read_pinyin_pro(package):
+    """pinyin-pro's character readings {char: [readings], most common first}, its phrases
+    {phrase: [reading]} and its surnames {surname: [reading]}, read from the data modules of its
+    ES module build as text (none of its code is run)."""
+    data = os.path.join(package, "dist", "esm", "data")
+    with open(os.path.join(data, "dict1.mjs"), encoding="utf-8") as f:
+        text = f.read()
+    body = text[text.index("const map = {"):text.index("const DICT1")]
+    characters = {}
+    for m in re.finditer(r"^\s*(?:'([^']*)'|([^\s:']+)):\s*\[(.*?)\]", body, re.M | re.S):
+        readings = [unicodedata.normalize("NFC", r) for r in (m.group(1) or m.group(2)).split()]
+        for c in re.findall(r"'([^']*)'", m.group(3)):
+            characters[c] = readings
+    entry = re.compile(r"""^\s*['"]?([^\s:'"]+)['"]?:\s*['"]([^'"]+)['"],?$""", re.M)
+
+    def table(name, start):
+        with open(os.path.join(data, name), encoding="utf-8") as f:
+            text = f.read()
+        body = text[text.index(start):]
+        body = body[:body.index("\n};")]
+        return {m.group(1): unicodedata.normalize("NFC", m.group(2)).split()
+                for m in entry.finditer(body)}
+
+    phrases = {}
+    for n in (2, 3, 4, 5):
+        phrases.update(table(f"dict{n}.mjs", f"const DICT{n} = {{"))
+    surnames = table("surname.mjs", "const Surnames = {")
+    if len(characters) < 20000 or len(phrases) < 4000 or len(surnames) < 400:
+        sys.exit(f"{data}: too few entries ({len(characters)} characters, {len(phrases)} phrases, "
+                 f"{len(surnames)} surnames)")
+    return characters, phrases, surnames
 
 
 def clean_phrases(characters, phrases):
@@ -198,14 +294,72 @@ def write_table(characters, phrases, out):
     return len(syllables), len(data)
 
 
+def surname_phrases(surnames, readings, phrases):
+    """姓 and a one-character surname read as a surname where that differs from the character's
+    common reading (姓单 xìng shàn, 姓曾 xìng zēng); surnames of two characters as they are, unless
+    a phrase of the sources reads them already."""
+    found = {}
+    for name, reading in surnames.items():
+        if len(reading) != len(name) or not all(map(is_syllable, reading)):
+            continue
+        if len(name) == 1 and readings.get(name) != reading[0]:
+            found["姓" + name] = ["xìng"] + reading
+        elif len(name) > 1:
+            found["姓" + name] = ["xìng"] + reading
+            if name not in phrases:
+                found[name] = reading
+    return found
+
+
+def adverb_phrases(readings, phrases):
+    """Each of ADVERBS with 地 de, and with each of PLACE_WORDS read as the words are."""
+    def read(text):
+        if text in phrases:
+            return list(phrases[text])
+        return [readings[c] for c in text]
+    found = {}
+    for word in ADVERBS:
+        found[word + "地"] = read(word) + ["de"]
+        for place in PLACE_WORDS:
+            found[word + place] = read(word) + read(place)
+    return found
+
+
 def command_table(args):
     characters, phrases = read_source(args.package)
-    kept, dropped = clean_phrases(characters, phrases)
+    pro_characters, pro_phrases, surnames = read_pinyin_pro(args.pinyin_pro)
+    # A phrase's reading is checked against what either character dictionary lists.
+    listed = {c: list(rs) for c, rs in characters.items()}
+    for c, rs in pro_characters.items():
+        listed.setdefault(c, []).extend(r for r in rs if r not in listed.get(c, []))
+    kept, dropped = clean_phrases(listed, phrases)
+    # pinyin-pro's phrases are the ones that read a character otherwise than most often: they win
+    # over the older source's reading of the same phrase.
+    pro_kept, pro_dropped = clean_phrases(listed, pro_phrases)
+    for key in ERRATA:
+        pro_kept.pop(key, None)
+    kept.update(pro_kept)
     readings = icu_readings()
+    # The most common reading of a character is pinyin-pro's first; ICU's Han-Latin reading stands
+    # for the characters it lacks.
+    for c, rs in pro_characters.items():
+        if len(c) == 1 and ord(c) <= 0xFFFF and rs and is_syllable(rs[0]):
+            readings[c] = CITATION.get(c, rs[0])
     readings.update(CHARACTER_READINGS)
+    for key in NOT_PHRASES:
+        kept.pop(key, None)
+    surnames.update({name: reading.split() for name, reading in SURNAMES.items()})
+    named = surname_phrases(surnames, readings, kept)
+    kept.update(named)
+    for key, reading in PLACES.items():
+        kept[key] = reading.split()
+    kept.update(adverb_phrases(readings, kept))
+    for key, reading in ERRATA.items():
+        kept[key] = reading.split()
     syllables, size = write_table(readings, kept, args.out)
     print(f"{args.out}: {syllables} syllables, {len(readings)} characters, {len(kept)} phrases "
-          f"({dropped} of the source's dropped), {size} bytes")
+          f"({dropped} of pinyin's and {pro_dropped} of pinyin-pro's dropped, {len(named)} from "
+          f"surnames), {size} bytes")
 
 
 # ---- the documents ------------------------------------------------------------------------------
@@ -346,6 +500,7 @@ def main():
     sub = parser.add_subparsers(dest="command", required=True)
     p = sub.add_parser("table", help="write the phrase table")
     p.add_argument("package", help="the unpacked npm package pinyin@4.0.0 (its package/ folder)")
+    p.add_argument("pinyin_pro", help="the unpacked npm package pinyin-pro@3.29.4 (package/)")
     p.add_argument("out")
     p.set_defaults(run=command_table)
     p = sub.add_parser("fetch", help="download and unpack the Debian documentation")

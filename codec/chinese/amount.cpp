@@ -9,15 +9,15 @@
 namespace kelvaro {
 namespace {
 
-constexpr std::size_t kMaxIntegerDigits = 12;
+constexpr std::size_t kMaxIntegerDigits = 16;
 constexpr std::u16string_view kPlaceUnits[] = {u"", u"拾", u"佰", u"仟"};
-constexpr std::u16string_view kGroupUnits[] = {u"", u"万", u"亿"};
+// The fourth group is counted in 万 of 亿; it takes 万亿 when the 亿 group below it is empty.
+constexpr std::u16string_view kGroupUnits[] = {u"", u"万", u"亿", u"万"};
 
 struct PlainNumber {
   bool negative = false;
   std::u16string_view integer;  ///< digits before the point, leading zeros removed
   std::u16string_view fraction; ///< digits after the point
-  bool hasPoint = false;
 };
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -82,9 +82,9 @@ bool ReadPlainNumber(std::u16string_view text, PlainNumber& number) {
     text.remove_prefix(1);
   }
   const std::size_t point = text.find(u'.');
-  number.hasPoint = point != std::u16string_view::npos;
   std::u16string_view integer = text.substr(0, point);
-  number.fraction = number.hasPoint ? text.substr(point + 1) : std::u16string_view();
+  number.fraction =
+      point != std::u16string_view::npos ? text.substr(point + 1) : std::u16string_view();
   for (const char16_t c : integer) {
     if (!IsDigit(c))
       return false;
@@ -132,7 +132,7 @@ std::u16string GroupWords(std::u16string_view digits, bool highest) {
 }
 
 std::u16string IntegerWords(std::u16string_view digits) {
-  std::array<std::u16string_view, 3> groups; // units, 万, 亿
+  std::array<std::u16string_view, 4> groups; // units, 万, 亿, 万亿
   std::size_t groupCount = 0;
   while (!digits.empty()) {
     const std::size_t take = digits.size() < 4 ? digits.size() : 4;
@@ -145,23 +145,27 @@ std::u16string IntegerWords(std::u16string_view digits) {
       continue; // neither 零 nor its unit
     words += GroupWords(groups[g], g + 1 == groupCount);
     words += kGroupUnits[g];
+    if (g == 3 && AllZero(groups[2]))
+      words += u"亿";
   }
   return words;
 }
 
+// 角 and 分 as the rules for bills want them: nothing for a zero 分 (20.10 is 壹角, not 壹角零分),
+// 零 for a zero 角 before a 分 (0.05 is 零伍分), and nothing at all when both are zero, so that the
+// caller writes 整. Decimals past the 分 are cut, never rounded.
 std::u16string DecimalWords(std::u16string_view fraction) {
+  const int jiao = fraction.size() > 0 ? fraction[0] - u'0' : 0;
+  const int fen = fraction.size() > 1 ? fraction[1] - u'0' : 0;
   std::u16string words;
-  if (!fraction.empty()) {
-    if (fraction[0] == u'0') {
-      words += u"零";
-    } else {
-      words += CapitalDigit(fraction[0] - u'0');
-      words += u"角";
-    }
+  if (jiao != 0) {
+    words += CapitalDigit(jiao);
+    words += u"角";
+  } else if (fen != 0) {
+    words += u"零";
   }
-  if (fraction.size() > 1) {
-    // No zero test in the second place: 12.00 is written 零零分.
-    words += CapitalDigit(fraction[1] - u'0');
+  if (fen != 0) {
+    words += CapitalDigit(fen);
     words += u"分";
   }
   return words;
@@ -310,8 +314,10 @@ private:
     case Word::Unit:
       if (m_phase != Phase::Integer || (m_sectionUnit != 0 && w.value >= m_sectionUnit))
         return false; // units fall within a group: 仟 佰 拾
-      if (m_pending < 0 && !(w.value == 10 && m_section == 0 && !m_zeroSince))
-        return false; // only 十 stands without its digit (十二 is 12)
+      // Only 十 stands without its digit: at the start of a group (十二 is 12) or after a 零
+      // (一千零十 is 1010).
+      if (m_pending < 0 && !(w.value == 10 && (m_section == 0 || m_zeroSince)))
+        return false;
       m_section += static_cast<std::uint64_t>(m_pending < 0 ? 1 : m_pending) * w.value;
       m_sectionUnit = m_lastUnit = w.value;
       m_anyNumeral = true;
@@ -319,17 +325,32 @@ private:
       return true;
     case Word::Wan:
     case Word::Yi: {
+      // What stands before 亿 is a number of up to eight digits with a 万 of its own (壹万壹亿,
+      // 壹万亿); after 亿 a new 万 may follow.
       const bool wan = w.word == Word::Wan;
-      if (m_phase != Phase::Integer || m_seenWan || (!wan && m_seenYi))
+      if (m_phase != Phase::Integer || (wan ? m_seenWan : m_seenYi))
         return false;
-      const std::uint64_t group = m_section + PendingValue();
-      if (group == 0)
-        return false;
-      (wan ? m_wan : m_yi) = group;
-      (wan ? m_seenWan : m_seenYi) = true;
+      // A digit right after 万 or 亿 that 万 or 亿 closes is its group's units (壹万壹亿 is 10001
+      // 亿); one place below the unit before it only when it ends the integer (三万五).
+      const std::uint64_t group =
+          m_section + (m_lastUnit >= 10000 && m_pending >= 0 ? m_pending : PendingValue());
+      if (wan) {
+        if (group == 0)
+          return false;
+        m_wan = group;
+        m_seenWan = true;
+        m_lastUnit = 10000;
+      } else {
+        m_yi = m_wan * 10000 + group;
+        if (m_yi == 0)
+          return false;
+        m_wan = 0;
+        m_seenWan = false;
+        m_seenYi = true;
+        m_lastUnit = 100000000;
+      }
       m_section = 0;
       m_sectionUnit = 0;
-      m_lastUnit = wan ? 10000 : 100000000;
       ClearPending();
       return true;
     }
@@ -437,32 +458,26 @@ Result<std::u16string> AmountToCapitals(std::u16string_view input) {
   PlainNumber number;
   if (!PlainNumberOf(input, plain) || !ReadPlainNumber(plain, number))
     return Fail(ErrorCode::NotANumber);
-  if (number.integer.empty() && AllZero(number.fraction))
-    return std::u16string(u" ");
   if (number.integer.size() > kMaxIntegerDigits) {
     std::size_t start = 0;
     while (start < input.size() && IsBlankOrBreak(input[start]))
       ++start;
     return Fail(ErrorCode::OutOfRange, start);
   }
-  std::u16string_view fraction = number.fraction;
-  bool hasPoint = number.hasPoint;
-  if (number.negative) {
-    // The absolute value in its shortest form: -1.50 is 1.5, -5.0 and -5. are 5.
-    while (!fraction.empty() && fraction.back() == u'0')
-      fraction.remove_suffix(1);
-    hasPoint = !fraction.empty();
-  }
   const std::u16string integerWords = IntegerWords(number.integer);
+  const std::u16string decimalWords = DecimalWords(number.fraction);
+  // Zero to the 分 (0, 0.00, 0.001, -0) is 零圆整, and a zero has no sign to mark.
+  if (integerWords.empty() && decimalWords.empty())
+    return std::u16string(u"零圆整");
   std::u16string result;
   result.reserve(64);
   if (number.negative)
     result += u"(负数)";
   if (integerWords.empty())
-    return result + DecimalWords(fraction);
+    return result + decimalWords; // 伍角, 零伍分: no 零圆 before them
   result += integerWords;
-  result += hasPoint ? u"圆" : u"圆整";
-  result += DecimalWords(fraction);
+  result += u"圆";
+  result += decimalWords.empty() ? std::u16string_view(u"整") : std::u16string_view(decimalWords);
   return result;
 }
 

@@ -10,6 +10,7 @@
 #include <span>
 #include <string_view>
 #include <unicode/translit.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unordered_map>
 #include <vector>
@@ -237,9 +238,33 @@ const PinyinTable& Table() {
   return table;
 }
 
-bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
+// What a unit that is not read as a syllable does to the blanks around it.
+enum class Neighbour {
+  LineBreak, ///< CR or LF: copied, and a line starts after it
+  Mark,      ///< a combining mark: stays with whatever stands before it, a syllable included
+  Word,      ///< a letter or digit (of any script): one blank between it and a syllable
+  Other,     ///< punctuation, symbols, blanks: copied with no blank around it
+};
 
-// Where the result stands: what the last thing written was, for the space between neighbours.
+Neighbour NeighbourOf(char32_t codePoint) {
+  if (codePoint == u'\r' || codePoint == u'\n')
+    return Neighbour::LineBreak;
+  if (U_GET_GC_MASK(codePoint) & U_GC_M_MASK)
+    return Neighbour::Mark;
+  return u_isalnum(static_cast<UChar32>(codePoint)) ? Neighbour::Word : Neighbour::Other;
+}
+
+// The code point a unit belongs to: a surrogate pair's halves both stand for the pair's.
+char32_t CodePointAt(std::u16string_view text, std::size_t i) {
+  const char16_t unit = text[i];
+  if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+    return CombineSurrogates(unit, text[i + 1]);
+  if (IsLowSurrogate(unit) && i > 0 && IsHighSurrogate(text[i - 1]))
+    return CombineSurrogates(text[i - 1], unit);
+  return unit;
+}
+
+// Where the result stands: what the last thing written was, for the blank between neighbours.
 class Layout {
 public:
   Layout(std::u16string& out, PinyinStyle style) : m_out(out), m_style(style) {}
@@ -249,31 +274,36 @@ public:
       m_out.push_back(syllable.initial);
       return;
     }
-    if (m_last == Last::Syllable || (m_last == Last::Other && !m_otherEndsBlank))
+    if (m_last == Last::Syllable || m_last == Last::Word)
       m_out.push_back(u' ');
     m_out += m_style == PinyinStyle::ToneMarks ? syllable.marks : syllable.numbers;
     m_last = Last::Syllable;
   }
 
-  void AddOther(char16_t unit) {
-    if (unit == u'\r' || unit == u'\n') {
-      m_out.push_back(unit);
+  void AddOther(char16_t unit, Neighbour neighbour) {
+    switch (neighbour) {
+    case Neighbour::LineBreak:
       m_last = Last::LineStart;
-      return;
+      break;
+    case Neighbour::Mark:
+      break;
+    case Neighbour::Word:
+      if (m_last == Last::Syllable && m_style != PinyinStyle::Initials)
+        m_out.push_back(u' ');
+      m_last = Last::Word;
+      break;
+    case Neighbour::Other:
+      m_last = Last::Other;
+      break;
     }
-    if (m_last == Last::Syllable && !IsBlank(unit) && m_style != PinyinStyle::Initials)
-      m_out.push_back(u' ');
     m_out.push_back(unit);
-    m_last = Last::Other;
-    m_otherEndsBlank = IsBlank(unit);
   }
 
 private:
-  enum class Last { LineStart, Syllable, Other };
+  enum class Last { LineStart, Syllable, Word, Other };
   std::u16string& m_out;
   PinyinStyle m_style;
   Last m_last = Last::LineStart;
-  bool m_otherEndsBlank = false;
 };
 
 } // namespace
@@ -322,7 +352,7 @@ std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
       i += units;
       continue;
     }
-    layout.AddOther(text[i]);
+    layout.AddOther(text[i], NeighbourOf(CodePointAt(text, i)));
     ++i;
   }
   return out;

@@ -2,11 +2,12 @@
 // Hanyu Pinyin of Chinese text: 中文 gives zhōng wén, zhong1 wen2 or zw.
 //
 // Readings come by phrase where a phrase table knows the characters around (重庆 chóng qìng, 重要
-// zhòng yào): at each Han character the longest phrase of the table that starts there wins, as in
-// the simplified-traditional converter. A character outside every phrase takes ICU's Han-Latin
-// reading. Readings are citation tones, without tone sandhi (一个 yī gè, 不是 bù shì); the
-// neutral tone has no mark (的 de). The table (resources/pinyin_phrases.bin) is read on the first
-// conversion and ICU's readings of the Basic Multilingual Plane's Han characters with it.
+// zhòng yào, 姓单 xìng shàn, 蚌埠 bèng bù): at each Han character the longest phrase of the table
+// that starts there wins, as in the simplified-traditional converter. A character outside every
+// phrase takes its most common reading. Readings are citation tones, without tone sandhi (一个 yī
+// gè, 不是 bù shì); the neutral tone has no mark (的 de). The table (resources/pinyin_phrases.bin)
+// is read on the first conversion; ICU's Han-Latin reads the characters beyond the Basic
+// Multilingual Plane.
 
 #include <string>
 #include <string_view>
@@ -23,11 +24,13 @@ enum class PinyinStyle {
 /// The pinyin of every Han character of the text that has a reading (both halves of a surrogate
 /// pair count as one character), in lower case.
 ///
-/// ToneMarks and ToneNumbers: one space between two syllables. Any other run of characters is
-/// copied unchanged, with one space between it and a neighbouring syllable on its line, unless
-/// the run already has a blank (space or tab) at that end: 我用Qt写代码 gives wǒ yòng Qt xiě dài
-/// mǎ, 中 文 gives zhōng wén. Line breaks (CR, LF) are copied and nothing is added at either side
-/// of them, so line N of the result is line N of the text.
+/// ToneMarks and ToneNumbers: one space between two syllables, and between a syllable and a
+/// neighbouring letter or digit of any script: 我用Qt写代码 gives wǒ yòng Qt xiě dài mǎ. Every
+/// other character, punctuation (Chinese or ASCII), symbols and blanks among them, is copied as it
+/// is with nothing added around it: 你好，世界！ gives nǐ hǎo，shì jiè！, 中 文 gives zhōng wén. A
+/// combining mark is copied right after what stands before it, a syllable included. Line breaks
+/// (CR, LF) are copied and nothing is added at either side of them, so line N of the result is
+/// line N of the text.
 ///
 /// Initials: each syllable's first letter, nothing between them, every other character copied:
 /// 中文 gives zw, 我用Qt写代码 gives wyQtxdm.

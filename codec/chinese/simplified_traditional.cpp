@@ -1,22 +1,15 @@
 #include "codec/chinese/simplified_traditional.h"
 
+#include "codec/chinese/opencc_config.h"
 #include "text/codepage.h"
 #include "text/utf.h"
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <opencc/Config.hpp>
-#include <opencc/Conversion.hpp>
-#include <opencc/ConversionChain.hpp>
-#include <opencc/Converter.hpp>
-#include <opencc/Dict.hpp>
-#include <opencc/DictGroup.hpp>
-#include <opencc/Lexicon.hpp>
-#include <opencc/MaxMatchSegmentation.hpp>
 #include <stdexcept>
-#include <unordered_map>
 #include <vector>
 
 namespace kelvaro {
@@ -33,6 +26,23 @@ bool AllInCodePage936(std::u16string_view text) {
   return std::all_of(text.begin(), text.end(), [](char16_t unit) { return IsInCodePage(unit); });
 }
 
+/// Calls `take(key, first candidate)` for each entry of a dictionary in OpenCC's text form, in
+/// the file's order: a key, a tab and the candidates separated by blanks; "#" lines are notes.
+template <typename Take> void ForEachEntry(std::string_view text, Take take) {
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.size(), text.find('\n'));
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(text.size(), end + 1));
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    const std::size_t tab = line.find('\t');
+    if (line.empty() || line.front() == '#' || tab == std::string_view::npos)
+      continue;
+    const std::string_view candidates = line.substr(tab + 1);
+    take(line.substr(0, tab), candidates.substr(0, candidates.find(' ')));
+  }
+}
+
 // One of OpenCC's dictionaries as UTF-16 tables: its one-unit keys in an array indexed by the unit,
 // its longer keys and every beginning of them in an open-addressing hash table over one buffer,
 // and a bit per hashed pair of first units, so that a position no key starts at costs a bit test.
@@ -43,31 +53,34 @@ public:
     bool keepsLength = false; // code page 936 holds the text, in the key's byte length
   };
 
-  explicit Dictionary(const opencc::Dict& dict) {
-    const opencc::LexiconPtr lexicon = dict.GetLexicon();
+  /// The entries of `texts` (OpenCC's text form: key, tab, candidates), the first entry of a key
+  /// in the first text that has it winning: a union of dictionaries merged into one, since the
+  /// longest key of the merge is the longest key of any member.
+  explicit Dictionary(const std::vector<std::string_view>& texts) {
     struct Item {
       std::uint32_t keyStart, keyLength, textStart, textLength;
     };
     std::vector<Item> items;
-    items.reserve(lexicon->Length());
     std::size_t bytes = 0;
-    for (const auto& entry : *lexicon)
-      bytes += entry->Key().size() + entry->GetDefault().size();
+    for (const std::string_view text : texts)
+      bytes += text.size();
     m_buffer.reserve(bytes);      // UTF-16 takes no more units than UTF-8 takes bytes
     std::size_t tableEntries = 0; // keys and their beginnings, at most
-    for (const auto& entry : *lexicon) {
-      Item item{};
-      item.keyStart = static_cast<std::uint32_t>(m_buffer.size());
-      AppendUtf8(entry->Key());
-      item.keyLength = static_cast<std::uint32_t>(m_buffer.size() - item.keyStart);
-      item.textStart = static_cast<std::uint32_t>(m_buffer.size());
-      AppendUtf8(entry->GetDefault());
-      item.textLength = static_cast<std::uint32_t>(m_buffer.size() - item.textStart);
-      if (item.keyLength == 0 || item.keyLength > 255) // no key of OpenCC's is that long
-        continue;
-      if (item.keyLength > 1)
-        tableEntries += item.keyLength - 1;
-      items.push_back(item);
+    for (const std::string_view text : texts) {
+      ForEachEntry(text, [&](std::string_view key, std::string_view value) {
+        Item item{};
+        item.keyStart = static_cast<std::uint32_t>(m_buffer.size());
+        AppendUtf8(key);
+        item.keyLength = static_cast<std::uint32_t>(m_buffer.size() - item.keyStart);
+        item.textStart = static_cast<std::uint32_t>(m_buffer.size());
+        AppendUtf8(value);
+        item.textLength = static_cast<std::uint32_t>(m_buffer.size() - item.textStart);
+        if (item.keyLength == 0 || item.keyLength > 255) // no key of OpenCC's is that long
+          return;
+        if (item.keyLength > 1)
+          tableEntries += item.keyLength - 1;
+        items.push_back(item);
+      });
     }
     // Views into the buffer are taken once it no longer grows.
     std::size_t slots = 16; // at most half full
@@ -164,7 +177,7 @@ private:
     return ((first * 0x9E3779B1u) ^ (second * 0x85EBCA77u)) >> 12;
   }
 
-  void AppendUtf8(const std::string& bytes) {
+  void AppendUtf8(std::string_view bytes) {
     if (!AppendUtf8AsUtf16(m_buffer, bytes))
       m_buffer += Utf8ToUtf16Lenient(bytes);
   }
@@ -211,28 +224,13 @@ private:
   bool m_onlyCharacters = true;
 };
 
-using Dictionaries = std::unordered_map<const opencc::Dict*, std::shared_ptr<const Dictionary>>;
-
-// One of OpenCC's dictionary groups (or a single dictionary), matched as OpenCC matches a group:
-// at each position the first of its dictionaries that has a key starting there gives its longest.
+// The dictionaries of one step of a configuration, matched as OpenCC matches a short-circuit
+// group: at each position the first of them that has a key starting there gives its longest.
+// A union inside the group is one merged dictionary; a lone dictionary is a group of one.
 class DictionaryGroup {
 public:
-  DictionaryGroup(const opencc::DictPtr& dict, Dictionaries& built) {
-    std::vector<opencc::DictPtr> members;
-    if (const auto group = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
-      for (const opencc::DictPtr& member : group->GetDicts())
-        members.push_back(member);
-    } else {
-      members.push_back(dict);
-    }
-    if (members.empty())
-      throw std::runtime_error("empty OpenCC dictionary group");
-    for (const opencc::DictPtr& member : members) {
-      auto& slot = built[member.get()];
-      if (!slot)
-        slot = std::make_shared<const Dictionary>(*member);
-      m_members.push_back(slot);
-    }
+  explicit DictionaryGroup(std::vector<std::shared_ptr<const Dictionary>> members)
+      : m_members(std::move(members)) {
     MarkStarts();
   }
 
@@ -245,6 +243,11 @@ public:
         return length;
     }
     return 0;
+  }
+
+  /// Whether some key of the group starts with a unit of `text`.
+  bool Touches(std::u16string_view text) const {
+    return std::any_of(text.begin(), text.end(), [&](char16_t unit) { return m_starts[unit]; });
   }
 
   /// Converts `text` onto the end of `out`: each match replaced by its value, anything else
@@ -283,31 +286,26 @@ public:
     }
   }
 
-  const Dictionary& First() const { return *m_members.front(); }
+  /// The first dictionary; null in a group whose every member was left out.
+  const Dictionary* First() const { return m_members.empty() ? nullptr : m_members.front().get(); }
 
   /// Whether every dictionary after the first holds single characters only.
   bool OnlyCharactersAfterTheFirst() const {
-    return std::all_of(m_members.begin() + 1, m_members.end(),
+    return std::all_of(m_members.begin() + (m_members.empty() ? 0 : 1), m_members.end(),
                        [](const auto& member) { return member->OnlyCharacters(); });
   }
 
   /// The group without its first dictionary.
   DictionaryGroup WithoutTheFirst() const {
-    DictionaryGroup rest;
-    rest.m_members.assign(m_members.begin() + 1, m_members.end());
-    rest.MarkStarts();
-    return rest;
+    return DictionaryGroup({m_members.begin() + (m_members.empty() ? 0 : 1), m_members.end()});
   }
 
 private:
-  DictionaryGroup() = default;
-
   void MarkStarts() {
     m_starts.assign(0x10000, 0);
-    for (std::size_t unit = 0; unit < 0x10000; ++unit) {
-      m_starts[unit] = std::any_of(m_members.begin(), m_members.end(), [&](const auto& member) {
-        return member->Starts(static_cast<char16_t>(unit));
-      });
+    for (const auto& member : m_members) {
+      for (std::size_t unit = 0; unit < 0x10000; ++unit)
+        m_starts[unit] |= member->Starts(static_cast<char16_t>(unit)) ? 1 : 0;
     }
   }
 
@@ -315,46 +313,107 @@ private:
   std::vector<std::uint8_t> m_starts; // whether a key of some member starts with the unit
 };
 
-// One OpenCC configuration: its segmentation and its chain of conversions, as the `opencc` command
-// runs them. The text is cut into segments first (each longest key of the segmentation
-// dictionary is one, and each run between them another); every stage of the chain then converts
-// each segment of the previous stage's output by itself, so that no match crosses a segment's end.
+// The dictionaries of every configuration read so far, by the names they merge, so that a
+// dictionary two configurations (or a segmentation and a step) name is built once and is the
+// same object in both.
+using Dictionaries = std::map<std::string, std::shared_ptr<const Dictionary>>;
+
+// The files of a union, in order; the dictionaries that may output tofu are left out, as the
+// `opencc` command leaves them out unless asked.
+void UnionFiles(const opencc::DictionaryNode& node, std::vector<std::string>& files) {
+  if (node.members.empty()) {
+    if (!node.mayOutputTofu)
+      files.push_back(node.file);
+    return;
+  }
+  if (node.policy != opencc::MatchPolicy::Union && node.members.size() > 1)
+    throw std::runtime_error("OpenCC configuration: a short-circuit group inside a union");
+  for (const opencc::DictionaryNode& member : node.members)
+    UnionFiles(member, files);
+}
+
+std::shared_ptr<const Dictionary> MergedDictionary(const std::vector<std::string>& files,
+                                                   Dictionaries& built) {
+  std::string name;
+  std::vector<std::string_view> texts;
+  for (const std::string& file : files) {
+    name += file + "+";
+    const auto text = opencc::DictionaryText(file);
+    if (!text)
+      throw std::runtime_error("OpenCC configuration names a dictionary not built in: " + file);
+    texts.push_back(*text);
+  }
+  auto& slot = built[name];
+  if (!slot)
+    slot = std::make_shared<const Dictionary>(texts);
+  return slot;
+}
+
+void GroupMembers(const opencc::DictionaryNode& node, Dictionaries& built,
+                  std::vector<std::shared_ptr<const Dictionary>>& members) {
+  if (!node.members.empty() && node.policy == opencc::MatchPolicy::ShortCircuit) {
+    for (const opencc::DictionaryNode& member : node.members)
+      GroupMembers(member, built, members);
+    return;
+  }
+  std::vector<std::string> files;
+  UnionFiles(node, files);
+  if (!files.empty())
+    members.push_back(MergedDictionary(files, built));
+}
+
+std::unique_ptr<const DictionaryGroup> MakeGroup(const opencc::DictionaryNode& node,
+                                                 Dictionaries& built) {
+  std::vector<std::shared_ptr<const Dictionary>> members;
+  GroupMembers(node, built, members);
+  return std::make_unique<const DictionaryGroup>(std::move(members));
+}
+
+// One OpenCC configuration: its normalisation, segmentation and chain of conversions, as the
+// `opencc` command runs them. The normalisation converts the whole text first; the text is then
+// cut into segments (each longest key of the segmentation dictionary is one, and each run between
+// them another; without a segmentation the whole text is one); every step of the chain then
+// converts each segment of the previous step's output by itself, so that no match crosses a
+// segment's end.
 class ConfigurationConverter {
 public:
-  explicit ConfigurationConverter(const std::string& configFile) {
-    opencc::Config config;
-    const opencc::ConverterPtr converter = config.NewFromFile(configFile);
-    const auto segmentation =
-        std::dynamic_pointer_cast<opencc::MaxMatchSegmentation>(converter->GetSegmentation());
-    if (!segmentation)
-      throw std::runtime_error("unexpected OpenCC segmentation");
-    Dictionaries built; // OpenCC shares a dictionary that a configuration names twice; so do we
-    m_segmentation = std::make_unique<const DictionaryGroup>(segmentation->GetDict(), built);
-    for (const opencc::ConversionPtr& conversion :
-         converter->GetConversionChain()->GetConversions())
-      m_stages.push_back(std::make_unique<const DictionaryGroup>(conversion->GetDict(), built));
-    if (m_stages.empty())
-      throw std::runtime_error("empty OpenCC conversion chain");
+  ConfigurationConverter(const opencc::ConfigurationData& configuration, Dictionaries& built) {
+    for (const opencc::DictionaryNode& step : configuration.normalization)
+      m_normalization.push_back(MakeGroup(step, built));
+    if (configuration.segmentation)
+      m_segmentation = MakeGroup(*configuration.segmentation, built);
+    for (const opencc::DictionaryNode& step : configuration.chain)
+      m_stages.push_back(MakeGroup(step, built));
     // When the first stage starts with the segmentation dictionary and goes on with single
     // characters, a key of the segmentation is a segment that the stage converts whole, and in a
     // run between keys only characters match: the cut and the first stage are one pass.
     const DictionaryGroup& first = *m_stages.front();
-    if (&first.First() == &m_segmentation->First() && first.OnlyCharactersAfterTheFirst() &&
-        m_segmentation->OnlyCharactersAfterTheFirst())
+    if (m_segmentation && first.First() != nullptr && first.First() == m_segmentation->First() &&
+        first.OnlyCharactersAfterTheFirst() && m_segmentation->OnlyCharactersAfterTheFirst())
       m_firstStageRest = std::make_unique<const DictionaryGroup>(first.WithoutTheFirst());
   }
 
-  /// Converts `text` onto the end of `out` (see DictionaryGroup::Convert for the length rule,
-  /// which only a configuration of one stage takes).
+  /// Converts `text` onto the end of `out` (see DictionaryGroup::Convert for the length rule).
   void Convert(std::u16string_view text, std::u16string& out, bool keepCodePage936Length) const {
-    if (m_stages.size() == 1 && m_firstStageRest) {
-      m_stages.front()->Convert(text, out, keepCodePage936Length); // segments change nothing
+    // Compatibility ideographs are rare: the text is copied only when one is there.
+    std::u16string normalised;
+    for (const auto& step : m_normalization) {
+      if (!step->Touches(text))
+        continue;
+      std::u16string next;
+      next.reserve(text.size());
+      step->Convert(text, next, keepCodePage936Length);
+      normalised = std::move(next);
+      text = normalised;
+    }
+    std::vector<std::u16string> buffers(m_stages.size());
+    if (!m_segmentation || (m_stages.size() == 1 && m_firstStageRest)) {
+      RunStages(text, 0, out, buffers, keepCodePage936Length); // segments change nothing
       return;
     }
     // Each segment goes through the whole chain as soon as it is cut, so that the stages work in
     // small buffers that stay in the cache instead of on copies of the whole text.
     const std::size_t firstStage = m_firstStageRest ? 1 : 0;
-    std::vector<std::u16string> buffers(m_stages.size());
     std::u16string run; // the converted run of characters between keys, when cut and stage fuse
     std::size_t runStart = 0;
     const std::size_t n = text.size();
@@ -375,141 +434,118 @@ public:
       }
       if (m_firstStageRest) {
         if (!run.empty())
-          RunStages(run, firstStage, out, buffers);
+          RunStages(run, firstStage, out, buffers, keepCodePage936Length);
         run.clear();
-        RunStages(value->text, firstStage, out, buffers);
+        RunStages(value->text, firstStage, out, buffers, keepCodePage936Length);
       } else {
         if (runStart < i)
-          RunStages(text.substr(runStart, i - runStart), firstStage, out, buffers);
-        RunStages(text.substr(i, length), firstStage, out, buffers);
+          RunStages(text.substr(runStart, i - runStart), firstStage, out, buffers,
+                    keepCodePage936Length);
+        RunStages(text.substr(i, length), firstStage, out, buffers, keepCodePage936Length);
       }
       i += length;
       runStart = i;
     }
     if (m_firstStageRest && !run.empty())
-      RunStages(run, firstStage, out, buffers);
+      RunStages(run, firstStage, out, buffers, keepCodePage936Length);
     if (!m_firstStageRest && runStart < n)
-      RunStages(text.substr(runStart), firstStage, out, buffers);
+      RunStages(text.substr(runStart), firstStage, out, buffers, keepCodePage936Length);
   }
 
 private:
   // One segment through the stages from `stage` on, onto the end of `out`.
   void RunStages(std::u16string_view segment, std::size_t stage, std::u16string& out,
-                 std::vector<std::u16string>& buffers) const {
+                 std::vector<std::u16string>& buffers, bool keepCodePage936Length) const {
+    if (stage == m_stages.size()) {
+      out += segment;
+      return;
+    }
     for (; stage + 1 < m_stages.size(); ++stage) {
       std::u16string& buffer = buffers[stage];
       buffer.clear();
-      m_stages[stage]->Convert(segment, buffer, false);
+      m_stages[stage]->Convert(segment, buffer, keepCodePage936Length);
       segment = buffer;
     }
-    m_stages[stage]->Convert(segment, out, false);
+    m_stages[stage]->Convert(segment, out, keepCodePage936Length);
   }
 
-  std::unique_ptr<const DictionaryGroup> m_segmentation;
+  std::vector<std::unique_ptr<const DictionaryGroup>> m_normalization;
+  std::unique_ptr<const DictionaryGroup> m_segmentation; // null: the whole text is one segment
   std::vector<std::unique_ptr<const DictionaryGroup>> m_stages;
   std::unique_ptr<const DictionaryGroup> m_firstStageRest; // set when cut and first stage fuse
 };
 
-enum Configuration {
-  kTraditionalToSimplified,
-  kSimplifiedToTraditional,
-  kSimplifiedToTaiwan,
-  kSimplifiedToHongKong,
-  kTaiwanToSimplified,
-  kHongKongToSimplified,
-  kConfigurationCount
-};
-
-constexpr const char* kConfigurationFiles[kConfigurationCount] = {
-    "t2s.json", "s2t.json", "s2twp.json", "s2hk.json", "tw2sp.json", "hk2s.json"};
-
 struct Converters {
   std::mutex mutex;
-  std::string directory;
-  std::array<std::shared_ptr<const ConfigurationConverter>, kConfigurationCount> loaded;
+  Dictionaries built;
+  std::map<std::string, std::shared_ptr<const ConfigurationConverter>, std::less<>> loaded;
 };
 
-Converters& State() {
+// The converter of a built-in configuration, read on its first use; nullopt when there is no
+// configuration of that name.
+std::optional<std::shared_ptr<const ConfigurationConverter>>
+ConverterFor(std::string_view configuration) {
   static Converters state;
-  return state;
-}
-
-// The converter of one configuration, read on its first use; null when OpenCC's data cannot be
-// read (the next call tries again).
-std::shared_ptr<const ConfigurationConverter> ConverterFor(Configuration configuration) {
-  Converters& state = State();
   const std::lock_guard lock(state.mutex);
-  auto& slot = state.loaded[configuration];
-  if (!slot) {
-    const std::string file = kConfigurationFiles[configuration];
-    try {
-      slot = std::make_shared<const ConfigurationConverter>(
-          state.directory.empty() ? file : state.directory + "/" + file);
-    } catch (const std::bad_alloc&) {
-      throw;
-    } catch (...) {
-      // OpenCC reports a missing file with its own exception types, not all of them standard.
-      return nullptr;
-    }
-  }
-  return slot;
+  const auto found = state.loaded.find(configuration);
+  if (found != state.loaded.end())
+    return found->second;
+  const auto text = opencc::ConfigurationText(configuration);
+  if (!text)
+    return std::nullopt;
+  auto converter = std::make_shared<const ConfigurationConverter>(opencc::ParseConfiguration(*text),
+                                                                  state.built);
+  state.loaded.emplace(std::string(configuration), converter);
+  return converter;
 }
 
-Result<std::u16string> ConvertWith(Configuration configuration, std::u16string_view text) {
+std::u16string Convert(std::string_view configuration, std::u16string_view text,
+                       bool keepCodePage936Length = false) {
   const auto converter = ConverterFor(configuration);
   if (!converter)
-    return Fail(ErrorCode::DataMissing);
+    throw std::logic_error("no built-in OpenCC configuration " + std::string(configuration));
   std::u16string out;
   out.reserve(text.size() + text.size() / 8);
-  converter->Convert(text, out, false);
+  (*converter)->Convert(text, out, keepCodePage936Length);
   return out;
 }
 
 } // namespace
 
-Result<std::u16string> TraditionalToSimplified(std::u16string_view text) {
-  const auto converter = ConverterFor(kTraditionalToSimplified);
-  if (!converter)
-    return Fail(ErrorCode::DataMissing);
+std::optional<std::u16string> ConvertByConfiguration(std::string_view configuration,
+                                                     std::u16string_view text) {
+  if (!ConverterFor(configuration))
+    return std::nullopt;
+  return Convert(configuration, text);
+}
+
+std::u16string TraditionalToSimplified(std::u16string_view text) {
   // The text as code page 936 holds it, up to the first zero byte.
   std::string bytes = ToAnsiBytes(text);
   bytes.resize(std::min(bytes.size(), bytes.find('\0')));
-  const std::u16string source = FromAnsiBytes(bytes);
-  std::u16string out;
-  out.reserve(source.size());
-  converter->Convert(source, out, true);
-  return out;
+  return Convert("t2s.json", FromAnsiBytes(bytes), true);
 }
 
-Result<std::u16string> TraditionalToSimplifiedWhole(std::u16string_view text) {
-  return ConvertWith(kTraditionalToSimplified, text);
+std::u16string TraditionalToSimplifiedWhole(std::u16string_view text) {
+  return Convert("t2s.json", text);
 }
 
-Result<std::u16string> SimplifiedToTraditional(std::u16string_view text) {
-  return ConvertWith(kSimplifiedToTraditional, text);
+std::u16string SimplifiedToTraditional(std::u16string_view text) {
+  return Convert("s2t.json", text);
 }
 
-Result<std::u16string> SimplifiedToTaiwan(std::u16string_view text) {
-  return ConvertWith(kSimplifiedToTaiwan, text);
+std::u16string SimplifiedToTaiwan(std::u16string_view text) { return Convert("s2twp.json", text); }
+
+std::u16string SimplifiedToTaiwanCharacters(std::u16string_view text) {
+  return Convert("s2tw.json", text);
 }
 
-Result<std::u16string> SimplifiedToHongKong(std::u16string_view text) {
-  return ConvertWith(kSimplifiedToHongKong, text);
-}
+std::u16string SimplifiedToHongKong(std::u16string_view text) { return Convert("s2hk.json", text); }
 
-Result<std::u16string> TaiwanToSimplified(std::u16string_view text) {
-  return ConvertWith(kTaiwanToSimplified, text);
-}
+std::u16string TaiwanToSimplified(std::u16string_view text) { return Convert("tw2sp.json", text); }
 
-Result<std::u16string> HongKongToSimplified(std::u16string_view text) {
-  return ConvertWith(kHongKongToSimplified, text);
-}
+std::u16string TaiwanToTraditional(std::u16string_view text) { return Convert("tw2t.json", text); }
 
-void UseOpenccDataDirectory(std::string directory) {
-  Converters& state = State();
-  const std::lock_guard lock(state.mutex);
-  state.directory = std::move(directory);
-  state.loaded = {};
-}
+std::u16string HongKongToSimplified(std::u16string_view text) { return Convert("hk2s.json", text); }
 
 } // namespace kelvaro

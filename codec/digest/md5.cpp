@@ -178,8 +178,12 @@ void AppendWordHex(std::u16string& out, std::uint32_t word) {
 } // namespace
 
 std::u16string Md5Hex(std::u16string_view text, std::int32_t digits, Charset charset) {
-  const Md5State state =
-      DigestOfBytes(charset == Charset::Gbk ? ToMd5Bytes(text) : EncodeText(text, charset));
+  return Md5HexOfBytes(charset == Charset::Gbk ? ToMd5Bytes(text) : EncodeText(text, charset),
+                       digits);
+}
+
+std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits) {
+  const Md5State state = DigestOfBytes(bytes);
   std::u16string hex;
   if (digits == 32) {
     hex.reserve(32);

@@ -17,4 +17,7 @@ namespace kelvaro::digest {
 [[nodiscard]] std::u16string Md5Hex(std::u16string_view text, std::int32_t digits,
                                     Charset charset = Charset::Gbk);
 
+/// Md5Hex of the bytes themselves.
+[[nodiscard]] std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits);
+
 } // namespace kelvaro::digest

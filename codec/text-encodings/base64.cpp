@@ -52,7 +52,10 @@ std::array<std::uint8_t, 3> Base64DecodeGroup(std::array<std::uint8_t, 4> chars)
 }
 
 std::u16string Base64Encode(std::u16string_view text, Charset charset) {
-  const std::string bytes = EncodeText(text, charset);
+  return Base64OfBytes(EncodeText(text, charset));
+}
+
+std::u16string Base64OfBytes(std::string_view bytes) {
   const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
   std::u16string encoded((bytes.size() + 2) / 3 * 4, u'\0');
   char16_t* out = encoded.data();

@@ -14,6 +14,9 @@ namespace kelvaro {
 /// no line breaks. Empty text gives empty text. Never fails; any length.
 [[nodiscard]] std::u16string Base64Encode(std::u16string_view text, Charset charset = Charset::Gbk);
 
+/// Base64 of the bytes themselves, as Base64Encode writes it.
+[[nodiscard]] std::u16string Base64OfBytes(std::string_view bytes);
+
 /// Reads Base64 from the text's code-page-936 bytes and decodes the bytes through code page 936
 /// (see AnsiPairsToText). Space, tab, CR and LF are skipped wherever they stand; every other byte
 /// outside the alphabet counts as zero bits, and a lone final byte is ignored. The bytes end with

@@ -69,7 +69,7 @@ TEST_F(RealWindow, HostLineTakesTheFirstAddress) {
 
 TEST_F(RealWindow, RefusedAmountShowsItsMessageAndEmptiesTheResultBox) {
   Open();
-  for (const std::u16string_view input : {u"abc", u"1000000000000"}) {
+  for (const std::u16string_view input : {u"abc", u"10000000000000000"}) {
     m_messages.clear();
     Set("Text1", input);
     Set("Text2", u"earlier result");
@@ -79,7 +79,7 @@ TEST_F(RealWindow, RefusedAmountShowsItsMessageAndEmptiesTheResultBox) {
     EXPECT_EQ(m_messages[0].style, MessageStyle::Error);
     EXPECT_EQ(Read("Text2"), u"");
   }
-  EXPECT_EQ(m_messages[0].text, u"错误：金额超出范围，整数部分最多十二位！");
+  EXPECT_EQ(m_messages[0].text, u"错误：金额超出范围，整数部分最多十六位！");
 }
 
 TEST_F(RealWindow, GbBig5AlternatesFromGbFirst) {

@@ -162,6 +162,29 @@ TEST(CommandLine, RawSkipsTheBoxRuleBothWays) {
   EXPECT_EQ(Cli({"code-list", "--raw"}, std::string("a\0b", 3)).out, "0061,0000,0062,");
 }
 
+TEST(CommandLine, InputCharsetUtf16ReadsAByteOrderMarkAndBigEndianWithoutOne) {
+  EXPECT_EQ(Cli({"code-list", "--input-charset", "utf-16"}, "\xFF\xFE\x2D\x4E").out, "4E2D,");
+  EXPECT_EQ(Cli({"code-list", "--input-charset=UTF-16"}, "\xFE\xFF\x4E\x2D").out, "4E2D,");
+  EXPECT_EQ(Cli({"code-list", "--input-charset", "utf-16"}, "\x4E\x2D").out, "4E2D,");
+  EXPECT_EQ(Cli({"code-list", "--charset", "utf-16"}, "x").status, kExitUsage); // input only
+}
+
+TEST(CommandLine, QuietDropsNotesButNeverErrors) {
+  const CliRun noted = Cli({"auto", "浣犲ソ"});
+  EXPECT_EQ(noted.out, "你好");
+  EXPECT_NE(noted.err, "");
+  const CliRun quiet = Cli({"auto", "--quiet", "浣犲ソ"});
+  EXPECT_EQ(quiet.out, "你好");
+  EXPECT_EQ(quiet.err, "");
+  EXPECT_EQ(Cli({"base64-encode", "--quiet", "😀"}).err, "");
+  const CliRun refused = Cli({"amount", "--quiet", "abc"});
+  EXPECT_EQ(refused.status, kExitRefused);
+  EXPECT_NE(refused.err, "");
+  const CliRun notUtf8 = Cli({"base64-encode", "--quiet"}, "\xD6\xD0");
+  EXPECT_EQ(notUtf8.status, kExitRefused);
+  EXPECT_NE(notUtf8.err.find("--input-charset"), std::string::npos) << notUtf8.err;
+}
+
 TEST(CommandLine, LineBreaksPassThroughUnchanged) {
   EXPECT_EQ(Cli({"base64-encode"}, "a\nb").out, "YQpi");
   EXPECT_EQ(Cli({"base64-encode"}, "a\rb").out, "YQ1i");

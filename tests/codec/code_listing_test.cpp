@@ -2,7 +2,7 @@
 #include "support/generate.h"
 #include "support/text.h"
 #include "text/box_rule.h"
-#include "text/chars.h"
+#include "text/width.h"
 #include "text/codepage.h"
 #include "text/hex.h"
 

@@ -2,7 +2,7 @@
 #include "codec/digest/md5_base64.h"
 #include "codec/digest/md5_steps.h"
 #include "support/text.h"
-#include "text/chars.h"
+#include "text/width.h"
 #include "text/hex.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "codec/utf8/mojibake.h"
 #include "support/text.h"
-#include "text/chars.h"
+#include "text/width.h"
 #include "text/codepage.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "support/domains.h"
 
 #include "text/box_rule.h"
-#include "text/chars.h"
+#include "text/width.h"
 #include "text/utf.h"
 
 #include <algorithm>

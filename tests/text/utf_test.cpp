@@ -94,3 +94,30 @@ TEST(Utf, WritesWhatIcuWritesAroundTheAsciiRuns) {
 
 } // namespace
 } // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// The validator that lets UTF-8 pass through skips ASCII and three-byte forms in strides; the
+// strict decoder is its oracle, on bytes that hit every lead range, cut sequences and the strides'
+// edges.
+TEST(Utf, FirstInvalidUtf8AgreesWithTheStrictDecoder) {
+  std::mt19937 random(3629);
+  constexpr unsigned char kOften[] = {'a', 0x00, 0x7F, 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4,
+                                      0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xA0, 0x9F, 0xB8, 0xAD};
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes = Utf16ToUtf8(u"中文abcdefgh中");
+    bytes.resize(random() % 24);
+    for (std::size_t n = random() % 3; n > 0 && !bytes.empty(); --n)
+      bytes[random() % bytes.size()] = static_cast<char>(kOften[random() % sizeof kOften]);
+    const Result<std::u16string> strict = Utf8ToUtf16(bytes);
+    const std::optional<std::size_t> bad = FirstInvalidUtf8(bytes);
+    ASSERT_EQ(bad.has_value(), !strict.has_value()) << ::testing::PrintToString(bytes);
+    if (bad) {
+      ASSERT_EQ(*bad, strict.error().position) << ::testing::PrintToString(bytes);
+    }
+  }
+}
+
+} // namespace
+} // namespace kelvaro

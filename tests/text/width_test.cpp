@@ -66,5 +66,12 @@ TEST(HalfWidth, AgreesWithWideDecompositionsOfEveryCodeUnit) {
   }
 }
 
+
+TEST(Width, ToFullWidthAddsTheSevenSignsToFullWidth) {
+  EXPECT_EQ(ToFullWidth(u"A b!~"), u"Ａ\u3000ｂ！～");
+  EXPECT_EQ(ToFullWidth(u"中\r\n¥¢£¬¯¦₩"), u"中\r\n￥￠￡￢￣￤￦");
+  EXPECT_EQ(FullWidth(u"¥A"), u"¥Ａ");
+}
+
 } // namespace
 } // namespace kelvaro::testing
