@@ -16,6 +16,9 @@ inline constexpr unsigned kVerticalCaption = 2; ///< caption reads top to bottom
 /// Button: an arrow part at its right edge lists the other results of the last click (the
 /// operation's alternatives); choosing one writes it to the box the click wrote.
 inline constexpr unsigned kDropDown = 4;
+/// Label or check box: the caption is the window's own word rather than one of the layout's, and
+/// is shown in the window's language.
+inline constexpr unsigned kTranslatedCaption = 8;
 
 inline constexpr int kTwipsPerPixel = 15;
 /// The default client area, which is also the smallest the window can be.

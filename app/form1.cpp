@@ -6,6 +6,7 @@
 #include "app/status_line.h"
 #include "app/text_boxes.h"
 #include "app/vertical_text.h"
+#include "app/work.h"
 #include "registry/file_text.h"
 #include "text/utf.h"
 
@@ -13,17 +14,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
-#include <QSaveFile>
+#include <QShortcut>
 #include <QSettings>
 #include <QStyle>
 #include <QSvgRenderer>
@@ -47,8 +44,18 @@ public:
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+QString Translated(std::string_view text) {
+  return QCoreApplication::translate(kControlsContext, text.data());
+}
+
+// The layout's captions stay as they are in every language; the window's own words do not.
+QString CaptionOf(const ControlSpec& entry) {
+  return (entry.flags & kTranslatedCaption) != 0 ? Translated(entry.caption)
+                                                 : FromUtf8(entry.caption);
+}
+
 QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
-  const QString caption = FromUtf8(entry.caption);
+  const QString caption = CaptionOf(entry);
   const bool vertical = (entry.flags & kVerticalCaption) != 0;
   switch (entry.kind) {
   case ControlKind::TextBox: {
@@ -127,37 +134,6 @@ QMessageBox::Icon IconOfStyle(MessageStyle style) {
   return style == MessageStyle::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
 }
 
-QString Translated(std::string_view text) {
-  return QCoreApplication::translate(kControlsContext, text.data());
-}
-
-// Code points: a surrogate pair is one character, as the user sees it.
-qsizetype CharactersIn(std::u16string_view text) {
-  qsizetype pairs = 0;
-  for (std::size_t i = 1; i < text.size(); ++i) {
-    if (IsLowSurrogate(text[i]) && IsHighSurrogate(text[i - 1])) {
-      ++pairs;
-      ++i;
-    }
-  }
-  return static_cast<qsizetype>(text.size()) - pairs;
-}
-
-// The size of the text's bytes in the charset, encoded a slice at a time so that a large box is
-// never held as bytes too; a slice never ends inside a surrogate pair.
-qsizetype EncodedSize(std::u16string_view text, Charset charset) {
-  constexpr std::size_t kSlice = 1 << 16;
-  qsizetype bytes = 0;
-  while (!text.empty()) {
-    std::size_t size = std::min(kSlice, text.size());
-    if (size < text.size() && IsHighSurrogate(text[size - 1]))
-      --size;
-    bytes += static_cast<qsizetype>(EncodeText(text.substr(0, size), charset).size());
-    text.remove_prefix(size);
-  }
-  return bytes;
-}
-
 Message ErrorMessage(const QString& text) {
   return {std::u16string(UnitsOf(text)), MessageStyle::Error, {}};
 }
@@ -187,17 +163,15 @@ QString ReadingInList(const QString& words, std::u16string_view text) {
   return shown;
 }
 
-int Count(std::size_t count) {
-  return static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
+// Conversions of texts longer than this run off the window's thread. It is set well below where
+// a click reaches 100 ms (自动识别 on 2.2 M units of escapes, box writes included, took about
+// 110 ms in kelvaro-window-bench), because some conversions are slower per unit. A host lookup
+// always runs there: its time does not depend on the text.
+constexpr std::size_t kBackgroundUnits = std::size_t{1} << 18;
+
+bool RunsInBackground(const Operation& operation, std::size_t inputUnits) {
+  return operation.cliName == "host-to-ip" || inputUnits > kBackgroundUnits;
 }
-
-// Whether the window speaks English: its own translation is installed (see Translations).
-bool InEnglish() { return Form1::tr("上框") != QStringLiteral("上框"); }
-
-const QString kNoteSeparator = QStringLiteral("  ·  ");
-constexpr int kCountDelayMs = 150;
-constexpr int kCountAtOnceUnits = 1 << 20;
-constexpr qint64 kSlowClickMs = 100;
 
 } // namespace
 
@@ -236,7 +210,22 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
   fillCharsets();
   fillMoreOperations();
   wireStatusLine();
-  wireFiles();
+  wireWork();
+  m_files = std::make_unique<Files>(
+      Files::Window{.widget = this,
+                    .text1 = m_text1,
+                    .text2 = m_text2,
+                    .settings = m_settings,
+                    .status = m_status.get(),
+                    .charset = [this] { return m_charset; },
+                    .busy = [this] { return m_work->busy(); },
+                    .reportProblem = [this](const QString& problem) { ShowMessage(ErrorMessage(problem)); },
+                    .ask = [this](const QString& question) { return ask(question); },
+                    .chooseFile = [this](bool forSaving) -> std::optional<QString> {
+                      if (m_chooseFile)
+                        return m_chooseFile(forSaving);
+                      return std::nullopt;
+                    }});
   // Load: the GB-BIG5 button starts in the GB2312-to-BIG5 direction.
   if (m_gbBig5 != nullptr)
     m_gbBig5->setProperty("Tag", QStringLiteral("1"));
@@ -246,10 +235,12 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
     text1->selectAll();
     text1->setFocus();
   }
-  refreshStatusLine();
+  m_status->refresh();
 }
 
 Form1::~Form1() {
+  // A job still running may use what the window holds: it ends first.
+  m_work.reset();
   // Closing the window moves the focus after the members are gone.
   disconnect(m_focusConnection);
 }
@@ -261,7 +252,7 @@ void Form1::buildControls() {
     control->setObjectName(FromUtf8(entry.name));
     const PixelRect place = PlaceControl(entry, 0, 0);
     control->setGeometry(place.left, place.top, place.width, place.height);
-    FitCaption(control, entry, FromUtf8(entry.caption));
+    FitCaption(control, entry, CaptionOf(entry));
     if (auto* single = qobject_cast<QLineEdit*>(control); single && !entry.placeholder.empty())
       single->setPlaceholderText(Translated(entry.placeholder));
     // The initial text is where the history starts, not a step the user can undo.
@@ -285,8 +276,9 @@ void Form1::buildControls() {
   m_gbBig5 = findChild<QAbstractButton*>(QStringLiteral("CMDGBBIG5"));
   m_charsetList = findChild<QComboBox*>(FromUtf8(kCharsetList));
   m_moreList = findChild<QComboBox*>(FromUtf8(kMoreList));
-  m_status = findChild<StatusLabel*>(FromUtf8(kStatusLine));
-  m_countedBox = m_text1;
+  m_status = std::make_unique<StatusLine>(findChild<StatusLabel*>(FromUtf8(kStatusLine)),
+                                          [this](const QWidget* box) { return boxName(box); });
+  m_status->countBox(m_text1);
 }
 
 void Form1::wireButtons() {
@@ -364,7 +356,7 @@ void Form1::chooseCharset(int index) {
   // Readings found under another charset would not be what the button gives now.
   forgetReadings();
   refreshToolTips();
-  refreshStatusLine();
+  m_status->setCharset(m_charset);
 }
 
 bool Form1::hasButton(std::string_view cliName) const {
@@ -446,99 +438,155 @@ const Operation* Form1::operationNamed(std::string_view cliName) const {
 
 QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_text2; }
 
-Outcome Form1::runOperation(const Operation& operation, const QString& label) {
+void Form1::runOperation(const Operation& operation, const QString& label, AfterRun after) {
+  // One operation at a time: the buttons are disabled while one runs, and nothing else starts one.
+  if (m_work->busy())
+    return;
   QElapsedTimer clock;
   clock.start();
   OperationOptions options = m_baseOptions;
   options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
   options.charset = m_charset;
-  Outcome outcome;
-  {
-    const WaitCursor wait;
-    outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
+  std::u16string input = ReadBox(boxOf(operation.reads));
+  if (!RunsInBackground(operation, input.size())) {
+    Outcome outcome;
+    {
+      const WaitCursor wait;
+      outcome = RunOnBoxText(operation, std::move(input), options);
+    }
+    showOutcome(operation, label, outcome, options.charset, clock.elapsed());
+    if (after)
+      after(outcome);
+    return;
   }
+  beginWork(label);
+  m_work->start([this, &operation, label, input = std::move(input), options, clock,
+                 after = std::move(after)]() mutable -> Work::Finish {
+    auto outcome = std::make_shared<Outcome>(RunOnBoxText(operation, std::move(input), options));
+    return [this, &operation, label, outcome, charset = options.charset, clock, after] {
+      showOutcome(operation, label, *outcome, charset, clock.elapsed());
+      if (after)
+        after(*outcome);
+    };
+  });
+}
+
+void Form1::showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
+                        Charset charset, qint64 elapsedMs) {
   // The message comes while the conversion runs, before its result reaches the box; a note for
   // the status line goes beside what the box rule says.
   QStringList notes;
   if (outcome.message && outcome.message->style == MessageStyle::StatusNote)
-    notes << messageText(*outcome.message);
+    notes << MessageWords(*outcome.message);
   else if (outcome.message)
     ShowMessage(*outcome.message);
   if (outcome.inputCut)
-    notes << cutNote(*outcome.inputCut, CutOf::Input);
+    notes << CutNote(*outcome.inputCut, CutOf::Input);
   if (!outcome.text) {
-    setNote(notes.join(kNoteSeparator));
-    setAction(tr("%1：未转换，%2保持原样").arg(label, boxName(boxOf(operation.writes))));
-    return outcome;
+    report(tr("%1：未转换，%2保持原样").arg(label, boxName(boxOf(operation.writes))),
+           notes.join(NoteSeparator()));
+    return;
   }
   {
     const WaitCursor wait;
     WriteBox(boxOf(operation.writes), *outcome.text);
   }
   if (outcome.resultCut)
-    notes << cutNote(*outcome.resultCut, CutOf::Result);
+    notes << CutNote(*outcome.resultCut, CutOf::Result);
   if (outcome.questionMarks != 0)
     notes << tr("%n 个字符无法用 %1 表示，已写成 ?", nullptr, Count(outcome.questionMarks))
-                 .arg(ToQString(InfoOf(m_charset).shown));
-  setNote(notes.join(kNoteSeparator));
-  setAction(tr("%1：结果已写入%2").arg(label, boxName(boxOf(operation.writes))), clock.elapsed());
-  return outcome;
+                 .arg(ToQString(InfoOf(charset).shown));
+  report(tr("%1：结果已写入%2").arg(label, boxName(boxOf(operation.writes))),
+         notes.join(NoteSeparator()), elapsedMs);
 }
 
-QString Form1::messageText(const Message& message) const {
-  return ToQString(InEnglish() && !message.english.empty() ? message.english : message.text);
+// ---- work off the window's thread ---------------------------------------------------------------
+
+void Form1::wireWork() {
+  m_work = std::make_unique<Work>();
+  m_cancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  m_cancelKey->setContext(Qt::WindowShortcut);
+  m_cancelKey->setEnabled(false);
+  connect(m_cancelKey, &QShortcut::activated, this, &Form1::cancelWork);
+  if (StatusLabel* label = m_status->label())
+    connect(label->cancelButton(), &QAbstractButton::clicked, this, &Form1::cancelWork);
+  connect(m_work.get(), &Work::stillRunning, this, [this](qint64 elapsedMs) {
+    m_status->setWorking(m_working, elapsedMs);
+  });
+  connect(m_work.get(), &Work::ended, this, [this](bool cancelled) { endWork(cancelled); });
 }
 
-QString Form1::cutNote(const CutAtNul& cut, CutOf what) const {
-  const int notShown = Count(cut.notShown);
-  switch (what) {
-  case CutOf::Input:
-    return tr("输入在第 %1 个字符处有 U+0000，其后的 %n 个字符未转换", nullptr, notShown)
-        .arg(cut.position);
-  case CutOf::Result:
-    return tr("结果在第 %1 个字符处有 U+0000，其后的 %n 个字符未显示", nullptr, notShown)
-        .arg(cut.position);
-  case CutOf::Inserted:
-    break;
+bool Form1::isWorking() const { return m_work->busy(); }
+
+void Form1::cancelWork() { m_work->cancel(); }
+
+void Form1::waitForWorker() { m_work->waitForWorker(); }
+
+void Form1::beginWork(const QString& label) {
+  m_working = label;
+  // Every button reads or writes one of the big boxes, and the charset is the run's: none may
+  // change until the result is in. The focus waits on the window, where Esc cancels.
+  m_focusBeforeWork = QApplication::focusWidget();
+  setFocus(Qt::OtherFocusReason);
+  for (const auto& [control, entry] : m_controls) {
+    if (entry->kind == ControlKind::Button || entry->kind == ControlKind::ComboBox)
+      control->setEnabled(false);
   }
-  return tr("粘贴的文字在第 %1 个字符处有 U+0000，其后的 %n 个字符未放入", nullptr, notShown)
-      .arg(cut.position);
+  for (QWidget* box : {m_text1, m_text2}) {
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(box))
+      multi->setReadOnly(true);
+  }
+  m_files->openAction()->setEnabled(false);
+  m_files->saveAction()->setEnabled(false);
+  m_cancelKey->setEnabled(true);
 }
 
-QString Form1::boxRuleNote(const BoxRuleChanges& changes) const {
-  QStringList notes;
-  if (changes.cut)
-    notes << cutNote(*changes.cut, CutOf::Inserted);
-  if (changes.questionMarks != 0)
-    notes << tr("%n 个不成字符的码元已显示为 ?", nullptr, Count(changes.questionMarks));
-  return notes.join(kNoteSeparator);
+void Form1::endWork(bool cancelled) {
+  for (const auto& [control, entry] : m_controls) {
+    if (entry->kind == ControlKind::Button || entry->kind == ControlKind::ComboBox)
+      control->setEnabled(true);
+  }
+  for (QWidget* box : {m_text1, m_text2}) {
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(box))
+      multi->setReadOnly(false);
+  }
+  m_files->openAction()->setEnabled(true);
+  m_files->saveAction()->setEnabled(true);
+  m_cancelKey->setEnabled(false);
+  if (m_focusBeforeWork != nullptr && QApplication::focusWidget() == this)
+    m_focusBeforeWork->setFocus(Qt::OtherFocusReason);
+  m_focusBeforeWork = nullptr;
+  m_status->setWorking({}, std::nullopt);
+  if (cancelled)
+    report(tr("%1：已取消，上下框保持原样").arg(m_working), {});
 }
 
 void Form1::runWithChoices(DropDownButton* button, const Operation& operation,
                            const QString& label) {
-  Outcome outcome = runOperation(operation, label);
-  forgetReadings();
-  if (!outcome.text)
-    return;
-  m_readingsButton = button;
-  m_readingsLabel = label;
-  m_readingsBox = operation.writes;
-  const bool worded = outcome.message && outcome.message->style == MessageStyle::StatusNote;
-  m_readings.push_back({std::move(*outcome.text), worded ? messageText(*outcome.message) : QString()});
-  // Only readings that give the box something new: an empty text, or one the box rule made the
-  // same as an earlier reading, would be no choice.
-  for (Alternative& alternative : outcome.alternatives) {
-    const bool known =
-        std::any_of(m_readings.begin(), m_readings.end(),
-                    [&](const Reading& reading) { return reading.text == alternative.text; });
-    if (!alternative.text.empty() && !known)
-      m_readings.push_back(
-          {std::move(alternative.text),
-           messageText({std::move(alternative.words), MessageStyle::StatusNote, {},
-                        std::move(alternative.english)})});
-  }
-  m_shownReading = 0;
-  showReadingsInList();
+  runOperation(operation, label, [this, button, &operation, label](Outcome& outcome) {
+    forgetReadings();
+    if (!outcome.text)
+      return;
+    m_readingsButton = button;
+    m_readingsLabel = label;
+    m_readingsBox = operation.writes;
+    const bool worded = outcome.message && outcome.message->style == MessageStyle::StatusNote;
+    m_readings.push_back({std::move(*outcome.text), worded ? MessageWords(*outcome.message) : QString()});
+    // Only readings that give the box something new: an empty text, or one the box rule made the
+    // same as an earlier reading, would be no choice.
+    for (Alternative& alternative : outcome.alternatives) {
+      const bool known =
+          std::any_of(m_readings.begin(), m_readings.end(),
+                      [&](const Reading& reading) { return reading.text == alternative.text; });
+      if (!alternative.text.empty() && !known)
+        m_readings.push_back(
+            {std::move(alternative.text),
+             MessageWords({std::move(alternative.words), MessageStyle::StatusNote, {},
+                          std::move(alternative.english)})});
+    }
+    m_shownReading = 0;
+    showReadingsInList();
+  });
 }
 
 void Form1::showReadingsInList() {
@@ -575,8 +623,8 @@ void Form1::chooseReading(std::size_t index) {
   }
   m_shownReading = index;
   showReadingsInList();
-  setNote(m_readings[index].words);
-  setAction(tr("%1：所选读法已写入%2").arg(m_readingsLabel, boxName(boxOf(m_readingsBox))));
+  report(tr("%1：所选读法已写入%2").arg(m_readingsLabel, boxName(boxOf(m_readingsBox))),
+         m_readings[index].words);
 }
 
 void Form1::runAlternating(QAbstractButton* button, const Operation* first,
@@ -614,8 +662,7 @@ void Form1::swapBoxes() {
     WriteBox(m_text2, first);
     WriteBox(m_text1, second);
   }
-  setNote({});
-  setAction(tr("上下值互换：已交换上框和下框"), clock.elapsed());
+  report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
 }
 
 void Form1::replaceInText1() {
@@ -625,164 +672,14 @@ void Form1::replaceInText1() {
     const WaitCursor wait;
     WriteBox(m_text1, ReplaceAll(ReadBox(m_text1), ReadBox(m_find), ReadBox(m_replacement)));
   }
-  setNote({});
-  setAction(tr("替换：结果已写回上框"), clock.elapsed());
+  report(tr("替换：结果已写回上框"), {}, clock.elapsed());
 }
-
-// ---- files --------------------------------------------------------------------------------------
-
-void Form1::wireFiles() {
-  m_openAction = new QAction(tr("打开文件到上框…"), this);
-  m_openAction->setShortcut(QKeySequence::Open);
-  m_openAction->setShortcutContext(Qt::WindowShortcut);
-  connect(m_openAction, &QAction::triggered, this, &Form1::openFile);
-  m_saveAction = new QAction(tr("把下框保存为文件…"), this);
-  m_saveAction->setShortcut(QKeySequence::Save);
-  m_saveAction->setShortcutContext(Qt::WindowShortcut);
-  connect(m_saveAction, &QAction::triggered, this, &Form1::saveResult);
-  addAction(m_openAction);
-  addAction(m_saveAction);
-  fillReopenMenu();
-  for (QWidget* box : {m_text1, m_text2}) {
-    if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
-      QList<QAction*> actions = {m_openAction};
-      if (box == m_text1)
-        actions << m_reopenMenu->menuAction();
-      actions << m_saveAction;
-      multi->setExtraContextActions(actions);
-    }
-  }
-  m_lastFolder = m_settings->value(QLatin1String(kFolderKey)).toString();
-  if (auto* text1 = qobject_cast<MultiLineBox*>(m_text1))
-    text1->setFileDropHandler([this](const QString& path) { loadFile(path); });
-}
-
-void Form1::openFile() {
-  const QString path = m_chooseFile
-                           ? m_chooseFile(false)
-                           : QFileDialog::getOpenFileName(this, tr("打开文件到上框"), m_lastFolder,
-                                                          tr("文本文件 (*.txt);;所有文件 (*)"));
-  if (!path.isEmpty())
-    loadFile(path);
-}
-
-void Form1::saveResult() {
-  const QString path = m_chooseFile
-                           ? m_chooseFile(true)
-                           : QFileDialog::getSaveFileName(this, tr("把下框保存为文件"), m_lastFolder,
-                                                          tr("文本文件 (*.txt);;所有文件 (*)"));
-  if (!path.isEmpty())
-    saveFile(path);
-}
-
-void Form1::reportFileProblem(const QString& problem) { ShowMessage(ErrorMessage(problem)); }
 
 bool Form1::loadFile(const QString& path, std::optional<Charset> as) {
-  const QString shownPath = QDir::toNativeSeparators(path);
-  const QFileInfo info(path);
-  m_lastFolder = info.absolutePath();
-  m_settings->setValue(QLatin1String(kFolderKey), m_lastFolder);
-  if (!info.exists() || !info.isFile()) {
-    reportFileProblem(tr("无法打开 %1：没有这个文件。").arg(shownPath));
-    return false;
-  }
-  if (info.size() > kLargestFileBytes) {
-    reportFileProblem(tr("无法打开 %1：文件有 %2 MiB，超过了 256 MiB 的上限。")
-                          .arg(shownPath)
-                          .arg(static_cast<double>(info.size()) / (1 << 20), 0, 'f', 1));
-    return false;
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    reportFileProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
-    return false;
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    reportFileProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
-    return false;
-  }
-  const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  Result<FileText> text = as ? ReadFileTextAs(content, *as) : ReadFileText(content, m_charset);
-  if (!text) {
-    if (text.error().code == ErrorCode::NotText) {
-      reportFileProblem(tr("无法打开 %1：这不是文本文件（任何字符集都读不出文字）。").arg(shownPath));
-    } else {
-      reportFileProblem(tr("无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。")
-                            .arg(shownPath)
-                            .arg(text.error().position + 1)
-                            .arg(ToQString(InfoOf(*as).shown)));
-    }
-    return false;
-  }
-  m_lastFile = path;
-  const BoxRuleChanges changes = WriteBox(m_text1, text->text);
-  setNote(boxRuleNote(changes));
-  QString why;
-  switch (text->reason) {
-  case FileCharsetReason::ByteOrderMark:
-    why = tr("按字节顺序标记");
-    break;
-  case FileCharsetReason::Utf8:
-    why = tr("内容是有效的 UTF-8");
-    break;
-  case FileCharsetReason::Chosen:
-    why = tr("内容只有 ASCII，按所选字节编码");
-    break;
-  case FileCharsetReason::Ranked:
-    why = tr("按内容判断");
-    break;
-  case FileCharsetReason::AsAsked:
-    why = tr("按所选");
-    break;
-  }
-  setAction(tr("已打开 %1（%2，%3；可在上框的右键菜单中换一种编码重新打开）")
-                .arg(info.fileName(), ToQString(InfoOf(text->charset).shown), why));
-  if (m_reopenMenu != nullptr)
-    m_reopenMenu->setEnabled(true);
-  return true;
+  return m_files->load(path, as);
 }
 
-void Form1::fillReopenMenu() {
-  m_reopenMenu = std::make_unique<QMenu>(tr("以其他编码重新打开"));
-  for (const CharsetInfo& info : Charsets()) {
-    const Charset charset = info.charset;
-    connect(m_reopenMenu->addAction(ToQString(info.shown)), &QAction::triggered, this,
-            [this, charset] { reopenAs(charset); });
-  }
-  m_reopenMenu->setEnabled(false);
-}
-
-void Form1::reopenAs(Charset charset) {
-  if (!m_lastFile.isEmpty())
-    loadFile(m_lastFile, charset);
-}
-
-bool Form1::saveFile(const QString& path) {
-  const QString shownPath = QDir::toNativeSeparators(path);
-  const std::u16string text = ReadBox(m_text2);
-  const QString charsetName = ToQString(InfoOf(m_charset).shown);
-  m_lastFolder = QFileInfo(path).absolutePath();
-  m_settings->setValue(QLatin1String(kFolderKey), m_lastFolder);
-  if (const std::size_t lost = CountUnencodable(text, m_charset); lost != 0) {
-    const QString question =
-        tr("%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？", nullptr, Count(lost))
-            .arg(charsetName, shownPath);
-    if (!ask(question))
-      return false;
-  }
-  const std::string bytes = EncodeText(text, m_charset);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !file.commit()) {
-    reportFileProblem(tr("无法保存 %1：%2").arg(shownPath, file.errorString()));
-    return false;
-  }
-  setAction(tr("下框已保存为 %1（%2）").arg(QFileInfo(path).fileName(), charsetName));
-  return true;
-}
+bool Form1::saveFile(const QString& path) { return m_files->save(path); }
 
 bool Form1::ask(const QString& question) {
   if (m_askQuestion)
@@ -794,21 +691,20 @@ bool Form1::ask(const QString& question) {
 // ---- the status line ----------------------------------------------------------------------------
 
 void Form1::wireStatusLine() {
-  m_countTimer.setSingleShot(true);
-  m_countTimer.setInterval(kCountDelayMs);
-  connect(&m_countTimer, &QTimer::timeout, this, [this] { refreshStatusLine(true); });
+  m_status->setCharset(m_charset);
   for (const auto& [control, entry] : m_controls) {
     if (entry->kind != ControlKind::TextBox)
       continue;
     QWidget* box = control;
+    const auto noteRule = [this](const BoxRuleChanges& changes) {
+      m_status->setNotes(BoxRuleNote(changes));
+    };
     if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
-      connect(multi, &QPlainTextEdit::textChanged, this, [this, box] { countBoxLater(box); });
-      connect(multi, &MultiLineBox::changedByRule, this,
-              [this](const BoxRuleChanges& changes) { setNote(boxRuleNote(changes)); });
+      connect(multi, &QPlainTextEdit::textChanged, this, [this, box] { m_status->boxChanged(box); });
+      connect(multi, &MultiLineBox::changedByRule, this, noteRule);
     } else if (auto* single = qobject_cast<SingleLineBox*>(box)) {
-      connect(single, &QLineEdit::textChanged, this, [this, box] { countBoxLater(box); });
-      connect(single, &SingleLineBox::changedByRule, this,
-              [this](const BoxRuleChanges& changes) { setNote(boxRuleNote(changes)); });
+      connect(single, &QLineEdit::textChanged, this, [this, box] { m_status->boxChanged(box); });
+      connect(single, &SingleLineBox::changedByRule, this, noteRule);
     }
   }
   m_focusConnection =
@@ -816,31 +712,13 @@ void Form1::wireStatusLine() {
         const bool isBox = std::any_of(m_controls.begin(), m_controls.end(), [now](const auto& c) {
           return c.first == now && c.second->kind == ControlKind::TextBox;
         });
-        if (isBox && now != m_countedBox) {
-          m_countedBox = now;
-          refreshStatusLine();
-        }
+        if (isBox)
+          m_status->countBox(now);
       });
 }
 
-void Form1::countBoxLater(QWidget* box) {
-  m_counts.remove(box);
-  // Counting a box of megabytes on every keystroke would slow typing down; the count follows
-  // once the user pauses.
-  if (box == m_countedBox)
-    m_countTimer.start();
-}
-
-void Form1::setAction(const QString& what, qint64 elapsedMs) {
-  m_action = what;
-  if (elapsedMs > kSlowClickMs)
-    m_action += tr("，用时 %1 秒").arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 2);
-  refreshStatusLine();
-}
-
-void Form1::setNote(const QString& note) {
-  m_note = note;
-  refreshStatusLine();
+void Form1::report(const QString& done, const QString& notes, qint64 elapsedMs) {
+  m_status->report(done, notes, elapsedMs);
 }
 
 QString Form1::boxName(const QWidget* box) const {
@@ -853,38 +731,6 @@ QString Form1::boxName(const QWidget* box) const {
   if (box == m_replacement)
     return tr("替换框");
   return tr("说明框");
-}
-
-void Form1::refreshStatusLine(bool countLargeBox) {
-  if (m_status == nullptr)
-    return;
-  QStringList parts;
-  if (!m_action.isEmpty())
-    parts << m_action;
-  if (!m_note.isEmpty())
-    parts << m_note;
-  auto count = m_counts.find(m_countedBox);
-  const bool counted = count != m_counts.end() && count->charset == m_charset;
-  // A box of megabytes is counted once the click or the keystroke has shown its result, not
-  // inside it; until then the line leaves the count out.
-  const auto* multi = qobject_cast<const QPlainTextEdit*>(m_countedBox);
-  const bool large = multi != nullptr && multi->document()->characterCount() > kCountAtOnceUnits;
-  if (m_countedBox != nullptr && !counted && large && !countLargeBox) {
-    m_countTimer.start();
-  } else if (m_countedBox != nullptr) {
-    m_countTimer.stop();
-    if (!counted) {
-      const std::u16string text = ReadBox(m_countedBox);
-      count = m_counts.insert(m_countedBox,
-                              {CharactersIn(text), EncodedSize(text, m_charset), m_charset});
-    }
-    parts << tr("%1：%2 个字符，%3 字节（%4）")
-                 .arg(boxName(m_countedBox))
-                 .arg(count->characters)
-                 .arg(count->bytes)
-                 .arg(ToQString(InfoOf(m_charset).shown));
-  }
-  m_status->setLine(parts.join(kNoteSeparator));
 }
 
 // ---- size ---------------------------------------------------------------------------------------
@@ -907,7 +753,7 @@ void Form1::placeControls() {
 
 void Form1::ShowMessage(const Message& message) {
   if (message.style == MessageStyle::StatusNote) {
-    setNote(ToQString(message.text));
+    m_status->setNotes(ToQString(message.text));
     return;
   }
   if (m_showMessage) {

@@ -3,10 +3,11 @@
 // the operation registry; the window itself only reads a box, runs one operation and writes a box.
 // Around that it keeps the user's charset, the status line, the files and the window's size.
 
+#include "app/files.h"
+#include "app/status_line.h"
 #include "registry/operations.h"
 
-#include <QHash>
-#include <QTimer>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -21,23 +22,20 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QSettings;
+class QShortcut;
 
 namespace kelvaro::app {
 
 struct ControlSpec;
 class DropDownButton;
 class StatusLabel;
+class Work;
 
 /// The caption of the window, and the title of a message box that brings none of its own.
 inline constexpr char16_t kWindowCaption[] = u"OrvaneKelvaro";
 
-/// Files larger than this are not loaded into a box.
-inline constexpr qint64 kLargestFileBytes = qint64{256} << 20;
-
 /// The settings key of the charset choice.
 inline constexpr char kCharsetKey[] = "charset";
-/// The settings key of the folder the file dialogs start in.
-inline constexpr char kFolderKey[] = "folder";
 
 class Form1 : public QWidget {
   Q_OBJECT
@@ -81,6 +79,14 @@ public:
   /// asked first; a file that cannot be written gives a message. Gives whether the file was saved.
   bool saveFile(const QString& path);
 
+  /// Whether a conversion or a host lookup runs off the window's thread (its buttons disabled).
+  [[nodiscard]] bool isWorking() const;
+  /// Cancels that run, as Esc or the status line's cancel button do: both boxes, their undo
+  /// histories and the charset stay as they were, and the run's result is dropped.
+  void cancelWork();
+  /// Blocks until the worker is idle, a cancelled run included (for tests and benchmarks).
+  void waitForWorker();
+
   /// The charset chosen in ComboCharset.
   [[nodiscard]] Charset charset() const { return m_charset; }
 
@@ -88,23 +94,24 @@ protected:
   void resizeEvent(QResizeEvent* event) override;
 
 private:
-  /// How many characters and bytes a box holds, for the status line.
-  struct BoxCount {
-    qsizetype characters = 0;
-    qsizetype bytes = 0;
-    Charset charset = Charset::Gbk;
-  };
-
   void buildControls();
   void wireButtons();
   void fillCharsets();
   void fillMoreOperations();
   void wireStatusLine();
-  void wireFiles();
   void placeControls();
-  /// Reads the operation's box, runs it, writes its box and tells the status line; gives the
-  /// outcome (its text as the box received it).
-  Outcome runOperation(const Operation& operation, const QString& label);
+  /// What follows a run once its result is in the box; given the outcome (its text as the box
+  /// received it).
+  using AfterRun = std::function<void(Outcome& outcome)>;
+  /// Reads the operation's box, runs it (off the window's thread when it may take a while),
+  /// writes its box and tells the status line, then calls `after`; nothing when a run is going on.
+  void runOperation(const Operation& operation, const QString& label, AfterRun after = {});
+  void showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
+                   Charset charset, qint64 elapsedMs);
+  void wireWork();
+  /// Disables what the run may not meet changed, and lets Esc cancel it.
+  void beginWork(const QString& label);
+  void endWork(bool cancelled);
   /// A button with a drop-down: the click runs as any other, and the list then offers the
   /// outcome's other results.
   void runWithChoices(DropDownButton* button, const Operation& operation, const QString& label);
@@ -121,25 +128,9 @@ private:
   void chooseCharset(int index);
   void refreshToolTips();
   void refreshMoreToolTip();
-  void openFile();
-  void saveResult();
-  void reportFileProblem(const QString& problem);
   [[nodiscard]] bool ask(const QString& question);
-  void setAction(const QString& what, qint64 elapsedMs = 0);
-  void setNote(const QString& note);
-  /// A message's words in the window's language.
-  [[nodiscard]] QString messageText(const Message& message) const;
-  enum class CutOf { Input, Result, Inserted };
-  /// Where the text box rule cut a text at U+0000, and how much it left out.
-  [[nodiscard]] QString cutNote(const CutAtNul& cut, CutOf what) const;
-  /// What the box rule did to typed, pasted or loaded text; empty when it did nothing.
-  [[nodiscard]] QString boxRuleNote(const BoxRuleChanges& changes) const;
-  /// Offers the charsets to read the last opened file in again (the upper box's menu).
-  void fillReopenMenu();
-  void reopenAs(Charset charset);
-  void countBoxLater(QWidget* box);
-  /// Shows the status line; the count of a large box waits for the count timer unless asked for.
-  void refreshStatusLine(bool countLargeBox = false);
+  /// Reports what a button did, with its notes and how long it took.
+  void report(const QString& done, const QString& notes, qint64 elapsedMs = 0);
   [[nodiscard]] QString boxName(const QWidget* box) const;
   [[nodiscard]] QWidget* boxOf(Box box) const;
 
@@ -161,20 +152,8 @@ private:
   QAbstractButton* m_gbBig5 = nullptr;
   QComboBox* m_charsetList = nullptr;
   QComboBox* m_moreList = nullptr;
-  StatusLabel* m_status = nullptr;
-  QAction* m_openAction = nullptr;
-  QAction* m_saveAction = nullptr;
-  std::unique_ptr<QMenu> m_reopenMenu; ///< no child of the window: it is no control
-  QString m_lastFile;   ///< the file last opened, for "reopen as"
-  QString m_lastFolder; ///< where the file dialogs start
-
-  // The status line: what the last button (or file) did, a note (characters lost to "?", or a
-  // message of the status-line style), and the counts of the text box the user works in.
-  QString m_action;
-  QString m_note;
-  QWidget* m_countedBox = nullptr;
-  QHash<const QWidget*, BoxCount> m_counts; ///< valid until the box changes
-  QTimer m_countTimer;
+  std::unique_ptr<StatusLine> m_status;
+  std::unique_ptr<Files> m_files;
   QMetaObject::Connection m_focusConnection;
 
   // The results of the last click of a button with a drop-down: the one the box shows and the
@@ -188,6 +167,12 @@ private:
   Box m_readingsBox = Box::Text2;
   std::vector<Reading> m_readings;
   std::size_t m_shownReading = 0;
+
+  QShortcut* m_cancelKey = nullptr;
+  QString m_working; ///< the label of the run going on off the window's thread
+  QPointer<QWidget> m_focusBeforeWork;
+  /// Last, so that it goes first: a job still running may use what the window holds.
+  std::unique_ptr<Work> m_work;
 };
 
 /// The window icon, drawn from the program's SVG at the usual icon sizes.

@@ -99,17 +99,6 @@ void InsertLaidOut(QTextCursor& cursor, std::u16string_view text) {
   insertLine(text.substr(lineStartAt));
 }
 
-// What a text costs the history of a box (see MultiLineBox::kHistoryUnitsPerLine): its units and
-// its lines, the soft ones included.
-std::size_t HistoryCost(std::u16string_view text) {
-  std::size_t lines = 1 + text.size() / MultiLineBox::kSoftLineUnits;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
-      ++lines;
-  }
-  return text.size() + lines * MultiLineBox::kHistoryUnitsPerLine;
-}
-
 } // namespace
 
 Kept KeptByTextBox(const QString& text) {
@@ -159,7 +148,7 @@ std::u16string MultiLineBox::boxText() const {
 BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
   const BoxRuleChanges changes = KeepInBox(kept);
-  makeRoomInHistory(HistoryCost(kept));
+  m_history.makeRoom(BoxHistory::Cost(kept));
   // One edit block: the whole replacement is one step of the undo history, and the document
   // tells its layout about the change once, at the end.
   QTextCursor cursor(document());
@@ -172,50 +161,6 @@ BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   cursor.movePosition(QTextCursor::Start);
   setTextCursor(cursor);
   return changes;
-}
-
-void MultiLineBox::makeRoomInHistory(std::size_t incoming) {
-  const auto content = static_cast<std::size_t>(document()->characterCount()) +
-                       static_cast<std::size_t>(document()->blockCount()) * kHistoryUnitsPerLine;
-  // Forgetting gains nothing when the document keeps no more than its content.
-  if (m_historyUnits + incoming > m_historyLimit && m_historyUnits > content)
-    forgetHistory();
-  m_historyUnits += incoming;
-}
-
-void MultiLineBox::forgetHistory() {
-  QTextDocument* doc = document();
-  const QTextCursor caret = textCursor();
-  const int anchor = caret.anchor();
-  const int position = caret.position();
-  // Block by block with their formats, so that the soft breaks, and with them every position,
-  // stay exactly where they were.
-  std::vector<std::pair<QString, QTextBlockFormat>> blocks;
-  blocks.reserve(static_cast<std::size_t>(doc->blockCount()));
-  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-    blocks.emplace_back(block.text(), block.blockFormat());
-  // Clearing the stacks alone would keep the removed texts: the document drops the text it
-  // keeps for its history only when it is cleared, or compacts it while it has no history.
-  doc->setUndoRedoEnabled(false);
-  doc->clear();
-  QTextCursor cursor(doc);
-  cursor.beginEditBlock();
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    if (i == 0) {
-      cursor.setBlockFormat(blocks[i].second);
-    } else {
-      cursor.insertBlock(blocks[i].second);
-    }
-    cursor.insertText(blocks[i].first);
-  }
-  cursor.endEditBlock();
-  doc->setUndoRedoEnabled(true);
-  QTextCursor restored(doc);
-  restored.setPosition(anchor);
-  restored.setPosition(position, QTextCursor::KeepAnchor);
-  setTextCursor(restored);
-  m_historyUnits = static_cast<std::size_t>(doc->characterCount()) +
-                   static_cast<std::size_t>(doc->blockCount()) * kHistoryUnitsPerLine;
 }
 
 void MultiLineBox::noteChanges(const BoxRuleChanges& changes) {
@@ -333,7 +278,7 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   const QString typed = event->text();
   // Typed text counts against the history's limit, but never makes it forget: the key may be
   // the one that undoes.
-  m_historyUnits += static_cast<std::size_t>(typed.size());
+  m_history.countTyped(static_cast<std::size_t>(typed.size()));
   if (!typed.isEmpty()) {
     const Kept kept = KeptByTextBox(typed);
     if (kept.text != typed) {
@@ -351,7 +296,7 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
 
 void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
   const QString committed = event->commitString();
-  m_historyUnits += static_cast<std::size_t>(committed.size());
+  m_history.countTyped(static_cast<std::size_t>(committed.size()));
   if (!committed.isEmpty()) {
     const Kept kept = KeptByTextBox(committed);
     if (kept.text != committed) {
@@ -370,7 +315,7 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
   const Kept kept = KeptByTextBox(source->text());
-  makeRoomInHistory(HistoryCost(UnitsOf(kept.text)));
+  m_history.makeRoom(BoxHistory::Cost(UnitsOf(kept.text)));
   // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();

@@ -3,6 +3,7 @@
 // typed or pasted into them passes the text box rule (cut at U+0000, "?" for a lone surrogate),
 // and reading a multi-line box gives Windows line breaks (CR LF).
 
+#include "app/box_history.h"
 #include "text/box_rule.h"
 
 #include <QLineEdit>
@@ -61,20 +62,13 @@ public:
   /// Units after which a written line continues in a block of its own.
   static constexpr std::size_t kSoftLineUnits = 16384;
 
-  /// How much text the undo history may keep, in UTF-16 code units (64 MiB of text). The document
-  /// keeps every text ever written, pasted or typed into it for as long as it has an undo history,
-  /// so a long session of large texts would otherwise grow without end. A write or paste that
-  /// would take what came in since the history began past this limit first forgets the older
-  /// steps; the write itself is always one step that ctrl+Z undoes, however large.
-  static constexpr std::size_t kHistoryUnits = std::size_t{32} << 20;
-  /// What each line costs the history besides its text, in units: its block, and the records
-  /// that remove and restore it (some 130 bytes).
-  static constexpr std::size_t kHistoryUnitsPerLine = 64;
+  /// How much text the undo history may keep, in UTF-16 code units (see BoxHistory).
+  static constexpr std::size_t kHistoryUnits = BoxHistory::kDefaultLimit;
+  static constexpr std::size_t kHistoryUnitsPerLine = BoxHistory::kUnitsPerLine;
   /// Sets the limit (tests use a small one); the default is kHistoryUnits.
-  void setHistoryLimit(std::size_t units) { m_historyLimit = units; }
-  /// What came in since the history began, as counted against the limit: the content at that
-  /// moment and every text written, pasted or typed since, each line at kHistoryUnitsPerLine more.
-  [[nodiscard]] std::size_t historyUnits() const { return m_historyUnits; }
+  void setHistoryLimit(std::size_t units) { m_history.setLimit(units); }
+  /// What came in since the history began, as counted against the limit.
+  [[nodiscard]] std::size_t historyUnits() const { return m_history.units(); }
 
 signals:
   /// Typing, pasting or dropping text was cut at a U+0000, or put "?" in place of what is no
@@ -92,18 +86,11 @@ protected:
 
 private:
   [[nodiscard]] QString droppedFile(const QMimeData* source) const;
-  /// Counts `incoming` units against the history's limit, forgetting the older steps first when
-  /// they would not fit.
-  void makeRoomInHistory(std::size_t incoming);
-  /// Drops the undo history and the text the document keeps for it, keeping the content, its
-  /// blocks and the caret exactly.
-  void forgetHistory();
   void noteChanges(const BoxRuleChanges& changes);
 
   std::function<void(const QString&)> m_fileDropHandler;
   QList<QAction*> m_extraActions;
-  std::size_t m_historyLimit = kHistoryUnits;
-  std::size_t m_historyUnits = 0;
+  BoxHistory m_history{this};
 };
 
 /// Single-line box (Text3, TxtBeiTiHuan, TxtTiHuan).

@@ -8,15 +8,20 @@
 namespace kelvaro::app {
 namespace {
 
+int Em(const QFontMetrics& metrics) {
+  return std::max(metrics.horizontalAdvance(QChar(0x4E2D)), metrics.ascent());
+}
+
 // Draws `text` one character (one grapheme is not needed: captions are CJK) per cell, top to
 // bottom inside `area`; cells are the font's line height, squeezed down to the em size when the
 // whole column would not fit otherwise.
 void PaintColumn(QPainter& painter, const QRect& area, const QString& text, bool centred) {
   if (text.isEmpty())
     return;
-  const QFontMetrics metrics = painter.fontMetrics();
   const int count = static_cast<int>(text.size());
-  const int em = std::max(metrics.horizontalAdvance(QChar(0x4E2D)), metrics.ascent());
+  painter.setFont(ColumnFont(painter.font(), area.size(), count));
+  const QFontMetrics metrics = painter.fontMetrics();
+  const int em = Em(metrics);
   const int step =
       std::max(std::min(metrics.height(), area.height() / count), std::min(em, metrics.height()));
   const int columnHeight = step * count;
@@ -31,6 +36,19 @@ void PaintColumn(QPainter& painter, const QRect& area, const QString& text, bool
 }
 
 } // namespace
+
+QFont ColumnFont(const QFont& font, const QSize& area, int characters) {
+  QFont fitted = font;
+  if (fitted.pointSizeF() <= 0 || characters <= 0)
+    return fitted;
+  const auto fits = [&] {
+    const int em = Em(QFontMetrics(fitted));
+    return em * characters <= area.height() && em <= area.width();
+  };
+  while (!fits() && fitted.pointSizeF() > kSmallestColumnPoints)
+    fitted.setPointSizeF(std::max(fitted.pointSizeF() - 0.5, kSmallestColumnPoints));
+  return fitted;
+}
 
 void VerticalLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);

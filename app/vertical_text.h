@@ -8,6 +8,14 @@
 
 namespace kelvaro::app {
 
+/// The smallest font a column of characters shrinks to.
+inline constexpr double kSmallestColumnPoints = 6.0;
+
+/// The font for a column of `characters` in `area`: `font` itself when every character fits a
+/// whole cell, else the largest smaller one that does (a default font larger than the layout
+/// was drawn for would cut off the last character), never below kSmallestColumnPoints.
+[[nodiscard]] QFont ColumnFont(const QFont& font, const QSize& area, int characters);
+
 /// Label whose caption runs down from its top edge.
 class VerticalLabel : public QLabel {
   Q_OBJECT

@@ -137,6 +137,26 @@
         <translation>Recognise the escapes, encodings or garbled characters the text of the upper box went through (such as %E4%B8%AD, \u4e2d, 5Lit5paH, 浣犲ソ), write the restored text into the lower box, and name the steps in the status line; the arrow on the right lists the other readings
 Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they are only with utf-8 or gb18030</translation>
     </message>
+    <message>
+        <source>上框：要转换的内容（输入、粘贴，或把文本文件拖进来）</source>
+        <translation>Upper box: the text to convert (type, paste, or drop a text file here)</translation>
+    </message>
+    <message>
+        <source>下框：转换的结果</source>
+        <translation>Lower box: the result of a conversion</translation>
+    </message>
+    <message>
+        <source>大写</source>
+        <translation>Upper</translation>
+    </message>
+    <message>
+        <source>替换内容</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>字节编码</source>
+        <translation>Charset</translation>
+    </message>
 </context>
 <context>
     <name>kelvaro::app::Form1</name>
@@ -329,6 +349,25 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
     <message>
         <source>以其他编码重新打开</source>
         <translation>Reopen in another charset</translation>
+    </message>
+    <message>
+        <source>%1：已取消，上下框保持原样</source>
+        <translation>%1: cancelled, both boxes left as they were</translation>
+    </message>
+    <message>
+        <source>%1：正在进行，已用 %2 秒（按 Esc 取消）</source>
+        <translation>%1: working, %2 s so far (Esc cancels)</translation>
+    </message>
+</context>
+<context>
+    <name>kelvaro::app::StatusLabel</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>停止正在进行的转换（Esc）；上下框保持原样</source>
+        <translation>Stops the conversion under way (Esc); both boxes stay as they were</translation>
     </message>
 </context>
 </TS>

@@ -36,6 +36,8 @@ protected:
   QWidget* Control(const char* name) { return m_window->findChild<QWidget*>(name); }
   void Click(const char* button) {
     QTest::mouseClick(static_cast<QAbstractButton*>(Control(button)), Qt::LeftButton);
+    // A host lookup runs off the window's thread.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isWorking(); }, 60'000));
   }
   std::u16string Read(const char* box) { return ReadBox(Control(box)); }
   void Set(const char* box, std::u16string_view text) { WriteBox(Control(box), text); }

@@ -704,6 +704,7 @@ protected:
     m_watchdog.Arm(number, action.what);
     try {
       action.run();
+      WaitUntilIdle();
     } catch (const std::exception& error) {
       m_watchdog.Disarm();
       FAIL() << where << ": an exception escaped: " << error.what();

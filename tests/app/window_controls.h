@@ -2,6 +2,7 @@
 // Finding, clicking, reading and writing a window's controls by their object names, for the
 // fixtures of the window tests.
 
+#include "app/form1.h"
 #include "app/text_boxes.h"
 
 #include <QAbstractButton>
@@ -31,6 +32,12 @@ protected:
   }
   void Click(std::string_view button) {
     QTest::mouseClick(Control<QAbstractButton>(button), Qt::LeftButton);
+    WaitUntilIdle();
+  }
+  /// A click that runs off the window's thread (a host lookup, a long text) ends with its result.
+  void WaitUntilIdle() {
+    if (auto* window = qobject_cast<Form1*>(Driven()))
+      EXPECT_TRUE(QTest::qWaitFor([window] { return !window->isWorking(); }, 60'000));
   }
   std::u16string Read(std::string_view box) { return ReadBox(Control(box)); }
   void Set(std::string_view box, std::u16string_view text) { WriteBox(Control(box), text); }

@@ -4,6 +4,7 @@
 #include "app/controls.h"
 #include "app/form1.h"
 #include "app/text_boxes.h"
+#include "app/vertical_text.h"
 #include "net/resolver.h"
 #include "support/text.h"
 #include "window_controls.h"
@@ -17,9 +18,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace kelvaro::app {
@@ -607,6 +611,132 @@ TEST_F(Window, CopyingAcrossASoftBreakCopiesNoLineBreak) {
   text1->selectAll();
   text1->copy();
   EXPECT_EQ(UnitsOf(QApplication::clipboard()->text()), line + u"\nnext");
+}
+
+} // namespace
+} // namespace kelvaro::app
+
+// ---- work off the window's thread -----------------------------------------------------------
+
+namespace kelvaro::app {
+namespace {
+
+// A conversion that goes on until the test lets it end, as one of megabytes would.
+std::atomic<bool> g_released{false};
+Outcome Held(std::u16string_view input, const OperationOptions&) {
+  while (!g_released.load())
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  return Outcome::Converted(u"held " + std::u16string(input.substr(0, 4)));
+}
+const Operation kHeld[] = {
+    Row("utf8-encode", Text1, Text2, Held), // UTF8EN
+    Row("host-to-ip", Text1, Text2, Held),  // ERJINZHIBIG5
+};
+
+class WindowAtWork : public Window {
+protected:
+  WindowAtWork() : Window(kHeld) {
+    g_released = false;
+    QApplication::setActiveWindow(&m_window);
+  }
+  ~WindowAtWork() override {
+    g_released = true;
+    m_window.waitForWorker();
+  }
+  QString Status() { return Control<QLabel>("LabelStatus")->text(); }
+};
+
+TEST_F(WindowAtWork, EscCancelsALongConversionAndLeavesBothBoxesAndTheirHistories) {
+  // Longer than a conversion runs on the window's thread.
+  const std::u16string big(300'000, u'中');
+  Set("Text1", big);
+  Set("Text2", u"earlier");
+  Set("Text2", u"result");
+  auto* text2 = Control<QPlainTextEdit>("Text2");
+  const int undoSteps = text2->document()->availableUndoSteps();
+  const Charset charset = m_window.charset();
+  QTest::mouseClick(Control<QAbstractButton>("UTF8EN"), Qt::LeftButton);
+  ASSERT_TRUE(m_window.isWorking());
+  // Every button reads or writes a box being worked on, and the charset is the run's.
+  for (const char* name : {"UTF8EN", "ERJINZHIBIG5", "Command1", "CMDTIHUAN", "ComboCharset"})
+    EXPECT_FALSE(Control(name)->isEnabled()) << name;
+  EXPECT_TRUE(text2->isReadOnly());
+  // The window goes on handling events, and after a while tells what runs and for how long.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Control("CancelWork")->isVisible(); }, 10'000));
+  EXPECT_TRUE(Status().contains(Q("正在进行"))) << Status().toStdString();
+  QTest::keyClick(&m_window, Qt::Key_Escape);
+  EXPECT_FALSE(m_window.isWorking());
+  EXPECT_FALSE(Control("CancelWork")->isVisible());
+  EXPECT_TRUE(Status().contains(Q("已取消"))) << Status().toStdString();
+  for (const char* name : {"UTF8EN", "Command1", "ComboCharset"})
+    EXPECT_TRUE(Control(name)->isEnabled()) << name;
+  EXPECT_FALSE(text2->isReadOnly());
+  // The conversion ends in the background; its result is dropped.
+  g_released = true;
+  m_window.waitForWorker();
+  QTest::qWait(50);
+  EXPECT_EQ(Read("Text1"), big);
+  EXPECT_EQ(Read("Text2"), u"result");
+  EXPECT_EQ(m_window.charset(), charset);
+  EXPECT_EQ(text2->document()->availableUndoSteps(), undoSteps);
+  QTest::keyClick(text2, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Read("Text2"), u"earlier");
+}
+
+TEST_F(WindowAtWork, TheCancelButtonStopsALookupAndTheNextClickRuns) {
+  // A lookup runs off the window's thread whatever the text's length.
+  Set("Text1", u"host");
+  Set("Text2", u"result");
+  QTest::mouseClick(Control<QAbstractButton>("ERJINZHIBIG5"), Qt::LeftButton);
+  ASSERT_TRUE(m_window.isWorking());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Control("CancelWork")->isVisible(); }, 10'000));
+  // One operation at a time: a disabled button does nothing.
+  QTest::mouseClick(Control<QAbstractButton>("UTF8EN"), Qt::LeftButton);
+  QTest::mouseClick(Control<QAbstractButton>("CancelWork"), Qt::LeftButton);
+  EXPECT_FALSE(m_window.isWorking());
+  EXPECT_EQ(Read("Text2"), u"result");
+  // The next click waits for the cancelled run to end in the background, then writes its own.
+  QTest::mouseClick(Control<QAbstractButton>("ERJINZHIBIG5"), Qt::LeftButton);
+  ASSERT_TRUE(m_window.isWorking());
+  g_released = true;
+  WaitUntilIdle();
+  EXPECT_EQ(Read("Text2"), u"held host");
+}
+
+} // namespace
+} // namespace kelvaro::app
+
+// ---- the vertical labels --------------------------------------------------------------------
+
+namespace kelvaro::app {
+namespace {
+
+TEST(VerticalLabels, EveryCharacterOfTheColumnFitsItsLabelWhateverTheDefaultFont) {
+  for (const ControlSpec& entry : Controls()) {
+    if (entry.kind != ControlKind::Label || (entry.flags & kVerticalCaption) == 0)
+      continue;
+    const QSize area(TwipsToPixels(entry.width), TwipsToPixels(entry.height));
+    const int characters = static_cast<int>(Q(entry.caption).size());
+    for (double points = 7.0; points <= 20.0; points += 0.5) {
+      SCOPED_TRACE(std::string(entry.name) + " at " + std::to_string(points) + " points");
+      QFont font;
+      font.setPointSizeF(points);
+      const QFont fitted = ColumnFont(font, area, characters);
+      EXPECT_LE(fitted.pointSizeF(), points);
+      const QFontMetrics metrics(fitted);
+      const int em = std::max(metrics.horizontalAdvance(QChar(0x4E2D)), metrics.ascent());
+      if (fitted.pointSizeF() > kSmallestColumnPoints) {
+        EXPECT_LE(em * characters, area.height());
+        EXPECT_LE(em, area.width());
+      }
+      // A font that fits already is kept.
+      if (const int wanted = std::max(QFontMetrics(font).horizontalAdvance(QChar(0x4E2D)),
+                                      QFontMetrics(font).ascent());
+          wanted * characters <= area.height() && wanted <= area.width()) {
+        EXPECT_EQ(fitted, font);
+      }
+    }
+  }
 }
 
 } // namespace

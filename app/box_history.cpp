@@ -1,0 +1,67 @@
+#include "app/box_history.h"
+
+#include "app/text_boxes.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <utility>
+#include <vector>
+
+namespace kelvaro::app {
+
+std::size_t BoxHistory::Cost(std::u16string_view text) {
+  std::size_t lines = 1 + text.size() / MultiLineBox::kSoftLineUnits;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+      ++lines;
+  }
+  return text.size() + lines * kUnitsPerLine;
+}
+
+void BoxHistory::makeRoom(std::size_t incoming) {
+  const QTextDocument* doc = m_box->document();
+  const auto content = static_cast<std::size_t>(doc->characterCount()) +
+                       static_cast<std::size_t>(doc->blockCount()) * kUnitsPerLine;
+  // Forgetting gains nothing when the document keeps no more than its content.
+  if (m_units + incoming > m_limit && m_units > content)
+    forget();
+  m_units += incoming;
+}
+
+void BoxHistory::forget() {
+  QTextDocument* doc = m_box->document();
+  const QTextCursor caret = m_box->textCursor();
+  const int anchor = caret.anchor();
+  const int position = caret.position();
+  // Block by block with their formats, so that the soft breaks, and with them every position,
+  // stay exactly where they were.
+  std::vector<std::pair<QString, QTextBlockFormat>> blocks;
+  blocks.reserve(static_cast<std::size_t>(doc->blockCount()));
+  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+    blocks.emplace_back(block.text(), block.blockFormat());
+  // Clearing the stacks alone would keep the removed texts: the document drops the text it
+  // keeps for its history only when it is cleared, or compacts it while it has no history.
+  doc->setUndoRedoEnabled(false);
+  doc->clear();
+  QTextCursor cursor(doc);
+  cursor.beginEditBlock();
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    if (i == 0) {
+      cursor.setBlockFormat(blocks[i].second);
+    } else {
+      cursor.insertBlock(blocks[i].second);
+    }
+    cursor.insertText(blocks[i].first);
+  }
+  cursor.endEditBlock();
+  doc->setUndoRedoEnabled(true);
+  QTextCursor restored(doc);
+  restored.setPosition(anchor);
+  restored.setPosition(position, QTextCursor::KeepAnchor);
+  m_box->setTextCursor(restored);
+  m_units = static_cast<std::size_t>(doc->characterCount()) +
+            static_cast<std::size_t>(doc->blockCount()) * kUnitsPerLine;
+}
+
+} // namespace kelvaro::app

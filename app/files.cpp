@@ -1,0 +1,180 @@
+#include "app/files.h"
+
+#include "app/status_line.h"
+#include "app/text_boxes.h"
+#include "registry/file_text.h"
+#include "text/box_rule.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSaveFile>
+#include <QSettings>
+
+namespace kelvaro::app {
+
+Files::Files(Window window, QObject* parent) : QObject(parent), m_window(std::move(window)) {
+  m_openAction = new QAction(tr("打开文件到上框…"), this);
+  m_openAction->setShortcut(QKeySequence::Open);
+  m_openAction->setShortcutContext(Qt::WindowShortcut);
+  connect(m_openAction, &QAction::triggered, this, &Files::open);
+  m_saveAction = new QAction(tr("把下框保存为文件…"), this);
+  m_saveAction->setShortcut(QKeySequence::Save);
+  m_saveAction->setShortcutContext(Qt::WindowShortcut);
+  connect(m_saveAction, &QAction::triggered, this, &Files::saveResult);
+  m_window.widget->addAction(m_openAction);
+  m_window.widget->addAction(m_saveAction);
+  fillReopenMenu();
+  for (QWidget* box : {m_window.text1, m_window.text2}) {
+    if (auto* multi = qobject_cast<MultiLineBox*>(box)) {
+      QList<QAction*> actions = {m_openAction};
+      if (box == m_window.text1)
+        actions << m_reopenMenu->menuAction();
+      actions << m_saveAction;
+      multi->setExtraContextActions(actions);
+    }
+  }
+  m_lastFolder = m_window.settings->value(QLatin1String(kFolderKey)).toString();
+  if (auto* text1 = qobject_cast<MultiLineBox*>(m_window.text1))
+    text1->setFileDropHandler([this](const QString& path) { load(path); });
+}
+
+Files::~Files() = default;
+
+void Files::open() {
+  std::optional<QString> path = m_window.chooseFile(false);
+  if (!path)
+    path = QFileDialog::getOpenFileName(m_window.widget, tr("打开文件到上框"), m_lastFolder,
+                                        tr("文本文件 (*.txt);;所有文件 (*)"));
+  if (!path->isEmpty())
+    load(*path);
+}
+
+void Files::saveResult() {
+  std::optional<QString> path = m_window.chooseFile(true);
+  if (!path)
+    path = QFileDialog::getSaveFileName(m_window.widget, tr("把下框保存为文件"), m_lastFolder,
+                                        tr("文本文件 (*.txt);;所有文件 (*)"));
+  if (!path->isEmpty())
+    save(*path);
+}
+
+void Files::rememberFolder(const QString& path) {
+  m_lastFolder = QFileInfo(path).absolutePath();
+  m_window.settings->setValue(QLatin1String(kFolderKey), m_lastFolder);
+}
+
+bool Files::load(const QString& path, std::optional<Charset> as) {
+  if (m_window.busy())
+    return false;
+  const QString shownPath = QDir::toNativeSeparators(path);
+  const QFileInfo info(path);
+  rememberFolder(path);
+  if (!info.exists() || !info.isFile()) {
+    m_window.reportProblem(tr("无法打开 %1：没有这个文件。").arg(shownPath));
+    return false;
+  }
+  if (info.size() > kLargestFileBytes) {
+    m_window.reportProblem(tr("无法打开 %1：文件有 %2 MiB，超过了 256 MiB 的上限。")
+                               .arg(shownPath)
+                               .arg(static_cast<double>(info.size()) / (1 << 20), 0, 'f', 1));
+    return false;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    m_window.reportProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    m_window.reportProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
+    return false;
+  }
+  const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  Result<FileText> text =
+      as ? ReadFileTextAs(content, *as) : ReadFileText(content, m_window.charset());
+  if (!text) {
+    if (text.error().code == ErrorCode::NotText) {
+      m_window.reportProblem(
+          tr("无法打开 %1：这不是文本文件（任何字符集都读不出文字）。").arg(shownPath));
+    } else {
+      m_window.reportProblem(tr("无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。")
+                                 .arg(shownPath)
+                                 .arg(text.error().position + 1)
+                                 .arg(ToQString(InfoOf(*as).shown)));
+    }
+    return false;
+  }
+  m_lastFile = path;
+  const BoxRuleChanges changes = WriteBox(m_window.text1, text->text);
+  QString why;
+  switch (text->reason) {
+  case FileCharsetReason::ByteOrderMark:
+    why = tr("按字节顺序标记");
+    break;
+  case FileCharsetReason::Utf8:
+    why = tr("内容是有效的 UTF-8");
+    break;
+  case FileCharsetReason::Chosen:
+    why = tr("内容只有 ASCII，按所选字节编码");
+    break;
+  case FileCharsetReason::Ranked:
+    why = tr("按内容判断");
+    break;
+  case FileCharsetReason::AsAsked:
+    why = tr("按所选");
+    break;
+  }
+  m_window.status->report(tr("已打开 %1（%2，%3；可在上框的右键菜单中换一种编码重新打开）")
+                              .arg(info.fileName(), ToQString(InfoOf(text->charset).shown), why),
+                          BoxRuleNote(changes));
+  m_reopenMenu->setEnabled(true);
+  return true;
+}
+
+void Files::fillReopenMenu() {
+  m_reopenMenu = std::make_unique<QMenu>(tr("以其他编码重新打开"));
+  for (const CharsetInfo& info : Charsets()) {
+    const Charset charset = info.charset;
+    connect(m_reopenMenu->addAction(ToQString(info.shown)), &QAction::triggered, this,
+            [this, charset] { reopenAs(charset); });
+  }
+  m_reopenMenu->setEnabled(false);
+}
+
+void Files::reopenAs(Charset charset) {
+  if (!m_lastFile.isEmpty())
+    load(m_lastFile, charset);
+}
+
+bool Files::save(const QString& path) {
+  const QString shownPath = QDir::toNativeSeparators(path);
+  const std::u16string text = ReadBox(m_window.text2);
+  const Charset charset = m_window.charset();
+  const QString charsetName = ToQString(InfoOf(charset).shown);
+  rememberFolder(path);
+  if (const std::size_t lost = CountUnencodable(text, charset); lost != 0) {
+    const QString question =
+        tr("%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？", nullptr, Count(lost))
+            .arg(charsetName, shownPath);
+    if (!m_window.ask(question))
+      return false;
+  }
+  const std::string bytes = EncodeText(text, charset);
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+          static_cast<qint64>(bytes.size()) ||
+      !file.commit()) {
+    m_window.reportProblem(tr("无法保存 %1：%2").arg(shownPath, file.errorString()));
+    return false;
+  }
+  m_window.status->report(tr("下框已保存为 %1（%2）").arg(QFileInfo(path).fileName(), charsetName),
+                          m_window.status->state().notes);
+  return true;
+}
+
+} // namespace kelvaro::app

@@ -1,0 +1,76 @@
+#pragma once
+// The window's files: a text file opened into Text1 (from the menu, ctrl+O or a drop), read again
+// in another charset on request, Text2 saved to a file, and the folder the dialogs start in.
+
+#include "text/charset.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QSettings;
+class QWidget;
+
+namespace kelvaro::app {
+
+class StatusLine;
+
+/// Files larger than this are not loaded into a box.
+inline constexpr qint64 kLargestFileBytes = qint64{256} << 20;
+
+/// The settings key of the folder the file dialogs start in.
+inline constexpr char kFolderKey[] = "folder";
+
+class Files : public QObject {
+  Q_DECLARE_TR_FUNCTIONS(kelvaro::app::Form1)
+public:
+  /// What the files need of the window around them.
+  struct Window {
+    QWidget* widget = nullptr; ///< the dialogs' parent
+    QWidget* text1 = nullptr;  ///< where files open
+    QWidget* text2 = nullptr;  ///< what is saved
+    QSettings* settings = nullptr;
+    StatusLine* status = nullptr;
+    std::function<Charset()> charset;
+    /// Whether a run off the window's thread may still write Text1: then no file opens.
+    std::function<bool()> busy;
+    std::function<void(const QString& problem)> reportProblem;
+    std::function<bool(const QString& question)> ask;
+    /// The file the user chose instead of the dialogs (tests answer it); nothing when the
+    /// dialogs ask.
+    std::function<std::optional<QString>(bool forSaving)> chooseFile;
+  };
+
+  explicit Files(Window window, QObject* parent = nullptr);
+  ~Files() override;
+
+  /// See Form1::loadFile and Form1::saveFile.
+  bool load(const QString& path, std::optional<Charset> as = std::nullopt);
+  bool save(const QString& path);
+
+  /// Asks for a file and opens it into Text1, or saves Text2 to it.
+  void open();
+  void saveResult();
+
+  [[nodiscard]] QAction* openAction() const { return m_openAction; }
+  [[nodiscard]] QAction* saveAction() const { return m_saveAction; }
+
+private:
+  void fillReopenMenu();
+  void reopenAs(Charset charset);
+  void rememberFolder(const QString& path);
+
+  Window m_window;
+  QAction* m_openAction = nullptr;
+  QAction* m_saveAction = nullptr;
+  std::unique_ptr<QMenu> m_reopenMenu; ///< no child of the window: it is no control
+  QString m_lastFile;                  ///< the file last opened, for "reopen as"
+  QString m_lastFolder;                ///< where the file dialogs start
+};
+
+} // namespace kelvaro::app
