@@ -594,9 +594,6 @@ constexpr MessageRow kMessages[] = {
     {ErrorCode::OutOfRange, u"错误：金额超出范围，整数部分最多十六位！", MessageStyle::Error,
      kSystemTitle},
     {ErrorCode::NotAnAmount, u"错误：无法识别的大写金额！", MessageStyle::Error, kSystemTitle},
-    {ErrorCode::DataMissing,
-     u"无法进行简繁转换：找不到 OpenCC 的转换词典（t2s.json、s2t.json 及其 .ocd2 文件）。",
-     MessageStyle::Error, u""},
     // The window's own caption is the title, as the lookup has always shown it.
     {ErrorCode::HostNotFound, u"Kein Host gefunden.", MessageStyle::Plain, u""},
     {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u"",

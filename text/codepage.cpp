@@ -262,7 +262,6 @@ bool IsInCodePage(char16_t unit, CodePage codePage) {
   return unit == u'?' || Tables(codePage).shownAs[unit] != u'?';
 }
 
-const char16_t* ShownAsTable(CodePage codePage) { return Tables(codePage).shownAs.data(); }
 
 CodePageDecoder DecoderOf(CodePage codePage) {
   const CodePageTables& tables = Tables(codePage);

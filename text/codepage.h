@@ -44,10 +44,6 @@ inline constexpr char16_t kLeadByte = 0xFFFF;
 /// True when the code page has the code unit ("?" itself included).
 [[nodiscard]] bool IsInCodePage(char16_t unit, CodePage codePage = CodePage::Gbk936);
 
-/// For every code unit, what it becomes through the code page and back: the unit itself where the
-/// code page has it, "?" where it lacks it. Indexed by the unit.
-[[nodiscard]] const char16_t* ShownAsTable(CodePage codePage = CodePage::Gbk936);
-
 /// The decoding tables of a code page, looked up once by loops that read bytes one at a time.
 struct CodePageDecoder {
   const char16_t* byteUnits; ///< 256 entries: UnitOfByte

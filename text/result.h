@@ -9,7 +9,6 @@ namespace kelvaro {
 
 /// Why a conversion refused its input. The registry words each code for the user, in one table.
 enum class ErrorCode {
-  EmptyText,         ///< the operation needs at least one character
   CodeOutOfRange,    ///< a character code outside -32768..65535
   NotANumber,        ///< the text does not read as a number
   OutOfRange,        ///< the number does not fit the target type (an amount: over twelve digits)
@@ -19,7 +18,6 @@ enum class ErrorCode {
   Unreadable,        ///< a stream that cannot be read (a directory, a read error)
   Unwritable,        ///< a stream that refuses bytes (a full disk)
   NotAnAmount,       ///< the text is no amount in capital numerals
-  DataMissing,       ///< dictionaries the conversion reads cannot be found
   HostNotFound,      ///< the host name gives no address
   NothingRecognised, ///< the text reads as plain text: nothing to decode or repair
   OutOfMemory,       ///< the result does not fit in memory

@@ -29,7 +29,7 @@ TEST(Registry, EveryRowIsCompleteAndFoundByItsName) {
 
 TEST(Registry, EveryErrorCodeAnOperationGivesHasItsOwnWords) {
   const ErrorCode codes[] = {ErrorCode::NotANumber,   ErrorCode::OutOfRange,
-                             ErrorCode::NotAnAmount,  ErrorCode::DataMissing,
+                             ErrorCode::NotAnAmount,
                              ErrorCode::HostNotFound, ErrorCode::NothingRecognised,
                              ErrorCode::OutOfMemory,  ErrorCode::Internal};
   std::set<std::u16string> texts;
