@@ -1,5 +1,6 @@
 #include "text/charset.h"
 
+#include "text/icu_converter.h"
 #include "text/utf.h"
 
 #include <algorithm>
@@ -11,8 +12,6 @@
 
 namespace kelvaro {
 namespace {
-
-constexpr char16_t kReplacement = 0xFFFD;
 
 constexpr CharsetInfo kCharsets[] = {
     {Charset::Gbk, "gbk", "cp936", u"GBK", 2, false, CodePage::Gbk936, "GBK"},
@@ -127,21 +126,9 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 // ---- GB18030, the one charset with four-byte characters, through ICU ---------------------------
 
-struct ConverterCloser {
-  void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-
-void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
-                      UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason > UCNV_IRREGULAR)
-    return;
-  *status = U_ZERO_ERROR;
-  ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
-}
-
 // A converter carries state, so each thread keeps its own; `strict` stops at the first bad byte.
 UConverter* Gb18030Converter(bool strict) {
-  thread_local std::array<std::unique_ptr<UConverter, ConverterCloser>, 2> converters;
+  thread_local std::array<icu::ConverterPtr, 2> converters;
   auto& slot = converters[strict ? 1 : 0];
   if (!slot) {
     UErrorCode status = U_ZERO_ERROR;
@@ -151,7 +138,7 @@ UConverter* Gb18030Converter(bool strict) {
     if (strict) {
       ucnv_setToUCallBack(slot.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     } else {
-      ucnv_setToUCallBack(slot.get(), WriteReplacement, nullptr, nullptr, nullptr, &status);
+      ucnv_setToUCallBack(slot.get(), icu::WriteReplacement, nullptr, nullptr, nullptr, &status);
     }
     ucnv_setSubstChars(slot.get(), "?", 1, &status);
   }
@@ -320,14 +307,7 @@ EncodedCharacter EncodeCharacterAt(std::u16string_view text, std::size_t i, Char
   }
   if (charset == Charset::Utf8) {
     const char32_t cp = encoded.units == 2 ? CombineSurrogates(unit, text[i + 1]) : unit;
-    const int continuations = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
-    constexpr std::uint8_t kLeadBits[] = {0x00, 0xC0, 0xE0, 0xF0};
-    encoded.bytes[0] =
-        static_cast<std::uint8_t>(kLeadBits[continuations] | cp >> (6 * continuations));
-    for (int k = 1; k <= continuations; ++k)
-      encoded.bytes[k] =
-          static_cast<std::uint8_t>(0x80 | ((cp >> (6 * (continuations - k))) & 0x3F));
-    encoded.size = static_cast<std::size_t>(continuations) + 1;
+    encoded.size = static_cast<std::size_t>(WriteUtf8(encoded.bytes, cp) - encoded.bytes);
     return encoded;
   }
   const std::string bytes = EncodeText(text.substr(i, encoded.units), charset);

@@ -1,4 +1,6 @@
 #include "text/codepage.h"
+#include "text/icu_converter.h"
+#include "text/utf.h"
 
 #include <algorithm>
 #include <array>
@@ -12,12 +14,8 @@ namespace kelvaro {
 namespace {
 
 constexpr std::uint16_t kQuestionMark = 0x3F;
-constexpr char16_t kReplacement = 0xFFFD;
 
-struct ConverterCloser {
-  void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+using icu::ConverterPtr;
 
 const char* IcuName(CodePage codePage) {
   switch (codePage) {
@@ -53,22 +51,12 @@ const char* IcuName(CodePage codePage) {
   return "";
 }
 
-// ICU writes U+001A for "unassigned" and U+FFFD for "illegal" by default; the code-page layer
-// promises one U+FFFD for every sequence that forms no character.
-void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
-                      UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason > UCNV_IRREGULAR)
-    return; // reset, close or clone: nothing to substitute
-  *status = U_ZERO_ERROR;
-  ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, status);
-}
-
 ConverterPtr OpenConverter(CodePage codePage) {
   UErrorCode status = U_ZERO_ERROR;
   ConverterPtr converter(ucnv_open(IcuName(codePage), &status));
   if (U_FAILURE(status))
     throw std::runtime_error("ICU has no converter for the code page");
-  ucnv_setToUCallBack(converter.get(), WriteReplacement, nullptr, nullptr, nullptr, &status);
+  ucnv_setToUCallBack(converter.get(), icu::WriteReplacement, nullptr, nullptr, nullptr, &status);
   return converter;
 }
 
@@ -261,7 +249,6 @@ const std::uint16_t* AnsiCodeTable(CodePage codePage) { return Tables(codePage).
 bool IsInCodePage(char16_t unit, CodePage codePage) {
   return unit == u'?' || Tables(codePage).shownAs[unit] != u'?';
 }
-
 
 CodePageDecoder DecoderOf(CodePage codePage) {
   const CodePageTables& tables = Tables(codePage);

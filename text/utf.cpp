@@ -10,8 +10,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
 struct Decoded {
   char32_t codePoint;
   std::size_t length; ///< bytes consumed; for a bad sequence, the maximal subpart (at least 1)
@@ -192,23 +190,8 @@ void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text, char32_t lo
       if (IsSurrogate(cp)) {
         const bool pair = IsHighSurrogate(cp) && i < text.size() && IsLowSurrogate(text[i]);
         cp = pair ? CombineSurrogates(cp, text[i++]) : loneSurrogate;
-        if (cp < 0x80) {
-          *out++ = static_cast<unsigned char>(cp);
-          continue;
-        }
       }
-      if (cp < 0x800) {
-        *out++ = static_cast<unsigned char>(0xC0 | (cp >> 6));
-      } else {
-        if (cp < 0x10000) {
-          *out++ = static_cast<unsigned char>(0xE0 | (cp >> 12));
-        } else {
-          *out++ = static_cast<unsigned char>(0xF0 | (cp >> 18));
-          *out++ = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-        }
-        *out++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-      }
-      *out++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+      out = WriteUtf8(out, cp);
     }
   }
   bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(bytes.data())));

@@ -9,6 +9,9 @@
 
 namespace kelvaro {
 
+/// U+FFFD, what a decoder gives for bytes that form no character.
+inline constexpr char16_t kReplacement = 0xFFFD;
+
 [[nodiscard]] constexpr bool IsHighSurrogate(char32_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
 }
@@ -33,6 +36,28 @@ inline char16_t* WriteCodePoint(char16_t* out, char32_t codePoint) {
   out[0] = static_cast<char16_t>(0xD800 | (codePoint >> 10));
   out[1] = static_cast<char16_t>(0xDC00 | (codePoint & 0x3FF));
   return out + 2;
+}
+
+/// Writes a code point as UTF-8 (one to four bytes) and gives the end. The one UTF-8 writer: a
+/// surrogate value goes out as its three-byte form, which only the escapes of lone units use.
+constexpr unsigned char* WriteUtf8(unsigned char* out, char32_t codePoint) {
+  if (codePoint < 0x80) {
+    *out++ = static_cast<unsigned char>(codePoint);
+    return out;
+  }
+  if (codePoint < 0x800) {
+    *out++ = static_cast<unsigned char>(0xC0 | (codePoint >> 6));
+  } else {
+    if (codePoint < 0x10000) {
+      *out++ = static_cast<unsigned char>(0xE0 | (codePoint >> 12));
+    } else {
+      *out++ = static_cast<unsigned char>(0xF0 | (codePoint >> 18));
+      *out++ = static_cast<unsigned char>(0x80 | ((codePoint >> 12) & 0x3F));
+    }
+    *out++ = static_cast<unsigned char>(0x80 | ((codePoint >> 6) & 0x3F));
+  }
+  *out++ = static_cast<unsigned char>(0x80 | (codePoint & 0x3F));
+  return out;
 }
 
 /// Appends a code point as WriteCodePoint writes it.
@@ -123,7 +148,7 @@ struct EscapedUtf8 {
 /// UTF-16 to UTF-8, appended. A lone surrogate is written as `loneSurrogate` (U+FFFD, or "?" where
 /// a charset shows what it cannot encode). Never fails.
 void AppendUtf16AsUtf8(std::string& bytes, std::u16string_view text,
-                       char32_t loneSurrogate = 0xFFFD);
+                       char32_t loneSurrogate = kReplacement);
 
 /// UTF-16 to UTF-8. A lone surrogate is written as U+FFFD. Never fails.
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);

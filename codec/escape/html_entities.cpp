@@ -89,7 +89,7 @@ char16_t* WriteNumericReference(char16_t* out, char32_t value) {
     return out + 1;
   }
   if (value == 0 || IsSurrogate(value) || value > 0x10FFFF) {
-    *out = 0xFFFD;
+    *out = kReplacement;
     return out + 1;
   }
   if (IsDroppedCodePoint(value))
@@ -201,7 +201,7 @@ std::u16string HtmlEncode(std::u16string_view text) {
       if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
         value = CombineSurrogates(c, text[++i]);
       else if (IsSurrogate(c))
-        value = 0xFFFD;
+        value = kReplacement;
       AppendDecimalReference(out, value);
       continue;
     }

@@ -1,4 +1,5 @@
 #include "codec/escape/percent_u.h"
+#include "text/utf.h"
 
 #include "text/codepage.h"
 #include "text/hex.h"
@@ -104,7 +105,7 @@ std::u16string vbs_escape(std::u16string_view text) {
 std::u16string vbs_unescape(std::u16string_view text) {
   return Unescape(text, [](std::uint8_t byte) {
     const char16_t unit = UnitOfByte(byte);
-    return unit == kLeadByte ? char16_t{0xFFFD} : unit; // a lead byte alone is no character
+    return unit == kLeadByte ? kReplacement : unit; // a lead byte alone is no character
   });
 }
 

@@ -26,8 +26,6 @@
 namespace kelvaro::recognise {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
 // ---- the bounds of the search -----------------------------------------------------------------
 
 constexpr std::size_t kEscapeLayers = 2;

@@ -1,4 +1,5 @@
 #include "codec/text-encodings/base64.h"
+#include "text/utf.h"
 
 #include "codec/text-encodings/base64_steps.h"
 #include "text/codepage.h"
@@ -22,8 +23,6 @@ constexpr std::array<std::int8_t, 256> kSextetOf = [] {
     table[blank] = kSkip;
   return table;
 }();
-
-constexpr char16_t kReplacement = 0xFFFD;
 
 } // namespace
 

@@ -38,20 +38,16 @@ std::u16string UriComponentEncode(std::u16string_view text) {
         out.push_back(unit);
       else
         escape(unit);
-    } else if (unit < 0x800) {
-      escape(0xC0 | (unit >> 6));
-      escape(0x80 | (unit & 0x3F));
-    } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      const char32_t codePoint = CombineSurrogates(unit, text[++i]);
-      escape(0xF0 | (codePoint >> 18));
-      escape(0x80 | ((codePoint >> 12) & 0x3F));
-      escape(0x80 | ((codePoint >> 6) & 0x3F));
-      escape(0x80 | (codePoint & 0x3F));
     } else {
-      const char32_t codePoint = IsSurrogate(unit) ? 0xFFFD : unit; // a lone surrogate
-      escape(0xE0 | (codePoint >> 12));
-      escape(0x80 | ((codePoint >> 6) & 0x3F));
-      escape(0x80 | (codePoint & 0x3F));
+      char32_t codePoint = unit;
+      if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+        codePoint = CombineSurrogates(unit, text[++i]);
+      else if (IsSurrogate(unit))
+        codePoint = kReplacement; // a lone surrogate
+      unsigned char bytes[4];
+      const unsigned char* end = WriteUtf8(bytes, codePoint);
+      for (const unsigned char* b = bytes; b != end; ++b)
+        escape(*b);
     }
   }
   return out;

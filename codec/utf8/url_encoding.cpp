@@ -9,8 +9,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
 // "%" and the hexadecimal digits of a byte without a leading zero, as the encoder has always
 // written them in code page 936. Its lead bytes (0x81 and up) and trail bytes (0x40 and up) always
 // have two digits.
@@ -156,7 +154,6 @@ std::u16string URLDecode(std::u16string_view text, Charset charset) {
   }
   return out;
 }
-
 
 std::optional<std::string> URLDecodeBytes(std::u16string_view text, Charset charset, bool form) {
   std::string bytes;

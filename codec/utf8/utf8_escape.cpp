@@ -20,12 +20,10 @@ std::u16string UTF8Encode(std::u16string_view text) {
     // surrogate keeps the three-byte form of its own value, which UTF8Decode reads back.
     if (IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
       cp = CombineSurrogates(cp, text[++i]);
-    const int continuations = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
-    constexpr unsigned kLeadBits[] = {0, 0xC0, 0xE0, 0xF0};
-    AppendPercentByte(
-        out, static_cast<std::uint8_t>(kLeadBits[continuations] | cp >> (6 * continuations)));
-    for (int k = continuations - 1; k >= 0; --k)
-      AppendPercentByte(out, static_cast<std::uint8_t>(0x80 | ((cp >> (6 * k)) & 0x3F)));
+    unsigned char bytes[4];
+    const unsigned char* end = WriteUtf8(bytes, cp);
+    for (const unsigned char* b = bytes; b != end; ++b)
+      AppendPercentByte(out, *b);
   }
   return out;
 }
