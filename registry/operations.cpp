@@ -596,6 +596,7 @@ constexpr MessageRow kMessages[] = {
     {ErrorCode::NotAnAmount, u"错误：无法识别的大写金额！", MessageStyle::Error, kSystemTitle},
     // The window's own caption is the title, as the lookup has always shown it.
     {ErrorCode::HostNotFound, u"Kein Host gefunden.", MessageStyle::Plain, u""},
+    {ErrorCode::NotAHostName, u"转换失败：这不是有效的主机名。", MessageStyle::Error, u""},
     {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u"",
      u"Nothing to undo was recognised"},
     {ErrorCode::OutOfMemory, u"内存不足，无法转换这段文字。", MessageStyle::Error, u""},

@@ -19,6 +19,7 @@ enum class ErrorCode {
   Unwritable,        ///< a stream that refuses bytes (a full disk)
   NotAnAmount,       ///< the text is no amount in capital numerals
   HostNotFound,      ///< the host name gives no address
+  NotAHostName,      ///< the text holds no host name that IDNA accepts
   NothingRecognised, ///< the text reads as plain text: nothing to decode or repair
   OutOfMemory,       ///< the result does not fit in memory
   Internal,          ///< a conversion failed in a way it does not foresee (a fault of ours)

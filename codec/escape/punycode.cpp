@@ -47,14 +47,14 @@ Result<std::u16string> ConvertHost(std::u16string_view text,
                                    std::optional<std::u16string> (*convert)(std::u16string_view)) {
   const HostSpan host = FindHost(text);
   if (host.size == 0)
-    return Fail(ErrorCode::HostNotFound, host.start);
+    return Fail(ErrorCode::NotAHostName, host.start);
   for (std::size_t i = host.start; i < host.start + host.size; ++i) {
     if (IsForbiddenInHost(text[i]))
-      return Fail(ErrorCode::HostNotFound, i);
+      return Fail(ErrorCode::NotAHostName, i);
   }
   const std::optional<std::u16string> converted = (*convert)(text.substr(host.start, host.size));
   if (!converted)
-    return Fail(ErrorCode::HostNotFound, host.start);
+    return Fail(ErrorCode::NotAHostName, host.start);
   std::u16string result;
   result.reserve(text.size() - host.size + converted->size());
   result.append(text.substr(0, host.start));

@@ -73,7 +73,7 @@ TEST(Punycode, RefusesWhatIdnaRejects) {
     const Result<std::u16string> decoded = PunycodeDecode(text);
     EXPECT_TRUE(!encoded || !decoded);
     if (!encoded) {
-      EXPECT_EQ(encoded.error().code, ErrorCode::HostNotFound);
+      EXPECT_EQ(encoded.error().code, ErrorCode::NotAHostName);
     }
   }
   EXPECT_FALSE(PunycodeEncode(std::u16string(2000, u'中')));

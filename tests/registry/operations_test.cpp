@@ -30,7 +30,8 @@ TEST(Registry, EveryRowIsCompleteAndFoundByItsName) {
 TEST(Registry, EveryErrorCodeAnOperationGivesHasItsOwnWords) {
   const ErrorCode codes[] = {ErrorCode::NotANumber,   ErrorCode::OutOfRange,
                              ErrorCode::NotAnAmount,
-                             ErrorCode::HostNotFound, ErrorCode::NothingRecognised,
+                             ErrorCode::HostNotFound, ErrorCode::NotAHostName,
+                             ErrorCode::NothingRecognised,
                              ErrorCode::OutOfMemory,  ErrorCode::Internal};
   std::set<std::u16string> texts;
   for (const ErrorCode code : codes) {
