@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/streams.h"
+#include "text/ascii.h"
 #include "text/utf.h"
 
 #include <CLI/CLI.hpp>
@@ -170,10 +171,7 @@ SplitWords SplitAtOperation(const std::vector<std::string>& args) {
 }
 
 bool IsUtf16ByMark(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower)
-    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return lower == "utf-16" || lower == "utf16";
+  return EqualsIgnoringAsciiCase(name, "utf-16") || EqualsIgnoringAsciiCase(name, "utf16");
 }
 
 void TellInputProblem(std::ostream& err, const Error& error, Charset inputCharset) {

@@ -1,5 +1,7 @@
 #include "net/platform_resolver.h"
 
+#include "text/ascii.h"
+
 #include <cstring>
 #include <memory>
 #include <netdb.h>
@@ -13,17 +15,6 @@ namespace {
 struct AddressInfoFree {
   void operator()(addrinfo* list) const { freeaddrinfo(list); }
 };
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i]))
-      return false;
-  }
-  return true;
-}
 
 // RFC 6761, section 6.4: names under "invalid" are answered negatively by the resolving library
 // itself. The system's resolver does not do this, and would send the query out.

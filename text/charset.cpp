@@ -1,5 +1,6 @@
 #include "text/charset.h"
 
+#include "text/ascii.h"
 #include "text/icu_converter.h"
 #include "text/utf.h"
 
@@ -117,12 +118,6 @@ constexpr OtherName kOtherNames[] = {
     {"macroman", Charset::Macintosh},
     {"x-mac-roman", Charset::Macintosh},
 };
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 // ---- GB18030, the one charset with four-byte characters, through ICU ---------------------------
 
