@@ -752,15 +752,25 @@ Message MessageFor(ErrorCode code) {
   return {std::u16string(kCannotConvert), MessageStyle::Error, {}};
 }
 
-Outcome RunOperation(const Operation& operation, std::u16string_view input,
-                     const OperationOptions& options) {
+namespace {
+
+// Where a fault of ours stops: out of memory or an internal error becomes a refused run with a
+// message, and nothing escapes to the front ends.
+template <class Run> Outcome StoppingFaults(Run run) {
   try {
-    return operation.run(input, options);
+    return run();
   } catch (const std::bad_alloc&) {
     return Outcome::Refused(MessageFor(ErrorCode::OutOfMemory));
   } catch (const std::exception&) {
     return Outcome::Refused(MessageFor(ErrorCode::Internal));
   }
+}
+
+} // namespace
+
+Outcome RunOperation(const Operation& operation, std::u16string_view input,
+                     const OperationOptions& options) {
+  return StoppingFaults([&] { return operation.run(input, options); });
 }
 
 Outcome RunOnBoxText(const Operation& operation, std::u16string input,
@@ -805,14 +815,7 @@ Outcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
       bytes = bytes.substr(0, nul);
     }
   }
-  Outcome outcome;
-  try {
-    outcome = operation.runOnBytes(bytes, options);
-  } catch (const std::bad_alloc&) {
-    return Outcome::Refused(MessageFor(ErrorCode::OutOfMemory));
-  } catch (const std::exception&) {
-    return Outcome::Refused(MessageFor(ErrorCode::Internal));
-  }
+  Outcome outcome = StoppingFaults([&] { return operation.runOnBytes(bytes, options); });
   outcome.inputCut = cut;
   return outcome;
 }
