@@ -88,7 +88,8 @@ from debian_prose import joined_paragraphs, man_page_lines, sentences
 
 # Corrections of the source and a few phrases it lacks (银行 among them), each with the reading of
 # the standard dictionaries (现代汉语词典). They were found among the disagreements on the Chinese
-# manual pages only (manpages-zh), so that the other documents measure text they never saw.
+# manual pages only (manpages-zh), so that the other documents measure text they never saw; the
+# last three came with REDO_VERBS (还书 beside 还钱, and the heavy 重装 that 重 chóng must leave).
 ERRATA = {
     "银行": "yín háng",
     "换行": "huàn háng",
@@ -115,6 +116,9 @@ ERRATA = {
     "一行": "yī háng",
     "一行人": "yī xíng rén",
     "行代码": "háng dài mǎ",
+    "还书": "huán shū",
+    "重装备": "zhòng zhuāng bèi",
+    "重装甲": "zhòng zhuāng jiǎ",
 }
 
 # Place names whose reading the sources lack or give otherwise, as the gazetteers write them.
@@ -169,6 +173,37 @@ CHARACTER_READINGS = {
     "帧": "zhēn",
     "粘": "nián",
 }
+
+# 行 as a line of text (háng), the sense of technical text: after the words that count, order or
+# place lines (第三行, 两行, 每行, 首行, 当前行, 多行) and before the words of a line's parts and
+# measures (行号, 行尾, 行宽). A counted 行 that the sources read otherwise stays theirs (五行 wǔ
+# xíng), but for 多行 and 单行, which text about text means far more often than 多行不义 (a phrase
+# of its own) or 单行道 (one too).
+LINE_COUNTS = ("两 几 数 十几 几十 几百 几千 上百 上千 每 首 末 整 空 本 该 同一 当前 上一 下一 前一 "
+               "后一 最后一 奇数 偶数 这一 那一 某一 每一 任一 多 单").split()
+LINE_OVERRIDES = ("多", "单")
+LINE_PARTS = "号 首 尾 末 宽 高 距 数 间 内".split()
+CHINESE_DIGITS = "零一二三四五六七八九"
+
+
+def chinese_number(n):
+    """1 to 99 as Chinese numerals: 十, 十二, 二十, 九十九."""
+    tens, ones = divmod(n, 10)
+    text = ("" if tens < 2 else CHINESE_DIGITS[tens]) + ("十" if tens else "")
+    return text + (CHINESE_DIGITS[ones] if ones else "")
+
+
+# 重 as again (chóng) before the verbs of doing a thing over, which the sources lack or read zhòng
+# (重做, 重连, 重绘, 重传); verbs where 重 often means heavy or weighty (重读, 重载, 重用) are not
+# among them.
+REDO_VERBS = ("做 写 连 算 绘 放 跑 刷 输 录 测 传 签 来 开 设 选 登 装 排 建 编 组 置 启 试 发 "
+              "拍 播 订 找 买 画 印 审 检 查 修 配 填 映 采 挂 考 练 走 看 说 讲 入 现 演 整 归 "
+              "造 塑 聚 复制 命名 定向 编译 生成 映射 采样 加载 连接 启动 计算 渲染 绘制 安装 分配 "
+              "排序 排列 索引").split()
+
+# Classifiers that read otherwise after a number written in digits (3行, 2重循环, 7200转), where
+# no phrase around them can say so: the conversion reads them so (codec/chinese/pinyin.cpp keeps
+# the same list).
 
 CITATION = {"一": "yī", "不": "bù"}
 SPOKEN = {("这", "zhèi"): "zhè", ("那", "nèi"): "nà", ("哪", "něi"): "nǎ"}
@@ -365,6 +400,33 @@ def adverb_phrases(readings, phrases):
     return found
 
 
+def line_phrases(readings, phrases):
+    """行 háng after the words that count or place lines and before a line's parts."""
+    def read(text):
+        if text in phrases:
+            return list(phrases[text])
+        return [readings[c] for c in text]
+    found = {}
+    counts = list(LINE_COUNTS)
+    for n in range(1, 100):
+        counts.append(chinese_number(n))
+        found["第" + chinese_number(n) + "行"] = ["dì"] + read(chinese_number(n)) + ["háng"]
+    for count in counts:
+        key = count + "行"
+        if key not in phrases or count in LINE_OVERRIDES:
+            found[key] = read(count) + ["háng"]
+    for part in LINE_PARTS:
+        found["行" + part] = ["háng"] + read(part)
+    return found
+
+
+def redo_phrases(readings, phrases):
+    """重 chóng before each of REDO_VERBS."""
+    return {"重" + verb: ["chóng"] + (list(phrases[verb]) if verb in phrases
+                                      else [readings[c] for c in verb])
+            for verb in REDO_VERBS}
+
+
 def build(args):
     """The character readings and the phrases of the table, and a note of where they came from."""
     characters, phrases = read_source(args.package)
@@ -411,6 +473,8 @@ def build(args):
     for key, reading in PLACES.items():
         kept[key] = reading.split()
     kept.update(adverb_phrases(readings, kept))
+    kept.update(line_phrases(readings, kept))
+    kept.update(redo_phrases(readings, kept))
     for key, reading in ERRATA.items():
         kept[key] = reading.split()
     # Phrases with a character the table does not read could never match a run of read characters.

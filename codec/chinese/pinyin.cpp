@@ -54,6 +54,25 @@ bool IsSyllable(std::u16string_view text) {
   });
 }
 
+// Classifiers that a number written in digits reads otherwise than their common reading: 3行 is
+// three lines, 2重循环 a loop twice over, 7200转 revolutions, 5担 loads. Between Han characters
+// the phrase table says so (三行, 两重); digits are no part of its phrases.
+struct CountedReading {
+  char16_t character;
+  const char16_t* marks;
+};
+
+constexpr CountedReading kCountedReadings[] = {
+    {u'行', u"háng"},
+    {u'重', u"chóng"},
+    {u'转', u"zhuàn"},
+    {u'担', u"dàn"},
+};
+
+bool IsDigit(char16_t unit) {
+  return (unit >= u'0' && unit <= u'9') || (unit >= u'０' && unit <= u'９');
+}
+
 struct Syllable {
   std::u16string marks;
   std::u16string numbers;
@@ -96,7 +115,11 @@ std::u16string TransliterateHanLatin(char32_t codePoint) {
 // asked of ICU on their first use.
 class PinyinTable {
 public:
-  PinyinTable() { Read(EmbeddedBytes(pinyin_phrases)); }
+  PinyinTable() {
+    Read(EmbeddedBytes(pinyin_phrases));
+    for (const CountedReading& counted : kCountedReadings)
+      m_counted.emplace(counted.character, MakeSyllable(counted.marks));
+  }
 
   const Syllable& At(std::uint16_t index) const { return m_syllables[index]; }
 
@@ -119,6 +142,12 @@ public:
 
   /// The reading of a character that the table reads.
   const Syllable& ReadingOf(char16_t unit) const { return m_syllables[m_characters[unit]]; }
+
+  /// The reading of a classifier after a number in digits, where it differs from its common one.
+  const Syllable* CountedReadingOf(char16_t unit) const {
+    const auto it = m_counted.find(unit);
+    return it == m_counted.end() ? nullptr : &it->second;
+  }
 
   /// How unlikely the character is as a word of its own (see the generator).
   std::uint8_t CostOf(char16_t unit) const { return m_characterCosts[unit]; }
@@ -256,6 +285,7 @@ private:
   std::unordered_map<std::u16string_view, Phrase> m_phrases;
   std::vector<std::uint8_t> m_longestFrom = std::vector<std::uint8_t>(0x10000, 0);
   std::vector<std::uint8_t> m_characterCosts = std::vector<std::uint8_t>(0x10000, 255);
+  std::unordered_map<char16_t, Syllable> m_counted;
   mutable std::mutex m_supplementaryMutex;
   mutable std::unordered_map<char32_t, std::unique_ptr<const Syllable>> m_supplementary;
 };
@@ -341,7 +371,9 @@ private:
 // the table's longest phrase.
 class Segmenter {
 public:
-  void Read(const PinyinTable& table, std::u16string_view run, Layout& layout) {
+  /// `afterNumber`: the run follows a number written in digits, so a classifier that begins it
+  /// on its own is read as one.
+  void Read(const PinyinTable& table, std::u16string_view run, bool afterNumber, Layout& layout) {
     const std::size_t n = run.size();
     m_cost.assign(n + 1, 0);
     m_take.assign(n + 1, 1);
@@ -364,7 +396,8 @@ public:
     }
     for (std::size_t i = 0; i < n;) {
       if (m_take[i] == 1) {
-        layout.AddSyllable(table.ReadingOf(run[i]));
+        const Syllable* counted = i == 0 && afterNumber ? table.CountedReadingOf(run[i]) : nullptr;
+        layout.AddSyllable(counted ? *counted : table.ReadingOf(run[i]));
         ++i;
         continue;
       }
@@ -413,6 +446,7 @@ std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
   Layout layout(out, style);
   Segmenter segmenter;
   const std::size_t n = text.size();
+  bool afterNumber = false; // the last unit but blanks was a digit
   for (std::size_t i = 0; i < n;) {
     if (table.Reads(text[i])) {
       // A run of characters the table reads: no phrase reaches past it. Text without punctuation
@@ -422,16 +456,20 @@ std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
       std::size_t end = i + 1;
       while (end < n && end - i < kLongestRun && table.Reads(text[end]))
         ++end;
-      segmenter.Read(table, text.substr(i, end - i), layout);
+      segmenter.Read(table, text.substr(i, end - i), afterNumber, layout);
+      afterNumber = false;
       i = end;
       continue;
     }
     const Syllable* syllable = nullptr;
     if (const std::size_t units = table.CharacterReading(text, i, &syllable); units != 0) {
       layout.AddSyllable(*syllable);
+      afterNumber = false;
       i += units;
       continue;
     }
+    if (text[i] != u' ')
+      afterNumber = IsDigit(text[i]);
     layout.AddOther(text[i], NeighbourOf(CodePointAt(text, i)));
     ++i;
   }

@@ -81,6 +81,41 @@ TEST(Pinyin, ReadsPolyphonesByTheWord) {
   }
 }
 
+// The senses of technical text: 行 a line where it is counted, ordered or placed, 重 again before
+// the verbs of doing a thing over, a classifier after a number in digits; where the other sense is
+// a word of its own, that word still wins.
+constexpr Case kTechnicalSenses[] = {
+    {"多行文本", "duō háng wén běn"},
+    {"第十二行", "dì shí èr háng"},
+    {"当前行号", "dāng qián háng hào"},
+    {"删除行尾空格", "shān chú háng wěi kòng gé"},
+    {"单行注释", "dān háng zhù shì"},
+    {"重连", "chóng lián"},
+    {"重绘窗口", "chóng huì chuāng kǒu"},
+    {"第 3 行", "dì 3 háng"},
+    {"共12行代码", "gòng 12 háng dài mǎ"},
+    {"2重循环", "2 chóng xún huán"},
+    {"7200转", "7200 zhuàn"},
+    {"３行", "３ háng"},
+    {"多行不义必自毙", "duō xíng bù yì bì zì bì"},
+    {"单行道", "dān xíng dào"},
+    {"一行人", "yī xíng rén"},
+    {"重装备", "zhòng zhuāng bèi"},
+    {"3个行人", "3 gè xíng rén"},
+    {"执行3次", "zhí xíng 3 cì"},
+    {"3,行走", "3,xíng zǒu"},
+    {"3\n行走", "3\nxíng zǒu"},
+};
+
+TEST(Pinyin, ReadsTheSensesOfTechnicalText) {
+  for (const Case& c : kTechnicalSenses) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(U8(Pinyin(Unescape(c.in), PinyinStyle::ToneMarks)), U8(Unescape(c.out)));
+  }
+  EXPECT_EQ(U8(Pinyin(u"第3行", PinyinStyle::ToneNumbers)), "di4 3 hang2");
+  EXPECT_EQ(U8(Pinyin(u"第3行", PinyinStyle::Initials)), "d3h");
+}
+
 // A run of Han characters without punctuation far longer than the pieces the segmenter reads it
 // in comes out whole: every syllable once, one blank between each two, across every cut.
 TEST(Pinyin, ReadsLongRunsWhole) {
