@@ -89,7 +89,9 @@ from debian_prose import joined_paragraphs, man_page_lines, sentences
 # Corrections of the source and a few phrases it lacks (银行 among them), each with the reading of
 # the standard dictionaries (现代汉语词典). They were found among the disagreements on the Chinese
 # manual pages only (manpages-zh), so that the other documents measure text they never saw; the
-# last three came with REDO_VERBS (还书 beside 还钱, and the heavy 重装 that 重 chóng must leave).
+# rest came with the technical senses (还书 beside 还钱, the heavy 重装 that 重 chóng must leave,
+# 散列 and 奇校验 of hashing and parity, 的行 a line of text, and 得了 and 相对应 beside the new
+# readings of 得 and 应 on their own).
 ERRATA = {
     "银行": "yín háng",
     "换行": "huàn háng",
@@ -119,6 +121,11 @@ ERRATA = {
     "还书": "huán shū",
     "重装备": "zhòng zhuāng bèi",
     "重装甲": "zhòng zhuāng jiǎ",
+    "散列": "sǎn liè",
+    "奇校验": "jī jiào yàn",
+    "的行": "de háng",
+    "得了": "dé le",
+    "相对应": "xiāng duì yìng",
 }
 
 # Place names whose reading the sources lack or give otherwise, as the gazetteers write them.
@@ -164,8 +171,15 @@ PLACE_WORDS = ("地址", "地区", "地点", "地图", "地方", "地位", "地�
 NOT_PHRASES = {"的当"}
 
 # Characters whose reading outside a phrase is not ICU's: its toneless 子 zi, 长 zhǎng where cháng
-# is the common reading, and older readings of 框 杠 帧 粘.
+# is the common reading, and older readings of 框 杠 帧 粘; and the most common reading of a
+# character on its own where pinyin-pro's first is the one its phrases mostly hold: 得 de (跑得快;
+# dé is 得到, 获得), 应 yīng (应使用; yìng is 应用, 反应), 只 zhǐ (只在; zhī is 一只), 供 gōng
+# (以供, 供参考; gòng is 供奉, 口供).
 CHARACTER_READINGS = {
+    "得": "de",
+    "应": "yīng",
+    "只": "zhǐ",
+    "供": "gōng",
     "子": "zǐ",
     "长": "cháng",
     "框": "kuàng",
@@ -199,7 +213,27 @@ def chinese_number(n):
 REDO_VERBS = ("做 写 连 算 绘 放 跑 刷 输 录 测 传 签 来 开 设 选 登 装 排 建 编 组 置 启 试 发 "
               "拍 播 订 找 买 画 印 审 检 查 修 配 填 映 采 挂 考 练 走 看 说 讲 入 现 演 整 归 "
               "造 塑 聚 复制 命名 定向 编译 生成 映射 采样 加载 连接 启动 计算 渲染 绘制 安装 分配 "
-              "排序 排列 索引").split()
+              "排序 排列 索引 定位 定义 起 构建 配置 打包").split()
+
+# 为 wéi, to be or to become, after the verbs that make a thing into another (设置为, 转换为) and the
+# nouns whose value it gives (值为, 长度为): a 为 on its own is most often wèi, for.
+BECOME_WORDS = ("设置 设定 定义 默认 指定 转换 映射 替换 标记 显示 表示 解释 初始化 置 修改 更改 简称 "
+                "翻译 命名 记 写 缩写 扩展 展开 格式化 保存 另存 声明 配置 分割 拆分 合并 编译 解析 "
+                "转 改写 重命名 设 值 默认值 长度 大小 类型 单位 状态 结果 名称 宽度 高度 数量 总数 "
+                "取值 返回值 参数 选项 模式 权限 级别").split()
+
+# Whoever must (děi) before 得: on its own, 得 is the particle de of 跑得快 far more often than the
+# verb dé, whose words (得到, 获得) are phrases.
+MUST_WORDS = "你 我 他 她 您 咱 我们 你们 他们 她们 咱们 大家 还 就 都 也 又".split()
+
+# 只 zhī where it counts (一只, 这只); on its own it is zhǐ, only.
+ANIMAL_COUNTS = "一 两 三 四 五 六 七 八 九 十 几 每 这 那 哪 某".split()
+
+# The complements that 得 de joins to a verb or an adjective (受得了, 听得懂, 好得多), which many
+# phrases of the sources read dé; not after 不 (不得了 bù dé liǎo) nor where the first two characters
+# are a word of dé (获得, 取得).
+COMPLEMENTS = set("了起住到出来去上下开完动见懂清饱多很好快远过着及消透掉成进回硬")
+NOT_COMPLEMENTED = set("不所何")
 
 # Classifiers that read otherwise after a number written in digits (3行, 2重循环, 7200转), where
 # no phrase around them can say so: the conversion reads them so (codec/chinese/pinyin.cpp keeps
@@ -339,7 +373,8 @@ def cost(frequency):
     return max(0, min(255, round(-8 * math.log(frequency))))
 
 
-def write_table(characters, phrases, frequencies, out):
+def write_table(characters, phrases, frequencies, costs, out):
+    """`costs`: the costs of the phrases made here (Joiner), in place of their frequencies."""
     syllables = sorted(set(characters.values()) | {r for rs in phrases.values() for r in rs})
     index = {s: i for i, s in enumerate(syllables)}
     data = bytearray(b"KPY3")
@@ -363,7 +398,8 @@ def write_table(characters, phrases, frequencies, out):
         data += struct.pack("<B", len(key))
         data += struct.pack(f"<{len(key)}H", *(ord(c) for c in key))
         data += struct.pack(f"<{len(key)}H", *(index[r] for r in readings))
-        data += struct.pack("<B", cost(frequencies.get(key, UNLISTED_FREQUENCY)))
+        data += struct.pack("<B", costs[key] if key in costs
+                            else cost(frequencies.get(key, UNLISTED_FREQUENCY)))
     with open(out, "wb") as f:
         f.write(data)
     return len(syllables), len(data)
@@ -400,31 +436,74 @@ def adverb_phrases(readings, phrases):
     return found
 
 
-def line_phrases(readings, phrases):
-    """行 háng after the words that count or place lines and before a line's parts."""
-    def read(text):
-        if text in phrases:
-            return list(phrases[text])
-        return [readings[c] for c in text]
+# A phrase made here from pieces that the sources read (三 and 行, 重 and 连) has no frequency of its
+# own (a phrase of the sources read anew, 多行, keeps the sources'): it costs what its pieces cost apart, less JOINED_BONUS (in the table's eighths of a nat), so
+# that it wins over reading its pieces one by one but not over a word of the sources that overlaps
+# it (你得 before 去, but 你 得到 了).
+JOINED_BONUS = 24
+
+
+class Joiner:
+    """Phrases joined from pieces, each piece read as the sources read it unless told otherwise."""
+
+    def __init__(self, readings, phrases, frequencies):
+        self.readings, self.phrases, self.frequencies = readings, phrases, frequencies
+        self.found, self.costs = {}, {}
+
+    def read(self, text):
+        if text in self.phrases:
+            return list(self.phrases[text])
+        return [self.readings[c] for c in text]
+
+    def cost(self, text):
+        if len(text) == 1 or text in self.phrases:
+            return cost(self.frequencies.get(text, UNLISTED_FREQUENCY))
+        return sum(self.cost(c) for c in text)
+
+    def join(self, *pieces):
+        """Each piece is a text, or a text and its reading."""
+        pieces = [(p, None) if isinstance(p, str) else p for p in pieces]
+        texts = [text for text, _ in pieces]
+        key = "".join(texts)
+        self.found[key] = [r for text, reading in pieces
+                           for r in (reading.split() if reading else self.read(text))]
+        if key not in self.phrases and key not in self.frequencies:
+            self.costs[key] = max(0, min(255, sum(map(self.cost, texts)) - JOINED_BONUS))
+
+
+def complement_de(phrases):
+    """The phrases X得Y whose 得 joins the complement Y, read de (see COMPLEMENTS)."""
     found = {}
-    counts = list(LINE_COUNTS)
-    for n in range(1, 100):
-        counts.append(chinese_number(n))
-        found["第" + chinese_number(n) + "行"] = ["dì"] + read(chinese_number(n)) + ["háng"]
-    for count in counts:
-        key = count + "行"
-        if key not in phrases or count in LINE_OVERRIDES:
-            found[key] = read(count) + ["háng"]
-    for part in LINE_PARTS:
-        found["行" + part] = ["háng"] + read(part)
+    for key, reading in phrases.items():
+        if (len(key) == 3 and key[1] == "得" and reading[1] == "dé" and key[2] in COMPLEMENTS
+                and key[0] not in NOT_COMPLEMENTED
+                and phrases.get(key[:2], [None, None])[1] != "dé"):
+            found[key] = [reading[0], "de", reading[2]]
     return found
 
 
-def redo_phrases(readings, phrases):
-    """重 chóng before each of REDO_VERBS."""
-    return {"重" + verb: ["chóng"] + (list(phrases[verb]) if verb in phrases
-                                      else [readings[c] for c in verb])
-            for verb in REDO_VERBS}
+def joined_phrases(readings, phrases, frequencies):
+    """行 háng where lines are counted, ordered or placed; 重 chóng before REDO_VERBS; 为 wéi after
+    BECOME_WORDS, 得 děi after MUST_WORDS and 只 zhī after ANIMAL_COUNTS where the sources have no
+    such phrase: their readings and their costs."""
+    joiner = Joiner(readings, phrases, frequencies)
+    counts = list(LINE_COUNTS)
+    for n in range(1, 100):
+        counts.append(chinese_number(n))
+        joiner.join("第", chinese_number(n), ("行", "háng"))
+    for count in counts:
+        if count + "行" not in phrases or count in LINE_OVERRIDES:
+            joiner.join(count, ("行", "háng"))
+    for part in LINE_PARTS:
+        joiner.join(("行", "háng"), part)
+    for verb in REDO_VERBS:
+        joiner.join(("重", "chóng"), verb)
+    for words, last, reading in ((BECOME_WORDS, "为", "wéi"), (MUST_WORDS, "得", "děi"),
+                                 (ANIMAL_COUNTS, "只", "zhī")):
+        for word in words:
+            if word + last not in phrases:
+                joiner.join(word, (last, reading))
+    return joiner.found, joiner.costs
 
 
 def build(args):
@@ -473,21 +552,22 @@ def build(args):
     for key, reading in PLACES.items():
         kept[key] = reading.split()
     kept.update(adverb_phrases(readings, kept))
-    kept.update(line_phrases(readings, kept))
-    kept.update(redo_phrases(readings, kept))
+    kept.update(complement_de(kept))
+    frequencies = {w: f for w, (_, f) in words.items()}
+    made, costs = joined_phrases(readings, kept, frequencies)
+    kept.update(made)
     for key, reading in ERRATA.items():
         kept[key] = reading.split()
     # Phrases with a character the table does not read could never match a run of read characters.
     kept = {k: r for k, r in kept.items() if all(c in readings for c in k)}
-    frequencies = {w: f for w, (_, f) in words.items()}
     note = (f"{dropped} of pinyin's, {pro_dropped} of pinyin-pro's and {word_dropped} of the "
             f"words dropped, {len(named)} from surnames")
-    return readings, kept, frequencies, note
+    return readings, kept, frequencies, costs, note
 
 
 def command_table(args):
-    readings, kept, frequencies, note = build(args)
-    syllables, size = write_table(readings, kept, frequencies, args.out)
+    readings, kept, frequencies, costs, note = build(args)
+    syllables, size = write_table(readings, kept, frequencies, costs, args.out)
     print(f"{args.out}: {syllables} syllables, {len(readings)} characters, {len(kept)} phrases "
           f"({note}), {size} bytes")
 

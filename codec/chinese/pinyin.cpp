@@ -67,6 +67,7 @@ constexpr CountedReading kCountedReadings[] = {
     {u'重', u"chóng"},
     {u'转', u"zhuàn"},
     {u'担', u"dàn"},
+    {u'只', u"zhī"},
 };
 
 bool IsDigit(char16_t unit) {
@@ -120,6 +121,9 @@ public:
     for (const CountedReading& counted : kCountedReadings)
       m_counted.emplace(counted.character, MakeSyllable(counted.marks));
   }
+
+  /// 地 as the particle that makes an adverb (慢慢地, 选择性地).
+  const Syllable& AdverbialDe() const { return m_adverbialDe; }
 
   const Syllable& At(std::uint16_t index) const { return m_syllables[index]; }
 
@@ -286,6 +290,7 @@ private:
   std::vector<std::uint8_t> m_longestFrom = std::vector<std::uint8_t>(0x10000, 0);
   std::vector<std::uint8_t> m_characterCosts = std::vector<std::uint8_t>(0x10000, 255);
   std::unordered_map<char16_t, Syllable> m_counted;
+  Syllable m_adverbialDe = MakeSyllable(u"de");
   mutable std::mutex m_supplementaryMutex;
   mutable std::unordered_map<char32_t, std::unique_ptr<const Syllable>> m_supplementary;
 };
@@ -394,20 +399,35 @@ public:
       m_take[i] = static_cast<std::uint8_t>(take);
       m_syllables[i] = syllables;
     }
+    std::size_t previous = 0; // where the word before starts
     for (std::size_t i = 0; i < n;) {
       if (m_take[i] == 1) {
-        const Syllable* counted = i == 0 && afterNumber ? table.CountedReadingOf(run[i]) : nullptr;
-        layout.AddSyllable(counted ? *counted : table.ReadingOf(run[i]));
+        if (i == 0 && afterNumber && table.CountedReadingOf(run[i]))
+          layout.AddSyllable(*table.CountedReadingOf(run[i]));
+        else if (run[i] == u'地' && MakesAnAdverb(run.substr(previous, i - previous)))
+          layout.AddSyllable(table.AdverbialDe());
+        else
+          layout.AddSyllable(table.ReadingOf(run[i]));
+        previous = i;
         ++i;
         continue;
       }
       for (std::size_t k = 0; k < m_take[i]; ++k)
         layout.AddSyllable(table.At(m_syllables[i][k]));
+      previous = i;
       i += m_take[i];
     }
   }
 
 private:
+  // 地 standing alone after a word of two characters or more is the particle de of an adverb
+  // (仔细地, 选择性地); after one character, a count (一块地) or a possessive (我们的地) it is the
+  // ground, dì.
+  static bool MakesAnAdverb(std::u16string_view word) {
+    return word.size() >= 2 && std::u16string_view(u"块片亩的").find(word.back()) ==
+                                   std::u16string_view::npos;
+  }
+
   std::vector<std::uint32_t> m_cost;
   std::vector<std::uint8_t> m_take;
   std::vector<const std::uint16_t*> m_syllables;

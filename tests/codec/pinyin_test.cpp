@@ -116,6 +116,37 @@ TEST(Pinyin, ReadsTheSensesOfTechnicalText) {
   EXPECT_EQ(U8(Pinyin(u"第3行", PinyinStyle::Initials)), "d3h");
 }
 
+// A character on its own takes its most common reading there (得 de, 只 zhǐ, 应 yīng, 供 gōng, 地
+// de after the word of an adverb), and the words around it still decide.
+constexpr Case kOnTheirOwn[] = {
+    {"他写得很好", "tā xiě de hěn hǎo"},
+    {"受得了", "shòu de liǎo"},
+    {"不得了", "bù dé liǎo"},
+    {"你得去", "nǐ děi qù"},
+    {"你得到了", "nǐ dé dào le"},
+    {"我得了冠军", "wǒ dé le guàn jūn"},
+    {"只需要", "zhǐ xū yào"},
+    {"这只是", "zhè zhǐ shì"},
+    {"这只猫", "zhè zhī māo"},
+    {"3只", "3 zhī"},
+    {"应使用", "yīng shǐ yòng"},
+    {"相对应", "xiāng duì yìng"},
+    {"仅供参考", "jǐn gōng cān kǎo"},
+    {"仔细地检查", "zǐ xì de jiǎn chá"},
+    {"一块地", "yī kuài dì"},
+    {"我们的地", "wǒ men de dì"},
+    {"地", "dì"},
+    {"值为0", "zhí wéi 0"},
+    {"为你", "wèi nǐ"},
+};
+
+TEST(Pinyin, ReadsCharactersOnTheirOwn) {
+  for (const Case& c : kOnTheirOwn) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(U8(Pinyin(U16(c.in), PinyinStyle::ToneMarks)), c.out);
+  }
+}
+
 // A run of Han characters without punctuation far longer than the pieces the segmenter reads it
 // in comes out whole: every syllable once, one blank between each two, across every cut.
 TEST(Pinyin, ReadsLongRunsWhole) {
@@ -425,17 +456,18 @@ Agreement MeasureHandCheckedProse() {
   return agreement;
 }
 
-// A sample of jieba's example sentences (python-jieba-doc, MIT) read by pinyin-pro: 99.19 % of
-// the syllables agree when this floor was set (99.54 % with longest match on the smaller table,
-// 98.96 % before it took pinyin-pro's data). Of the 14 syllables that disagree, 12 are the
-// reference's misreadings that the words' frequencies mend: 南京市长江大桥 cháng, 长春市长春药店
-// cháng, 京都 dū, 切开 qiē, 工信处 chù, 马朝旭 cháo, 蒙人 mēng, 倒置 dào, 分子 fēn, 的哥 dī, 少林
-// shào, 了吗 le.
+// A sample of jieba's example sentences (python-jieba-doc, MIT) read by pinyin-pro: 99.02 % of
+// the syllables agree when this floor was set (99.19 % before 得 应 只 供 took their common
+// readings on their own, 99.54 % with longest match on the smaller table, 98.96 % before it took
+// pinyin-pro's data). Of the 17 syllables that disagree, 14 are the reference's misreadings:
+// 南京市长江大桥 cháng, 长春市长春药店 cháng, 京都 dū, 切开 qiē, 工信处 chù, 马朝旭 cháo, 蒙人
+// mēng, 倒置 dào, 分子 fēn, 的哥 dī, 少林 shào, 了吗 le, 供大家参考 gōng, 一般地 de; 应一些使用者的
+// 建议 is yìng, where 应 on its own is yīng.
 TEST(Pinyin, AgreesWithTheReferenceOnTheSample) {
   const Agreement agreement =
       MeasureAgreement(std::string(KELVARO_CASES_DIR) + "/pinyin/reference_sample.tsv");
   EXPECT_GT(agreement.syllables, 1500u);
-  EXPECT_GE(agreement.Percent(), 99.1) << agreement.agreeing << " of " << agreement.syllables;
+  EXPECT_GE(agreement.Percent(), 98.95) << agreement.agreeing << " of " << agreement.syllables;
 }
 
 // ---- hand-checked readings ---------------------------------------------------------------------
