@@ -229,6 +229,10 @@ MUST_WORDS = "你 我 他 她 您 咱 我们 你们 他们 她们 咱们 大家 
 # 只 zhī where it counts (一只, 这只); on its own it is zhǐ, only.
 ANIMAL_COUNTS = "一 两 三 四 五 六 七 八 九 十 几 每 这 那 哪 某".split()
 
+# Verbs whose reading as a verb differs from their common one, before the particles and complements
+# that only follow a verb: 长 zhǎng, to grow (长得很高, 长出), 种 zhòng, to plant (种了, 种下).
+VERB_SENSES = {"长": ("zhǎng", "得 出"), "种": ("zhòng", "了 着 过 下 上 在 满 出")}
+
 # The complements that 得 de joins to a verb or an adjective (受得了, 听得懂, 好得多), which many
 # phrases of the sources read dé; not after 不 (不得了 bù dé liǎo) nor where the first two characters
 # are a word of dé (获得, 取得).
@@ -483,7 +487,8 @@ def complement_de(phrases):
 
 
 def joined_phrases(readings, phrases, frequencies):
-    """行 háng where lines are counted, ordered or placed; 重 chóng before REDO_VERBS; 为 wéi after
+    """行 háng where lines are counted, ordered or placed; 重 chóng before REDO_VERBS; VERB_SENSES;
+    为 wéi after
     BECOME_WORDS, 得 děi after MUST_WORDS and 只 zhī after ANIMAL_COUNTS where the sources have no
     such phrase: their readings and their costs."""
     joiner = Joiner(readings, phrases, frequencies)
@@ -498,6 +503,9 @@ def joined_phrases(readings, phrases, frequencies):
         joiner.join(("行", "háng"), part)
     for verb in REDO_VERBS:
         joiner.join(("重", "chóng"), verb)
+    for verb, (reading, followers) in VERB_SENSES.items():
+        for follower in followers.split():
+            joiner.join((verb, reading), follower)
     for words, last, reading in ((BECOME_WORDS, "为", "wéi"), (MUST_WORDS, "得", "děi"),
                                  (ANIMAL_COUNTS, "只", "zhī")):
         for word in words:

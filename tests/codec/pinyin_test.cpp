@@ -138,6 +138,9 @@ constexpr Case kOnTheirOwn[] = {
     {"地", "dì"},
     {"值为0", "zhí wéi 0"},
     {"为你", "wèi nǐ"},
+    {"他长得很高", "tā zhǎng de hěn gāo"},
+    {"种了一棵树", "zhòng le yī kē shù"},
+    {"这种下拉菜单", "zhè zhǒng xià lā cài dān"},
 };
 
 TEST(Pinyin, ReadsCharactersOnTheirOwn) {
