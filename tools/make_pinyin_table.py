@@ -222,6 +222,9 @@ BECOME_WORDS = ("设置 设定 定义 默认 指定 转换 映射 替换 标记 
                 "转 改写 重命名 设 值 默认值 长度 大小 类型 单位 状态 结果 名称 宽度 高度 数量 总数 "
                 "取值 返回值 参数 选项 模式 权限 级别").split()
 
+# ... and before the values a thing is (为空, 为真, 为零).
+BECOME_VALUES = "空 真 假 零 正 负".split()
+
 # Whoever must (děi) before 得: on its own, 得 is the particle de of 跑得快 far more often than the
 # verb dé, whose words (得到, 获得) are phrases.
 MUST_WORDS = "你 我 他 她 您 咱 我们 你们 他们 她们 咱们 大家 还 就 都 也 又".split()
@@ -503,6 +506,8 @@ def joined_phrases(readings, phrases, frequencies):
         joiner.join(("行", "háng"), part)
     for verb in REDO_VERBS:
         joiner.join(("重", "chóng"), verb)
+    for value in BECOME_VALUES:
+        joiner.join(("为", "wéi"), value)
     for verb, (reading, followers) in VERB_SENSES.items():
         for follower in followers.split():
             joiner.join((verb, reading), follower)

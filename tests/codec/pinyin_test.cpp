@@ -137,6 +137,8 @@ constexpr Case kOnTheirOwn[] = {
     {"我们的地", "wǒ men de dì"},
     {"地", "dì"},
     {"值为0", "zhí wéi 0"},
+    {"列表为空", "liè biǎo wéi kōng"},
+    {"因为空间不足", "yīn wèi kōng jiān bù zú"},
     {"为你", "wèi nǐ"},
     {"他长得很高", "tā zhǎng de hěn gāo"},
     {"种了一棵树", "zhòng le yī kē shù"},
