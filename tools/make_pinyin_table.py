@@ -191,11 +191,12 @@ CHARACTER_READINGS = {
 # 行 as a line of text (háng), the sense of technical text: after the words that count, order or
 # place lines (第三行, 两行, 每行, 首行, 当前行, 多行) and before the words of a line's parts and
 # measures (行号, 行尾, 行宽). A counted 行 that the sources read otherwise stays theirs (五行 wǔ
-# xíng), but for 多行 and 单行, which text about text means far more often than 多行不义 (a phrase
-# of its own) or 单行道 (one too).
+# xíng), but for 多行, 单行 and 空行, which text about text means far more often than 多行不义 (a
+# phrase of its own), 单行道 (one too) or walking in vain.
 LINE_COUNTS = ("两 几 数 十几 几十 几百 几千 上百 上千 每 首 末 整 空 本 该 同一 当前 上一 下一 前一 "
-               "后一 最后一 奇数 偶数 这一 那一 某一 每一 任一 多 单").split()
-LINE_OVERRIDES = ("多", "单")
+               "后一 最后一 奇数 偶数 这一 那一 某一 每一 任一 多 单 按 逐").split()
+# The counts whose phrase with 行 the sources read otherwise, and how they read with 行 háng.
+LINE_OVERRIDES = {"多": "duō", "单": "dān", "空": "kòng"}
 LINE_PARTS = "号 首 尾 末 宽 高 距 数 间 内".split()
 CHINESE_DIGITS = "零一二三四五六七八九"
 
@@ -220,7 +221,7 @@ REDO_VERBS = ("做 写 连 算 绘 放 跑 刷 输 录 测 传 签 来 开 设 �
 BECOME_WORDS = ("设置 设定 定义 默认 指定 转换 映射 替换 标记 显示 表示 解释 初始化 置 修改 更改 简称 "
                 "翻译 命名 记 写 缩写 扩展 展开 格式化 保存 另存 声明 配置 分割 拆分 合并 编译 解析 "
                 "转 改写 重命名 设 值 默认值 长度 大小 类型 单位 状态 结果 名称 宽度 高度 数量 总数 "
-                "取值 返回值 参数 选项 模式 权限 级别").split()
+                "取值 返回值 参数 选项 模式 权限 级别 约 均 分别 仍 皆 多 则 仅").split()
 
 # ... and before the values a thing is (为空, 为真, 为零).
 BECOME_VALUES = "空 真 假 零 正 负".split()
@@ -233,8 +234,10 @@ MUST_WORDS = "你 我 他 她 您 咱 我们 你们 他们 她们 咱们 大家 
 ANIMAL_COUNTS = "一 两 三 四 五 六 七 八 九 十 几 每 这 那 哪 某".split()
 
 # Verbs whose reading as a verb differs from their common one, before the particles and complements
-# that only follow a verb: 长 zhǎng, to grow (长得很高, 长出), 种 zhòng, to plant (种了, 种下).
-VERB_SENSES = {"长": ("zhǎng", "得 出"), "种": ("zhòng", "了 着 过 下 上 在 满 出")}
+# that only follow a verb: 长 zhǎng, to grow (长得很高, 长出), 种 zhòng, to plant (种了, 种下), 系
+# jì, to tie (系好).
+VERB_SENSES = {"长": ("zhǎng", "得 出"), "种": ("zhòng", "了 着 过 下 上 在 满 出"),
+               "系": ("jì", "好 住 着")}
 
 # The complements that 得 de joins to a verb or an adjective (受得了, 听得懂, 好得多), which many
 # phrases of the sources read dé; not after 不 (不得了 bù dé liǎo) nor where the first two characters
@@ -500,7 +503,9 @@ def joined_phrases(readings, phrases, frequencies):
         counts.append(chinese_number(n))
         joiner.join("第", chinese_number(n), ("行", "háng"))
     for count in counts:
-        if count + "行" not in phrases or count in LINE_OVERRIDES:
+        if count in LINE_OVERRIDES:
+            joiner.join((count, LINE_OVERRIDES[count]), ("行", "háng"))
+        elif count + "行" not in phrases:
             joiner.join(count, ("行", "háng"))
     for part in LINE_PARTS:
         joiner.join(("行", "háng"), part)

@@ -90,6 +90,8 @@ constexpr Case kTechnicalSenses[] = {
     {"当前行号", "dāng qián háng hào"},
     {"删除行尾空格", "shān chú háng wěi kòng gé"},
     {"单行注释", "dān háng zhù shì"},
+    {"删除空行", "shān chú kòng háng"},
+    {"按行读取", "àn háng dú qǔ"},
     {"重连", "chóng lián"},
     {"重绘窗口", "chóng huì chuāng kǒu"},
     {"第 3 行", "dì 3 háng"},
