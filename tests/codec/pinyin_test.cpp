@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -490,7 +491,8 @@ struct FamilyScore {
 
 std::map<std::string, FamilyScore> ScoreHandChecked() {
   std::map<std::string, FamilyScore> families;
-  for (const char* name : {"hand_checked.tsv", "held_out.tsv", "held_out_2.tsv"}) {
+  for (const char* name :
+       {"hand_checked.tsv", "held_out.tsv", "held_out_2.tsv", "held_out_3.tsv"}) {
     std::ifstream file(std::string(KELVARO_CASES_DIR) + "/pinyin/" + name);
     EXPECT_TRUE(file) << name;
     for (std::string line; std::getline(file, line);) {
@@ -524,7 +526,10 @@ TEST(Pinyin, ReadsHandCheckedWordsInContext) {
                                                  {"surname", 97.0},
                                                  {"place", 98.0},
                                                  {"held-out polyphone", 96.0},
-                                                 {"held-out polyphone 2", 95.5}};
+                                                 {"held-out polyphone 2", 99.0},
+                                                 {"held-out polyphone 3", 98.5}};
+  // Families whose misses are never shown, so that nobody tunes by them.
+  const std::set<std::string> kSealed = {"held-out polyphone 3"};
   const auto families = ScoreHandChecked();
   for (const auto& [name, floor] : kFloors) {
     SCOPED_TRACE(name);
@@ -532,7 +537,7 @@ TEST(Pinyin, ReadsHandCheckedWordsInContext) {
     const FamilyScore& family = families.at(name);
     std::string wrong;
     for (const std::string& w : family.wrong)
-      wrong += "\n  " + w;
+      wrong += kSealed.contains(name) ? std::string() : "\n  " + w;
     EXPECT_GE(family.Percent(), floor) << family.right << " of " << family.texts << wrong;
     if (std::getenv("KELVARO_PINYIN_REFERENCE"))
       std::printf("%s: %zu of %zu right, %.2f %%%s\n", name.c_str(), family.right, family.texts,
@@ -543,7 +548,7 @@ TEST(Pinyin, ReadsHandCheckedWordsInContext) {
 TEST(Pinyin, ReadsHandCheckedProse) {
   const Agreement agreement = MeasureHandCheckedProse();
   EXPECT_GT(agreement.syllables, 600u);
-  EXPECT_GE(agreement.Percent(), 97.5) << agreement.agreeing << " of " << agreement.syllables;
+  EXPECT_GE(agreement.Percent(), 99.0) << agreement.agreeing << " of " << agreement.syllables;
   if (std::getenv("KELVARO_PINYIN_REFERENCE"))
     std::printf("hand-checked prose: %zu of %zu syllables right, %.2f %%\n", agreement.agreeing,
                 agreement.syllables, agreement.Percent());
