@@ -90,8 +90,8 @@ from debian_prose import joined_paragraphs, man_page_lines, sentences
 # the standard dictionaries (现代汉语词典). They were found among the disagreements on the Chinese
 # manual pages only (manpages-zh), so that the other documents measure text they never saw; the
 # rest came with the technical senses (还书 beside 还钱, the heavy 重装 that 重 chóng must leave,
-# 散列 and 奇校验 of hashing and parity, 的行 a line of text, and 得了 and 相对应 beside the new
-# readings of 得 and 应 on their own).
+# 散列 and 奇校验 of hashing and parity, 的行 a line of text, 得了 and 相对应 beside the new
+# readings of 得 and 应 on their own, and 一部分 as 部分 reads).
 ERRATA = {
     "银行": "yín háng",
     "换行": "huàn háng",
@@ -126,6 +126,7 @@ ERRATA = {
     "的行": "de háng",
     "得了": "dé le",
     "相对应": "xiāng duì yìng",
+    "一部分": "yī bù fen",
 }
 
 # Place names whose reading the sources lack or give otherwise, as the gazetteers write them.
@@ -166,9 +167,9 @@ ADVERBS = ("简单 容易 递归 明确 自动 正确 显式 隐式 有效 成�
            "默默 紧紧 好好 深深 远远 牢牢 狠狠 偷偷 高高 大大").split()
 PLACE_WORDS = ("地址", "地区", "地点", "地图", "地方", "地位", "地面", "地理")
 
-# Phrases of the sources that longest match takes across a word boundary far more often than it
-# meets them (的当 in 的当前); chosen among the disagreements on the manual pages.
-NOT_PHRASES = {"的当"}
+# Phrases of the sources that segmentation takes across a word boundary far more often than it
+# meets them (的当 in 的当前, 端的 in 远端的); chosen among the disagreements on the manual pages.
+NOT_PHRASES = {"的当", "端的"}
 
 # Characters whose reading outside a phrase is not ICU's: its toneless 子 zi, 长 zhǎng where cháng
 # is the common reading, and older readings of 框 杠 帧 粘; and the most common reading of a
@@ -198,6 +199,8 @@ LINE_COUNTS = ("两 几 数 十几 几十 几百 几千 上百 上千 每 首 �
 # The counts whose phrase with 行 the sources read otherwise, and how they read with 行 háng.
 LINE_OVERRIDES = {"多": "duō", "单": "dān", "空": "kòng"}
 LINE_PARTS = "号 首 尾 末 宽 高 距 数 间 内".split()
+# ... and after the things that come in lines (输入行, 代码行).
+LINE_THINGS = "输入 输出 文本 代码 数据 注释 标题 日志 脚本".split()
 CHINESE_DIGITS = "零一二三四五六七八九"
 
 
@@ -509,6 +512,8 @@ def joined_phrases(readings, phrases, frequencies):
             joiner.join(count, ("行", "háng"))
     for part in LINE_PARTS:
         joiner.join(("行", "háng"), part)
+    for thing in LINE_THINGS:
+        joiner.join(thing, ("行", "háng"))
     for verb in REDO_VERBS:
         joiner.join(("重", "chóng"), verb)
     for value in BECOME_VALUES:
