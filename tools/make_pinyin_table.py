@@ -26,8 +26,9 @@ How the table is put together:
   - the phrases are `pinyin`'s, with pinyin-pro's phrases winning where both have one, then the
     words of @pinyin-pro/data winning over both but for the neutral tone (below), then 姓 with
     each surname whose reading as a surname differs from the character's (姓单 xìng shàn), the
-    surnames of two characters, PLACES, ADVERBS with 地 de, and ERRATA last; NOT_PHRASES are left
-    out;
+    surnames of two characters, PLACES, ADVERBS with 地 de, the phrases of COMPLEMENTS read de, the
+    joined phrases of technical text and of particles (行 háng, 重 chóng, 为 wéi, 得 děi, 只 zhī,
+    VERB_SENSES: see joined_phrases), and ERRATA last; NOT_PHRASES are left out;
   - citation tones, never tone sandhi: 一 is yī and 不 is bù in every phrase (the sources write
     一个 yí gè);
   - the standard readings of 这, 那 and 哪 (zhè, nà, nǎ) for their spoken forms zhèi, nèi, něi;
@@ -38,8 +39,8 @@ How the table is put together:
     the neutral tone and the other reading differs only by that (时候 shí hou against shí hòu), the
     full tone stays, as it does in a new word whose character reads so on its own;
   - every phrase and every character has a cost, -ln of its frequency in @pinyin-pro/data in
-    eighths (1e-10 for those it lacks), by which the conversion splits a run of characters into
-    its likeliest words.
+    eighths (1e-10 for those it lacks; a joined phrase costs its pieces less JOINED_BONUS), by
+    which the conversion splits a run of characters into its likeliest words.
 
 The conversion asks ICU itself only about characters beyond the Basic Multilingual Plane, since
 asking ICU at run time for all of them costs almost half a second.
@@ -66,8 +67,10 @@ The reference is pinyin-pro (MIT), a phrase-aware converter with its own diction
 with tone sandhi off; since the table now holds its data, agreement with it is a check that the
 prose still reads as it did, not a measure of correctness on its own. The hand-checked readings
 of tests/cases/pinyin/hand_checked.tsv (polyphone words, surnames after 姓, place names) are that
-measure: `KELVARO_PINYIN_REFERENCE=/dev/null kelvaro-tests --gtest_filter=Pinyin.ReadsHand*` prints
-each family's figure and the texts read wrong. The committed sample tests/cases/pinyin/reference_sample.tsv is the
+measure, with the held-out lists and the hand-checked prose (prose_checked.tsv):
+`KELVARO_PINYIN_REFERENCE=/dev/null kelvaro-tests --gtest_filter=Pinyin.ReadsHand*` prints each
+family's figure and the texts read wrong (but for the third held-out list, whose misses it never
+shows). The committed sample tests/cases/pinyin/reference_sample.tsv is the
 `reference` output for the sentences of jieba's examples (python-jieba-doc, MIT).
 Standard library only (runs with Debian 12's python3).
 """
