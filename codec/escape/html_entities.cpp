@@ -123,7 +123,7 @@ std::size_t ReadReference(std::u16string_view text, std::size_t i, char16_t*& ou
   if (k < n && text[k] == u'#') {
     ++k;
     char32_t base = 10;
-    if (k + 1 < n && (text[k] == u'x' || text[k] == u'X') && HexDigitValue(text[k + 1]) >= 0) {
+    if (k + 1 < n && (text[k] == u'x' || text[k] == u'X') && HexDigitValue(text[k + 1])) {
       base = 16;
       ++k;
     } else if (k >= n || text[k] < u'0' || text[k] > u'9') {
@@ -132,12 +132,11 @@ std::size_t ReadReference(std::u16string_view text, std::size_t i, char16_t*& ou
     // Once past U+10FFFF the value stops growing, so any number of digits reads safely.
     char32_t value = 0;
     for (; k < n; ++k) {
-      const int digit = base == 16 ? HexDigitValue(text[k])
-                                   : (text[k] >= u'0' && text[k] <= u'9' ? text[k] - u'0' : -1);
-      if (digit < 0)
+      const std::optional<std::uint8_t> digit = HexDigitValue(text[k]);
+      if (!digit || *digit >= base)
         break;
       if (value <= 0x10FFFF)
-        value = value * base + static_cast<char32_t>(digit);
+        value = value * base + *digit;
     }
     if (k < n && text[k] == u';')
       ++k;
@@ -262,10 +261,10 @@ std::optional<NumericReference> NumericReferenceAt(std::u16string_view text, std
   const std::size_t first = k;
   // Eight digits hold any code point with room for leading zeros; more are no encoder's.
   for (; k < text.size() && k < first + 8; ++k) {
-    const int digit = HexDigitValue(text[k]);
-    if (digit < 0 || (!ref.hex && digit > 9))
+    const std::optional<std::uint8_t> digit = HexDigitValue(text[k]);
+    if (!digit || (!ref.hex && *digit > 9))
       break;
-    ref.value = ref.value * (ref.hex ? 16 : 10) + static_cast<char32_t>(digit);
+    ref.value = ref.value * (ref.hex ? 16 : 10) + *digit;
   }
   if (k == first || k >= text.size() || text[k] != u';' || ref.value == 0 || ref.value > 0x10FFFF ||
       IsSurrogate(ref.value))

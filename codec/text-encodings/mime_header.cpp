@@ -66,10 +66,10 @@ std::optional<std::string> QPayloadBytes(std::u16string_view payload) {
   for (std::size_t i = 0; i < payload.size(); ++i) {
     const char16_t c = payload[i];
     if (c == u'=') {
-      const int byte = HexByteAt(payload, i + 1);
-      if (byte < 0)
+      const std::optional<std::uint8_t> byte = HexByteAt(payload, i + 1);
+      if (!byte)
         return std::nullopt;
-      bytes.push_back(static_cast<char>(byte));
+      bytes.push_back(static_cast<char>(*byte));
       i += 2;
     } else if (c == u'_') {
       bytes.push_back(' ');

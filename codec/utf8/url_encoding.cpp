@@ -56,8 +56,12 @@ std::size_t InvalidRunLength(std::string_view bytes, Charset charset) {
 // The bytes of up to `most` escapes in a row from text[i]; gives how many were read.
 std::size_t ReadEscapes(std::u16string_view text, std::size_t i, std::size_t most, char* bytes) {
   std::size_t count = 0;
-  for (int byte; count < most && (byte = PercentByteAt(text, i + 3 * count)) >= 0; ++count)
-    bytes[count] = static_cast<char>(byte);
+  for (; count < most; ++count) {
+    const std::optional<std::uint8_t> byte = PercentByteAt(text, i + 3 * count);
+    if (!byte)
+      break;
+    bytes[count] = static_cast<char>(*byte);
+  }
   return count;
 }
 
@@ -162,8 +166,8 @@ std::optional<std::string> URLDecodeBytes(std::u16string_view text, Charset char
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];
     if (c == u'%') {
-      if (const int byte = PercentByteAt(text, i); byte >= 0) {
-        bytes.push_back(static_cast<char>(byte));
+      if (const std::optional<std::uint8_t> byte = PercentByteAt(text, i)) {
+        bytes.push_back(static_cast<char>(*byte));
         ++escapes;
         i += 3;
         continue;
