@@ -136,8 +136,8 @@ std::u16string CUnescape(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0) {
+    const std::optional<EncodedCharacter> encoded = EncodeCharacterAt(text, i, charset);
+    if (!encoded) {
       // A character the charset lacks has no bytes to join escapes with: it stays itself.
       decoded.append(DecodeBytes(bytes, charset));
       bytes.clear();
@@ -145,8 +145,8 @@ std::u16string CUnescape(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
-    i += encoded.units;
+    bytes.append(reinterpret_cast<const char*>(encoded->bytes), encoded->size);
+    i += encoded->units;
   }
   decoded.append(DecodeBytes(bytes, charset));
   return decoded;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace kelvaro {
 namespace {
@@ -56,15 +57,15 @@ constexpr NameSlots<Slots> SlotsOf(const HtmlEntity (&table)[N]) {
 constexpr NameSlots<8192> kEntitySlots = SlotsOf<8192>(kHtmlEntities);
 constexpr NameSlots<256> kLegacySlots = SlotsOf<256>(kHtmlLegacyEntities);
 
-// The characters of a name in one of the tables, or nullptr when it has no such name.
+// The characters of a name in one of the tables, or nothing when it has no such name.
 template <std::size_t Slots, std::size_t N>
-const std::u16string_view* FindName(const HtmlEntity (&table)[N], const NameSlots<Slots>& slots,
+std::optional<std::u16string_view> FindName(const HtmlEntity (&table)[N], const NameSlots<Slots>& slots,
                                     std::string_view name, std::uint32_t hash) {
   for (std::size_t slot = hash % Slots; slots[slot] != kEmptySlot; slot = (slot + 1) % Slots) {
     if (table[slots[slot]].name == name)
-      return &table[slots[slot]].value;
+      return table[slots[slot]].value;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // What HTML5 puts in place of a reference to 0x80..0x9F: the characters code page 1252 has
@@ -157,14 +158,14 @@ std::size_t ReadReference(std::u16string_view text, std::size_t i, char16_t*& ou
       prefixHashes[length] = hash;
   }
   if (length > 0 && k < n && text[k] == u';') {
-    if (const auto* value = FindName(kHtmlEntities, kEntitySlots, {name.data(), length}, hash)) {
+    if (const std::optional<std::u16string_view> value = FindName(kHtmlEntities, kEntitySlots, {name.data(), length}, hash)) {
       out = std::copy(value->begin(), value->end(), out);
       return k + 1;
     }
   }
   // Without the ";", the longest legacy name that starts the run.
   for (std::size_t prefix = std::min(length, kHtmlLegacyNameMaxLength); prefix >= 2; --prefix) {
-    if (const auto* value = FindName(kHtmlLegacyEntities, kLegacySlots, {name.data(), prefix},
+    if (const std::optional<std::u16string_view> value = FindName(kHtmlLegacyEntities, kLegacySlots, {name.data(), prefix},
                                      prefixHashes[prefix])) {
       out = std::copy(value->begin(), value->end(), out);
       return i + 1 + prefix;

@@ -136,18 +136,17 @@ std::u16string MimeHeaderEncode(std::u16string_view text, Charset charset) {
   encoded.reserve(text.size() * 4);
   std::string bytes; // of the word being filled
   for (std::size_t i = 0; i < text.size();) {
-    const EncodedCharacter character = EncodeCharacterAt(text, i, charset);
+    const std::optional<EncodedCharacter> character = EncodeCharacterAt(text, i, charset);
     // A character the charset lacks is "?" for each of its code units, as EncodeText writes it.
     const std::string_view its =
-        character.size == 0
-            ? std::string_view("??", character.units)
-            : std::string_view(reinterpret_cast<const char*>(character.bytes), character.size);
+        character ? std::string_view(reinterpret_cast<const char*>(character->bytes), character->size)
+                  : std::string_view("?");
     if (bytes.size() + its.size() > byteLimit) {
       AppendWord(encoded, label, bytes);
       bytes.clear();
     }
     bytes.append(its);
-    i += character.units;
+    i += character ? character->units : 1;
   }
   if (!bytes.empty())
     AppendWord(encoded, label, bytes);

@@ -86,8 +86,8 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0) {
+    const std::optional<EncodedCharacter> encoded = EncodeCharacterAt(text, i, charset);
+    if (!encoded) {
       // As in code page 936: a character the charset lacks stays itself rather than becoming a
       // "?" that no decoder could bring back.
       out.push_back(unit);
@@ -95,12 +95,12 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
       continue;
     }
     // A character's escapes go in with one append: a Chinese character's are nine code units.
-    char16_t escapes[3 * std::size(encoded.bytes)];
+    char16_t escapes[3 * std::size(encoded->bytes)];
     char16_t* end = escapes;
-    for (std::size_t k = 0; k < encoded.size; ++k)
-      end = WritePercentByte(end, encoded.bytes[k]);
+    for (std::size_t k = 0; k < encoded->size; ++k)
+      end = WritePercentByte(end, encoded->bytes[k]);
     out.append(escapes, end);
-    i += encoded.units;
+    i += encoded->units;
   }
   return out;
 }
@@ -178,11 +178,11 @@ std::optional<std::string> URLDecodeBytes(std::u16string_view text, Charset char
       ++i;
       continue;
     }
-    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0)
+    const std::optional<EncodedCharacter> encoded = EncodeCharacterAt(text, i, charset);
+    if (!encoded)
       return std::nullopt;
-    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
-    i += encoded.units;
+    bytes.append(reinterpret_cast<const char*>(encoded->bytes), encoded->size);
+    i += encoded->units;
   }
   if (escapes == 0)
     return std::nullopt;
