@@ -94,7 +94,8 @@ from debian_prose import joined_paragraphs, man_page_lines, sentences
 # manual pages only (manpages-zh), so that the other documents measure text they never saw; the
 # rest came with the technical senses (还书 beside 还钱, the heavy 重装 that 重 chóng must leave,
 # 散列 and 奇校验 of hashing and parity, 的行 a line of text, 得了 and 相对应 beside the new
-# readings of 得 and 应 on their own, and 一部分 as 部分 reads).
+# readings of 得 and 应 on their own, and 一部分 as 部分 reads); the last six are more of the
+# manual pages' disagreements.
 ERRATA = {
     "银行": "yín háng",
     "换行": "huàn háng",
@@ -130,6 +131,12 @@ ERRATA = {
     "得了": "dé le",
     "相对应": "xiāng duì yìng",
     "一部分": "yī bù fen",
+    "下传": "xià chuán",
+    "互传": "hù chuán",
+    "罢了": "bà le",
+    "放大率": "fàng dà lǜ",
+    "不适当": "bù shì dàng",
+    "不要求": "bù yāo qiú",
 }
 
 # Place names whose reading the sources lack or give otherwise, as the gazetteers write them.
@@ -171,19 +178,21 @@ ADVERBS = ("简单 容易 递归 明确 自动 正确 显式 隐式 有效 成�
 PLACE_WORDS = ("地址", "地区", "地点", "地图", "地方", "地位", "地面", "地理")
 
 # Phrases of the sources that segmentation takes across a word boundary far more often than it
-# meets them (的当 in 的当前, 端的 in 远端的); chosen among the disagreements on the manual pages.
-NOT_PHRASES = {"的当", "端的"}
+# meets them (的当 in 的当前, 端的 in 远端的, 行都 in 的行都, 了当 in 控制了当前); chosen among the
+# disagreements on the manual pages.
+NOT_PHRASES = {"的当", "端的", "行都", "了当"}
 
 # Characters whose reading outside a phrase is not ICU's: its toneless 子 zi, 长 zhǎng where cháng
 # is the common reading, and older readings of 框 杠 帧 粘; and the most common reading of a
 # character on its own where pinyin-pro's first is the one its phrases mostly hold: 得 de (跑得快;
 # dé is 得到, 获得), 应 yīng (应使用; yìng is 应用, 反应), 只 zhǐ (只在; zhī is 一只), 供 gōng
-# (以供, 供参考; gòng is 供奉, 口供).
+# (以供, 供参考; gòng is 供奉, 口供), 载 zài (载有, 装载器; zǎi is 记载, 一年半载).
 CHARACTER_READINGS = {
     "得": "de",
     "应": "yīng",
     "只": "zhǐ",
     "供": "gōng",
+    "载": "zài",
     "子": "zǐ",
     "长": "cháng",
     "框": "kuàng",
