@@ -94,7 +94,7 @@ from debian_prose import joined_paragraphs, man_page_lines, sentences
 # manual pages only (manpages-zh), so that the other documents measure text they never saw; the
 # rest came with the technical senses (还书 beside 还钱, the heavy 重装 that 重 chóng must leave,
 # 散列 and 奇校验 of hashing and parity, 的行 a line of text, 得了 and 相对应 beside the new
-# readings of 得 and 应 on their own, and 一部分 as 部分 reads); the last six are more of the
+# readings of 得 and 应 on their own, and 一部分 as 部分 reads); the last seven are more of the
 # manual pages' disagreements.
 ERRATA = {
     "银行": "yín háng",
@@ -137,6 +137,7 @@ ERRATA = {
     "放大率": "fàng dà lǜ",
     "不适当": "bù shì dàng",
     "不要求": "bù yāo qiú",
+    "不了": "bù liǎo",
 }
 
 # Place names whose reading the sources lack or give otherwise, as the gazetteers write them.
@@ -236,7 +237,8 @@ REDO_VERBS = ("做 写 连 算 绘 放 跑 刷 输 录 测 传 签 来 开 设 �
 BECOME_WORDS = ("设置 设定 定义 默认 指定 转换 映射 替换 标记 显示 表示 解释 初始化 置 修改 更改 简称 "
                 "翻译 命名 记 写 缩写 扩展 展开 格式化 保存 另存 声明 配置 分割 拆分 合并 编译 解析 "
                 "转 改写 重命名 设 值 默认值 长度 大小 类型 单位 状态 结果 名称 宽度 高度 数量 总数 "
-                "取值 返回值 参数 选项 模式 权限 级别 约 均 分别 仍 皆 多 则 仅").split()
+                "取值 返回值 参数 选项 模式 权限 级别 约 均 分别 仍 皆 多 则 仅 划分 转化 归 简化 规定 "
+                "确定 认定").split()
 
 # ... and before the values a thing is (为空, 为真, 为零).
 BECOME_VALUES = "空 真 假 零 正 负".split()
