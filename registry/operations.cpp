@@ -734,12 +734,12 @@ std::u16string RecognisedWords(const recognise::Candidate& candidate, Language l
 
 std::span<const Operation> Operations() { return kOperations; }
 
-const Operation* FindOperation(std::string_view cliName) {
+std::optional<std::reference_wrapper<const Operation>> FindOperation(std::string_view cliName) {
   for (const Operation& operation : kOperations) {
     if (operation.cliName == cliName)
-      return &operation;
+      return operation;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 Message MessageFor(ErrorCode code) {
