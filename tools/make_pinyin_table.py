@@ -262,9 +262,9 @@ VERB_SENSES = {"长": ("zhǎng", "得 出"), "种": ("zhòng", "了 着 过 下 
 COMPLEMENTS = set("了起住到出来去上下开完动见懂清饱多很好快远过着及消透掉成进回硬")
 NOT_COMPLEMENTED = set("不所何")
 
-# Classifiers that read otherwise after a number written in digits (3行, 2重循环, 7200转), where
-# no phrase around them can say so: the conversion reads them so (codec/chinese/pinyin.cpp keeps
-# the same list).
+# Classifiers after a number written in digits (3行, 2重循环, 7200转) are no phrases, since digits
+# are no part of a run of Han characters: the conversion reads them itself (kCountedReadings in
+# codec/chinese/pinyin.cpp), as it reads 地 de after the word of an adverb.
 
 CITATION = {"一": "yī", "不": "bù"}
 SPOKEN = {("这", "zhèi"): "zhè", ("那", "nèi"): "nà", ("哪", "něi"): "nǎ"}
