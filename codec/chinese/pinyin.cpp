@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <memory>
 #include <mutex>
@@ -148,10 +149,12 @@ public:
   /// The reading of a character that the table reads.
   const Syllable& ReadingOf(char16_t unit) const { return m_syllables[m_characters[unit]]; }
 
-  /// The reading of a classifier after a number in digits, where it differs from its common one.
-  const Syllable* CountedReadingOf(char16_t unit) const {
+  /// The reading of a classifier after a number in digits, or nothing where it reads as usual.
+  std::optional<std::reference_wrapper<const Syllable>> CountedReadingOf(char16_t unit) const {
     const auto it = m_counted.find(unit);
-    return it == m_counted.end() ? nullptr : &it->second;
+    if (it == m_counted.end())
+      return std::nullopt;
+    return it->second;
   }
 
   /// How unlikely the character is as a word of its own (see the generator).
@@ -403,8 +406,9 @@ public:
     std::size_t previous = 0; // where the word before starts
     for (std::size_t i = 0; i < n;) {
       if (m_take[i] == 1) {
-        if (i == 0 && afterNumber && table.CountedReadingOf(run[i]))
-          layout.AddSyllable(*table.CountedReadingOf(run[i]));
+        const auto counted = i == 0 && afterNumber ? table.CountedReadingOf(run[i]) : std::nullopt;
+        if (counted)
+          layout.AddSyllable(*counted);
         else if (run[i] == u'地' && MakesAnAdverb(run.substr(previous, i - previous)))
           layout.AddSyllable(table.AdverbialDe());
         else
