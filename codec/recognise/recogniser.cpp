@@ -793,6 +793,174 @@ bool MayBeGarbled(std::u16string_view word) {
   });
 }
 
+// ---- a garbled stretch glued to clean text ------------------------------------------------------
+
+// How many aligned boundaries a glued stretch's ends may move inward: a clean character beside
+// the stretch whose bytes read as UTF-8 too (失's CA A7 is ʧ) is left out so.
+constexpr std::size_t kMostTrimmed = 4;
+// The characters either side of a glued stretch that its repair is scored with.
+constexpr std::size_t kGluedContext = 4;
+
+// The length of the well-formed UTF-8 character at bytes[at], and its code point; nothing where
+// none starts.
+struct Utf8Character {
+  std::size_t length = 0;
+  char32_t codePoint = 0;
+};
+
+std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(bytes[at]);
+  if (lead < 0x80)
+    return Utf8Character{1, lead};
+  const std::optional<Utf8Lead> rule = Utf8LeadOf(lead);
+  const std::size_t length = rule ? static_cast<std::size_t>(rule->continuations) + 1 : 0;
+  if (!rule || Utf8MaximalSubpart(bytes.substr(at)) != length)
+    return std::nullopt;
+  char32_t codePoint = rule->bits;
+  for (std::size_t k = 1; k < length; ++k)
+    codePoint = codePoint << 6 | (static_cast<unsigned char>(bytes[at + k]) & 0x3F);
+  return Utf8Character{length, codePoint};
+}
+
+// One stretch of a word undone by a misreading of UTF-8, and how many bits it saves.
+struct GluedRepair {
+  std::size_t begin = 0, end = 0; // code units of the word
+  std::u16string text;
+  Step step;
+  double gain = 0;
+};
+
+// Where a run of the word's bytes (in the charset the misreading read them in) reads as UTF-8, the
+// stretch between two boundaries that both texts share whose repair saves the most bits; its ends
+// may move inward by up to kMostTrimmed boundaries each.
+void BestOfRun(std::u16string_view word, const Step& step,
+               const std::vector<std::pair<std::size_t, std::size_t>>& aligned,
+               std::u16string_view decoded, std::optional<GluedRepair>& best) {
+  const std::size_t last = aligned.size() - 1;
+  for (std::size_t i = 0; i <= std::min(kMostTrimmed, last); ++i) {
+    for (std::size_t j = std::max(i + 1, last > kMostTrimmed ? last - kMostTrimmed : 0); j <= last;
+         ++j) {
+      const auto [unitBegin, charBegin] = aligned[i];
+      const auto [unitEnd, charEnd] = aligned[j];
+      const std::u16string_view repaired = decoded.substr(charBegin, charEnd - charBegin);
+      const std::u16string_view asIs = word.substr(unitBegin, unitEnd - unitBegin);
+      if (repaired == asIs || std::ranges::none_of(repaired, [](char16_t c) { return c >= 0x80; }))
+        continue;
+      // Scored with a few characters either side: a clean character that the stretch would take
+      // in reads well with its neighbour (失败) and badly as what it turns into (ʧ败).
+      const std::size_t left = unitBegin - std::min(unitBegin, kGluedContext);
+      const std::u16string_view before = word.substr(left, unitBegin - left);
+      const std::u16string_view after = word.substr(unitEnd, kGluedContext);
+      std::u16string context;
+      const auto bitsWith = [&](std::u16string_view middle) {
+        context.assign(before).append(middle).append(after);
+        return ScoreText(context).TotalBits();
+      };
+      const double gain = bitsWith(asIs) - bitsWith(repaired);
+      if (!best || gain > best->gain)
+        best = GluedRepair{unitBegin, unitEnd, std::u16string(repaired), step, gain};
+    }
+  }
+}
+
+// The stretches of a word that UTF-8 read as `step.readAs` explains, each at its best boundaries.
+// The word's characters are turned back into that charset's bytes; from each character's first
+// byte the longest run of well-formed UTF-8 is read, and the boundaries where a character of the
+// word and a character of the run end together are where the stretch may begin and end. Linear in
+// the word for each run, and a run ends the scan of the characters it covers.
+void FindGluedRepairs(std::u16string_view word, const Step& step, std::vector<GluedRepair>& found) {
+  const CodePage codePage = *InfoOf(step.readAs).codePage;
+  std::u16string copy;
+  const std::u16string_view units =
+      step.readAs == Charset::Cp437 ? AsIcuReadsCp437(word, copy) : word;
+  const std::uint16_t* codeOf = AnsiCodeTable(codePage);
+  std::string bytes;
+  std::vector<std::size_t> unitOfByte; // the unit that starts at each byte, or npos
+  constexpr std::size_t kInside = std::string::npos;
+  // `bytes` holds the bytes of the units before `endUnit`, a unit the code page lacks or the end.
+  const auto flush = [&](std::size_t endUnit) {
+    unitOfByte.push_back(endUnit);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+      if (unitOfByte[at] == kInside) {
+        ++at;
+        continue;
+      }
+      std::vector<std::pair<std::size_t, std::size_t>> aligned = {{unitOfByte[at], 0}};
+      std::u16string decoded;
+      std::size_t q = at, lastAligned = at;
+      while (q < bytes.size()) {
+        const std::optional<Utf8Character> c = Utf8CharacterAt(bytes, q);
+        if (!c)
+          break;
+        AppendCodePoint(decoded, c->codePoint);
+        q += c->length;
+        if (unitOfByte[q] != kInside) {
+          aligned.emplace_back(unitOfByte[q], decoded.size());
+          lastAligned = q;
+        }
+      }
+      if (aligned.size() >= 2) {
+        std::optional<GluedRepair> best;
+        BestOfRun(word, step, aligned, decoded, best);
+        if (best)
+          found.push_back(std::move(*best));
+      }
+      at = lastAligned > at ? lastAligned : at + 1;
+    }
+    bytes.clear();
+    unitOfByte.clear();
+  };
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const std::uint16_t code = codeOf[units[i]];
+    if (code == u'?' && units[i] != u'?') {
+      flush(i);
+      continue;
+    }
+    unitOfByte.push_back(i);
+    if (code > 0xFF) {
+      bytes.push_back(static_cast<char>(code >> 8));
+      unitOfByte.push_back(kInside);
+    }
+    bytes.push_back(static_cast<char>(code & 0xFF));
+  }
+  flush(units.size());
+}
+
+// The word with each stretch that a misreading of UTF-8 explains clearly better repaired, the
+// rest as it is; nothing when none does. Stretches that overlap give way to the one that saves
+// more, and the chain named is that of the one that saves most.
+std::optional<Reading> RepairGlued(std::u16string_view word) {
+  std::vector<GluedRepair> found;
+  for (const Step& step : OutermostMisreadings()) {
+    if (step.kind == StepKind::Misread && step.charset == Charset::Utf8)
+      FindGluedRepairs(word, step, found);
+  }
+  std::erase_if(found,
+                [](const GluedRepair& r) { return r.gain <= StepBits(r.step) + kStretchBits; });
+  if (found.empty())
+    return std::nullopt;
+  std::ranges::stable_sort(
+      found, [](const GluedRepair& a, const GluedRepair& b) { return a.gain > b.gain; });
+  Reading reading{{}, {found.front().step}, false, 0, {}};
+  reading.stretch = true;
+  std::vector<const GluedRepair*> kept;
+  for (const GluedRepair& r : found) {
+    if (std::ranges::none_of(
+            kept, [&](const GluedRepair* k) { return r.begin < k->end && k->begin < r.end; }))
+      kept.push_back(&r);
+  }
+  std::ranges::sort(kept, {}, &GluedRepair::begin);
+  std::size_t copied = 0;
+  for (const GluedRepair* r : kept) {
+    reading.text.append(word.substr(copied, r->begin - copied));
+    reading.text += r->text;
+    copied = r->end;
+  }
+  reading.text.append(word.substr(copied));
+  return reading;
+}
+
 // The text with each word (between blanks) that reads better undone repaired, and the rest as it
 // is; nothing when no word does. The chain named is the first repaired word's.
 std::optional<Reading> RepairStretches(std::u16string_view text, Charset charset) {
@@ -811,24 +979,31 @@ std::optional<Reading> RepairStretches(std::u16string_view text, Charset charset
       ++end;
     const std::u16string_view word = text.substr(i, end - i);
     i = end;
-    if (word.size() < 2 || word.size() == text.size() || tried == kStretchWords ||
-        !MayBeGarbled(word)) {
+    if (word.size() < 2 || tried == kStretchWords || !MayBeGarbled(word)) {
       repaired.text += word;
       continue;
     }
     ++tried;
-    std::vector<Reading> readings = Search(word, End::Closed, charset);
-    Rank(readings);
-    const Reading& best = readings.front();
-    if (best.undone.empty()) {
+    // A word that is the whole text was searched as such already: only a stretch of it is left.
+    std::optional<Reading> best;
+    if (word.size() != text.size()) {
+      std::vector<Reading> readings = Search(word, End::Closed, charset);
+      Rank(readings);
+      if (!readings.front().undone.empty())
+        best = std::move(readings.front());
+    }
+    // A garbled stretch glued to clean characters without a blank (上传闄堟瘏.txt失败).
+    if (!best)
+      best = RepairGlued(word);
+    if (!best) {
       repaired.text += word;
       continue;
     }
-    repaired.text += best.text;
+    repaired.text += best->text;
     if (!any)
-      repaired.undone = best.undone;
-    repaired.partial = repaired.partial || best.partial;
-    repaired.lostBytes += best.lostBytes;
+      repaired.undone = best->undone;
+    repaired.partial = repaired.partial || best->partial;
+    repaired.lostBytes += best->lostBytes;
     any = true;
   }
   if (!any)

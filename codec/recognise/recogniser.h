@@ -116,9 +116,13 @@ inline constexpr std::size_t kMaxCandidates = 5;
 /// SurrogatesMisread as windows-1252, ISO-8859-1 or GBK. A reading other than the text as it is
 /// must cost clearly fewer bits than the text as it is (see the ranking's margins).
 ///
-/// Where the whole text is no reading of any chain, a short text (a few thousand code units) is
+/// Where the whole text is no reading of any chain, a short text (about a thousand code units) is
 /// taken word by word (between blanks): a word that reads clearly better undone is repaired and
-/// the rest left as it is (`stretch`). 锟斤拷, 烫烫烫, 屯屯屯 and runs of U+FFFD or of "?" inside
+/// the rest left as it is (`stretch`). Within a word that no chain explains whole, a stretch that
+/// UTF-8 misread explains is repaired where it is glued to clean characters (上传闄堟瘏.txt失败):
+/// its ends are where the characters of the word and of the repair end together, moved inward
+/// while the repair, scored with its neighbours, reads better, and it is repaired only when it
+/// reads clearly better. 锟斤拷, 烫烫烫, 屯屯屯 and runs of U+FFFD or of "?" inside
 /// words are named in `lost`.
 ///
 /// Bounded: a text longer than a few thousand code units is searched on its prefix, and only the

@@ -183,6 +183,16 @@ TEST(RecogniseText, RepairsAStretchAndLeavesTheRestAlone) {
       {u"文件 %E4%B8%AD%E6%96%87.txt 已删除", u"文件 中文.txt 已删除", "url-encode:utf8", false},
       {u"Fichier « fr√®res.txt » introuvable", u"Fichier « frères.txt » introuvable",
        "utf8-as-macintosh", true},
+      // Glued to the clean characters without a blank: the stretch ends where the repair stops
+      // reading better (失's bytes CA A7 read as UTF-8 too, as ʧ).
+      {u"上传闄堟瘏.txt失败", u"上传陈毅.txt失败", "utf8-as-gbk", true},
+      {u"打开鏂板缓鏂囦欢澶规椂出错", u"打开新建文件夹时出错", "utf8-as-gbk", true},
+      {u"请把浣犲ソ发给我，谢谢", u"请把你好发给我，谢谢", "utf8-as-gbk", true},
+      {u"ä¸\u00ADæ–‡中", u"中文中", "utf8-as-windows-1252", true},
+      {u"文件：æ–°å»ºæ–‡ä»¶å¤¹（已删除）", u"文件：新建文件夹（已删除）", "utf8-as-windows-1252",
+       true},
+      {u"上传 鐓х墖.jpg失败，闄堟瘏.txt成功", u"上传 照片.jpg失败，陈毅.txt成功", "utf8-as-gbk",
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(U8(c.in));
@@ -435,10 +445,14 @@ constexpr struct {
 TEST(RecogniseText, MalformedInputIsNoReadingOfTheStep) {
   for (const auto& c : kNotThisStep) {
     SCOPED_TRACE(U8(c.text) + " as " + recognise::StepName(c.step));
-    for (const Candidate& candidate : RecogniseText(c.text))
+    for (const Candidate& candidate : RecogniseText(c.text)) {
+      // A reading of a stretch applies the step to that stretch only (ä¸­æ–‡ before 中).
+      if (candidate.stretch)
+        continue;
       EXPECT_EQ(std::find(candidate.steps.begin(), candidate.steps.end(), c.step),
                 candidate.steps.end())
           << U8(candidate.text);
+    }
   }
 }
 
@@ -862,7 +876,7 @@ TEST(RecognitionSample, RecoversTheSampleAboveItsFloors) {
 // The later request's languages and chains (tools/make_language_samples.py --sample): CLDR's names
 // in fourteen languages and jieba's sentences, garbled as real tools garble them (every European
 // code page, Shift_JIS, EUC-KR, CP437, git's and Python's escapes, mail headers, hex, punycode, a
-// word in a sentence). It measures 99 % top-1, every chain at 93 % or more, and no clean text in
+// word in a sentence, between blanks or glued to its neighbours). It measures 99 % top-1, every chain at 93 % or more, and no clean text in
 // any language changed.
 TEST(RecognitionSample, RecoversTheLanguagesSampleAboveItsFloors) {
   const std::vector<Sample> samples =
