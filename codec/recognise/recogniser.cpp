@@ -620,6 +620,8 @@ struct Reading {
   std::size_t lostBytes = 0; // dropped beside the stretches lost before
   TextScore score;
   bool stretch = false; // only some words of the text were undone
+  // Latin letters that the code page a misreading read the text in lacks (see ForeignLetters)
+  std::size_t foreignLetters = 0;
 };
 
 // GBK and BIG5 bytes are read as Shift_JIS, EUC-KR or the European code pages far more rarely
@@ -628,6 +630,30 @@ struct Reading {
 bool IsRareMisreading(const Step& step) {
   return step.kind == StepKind::Misread && step.charset != Charset::Utf8 &&
          std::ranges::find(kOutermostReadAs, step.readAs) != std::end(kOutermostReadAs);
+}
+
+// Windows-1250 and ISO-8859-2 hold the same Central European letters at different bytes (Š is 8A
+// in one and A9 in the other, ť 9D and BB), so text misread through one reads back through the
+// other too, as other letters. UTF-8 read in a Central European code page was mostly written in a
+// language of that page; a reading whose Latin letters that page cannot hold (å, ī, ʝ where the
+// text shows ĂĄ, ÄŤ, Ęť) is the other page's, or the other page's reading is the right one.
+constexpr double kForeignLetterBits = 6.0;
+
+bool IsCentralEuropean(Charset charset) {
+  return charset == Charset::Windows1250 || charset == Charset::Iso8859_2;
+}
+
+// The Latin letters beyond ASCII of a reading's scored prefix that the code page its one
+// misreading read it in cannot hold; 0 for any other chain.
+std::size_t ForeignLetters(const std::vector<Step>& undone, std::u16string_view text) {
+  if (undone.size() != 1 || undone.front().kind != StepKind::Misread ||
+      !IsCentralEuropean(undone.front().readAs))
+    return 0;
+  const std::uint16_t* codeOf = AnsiCodeTable(*InfoOf(undone.front().readAs).codePage);
+  std::size_t foreign = 0;
+  for (const char16_t c : text.substr(0, kScoredPrefixUnits))
+    foreign += c >= 0xC0 && c < 0x300 && c != 0xD7 && c != 0xF7 && codeOf[c] == u'?';
+  return foreign;
 }
 
 double StepBits(const Step& step) {
@@ -641,6 +667,7 @@ double RankBits(const Reading& reading) {
   double bits = reading.score.TotalBits() + kLostByteBits * static_cast<double>(reading.lostBytes);
   if (reading.stretch)
     bits += kStretchBits;
+  bits += kForeignLetterBits * static_cast<double>(reading.foreignLetters);
   for (const Step& step : reading.undone)
     bits += StepBits(step);
   return bits;
@@ -664,6 +691,7 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
                     {}};
     reading.undone.push_back(step);
     reading.score = ScoreText(reading.text);
+    reading.foreignLetters = ForeignLetters(reading.undone, reading.text);
     readings.push_back(std::move(reading));
     return true;
   };
@@ -724,6 +752,7 @@ std::optional<Reading> UndoOnWholeText(std::u16string_view text, const Reading& 
     current = reading.text;
   }
   reading.score = ScoreText(current);
+  reading.foreignLetters = ForeignLetters(reading.undone, current);
   return reading;
 }
 

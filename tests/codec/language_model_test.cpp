@@ -131,6 +131,19 @@ TEST(ScoreText, CleanTextIsPlausible) {
 }
 
 // Each of these costs more than any common Chinese character or English letter.
+// Latin Extended-A does not alternate capitals and small letters evenly: ł ń ż ź ž are small
+// letters inside a word, and a capital there costs more. IPA and the modifier letters belong to
+// the Latin words they stand in (ʻ in Hawaiʻi).
+TEST(ScoreText, ReadsTheLettersOfLatinExtendedByTheirCase) {
+  using namespace std::string_view_literals;
+  for (const auto& [small, capital] :
+       {std::pair{u"należy"sv, u"naleŻy"sv}, {u"łódź"sv, u"łóDŹ"sv}, {u"kůň"sv, u"kůŇ"sv}}) {
+    SCOPED_TRACE(U8(small));
+    EXPECT_LT(Bits(small), Bits(capital));
+  }
+  EXPECT_LT(Bits(u"Hawai\u02BBi"), Bits(u"Hawai\u029Di"));
+}
+
 TEST(ScoreText, GarbageCharactersCostMore) {
   constexpr std::u16string_view kGarbage[] = {
       u"\xE000", u"\xFFFD", u"\x0085", u"\x0001", u"\x00AD",       u"\x2554",
