@@ -215,6 +215,23 @@ TEST(RecogniseText, RepairsAStretchAndLeavesTheRestAlone) {
   }
 }
 
+// CP437's byte E6 is the micro sign U+00B5 in Windows' table and the Greek mu U+03BC in ICU's: a
+// name read as CP437 (E6 is the lead byte of 文) comes back whichever it holds, whole or inside a
+// sentence.
+TEST(RecogniseText, TakesEitherMuOfCp437) {
+  for (const std::u16string_view mu : {u"\u00B5"sv, u"\u03BC"sv}) {
+    const std::u16string name = u"Σ╕¡" + std::u16string(mu) + u"ûç.txt";
+    SCOPED_TRACE(U8(name));
+    for (const auto& [in, out] :
+         {std::pair{name, std::u16string(u"中文.txt")},
+          {u"文件" + name + u"已删除", std::u16string(u"文件中文.txt已删除")}}) {
+      const Candidate best = RecogniseText(in).front();
+      EXPECT_EQ(U8(best.text), U8(out));
+      EXPECT_EQ(ChainOf(best), "utf8-as-cp437");
+    }
+  }
+}
+
 constexpr std::u16string_view kClean[] = {
     u"",
     u"这是一个伸手不见五指的黑夜。",
