@@ -204,9 +204,8 @@ void AppendJsonString(std::u16string& out, std::u16string_view text) {
     } else if (c == u'\t') {
       AppendAscii(out, "\\t");
     } else if (c < 0x20 || (IsSurrogate(c) && !paired)) {
-      AppendAscii(out, "\\u");
-      AppendHexByte(out, static_cast<std::uint8_t>(c >> 8));
-      AppendHexByte(out, static_cast<std::uint8_t>(c & 0xFF));
+      char16_t escape[6] = {u'\\', u'u'};
+      out.append(escape, WriteHexUnit(escape + 2, c));
     } else {
       out.push_back(c);
     }

@@ -39,24 +39,26 @@ Decoded DecodeOne(std::string_view bytes, std::size_t i) {
 
 } // namespace
 
-EscapedUtf8 ReadEscapedUtf8(std::u16string_view text, std::size_t i, bool ascii, bool surrogates) {
-  const int lead = PercentByteAt(text, i);
-  if (lead < 0)
-    return {};
-  if (lead < 0x80)
-    return ascii ? EscapedUtf8{static_cast<char32_t>(lead), 3} : EscapedUtf8{};
-  const std::optional<Utf8Lead> rule = Utf8LeadOf(static_cast<unsigned char>(lead), surrogates);
+std::optional<EscapedUtf8> ReadEscapedUtf8(std::u16string_view text, std::size_t i, bool ascii,
+                                           bool surrogates) {
+  const std::optional<std::uint8_t> lead = PercentByteAt(text, i);
+  if (!lead)
+    return std::nullopt;
+  if (*lead < 0x80)
+    return ascii ? std::optional(EscapedUtf8{*lead, 3}) : std::nullopt;
+  const std::optional<Utf8Lead> rule = Utf8LeadOf(*lead, surrogates);
   if (!rule)
-    return {};
+    return std::nullopt;
   char32_t value = rule->bits;
   std::size_t k = i + 3;
   for (int n = 0; n < rule->continuations; ++n, k += 3) {
-    const int byte = PercentByteAt(text, k);
-    if (byte < (n == 0 ? rule->secondLow : 0x80) || byte > (n == 0 ? rule->secondHigh : 0xBF))
-      return {};
-    value = value << 6 | (byte & 0x3F);
+    const std::optional<std::uint8_t> byte = PercentByteAt(text, k);
+    if (!byte || *byte < (n == 0 ? rule->secondLow : 0x80) ||
+        *byte > (n == 0 ? rule->secondHigh : 0xBF))
+      return std::nullopt;
+    value = value << 6 | (*byte & 0x3F);
   }
-  return {value, k - i};
+  return EscapedUtf8{value, k - i};
 }
 
 Result<void> AppendUtf8AsUtf16(std::u16string& text, std::string_view bytes) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -36,12 +37,12 @@ constexpr ToneMark kToneMarks[] = {
     {u'ề', u'ê', 4}, {u'\u0304', 0, 1}, {u'\u0301', 0, 2}, {u'\u030C', 0, 3}, {u'\u0300', 0, 4},
 };
 
-const ToneMark* FindToneMark(char16_t unit) {
+std::optional<ToneMark> FindToneMark(char16_t unit) {
   for (const ToneMark& mark : kToneMarks) {
     if (mark.marked == unit)
-      return &mark;
+      return mark;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // What ICU's Han-Latin gives for a character it has no reading of is the character itself, or for
@@ -50,7 +51,7 @@ bool IsSyllable(std::u16string_view text) {
   if (text.empty() || (text[0] >= u'\u0300' && text[0] <= u'\u036F'))
     return false; // a tone mark needs a letter to stand on
   return std::all_of(text.begin(), text.end(), [](char16_t unit) {
-    return (unit >= u'a' && unit <= u'z') || unit == u'ê' || FindToneMark(unit) != nullptr;
+    return (unit >= u'a' && unit <= u'z') || unit == u'ê' || FindToneMark(unit).has_value();
   });
 }
 
@@ -387,7 +388,7 @@ std::u16string PinyinToneNumbers(std::u16string_view syllable) {
   numbers.reserve(syllable.size() + 1);
   int tone = 0;
   for (const char16_t unit : syllable) {
-    if (const ToneMark* mark = FindToneMark(unit)) {
+    if (const std::optional<ToneMark> mark = FindToneMark(unit)) {
       if (mark->base != 0)
         numbers.push_back(mark->base);
       if (mark->tone != 0)
