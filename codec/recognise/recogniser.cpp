@@ -827,6 +827,10 @@ bool MayBeGarbled(std::u16string_view word) {
 // How many aligned boundaries a glued stretch's ends may move inward: a clean character beside
 // the stretch whose bytes read as UTF-8 too (失's CA A7 is ʧ) is left out so.
 constexpr std::size_t kMostTrimmed = 4;
+// A run of UTF-8 in which this many characters end nowhere a character of the word ends is no
+// misreading of it (a garbled stretch shares a boundary every two or three characters), and the
+// scan from one start stops there, so that the search stays linear.
+constexpr std::size_t kMostUnaligned = 8;
 // The characters either side of a glued stretch that its repair is scored with.
 constexpr std::size_t kGluedContext = 4;
 
@@ -895,8 +899,9 @@ void BestOfRun(std::u16string_view word, const Step& step,
 // The stretches of a word that UTF-8 read as `step.readAs` explains, each at its best boundaries.
 // The word's characters are turned back into that charset's bytes; from each character's first
 // byte the longest run of well-formed UTF-8 is read, and the boundaries where a character of the
-// word and a character of the run end together are where the stretch may begin and end. Linear in
-// the word for each run, and a run ends the scan of the characters it covers.
+// word and a character of the run end together are where the stretch may begin and end. A run ends
+// the scan of the characters it covers, and stops where no boundary comes for kMostUnaligned
+// characters: linear in the word.
 void FindGluedRepairs(std::u16string_view word, const Step& step, std::vector<GluedRepair>& found) {
   const CodePage codePage = *InfoOf(step.readAs).codePage;
   std::u16string copy;
@@ -918,7 +923,7 @@ void FindGluedRepairs(std::u16string_view word, const Step& step, std::vector<Gl
       std::vector<std::pair<std::size_t, std::size_t>> aligned = {{unitOfByte[at], 0}};
       std::u16string decoded;
       std::size_t q = at, lastAligned = at;
-      while (q < bytes.size()) {
+      while (q < bytes.size() && decoded.size() - aligned.back().second <= kMostUnaligned) {
         const std::optional<Utf8Character> c = Utf8CharacterAt(bytes, q);
         if (!c)
           break;
