@@ -25,7 +25,7 @@ Result<std::string> ReadHexBytes(std::u16string_view text) {
       i += 2;
     const std::optional<std::uint8_t> byte = HexByteAt(text, i);
     if (!byte)
-      return Fail(ErrorCode::InvalidBytes, i);
+      return Fail(ErrorCode::NotHexBytes, i);
     bytes.push_back(static_cast<char>(*byte));
     i += 2;
   }
