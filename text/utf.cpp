@@ -110,7 +110,7 @@ std::optional<std::size_t> FirstBadSequence(std::string_view bytes) {
     // The three-byte forms of nearly all of the BMP (every Chinese character among them), whose
     // second byte takes the whole range 80..BF; E0 and ED restrict it and take the general path.
     if (in[i] >= 0xE1 && in[i] <= 0xEF && in[i] != 0xED && i + 2 < bytes.size() &&
-        (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+        IsUtf8Continuation(in[i + 1]) && IsUtf8Continuation(in[i + 2])) {
       i += 3;
       continue;
     }
@@ -216,7 +216,7 @@ std::size_t CompleteUtf8Prefix(std::string_view bytes) {
   // Only the last three bytes can belong to a sequence the next bytes complete.
   for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
     const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
-    if ((b & 0xC0) == 0x80)
+    if (IsUtf8Continuation(b))
       continue; // a continuation byte: look further back for its lead
     const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
     return length > back ? bytes.size() - back : bytes.size();

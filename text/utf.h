@@ -69,6 +69,12 @@ inline void AppendCodePoint(std::u16string& out, char32_t codePoint) {
 /// Whether every surrogate of the text is part of a pair (high, then low).
 [[nodiscard]] bool IsWellFormedUtf16(std::u16string_view text);
 
+/// Whether a byte is a UTF-8 continuation byte, 80..BF: the one check the decoders, the stream
+/// cut and the recogniser share.
+[[nodiscard]] constexpr bool IsUtf8Continuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
 /// How a UTF-8 sequence goes on after its lead byte, by the table of well-formed sequences
 /// (Unicode 3.9): how many continuation bytes follow, the range the first of them must lie in
 /// (the others lie in 80..BF), and the lead's bits of the code point.

@@ -2,7 +2,11 @@
 """Writes fuzz/seeds/<family>/: one seed per command-line case row (tests/cases/*.tsv) whose
 operation belongs to a fuzz family (fuzz/families.txt), in the fuzzers' input layout: the
 operation's index in its family, flags (bit 0 --upper, bit 1 UTF-8 text), the charset's index,
-then the text as UTF-8. scripts/fuzz --minimise-seeds then keeps only the seeds that add coverage.
+then the text as UTF-8. The recognise family also gets, for auto and for detect, the first few
+garbled texts of each chain of the recogniser's samples (tests/cases/recognition/*.tsv: C escapes,
+quoted-printable, mail header words, hex of bytes, punycode, surrogate halves, every European,
+Japanese and Korean misreading, names garbled inside a sentence), and the same texts glued into a
+clean sentence. scripts/fuzz --minimise-seeds then keeps only the seeds that add coverage.
 
     python3 tools/make_fuzz_seeds.py
 """
@@ -71,7 +75,37 @@ def main():
             folder.mkdir(parents=True, exist_ok=True)
             (folder / hashlib.sha1(seed).hexdigest()).write_bytes(seed)
             written += 1
+    written += recognition_seeds(family_of)
     print(f"{written} seeds")
+
+
+# Garbled texts a chain of the recogniser's samples: enough to reach each chain's code.
+SAMPLES_A_CHAIN = 3
+
+
+def recognition_seeds(family_of):
+    """Seeds for auto and detect from the recogniser's samples, as pasted and glued into clean
+    Chinese text without blanks (the stretch search)."""
+    written = 0
+    taken = {}
+    for samples in sorted((ROOT / "tests/cases/recognition").glob("*.tsv")):
+        for line in samples.read_text(encoding="utf-8").splitlines():
+            fields = line.split("\t")
+            if line.startswith("#") or len(fields) < 6 or not fields[0].startswith("garbled"):
+                continue
+            if taken.get(fields[1], 0) == SAMPLES_A_CHAIN:
+                continue
+            taken[fields[1]] = taken.get(fields[1], 0) + 1
+            text = unescape(fields[4])
+            for operation in ("auto", "detect"):
+                family, index = family_of[operation]
+                for pasted in (text, "上传" + text + "失败"):
+                    seed = bytes([index, 2, 0]) + pasted.encode("utf-8", "surrogatepass")
+                    folder = ROOT / "fuzz/seeds" / family
+                    folder.mkdir(parents=True, exist_ok=True)
+                    (folder / hashlib.sha1(seed).hexdigest()).write_bytes(seed)
+                    written += 1
+    return written
 
 
 main()

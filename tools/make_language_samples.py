@@ -3,7 +3,8 @@
 alone, and texts garbled the ways real tools garble them (UTF-8 read in a European, Japanese or
 Korean charset, git's octal quoting, Python's \\x escapes and b'...', mail headers,
 quoted-printable, plain hex of bytes, zip names read as CP437, punycode hosts, form-encoded
-queries, emoji written as UTF-8 of their surrogate halves).
+queries, emoji written as UTF-8 of their surrogate halves, a garbled name inside a clean sentence,
+between blanks or glued to the characters beside it).
 
 The texts are the translated messages of the catalogues installed under /usr/share/locale
 (programs' .mo files: mostly GPL or LGPL, so the set is for measuring only and stays out of the
@@ -69,7 +70,8 @@ LANGUAGES = {
               "c-escape-utf8", "c-escape-utf8/python", "c-escape-utf8/bytes",
               "byte-hex-utf8", "byte-hex-utf8/spaced", "quoted-printable-utf8",
               "mime-header-gbk", "mime-header-utf8/q", "url-form-utf8", "punycode",
-              "utf8-surrogates-as-windows-1252", "stretch utf8-as-gbk"],
+              "utf8-surrogates-as-windows-1252", "stretch utf8-as-gbk", "glued utf8-as-gbk",
+              "glued utf8-as-windows-1252"],
     "zh_TW": ["big5-as-cp437", "utf8-as-shift_jis", "c-escape-utf8", "mime-header-big5",
               "big5-as-windows-1251"],
 }
@@ -204,6 +206,20 @@ def apply_chain(chain, text, rng):
         if lost:
             return None
         return " ".join(garbled if w == word else w for w in text.split(" ")), False, step, text
+    if chain.startswith("glued "):
+        # A garbled stretch glued to clean Chinese on both sides, without a blank: two to six
+        # characters inside a run of Chinese, at least one clean character left either side.
+        step = chain.split()[1]
+        runs = [m for m in re.finditer(r"[\u4e00-\u9fff]{4,}", text)]
+        if not runs:
+            return None
+        run = rng.choice(runs)
+        length = rng.randint(2, min(6, len(run.group()) - 2))
+        start = run.start() + rng.randint(1, len(run.group()) - 1 - length)
+        garbled, lost = misread(text[start:start + length], step)
+        if lost:
+            return None
+        return text[:start] + garbled + text[start + length:], False, chain, text
     if "/" in chain:
         name, form = chain.split("/")
     else:

@@ -372,7 +372,8 @@ constexpr float kLoneHanBits = 5.0f;
 constexpr int kHanScript = 4;
 
 int ScriptOf(char32_t c) {
-  if (c < 0x250 || (c >= 0x1E00 && c < 0x1F00))
+  // IPA and the modifier letters stand inside Latin words: ʻ in Hawaiʻi, ʼ in Ukrainian names.
+  if (c < 0x300 || (c >= 0x1E00 && c < 0x1F00))
     return 1; // Latin
   if ((c >= 0x370 && c < 0x400) || (c >= 0x1F00 && c < 0x2000))
     return 2; // Greek
@@ -381,7 +382,7 @@ int ScriptOf(char32_t c) {
   if (c >= 0x3040 && c < 0x3100)
     return kHanScript; // kana
   if ((c >= 0xAC00 && c < 0xD7B0) || (c >= 0x1100 && c < 0x1200) || (c >= 0x3130 && c < 0x3190))
-    return 5; // Hangul
+    return 5;                          // Hangul
   return 6 + static_cast<int>(c >> 7); // the others by their block
 }
 
@@ -429,9 +430,9 @@ public:
       break;
     }
     case Kind::Accented: {
-      // Latin-1 capitals and, roughly, the even letters of Latin Extended-A are upper case; a
-      // capital after a small letter (cafÃ) is mojibake, not a word.
-      const bool upper = (c >= 0xC0 && c <= 0xDE) || (c >= 0x100 && c < 0x180 && c % 2 == 0);
+      // A capital after a small letter (cafÃ) is mojibake, not a word. Latin Extended-A does not
+      // alternate capitals and small letters evenly (Ł is 0141, ż 017C): ask Unicode.
+      const bool upper = u_isupper(static_cast<UChar32>(c)) != 0;
       const bool inWord = m_latinWord && IsLatin(m_prev) && (!upper || m_prevUpper);
       m_prevUpper = upper;
       bits = inWord ? kAccentedInWordBits : kAccentedOutsideBits;

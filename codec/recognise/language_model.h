@@ -20,13 +20,11 @@ inline constexpr std::size_t kScoredPrefixUnits = 4096;
 /// controls, rare CJK extension characters, runs of symbols, Latin-1 letters and signs outside
 /// Latin words (ä¸­æ–‡, ÖÐÎÄ), box drawing, half-width katakana, kana and Hangul among Chinese.
 struct TextScore {
-  double bitsPerCharacter = 0; ///< mean cost of a scored character in bits (-log2 probability)
-  std::size_t scored = 0;      ///< characters (code points) scored: those of the prefix
-  std::size_t characters = 0;  ///< characters (code points) of the whole text
-
-  /// Higher reads more like real text; comparable across texts of any length (per character).
-  /// About -5 for English prose, -8 to -10 for Chinese prose, -12 and less for mojibake.
-  [[nodiscard]] double Plausibility() const { return -bitsPerCharacter; }
+  /// Mean cost of a scored character in bits (-log2 probability), comparable across texts of any
+  /// length: about 5 for English prose, 8 to 10 for Chinese prose, 12 and more for mojibake.
+  double bitsPerCharacter = 0;
+  std::size_t scored = 0;     ///< characters (code points) scored: those of the prefix
+  std::size_t characters = 0; ///< characters (code points) of the whole text
 
   /// The cost of the whole text, extrapolated from its prefix: for ranking the candidates that
   /// one input decodes to, where a shorter candidate that explains the same bytes in fewer, more

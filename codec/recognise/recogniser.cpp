@@ -60,7 +60,8 @@ constexpr double kLostByteBits = 8.0;
 constexpr std::size_t kMergedHoleBytes = 3;
 
 // A text of at most this many units that no chain explains as a whole is tried word by word, at
-// most kStretchWords words: a name garbled inside a sentence is short, and each word costs a search.
+// most kStretchWords words: a name garbled inside a sentence is short, and each word costs a
+// search.
 constexpr std::size_t kStretchUnits = 1024;
 constexpr std::size_t kStretchWords = 64;
 
@@ -121,8 +122,8 @@ std::vector<Step> EscapeSteps(Charset chosen) {
       {StepKind::Punycode},
   };
   // The byte notations of the later tools, in the same charsets as Url and Base64.
-  for (const StepKind kind : {StepKind::UrlForm, StepKind::CEscape, StepKind::ByteHex,
-                              StepKind::QuotedPrintable}) {
+  for (const StepKind kind :
+       {StepKind::UrlForm, StepKind::CEscape, StepKind::ByteHex, StepKind::QuotedPrintable}) {
     for (const Charset charset : {Charset::Utf8, Charset::Gbk, Charset::Big5})
       steps.push_back({kind, charset});
   }
@@ -156,15 +157,11 @@ std::string VocabularyName(Charset charset) {
 // so that an escape or a character that the cut splits is dropped instead of failing the step.
 enum class End { Closed, Open };
 
-// Fails a step: the text cannot have come out of it.
-unexpected<Error> NotThisStep(std::size_t position = 0) {
-  return Fail(ErrorCode::NothingRecognised, position);
-}
-
-// The text's bytes in a code-page charset; fails at a character it cannot encode. With `holes`,
+// The text's bytes in a code-page charset; nothing when it holds a character the code page lacks
+// (the text was not read in it). With `holes`,
 // each U+FFFD (bytes lost before) adds no bytes and its byte offset is recorded instead.
-Result<std::string> EncodeInCodePage(std::u16string_view text, CodePage codePage,
-                                     std::vector<std::size_t>* holes) {
+std::optional<std::string> EncodeInCodePage(std::u16string_view text, CodePage codePage,
+                                            std::vector<std::size_t>* holes) {
   const std::uint16_t* codeOf = AnsiCodeTable(codePage);
   std::string bytes;
   bytes.reserve(2 * text.size());
@@ -173,7 +170,7 @@ Result<std::string> EncodeInCodePage(std::u16string_view text, CodePage codePage
     const std::uint16_t code = codeOf[unit];
     if (code == u'?' && unit != u'?') {
       if (holes == nullptr || unit != kReplacement)
-        return Fail(ErrorCode::CodeOutOfRange, i);
+        return std::nullopt;
       holes->push_back(bytes.size());
       continue;
     }
@@ -192,34 +189,34 @@ std::size_t UnfinishedTail(std::string_view bytes, std::size_t bad, Charset char
     return 0;
   const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data()) + bad;
   if (charset == Charset::Utf8) {
-    const std::optional<Utf8Lead> lead = Utf8LeadOf(in[0]);
-    if (!lead || static_cast<std::size_t>(lead->continuations) < rest)
-      return 0;
-    for (std::size_t k = 1; k < rest; ++k) {
-      if (in[k] < (k == 1 ? lead->secondLow : 0x80) || in[k] > (k == 1 ? lead->secondHigh : 0xBF))
-        return 0;
-    }
-    return rest;
+    // A lead byte and as many of its continuation bytes as stand before the end.
+    return Utf8LeadOf(in[0]) && Utf8MaximalSubpart(bytes.substr(bad)) == rest ? rest : 0;
   }
   if (const std::optional<CodePage> codePage = InfoOf(charset).codePage)
     return rest == 1 && UnitOfByte(in[0], *codePage) == kLeadByte ? 1 : 0;
   return rest; // GB18030 and UTF-16: any short tail may be cut
 }
 
-// Decodes bytes that must be well-formed in the charset. With End::Open the unfinished start of
-// a character at the end is left out, and `cut` (when given) says how many bytes that was.
-Result<std::u16string> DecodeStrictly(std::string_view bytes, Charset charset, End end,
-                                      std::size_t* cut = nullptr) {
+// Decodes bytes that must be well-formed in the charset; nothing when they are not. With End::Open
+// the unfinished start of a character at the end is left out, and `cut` (when given) says how many
+// bytes that was.
+std::optional<std::u16string> DecodeStrictly(std::string_view bytes, Charset charset, End end,
+                                             std::size_t* cut = nullptr) {
   Result<std::u16string> text = DecodeBytesStrictly(bytes, charset);
-  if (text || end == End::Closed)
-    return text;
+  if (text)
+    return std::move(*text);
+  if (end == End::Closed)
+    return std::nullopt;
   const std::size_t bad = text.error().position;
   const std::size_t tail = UnfinishedTail(bytes, bad, charset);
   if (tail == 0)
-    return text;
+    return std::nullopt;
   if (cut != nullptr)
     *cut = tail;
-  return DecodeBytesStrictly(bytes.substr(0, bad), charset);
+  text = DecodeBytesStrictly(bytes.substr(0, bad), charset);
+  if (!text)
+    return std::nullopt;
+  return std::move(*text);
 }
 
 // How many bytes at the start of `bytes` may be the rest of a character whose start was lost:
@@ -228,7 +225,7 @@ std::size_t MostLeftOver(std::string_view bytes, Charset charset) {
   if (charset != Charset::Utf8)
     return std::min<std::size_t>(InfoOf(charset).longest - 1, bytes.size());
   std::size_t n = 0;
-  while (n < 3 && n < bytes.size() && (static_cast<std::uint8_t>(bytes[n]) & 0xC0) == 0x80)
+  while (n < 3 && n < bytes.size() && IsUtf8Continuation(static_cast<std::uint8_t>(bytes[n])))
     ++n;
   return n;
 }
@@ -243,8 +240,9 @@ struct Undone {
 // U+FFFD, together with the bytes beside it that belonged to the characters it cut (what is left
 // of a character after it, an unfinished character before it). Everything else must be
 // well-formed.
-Result<Undone> DecodeAroundHoles(std::string_view bytes, const std::vector<std::size_t>& holes,
-                                 Charset charset, End end) {
+std::optional<Undone> DecodeAroundHoles(std::string_view bytes,
+                                        const std::vector<std::size_t>& holes, Charset charset,
+                                        End end) {
   Undone undone;
   undone.text.reserve(bytes.size() + holes.size());
   std::size_t start = 0;
@@ -253,7 +251,7 @@ Result<Undone> DecodeAroundHoles(std::string_view bytes, const std::vector<std::
     const std::string_view segment = bytes.substr(start, stop - start);
     const End segmentEnd = k < holes.size() ? End::Open : end;
     const std::size_t mostSkipped = k == 0 ? 0 : MostLeftOver(segment, charset);
-    Result<std::u16string> part = NotThisStep(start);
+    std::optional<std::u16string> part;
     std::size_t cut = 0, skip = 0;
     for (; skip <= mostSkipped; ++skip) {
       cut = 0;
@@ -263,7 +261,7 @@ Result<Undone> DecodeAroundHoles(std::string_view bytes, const std::vector<std::
         break;
     }
     if (!part)
-      return NotThisStep(start + part.error().position);
+      return std::nullopt;
     undone.text += *part;
     undone.lostBytes += skip + cut;
     if (k < holes.size()) {
@@ -282,11 +280,11 @@ bool Contains(std::u16string_view text, char16_t unit) {
 }
 
 // The text, unless it holds a lone surrogate. A prefix may end with half a pair.
-Result<std::u16string> WellFormed(std::u16string text, End end) {
+std::optional<std::u16string> WellFormed(std::u16string text, End end) {
   if (end == End::Open && !text.empty() && IsHighSurrogate(text.back()))
     text.pop_back();
   if (!IsWellFormedUtf16(text))
-    return NotThisStep();
+    return std::nullopt;
   return text;
 }
 
@@ -322,44 +320,45 @@ std::size_t SpacesAsNoBreakSpaces(std::string& bytes, CodePage codePage) {
 }
 
 // Bytes of `bytes` read as `readAs`: back to those bytes, then read in `bytes`' charset.
-Result<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) {
+std::optional<Undone> UndoMisread(std::u16string_view text, const Step& step, End end) {
   const CodePage codePage = *InfoOf(step.readAs).codePage;
   std::u16string copy;
   if (step.readAs == Charset::Cp437)
     text = AsIcuReadsCp437(text, copy);
   if (!Contains(text, kReplacement)) {
-    Result<std::string> bytes = EncodeInCodePage(text, codePage, nullptr);
+    std::optional<std::string> bytes = EncodeInCodePage(text, codePage, nullptr);
     if (!bytes)
-      return unexpected(bytes.error());
-    Result<std::u16string> undone = DecodeStrictly(*bytes, step.charset, end);
+      return std::nullopt;
+    std::optional<std::u16string> undone = DecodeStrictly(*bytes, step.charset, end);
     if (!undone && step.charset == Charset::Utf8) {
       if (const std::size_t spaces = SpacesAsNoBreakSpaces(*bytes, codePage); spaces > 0) {
-        if (Result<std::u16string> mended = DecodeStrictly(*bytes, Charset::Utf8, end))
+        if (std::optional<std::u16string> mended = DecodeStrictly(*bytes, Charset::Utf8, end))
           return Undone{std::move(*mended), spaces};
       }
     }
     if (!undone)
-      return unexpected(undone.error());
+      return std::nullopt;
     return Undone{std::move(*undone), 0};
   }
   std::vector<std::size_t> holes;
-  Result<std::string> bytes = EncodeInCodePage(text, codePage, &holes);
+  std::optional<std::string> bytes = EncodeInCodePage(text, codePage, &holes);
   if (!bytes)
-    return unexpected(bytes.error());
+    return std::nullopt;
   return DecodeAroundHoles(*bytes, holes, step.charset, end);
 }
 
 // With `form`, "+" is a space, as forms send a query: a text with a space of its own, or without
 // a "+", is no form's. A prefix cut from a longer text may end inside an escape.
-Result<std::u16string> UndoUrl(std::u16string_view text, Charset charset, End end, bool form) {
+std::optional<std::u16string> UndoUrl(std::u16string_view text, Charset charset, End end,
+                                      bool form) {
   if (form && (Contains(text, u' ') || !Contains(text, u'+')))
-    return NotThisStep();
+    return std::nullopt;
   if (const std::size_t last = text.rfind(u'%');
       end == End::Open && last != std::u16string_view::npos && text.size() - last < 3)
     text = text.substr(0, last);
   std::optional<std::string> bytes = URLDecodeBytes(text, charset, form);
   if (!bytes)
-    return NotThisStep();
+    return std::nullopt;
   return DecodeStrictly(*bytes, charset, end);
 }
 
@@ -376,15 +375,15 @@ bool HasEscape(std::u16string_view text, std::u16string_view marker, std::size_t
   return false;
 }
 
-Result<std::u16string> UndoPercentU(std::u16string_view text, End end) {
+std::optional<std::u16string> UndoPercentU(std::u16string_view text, End end) {
   if (!HasEscape(text, u"%u", 4))
-    return NotThisStep();
+    return std::nullopt;
   return WellFormed(ScriptUnescape(text), end);
 }
 
-Result<std::u16string> UndoUnicodeEscape(std::u16string_view text, End end) {
+std::optional<std::u16string> UndoUnicodeEscape(std::u16string_view text, End end) {
   if (!HasEscape(text, u"\\u", 4))
-    return NotThisStep();
+    return std::nullopt;
   return WellFormed(UnicodeUnescape(text), end);
 }
 
@@ -413,7 +412,7 @@ NamedReference ReadNamedReference(std::u16string_view text, std::size_t i) {
   return {std::move(value), reference.size()};
 }
 
-Result<std::u16string> UndoHtml(std::u16string_view text, StepKind kind) {
+std::optional<std::u16string> UndoHtml(std::u16string_view text, StepKind kind) {
   std::u16string out;
   out.reserve(text.size());
   std::size_t ownKind = 0;
@@ -441,13 +440,13 @@ Result<std::u16string> UndoHtml(std::u16string_view text, StepKind kind) {
     out.push_back(text[i++]);
   }
   if (ownKind == 0)
-    return NotThisStep();
+    return std::nullopt;
   return out;
 }
 
 // Base64 as an encoder writes it (the codec's strict reading). A prefix cut from a longer text is
 // read up to its last whole group of four.
-Result<std::u16string> UndoBase64(std::u16string_view text, Charset charset, End end) {
+std::optional<std::u16string> UndoBase64(std::u16string_view text, Charset charset, End end) {
   std::size_t count = 0, padding = 0, groupsEnd = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == u'=')
@@ -456,16 +455,16 @@ Result<std::u16string> UndoBase64(std::u16string_view text, Charset charset, End
       groupsEnd = i + 1;
   }
   if (count + padding < 4)
-    return NotThisStep();
+    return std::nullopt;
   // Fewer than eight characters without padding are far likelier a word (LLVM, test) than the
   // Base64 of one or two characters.
   if (count + padding < 8 && padding == 0)
-    return NotThisStep();
+    return std::nullopt;
   if (end == End::Open)
     text = text.substr(0, groupsEnd);
   std::optional<std::string> bytes = Base64DecodeBytes(text);
   if (!bytes)
-    return NotThisStep();
+    return std::nullopt;
   return DecodeStrictly(*bytes, charset, end);
 }
 
@@ -476,61 +475,62 @@ bool HasDigit(std::u16string_view text) {
   return std::ranges::any_of(text, [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
-Result<std::u16string> UndoHexGroups(std::u16string_view text, End end) {
+std::optional<std::u16string> UndoHexGroups(std::u16string_view text, End end) {
   if (!HasDigit(text))
-    return NotThisStep();
+    return std::nullopt;
   if (end == End::Open)
     text = text.substr(0, text.size() - text.size() % 4);
   std::optional<std::string> bytes = HexGroupsToBytes(text);
   if (!bytes)
-    return NotThisStep();
+    return std::nullopt;
   return DecodeStrictly(*bytes, Charset::Gbk, End::Closed);
 }
 
-// The notations of bytes that the codec reads strictly: the bytes, then strictly the charset. A text
-// cut from a longer one may end inside an escape, so a prefix is tried shorter by a few units.
+// The notations of bytes that the codec reads strictly: the bytes, then strictly the charset. A
+// text cut from a longer one may end inside an escape, so a prefix is tried shorter by a few units.
 template <typename ReadBytes>
-Result<std::u16string> UndoByteNotation(std::u16string_view text, Charset charset, End end,
-                                        ReadBytes readBytes) {
+std::optional<std::u16string> UndoByteNotation(std::u16string_view text, Charset charset, End end,
+                                               ReadBytes readBytes) {
   std::optional<std::string> bytes = readBytes(text);
   // An escape is at most four units (\344, =E4); one more for the blank between hex bytes.
   for (std::size_t drop = 1; !bytes && end == End::Open && drop <= 4 && drop < text.size(); ++drop)
     bytes = readBytes(text.substr(0, text.size() - drop));
   if (!bytes)
-    return NotThisStep();
+    return std::nullopt;
   return DecodeStrictly(*bytes, charset, end);
 }
 
-Result<std::u16string> UndoMimeHeader(std::u16string_view text, End end, Charset& labelled) {
+std::optional<std::u16string> UndoMimeHeader(std::u16string_view text, End end, Charset& labelled) {
   std::optional<LabelledBytes> words = MimeHeaderDecodeBytes(text);
   if (!words)
-    return NotThisStep();
+    return std::nullopt;
   labelled = words->charset;
   return DecodeStrictly(words->bytes, words->charset, end);
 }
 
-Result<std::u16string> UndoPunycode(std::u16string_view text) {
+std::optional<std::u16string> UndoPunycode(std::u16string_view text) {
   std::optional<std::u16string> host = PunycodeDecodeStrictly(text);
   if (!host || *host == text)
-    return NotThisStep();
+    return std::nullopt;
   return std::move(*host);
 }
 
 // UTF-8 in which a character beyond the BMP was written as the three-byte forms of its two
 // surrogate halves (ED A0..AF xx, ED B0..BF xx), as Java and old databases write it, then read
 // as `readAs`. At least one such pair: without one the step is the plain misreading.
-Result<std::u16string> UndoSurrogatesMisread(std::u16string_view text, const Step& step, End end) {
-  Result<std::string> bytes = EncodeInCodePage(text, *InfoOf(step.readAs).codePage, nullptr);
+std::optional<std::u16string> UndoSurrogatesMisread(std::u16string_view text, const Step& step,
+                                                    End end) {
+  std::optional<std::string> bytes = EncodeInCodePage(text, *InfoOf(step.readAs).codePage, nullptr);
   if (!bytes)
-    return unexpected(bytes.error());
+    return std::nullopt;
   std::string joined;
   joined.reserve(bytes->size());
   std::size_t pairs = 0;
   const auto* in = reinterpret_cast<const std::uint8_t*>(bytes->data());
   for (std::size_t i = 0; i < bytes->size(); ++i) {
     if (i + 5 < bytes->size() && in[i] == 0xED && (in[i + 1] & 0xF0) == 0xA0 &&
-        (in[i + 2] & 0xC0) == 0x80 && in[i + 3] == 0xED && (in[i + 4] & 0xF0) == 0xB0 &&
-        (in[i + 5] & 0xC0) == 0x80) {
+        IsUtf8Continuation(in[i + 2]) && in[i + 3] == 0xED && (in[i + 4] & 0xF0) == 0xB0 &&
+        IsUtf8Continuation(in[i + 5])) {
       const char32_t high = 0xD800 | (in[i + 1] & 0x0F) << 6 | (in[i + 2] & 0x3F);
       const char32_t low = 0xDC00 | (in[i + 4] & 0x0F) << 6 | (in[i + 5] & 0x3F);
       const char32_t c = CombineSurrogates(static_cast<char16_t>(high), static_cast<char16_t>(low));
@@ -545,7 +545,7 @@ Result<std::u16string> UndoSurrogatesMisread(std::u16string_view text, const Ste
     joined.push_back(static_cast<char>(in[i]));
   }
   if (pairs == 0)
-    return NotThisStep();
+    return std::nullopt;
   return DecodeStrictly(joined, Charset::Utf8, end);
 }
 
@@ -557,8 +557,8 @@ bool LosesBytes(std::u16string_view text, const Step& step) {
 // The text that `step` turned into `text`. A misreading of text that holds U+FFFD (bytes lost
 // before) is undone around each of them and counts the bytes it had to drop. MimeHeader learns its
 // charset from the label, and sets it in `step`.
-Result<Undone> Undo(std::u16string_view text, Step& step, End end) {
-  Result<std::u16string> undone = NotThisStep();
+std::optional<Undone> Undo(std::u16string_view text, Step& step, End end) {
+  std::optional<std::u16string> undone;
   switch (step.kind) {
   case StepKind::Misread:
     return UndoMisread(text, step, end);
@@ -607,7 +607,7 @@ Result<Undone> Undo(std::u16string_view text, Step& step, End end) {
   }
   // No escape or encoding of real text stands for U+0000 (%00, AAAA), and a box would cut there.
   if (!undone || Contains(*undone, u'\0'))
-    return NotThisStep();
+    return std::nullopt;
   return Undone{std::move(*undone), 0};
 }
 
@@ -620,6 +620,8 @@ struct Reading {
   std::size_t lostBytes = 0; // dropped beside the stretches lost before
   TextScore score;
   bool stretch = false; // only some words of the text were undone
+  // Latin letters that the code page a misreading read the text in lacks (see ForeignLetters)
+  std::size_t foreignLetters = 0;
 };
 
 // GBK and BIG5 bytes are read as Shift_JIS, EUC-KR or the European code pages far more rarely
@@ -628,6 +630,30 @@ struct Reading {
 bool IsRareMisreading(const Step& step) {
   return step.kind == StepKind::Misread && step.charset != Charset::Utf8 &&
          std::ranges::find(kOutermostReadAs, step.readAs) != std::end(kOutermostReadAs);
+}
+
+// Windows-1250 and ISO-8859-2 hold the same Central European letters at different bytes (Š is 8A
+// in one and A9 in the other, ť 9D and BB), so text misread through one reads back through the
+// other too, as other letters. UTF-8 read in a Central European code page was mostly written in a
+// language of that page; a reading whose Latin letters that page cannot hold (å, ī, ʝ where the
+// text shows ĂĄ, ÄŤ, Ęť) is the other page's, or the other page's reading is the right one.
+constexpr double kForeignLetterBits = 6.0;
+
+bool IsCentralEuropean(Charset charset) {
+  return charset == Charset::Windows1250 || charset == Charset::Iso8859_2;
+}
+
+// The Latin letters beyond ASCII of a reading's scored prefix that the code page its one
+// misreading read it in cannot hold; 0 for any other chain.
+std::size_t ForeignLetters(const std::vector<Step>& undone, std::u16string_view text) {
+  if (undone.size() != 1 || undone.front().kind != StepKind::Misread ||
+      !IsCentralEuropean(undone.front().readAs))
+    return 0;
+  const std::uint16_t* codeOf = AnsiCodeTable(*InfoOf(undone.front().readAs).codePage);
+  std::size_t foreign = 0;
+  for (const char16_t c : text.substr(0, kScoredPrefixUnits))
+    foreign += c >= 0xC0 && c < 0x300 && c != 0xD7 && c != 0xF7 && codeOf[c] == u'?';
+  return foreign;
 }
 
 double StepBits(const Step& step) {
@@ -641,6 +667,7 @@ double RankBits(const Reading& reading) {
   double bits = reading.score.TotalBits() + kLostByteBits * static_cast<double>(reading.lostBytes);
   if (reading.stretch)
     bits += kStretchBits;
+  bits += kForeignLetterBits * static_cast<double>(reading.foreignLetters);
   for (const Step& step : reading.undone)
     bits += StepBits(step);
   return bits;
@@ -653,7 +680,7 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
   readings.push_back({std::u16string(text), {}, false, 0, ScoreText(text)});
   std::unordered_set<std::u16string> seen = {readings.front().text};
   const auto tryStep = [&](std::size_t from, Step step) {
-    Result<Undone> undone = Undo(readings[from].text, step, end);
+    std::optional<Undone> undone = Undo(readings[from].text, step, end);
     if (!undone || undone->text.empty() || !seen.insert(undone->text).second)
       return false;
     const Reading& source = readings[from];
@@ -664,6 +691,7 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
                     {}};
     reading.undone.push_back(step);
     reading.score = ScoreText(reading.text);
+    reading.foreignLetters = ForeignLetters(reading.undone, reading.text);
     readings.push_back(std::move(reading));
     return true;
   };
@@ -711,19 +739,20 @@ std::vector<Reading> Search(std::u16string_view text, End end, Charset chosen) {
 
 // Undoes a chain found on a prefix on the whole text. The text as it is (no steps) keeps its text
 // empty: a text of many megabytes is copied at the end, and only if it is returned.
-Result<Reading> UndoOnWholeText(std::u16string_view text, const Reading& found) {
+std::optional<Reading> UndoOnWholeText(std::u16string_view text, const Reading& found) {
   Reading reading{{}, found.undone, false, 0, {}};
   std::u16string_view current = text;
   for (Step step : found.undone) {
-    Result<Undone> undone = Undo(current, step, End::Closed);
+    std::optional<Undone> undone = Undo(current, step, End::Closed);
     if (!undone)
-      return unexpected(undone.error());
+      return std::nullopt;
     reading.partial = reading.partial || LosesBytes(current, step);
     reading.text = std::move(undone->text);
     reading.lostBytes += undone->lostBytes;
     current = reading.text;
   }
   reading.score = ScoreText(current);
+  reading.foreignLetters = ForeignLetters(reading.undone, current);
   return reading;
 }
 
@@ -767,7 +796,7 @@ std::vector<Reading> ReadingsOf(std::u16string_view text, Charset charset) {
       // The text as it is always stays in the running: it is what "nothing recognised" means.
       if (i >= kVerified && !readings[i].undone.empty())
         continue;
-      Result<Reading> reading = UndoOnWholeText(text, readings[i]);
+      std::optional<Reading> reading = UndoOnWholeText(text, readings[i]);
       if (reading && std::ranges::none_of(verified, [&](const Reading& other) {
             return TextOf(other, text) == TextOf(*reading, text);
           }))
@@ -793,6 +822,179 @@ bool MayBeGarbled(std::u16string_view word) {
   });
 }
 
+// ---- a garbled stretch glued to clean text ------------------------------------------------------
+
+// How many aligned boundaries a glued stretch's ends may move inward: a clean character beside
+// the stretch whose bytes read as UTF-8 too (失's CA A7 is ʧ) is left out so.
+constexpr std::size_t kMostTrimmed = 4;
+// A run of UTF-8 in which this many characters end nowhere a character of the word ends is no
+// misreading of it (a garbled stretch shares a boundary every two or three characters), and the
+// scan from one start stops there, so that the search stays linear.
+constexpr std::size_t kMostUnaligned = 8;
+// The characters either side of a glued stretch that its repair is scored with.
+constexpr std::size_t kGluedContext = 4;
+
+// The length of the well-formed UTF-8 character at bytes[at], and its code point; nothing where
+// none starts.
+struct Utf8Character {
+  std::size_t length = 0;
+  char32_t codePoint = 0;
+};
+
+std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(bytes[at]);
+  if (lead < 0x80)
+    return Utf8Character{1, lead};
+  const std::optional<Utf8Lead> rule = Utf8LeadOf(lead);
+  const std::size_t length = rule ? static_cast<std::size_t>(rule->continuations) + 1 : 0;
+  if (!rule || Utf8MaximalSubpart(bytes.substr(at)) != length)
+    return std::nullopt;
+  char32_t codePoint = rule->bits;
+  for (std::size_t k = 1; k < length; ++k)
+    codePoint = codePoint << 6 | (static_cast<unsigned char>(bytes[at + k]) & 0x3F);
+  return Utf8Character{length, codePoint};
+}
+
+// One stretch of a word undone by a misreading of UTF-8, and how many bits it saves.
+struct GluedRepair {
+  std::size_t begin = 0, end = 0; // code units of the word
+  std::u16string text;
+  Step step;
+  double gain = 0;
+};
+
+// Where a run of the word's bytes (in the charset the misreading read them in) reads as UTF-8, the
+// stretch between two boundaries that both texts share whose repair saves the most bits; its ends
+// may move inward by up to kMostTrimmed boundaries each.
+void BestOfRun(std::u16string_view word, const Step& step,
+               const std::vector<std::pair<std::size_t, std::size_t>>& aligned,
+               std::u16string_view decoded, std::optional<GluedRepair>& best) {
+  const std::size_t last = aligned.size() - 1;
+  for (std::size_t i = 0; i <= std::min(kMostTrimmed, last); ++i) {
+    for (std::size_t j = std::max(i + 1, last > kMostTrimmed ? last - kMostTrimmed : 0); j <= last;
+         ++j) {
+      const auto [unitBegin, charBegin] = aligned[i];
+      const auto [unitEnd, charEnd] = aligned[j];
+      const std::u16string_view repaired = decoded.substr(charBegin, charEnd - charBegin);
+      const std::u16string_view asIs = word.substr(unitBegin, unitEnd - unitBegin);
+      if (repaired == asIs || std::ranges::none_of(repaired, [](char16_t c) { return c >= 0x80; }))
+        continue;
+      // Scored with a few characters either side: a clean character that the stretch would take
+      // in reads well with its neighbour (失败) and badly as what it turns into (ʧ败).
+      const std::size_t left = unitBegin - std::min(unitBegin, kGluedContext);
+      const std::u16string_view before = word.substr(left, unitBegin - left);
+      const std::u16string_view after = word.substr(unitEnd, kGluedContext);
+      std::u16string context;
+      const auto bitsWith = [&](std::u16string_view middle) {
+        context.assign(before).append(middle).append(after);
+        return ScoreText(context).TotalBits();
+      };
+      const double gain = bitsWith(asIs) - bitsWith(repaired);
+      if (!best || gain > best->gain)
+        best = GluedRepair{unitBegin, unitEnd, std::u16string(repaired), step, gain};
+    }
+  }
+}
+
+// The stretches of a word that UTF-8 read as `step.readAs` explains, each at its best boundaries.
+// The word's characters are turned back into that charset's bytes; from each character's first
+// byte the longest run of well-formed UTF-8 is read, and the boundaries where a character of the
+// word and a character of the run end together are where the stretch may begin and end. A run ends
+// the scan of the characters it covers, and stops where no boundary comes for kMostUnaligned
+// characters: linear in the word.
+void FindGluedRepairs(std::u16string_view word, const Step& step, std::vector<GluedRepair>& found) {
+  const CodePage codePage = *InfoOf(step.readAs).codePage;
+  std::u16string copy;
+  const std::u16string_view units =
+      step.readAs == Charset::Cp437 ? AsIcuReadsCp437(word, copy) : word;
+  const std::uint16_t* codeOf = AnsiCodeTable(codePage);
+  std::string bytes;
+  std::vector<std::size_t> unitOfByte; // the unit that starts at each byte, or npos
+  constexpr std::size_t kInside = std::string::npos;
+  // `bytes` holds the bytes of the units before `endUnit`, a unit the code page lacks or the end.
+  const auto flush = [&](std::size_t endUnit) {
+    unitOfByte.push_back(endUnit);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+      if (unitOfByte[at] == kInside) {
+        ++at;
+        continue;
+      }
+      std::vector<std::pair<std::size_t, std::size_t>> aligned = {{unitOfByte[at], 0}};
+      std::u16string decoded;
+      std::size_t q = at, lastAligned = at;
+      while (q < bytes.size() && decoded.size() - aligned.back().second <= kMostUnaligned) {
+        const std::optional<Utf8Character> c = Utf8CharacterAt(bytes, q);
+        if (!c)
+          break;
+        AppendCodePoint(decoded, c->codePoint);
+        q += c->length;
+        if (unitOfByte[q] != kInside) {
+          aligned.emplace_back(unitOfByte[q], decoded.size());
+          lastAligned = q;
+        }
+      }
+      if (aligned.size() >= 2) {
+        std::optional<GluedRepair> best;
+        BestOfRun(word, step, aligned, decoded, best);
+        if (best)
+          found.push_back(std::move(*best));
+      }
+      at = lastAligned > at ? lastAligned : at + 1;
+    }
+    bytes.clear();
+    unitOfByte.clear();
+  };
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const std::uint16_t code = codeOf[units[i]];
+    if (code == u'?' && units[i] != u'?') {
+      flush(i);
+      continue;
+    }
+    unitOfByte.push_back(i);
+    if (code > 0xFF) {
+      bytes.push_back(static_cast<char>(code >> 8));
+      unitOfByte.push_back(kInside);
+    }
+    bytes.push_back(static_cast<char>(code & 0xFF));
+  }
+  flush(units.size());
+}
+
+// The word with each stretch that a misreading of UTF-8 explains clearly better repaired, the
+// rest as it is; nothing when none does. Stretches that overlap give way to the one that saves
+// more, and the chain named is that of the one that saves most.
+std::optional<Reading> RepairGlued(std::u16string_view word) {
+  std::vector<GluedRepair> found;
+  for (const Step& step : OutermostMisreadings()) {
+    if (step.kind == StepKind::Misread && step.charset == Charset::Utf8)
+      FindGluedRepairs(word, step, found);
+  }
+  std::erase_if(found,
+                [](const GluedRepair& r) { return r.gain <= StepBits(r.step) + kStretchBits; });
+  if (found.empty())
+    return std::nullopt;
+  std::ranges::stable_sort(
+      found, [](const GluedRepair& a, const GluedRepair& b) { return a.gain > b.gain; });
+  Reading reading{{}, {found.front().step}, false, 0, {}};
+  reading.stretch = true;
+  std::vector<const GluedRepair*> kept;
+  for (const GluedRepair& r : found) {
+    if (std::ranges::none_of(
+            kept, [&](const GluedRepair* k) { return r.begin < k->end && k->begin < r.end; }))
+      kept.push_back(&r);
+  }
+  std::ranges::sort(kept, {}, &GluedRepair::begin);
+  std::size_t copied = 0;
+  for (const GluedRepair* r : kept) {
+    reading.text.append(word.substr(copied, r->begin - copied));
+    reading.text += r->text;
+    copied = r->end;
+  }
+  reading.text.append(word.substr(copied));
+  return reading;
+}
+
 // The text with each word (between blanks) that reads better undone repaired, and the rest as it
 // is; nothing when no word does. The chain named is the first repaired word's.
 std::optional<Reading> RepairStretches(std::u16string_view text, Charset charset) {
@@ -811,24 +1013,31 @@ std::optional<Reading> RepairStretches(std::u16string_view text, Charset charset
       ++end;
     const std::u16string_view word = text.substr(i, end - i);
     i = end;
-    if (word.size() < 2 || word.size() == text.size() || tried == kStretchWords ||
-        !MayBeGarbled(word)) {
+    if (word.size() < 2 || tried == kStretchWords || !MayBeGarbled(word)) {
       repaired.text += word;
       continue;
     }
     ++tried;
-    std::vector<Reading> readings = Search(word, End::Closed, charset);
-    Rank(readings);
-    const Reading& best = readings.front();
-    if (best.undone.empty()) {
+    // A word that is the whole text was searched as such already: only a stretch of it is left.
+    std::optional<Reading> best;
+    if (word.size() != text.size()) {
+      std::vector<Reading> readings = Search(word, End::Closed, charset);
+      Rank(readings);
+      if (!readings.front().undone.empty())
+        best = std::move(readings.front());
+    }
+    // A garbled stretch glued to clean characters without a blank (上传闄堟瘏.txt失败).
+    if (!best)
+      best = RepairGlued(word);
+    if (!best) {
       repaired.text += word;
       continue;
     }
-    repaired.text += best.text;
+    repaired.text += best->text;
     if (!any)
-      repaired.undone = best.undone;
-    repaired.partial = repaired.partial || best.partial;
-    repaired.lostBytes += best.lostBytes;
+      repaired.undone = best->undone;
+    repaired.partial = repaired.partial || best->partial;
+    repaired.lostBytes += best->lostBytes;
     any = true;
   }
   if (!any)
@@ -886,8 +1095,9 @@ std::optional<std::u16string> MarkLost(std::u16string_view text) {
 Lost LostMarked(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (LostRunAt(text, i) > 0)
-      return text[i] == kKun ? Lost::ReplacementAsGbk
-                             : text[i] == kTang ? Lost::StackFill : Lost::HeapFill;
+      return text[i] == kKun    ? Lost::ReplacementAsGbk
+             : text[i] == kTang ? Lost::StackFill
+                                : Lost::HeapFill;
   }
   return Lost::Nothing;
 }
@@ -937,40 +1147,65 @@ std::string_view LostName(Lost lost) {
   return {};
 }
 
+std::optional<std::string_view> StepOperation(StepKind kind) {
+  switch (kind) {
+  case StepKind::Url:
+    return "url-encode";
+  case StepKind::PercentU:
+    return "escape";
+  case StepKind::UnicodeEscape:
+    return "unicode-escape";
+  case StepKind::HtmlDecimal:
+    return "html-encode";
+  case StepKind::Base64:
+    return "base64-encode";
+  case StepKind::HexGroups:
+    return "hex-encode";
+  case StepKind::CEscape:
+    return "c-escape";
+  case StepKind::ByteHex:
+    return "byte-hex-encode";
+  case StepKind::QuotedPrintable:
+    return "quoted-printable-encode";
+  case StepKind::MimeHeader:
+    return "mime-header-encode";
+  case StepKind::Punycode:
+    return "punycode-encode";
+  case StepKind::Misread:
+  case StepKind::SurrogatesMisread:
+  case StepKind::HtmlHex:
+  case StepKind::HtmlNamed:
+  case StepKind::UrlForm:
+    break;
+  }
+  return std::nullopt;
+}
+
 std::string StepName(const Step& step) {
   switch (step.kind) {
   case StepKind::Misread:
     return VocabularyName(step.charset) + "-as-" + VocabularyName(step.readAs);
-  case StepKind::Url:
-    return "url-" + VocabularyName(step.charset);
-  case StepKind::PercentU:
-    return "percent-u";
-  case StepKind::UnicodeEscape:
-    return "unicode-escape";
-  case StepKind::HtmlDecimal:
-    return "html-decimal";
+  case StepKind::SurrogatesMisread:
+    return "utf8-surrogates-as-" + VocabularyName(step.readAs);
   case StepKind::HtmlHex:
     return "html-hex";
   case StepKind::HtmlNamed:
     return "html-named";
-  case StepKind::Base64:
-    return "base64-" + VocabularyName(step.charset);
-  case StepKind::HexGroups:
-    return "hex-groups";
   case StepKind::UrlForm:
-    return "url-form-" + VocabularyName(step.charset);
+    return "url-form:" + VocabularyName(step.charset);
+  case StepKind::Url:
+  case StepKind::Base64:
   case StepKind::CEscape:
-    return "c-escape-" + VocabularyName(step.charset);
   case StepKind::ByteHex:
-    return "byte-hex-" + VocabularyName(step.charset);
   case StepKind::QuotedPrintable:
-    return "quoted-printable-" + VocabularyName(step.charset);
   case StepKind::MimeHeader:
-    return "mime-header-" + VocabularyName(step.charset);
+    return std::string(StepOperation(step.kind).value()) + ":" + VocabularyName(step.charset);
+  case StepKind::PercentU:
+  case StepKind::UnicodeEscape:
+  case StepKind::HtmlDecimal:
+  case StepKind::HexGroups:
   case StepKind::Punycode:
-    return "punycode";
-  case StepKind::SurrogatesMisread:
-    return "utf8-surrogates-as-" + VocabularyName(step.readAs);
+    return std::string(StepOperation(step.kind).value());
   }
   return "unknown";
 }
@@ -997,11 +1232,11 @@ std::vector<Candidate> RecogniseText(std::u16string_view text, Charset charset, 
     // The text as it is: the input's, copied here if at all; with its lost runs marked, a text
     // of its own.
     if (reading.undone.empty())
-      reading.text = marked ? *marked
+      reading.text = marked                       ? *marked
                      : input == InputText::Copied ? std::u16string(text)
                                                   : std::u16string();
     Candidate candidate{std::move(reading.text), {}, reading.partial, reading.stretch, lost,
-                        RankBits(reading), 0};
+                        RankBits(reading),       0};
     candidate.steps.assign(reading.undone.rbegin(), reading.undone.rend());
     if (candidate.steps.empty() && lost == Lost::Nothing)
       candidate.lost = LostInText(source);

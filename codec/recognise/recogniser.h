@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,21 +17,21 @@ namespace kelvaro::recognise {
 
 /// What one step of a chain did to the text it was given.
 enum class StepKind : std::uint8_t {
-  Misread,       ///< the text's bytes in `charset` were read in `readAs` (mojibake)
-  Url,           ///< every byte of the `charset` form outside A-Z a-z 0-9 - _ . ~ became %XX
-  PercentU,      ///< script escapes: %uXXXX for code units from U+0100, %XX for the others
-  UnicodeEscape, ///< \uXXXX for code units from U+0080
-  HtmlDecimal,   ///< &#N; for code points from U+0080 (named references read along)
-  HtmlHex,       ///< &#xH; for code points from U+0080 (named references read along)
-  HtmlNamed,     ///< named references only: &lt; &amp; &eacute; ...
-  Base64,        ///< Base64 (RFC 4648) of the `charset` form
-  HexGroups,     ///< the four-character hex groups of the GBK codes: D6D0, O41O, ODDO
-  UrlForm,       ///< a form-encoded query: as Url, and "+" for each space
-  CEscape,       ///< the `charset` bytes from 0x80 as C or Python escapes: \344, \xe4, b'...'
-  ByteHex,       ///< the `charset` bytes as plain hex, either case, blanks allowed: e4b8ad
-  QuotedPrintable, ///< quoted-printable (RFC 2045) of the `charset` bytes: =E4=B8=AD
-  MimeHeader,    ///< mail header encoded-words (RFC 2047) labelled `charset`: =?GBK?B?...?=
-  Punycode,      ///< a host name's labels in their xn-- form
+  Misread,           ///< the text's bytes in `charset` were read in `readAs` (mojibake)
+  Url,               ///< every byte of the `charset` form outside A-Z a-z 0-9 - _ . ~ became %XX
+  PercentU,          ///< script escapes: %uXXXX for code units from U+0100, %XX for the others
+  UnicodeEscape,     ///< \uXXXX for code units from U+0080
+  HtmlDecimal,       ///< &#N; for code points from U+0080 (named references read along)
+  HtmlHex,           ///< &#xH; for code points from U+0080 (named references read along)
+  HtmlNamed,         ///< named references only: &lt; &amp; &eacute; ...
+  Base64,            ///< Base64 (RFC 4648) of the `charset` form
+  HexGroups,         ///< the four-character hex groups of the GBK codes: D6D0, O41O, ODDO
+  UrlForm,           ///< a form-encoded query: as Url, and "+" for each space
+  CEscape,           ///< the `charset` bytes from 0x80 as C or Python escapes: \344, \xe4, b'...'
+  ByteHex,           ///< the `charset` bytes as plain hex, either case, blanks allowed: e4b8ad
+  QuotedPrintable,   ///< quoted-printable (RFC 2045) of the `charset` bytes: =E4=B8=AD
+  MimeHeader,        ///< mail header encoded-words (RFC 2047) labelled `charset`: =?GBK?B?...?=
+  Punycode,          ///< a host name's labels in their xn-- form
   SurrogatesMisread, ///< UTF-8 of each surrogate half (ED A0 BD ...) read as `readAs`
 };
 
@@ -44,12 +45,20 @@ struct Step {
   friend bool operator==(const Step&, const Step&) = default;
 };
 
-/// The step's name in the vocabulary of `kelvaro-cli detect`: "utf8-as-gbk", "url-utf8",
-/// "percent-u", "unicode-escape", "html-decimal", "html-hex", "html-named", "base64-gbk",
-/// "hex-groups"; the later steps by the name of the operation that undoes them: "url-form-utf8",
-/// "c-escape-utf8", "byte-hex-utf8", "quoted-printable-utf8", "mime-header-gbk", "punycode",
-/// and "utf8-surrogates-as-windows-1252". Charsets are called utf8, gbk, big5, windows-1252 and
-/// latin1, any other by its --charset name (url-shift_jis, utf8-as-windows-1251).
+/// The command-line name of the operation that writes the step's notation ("url-encode",
+/// "base64-encode", "c-escape", "escape" for PercentU, "html-encode" for HtmlDecimal, "hex-encode"
+/// for HexGroups, ...); nothing for a misreading and for the notations that no operation writes
+/// (HtmlHex, HtmlNamed, UrlForm).
+[[nodiscard]] std::optional<std::string_view> StepOperation(StepKind kind);
+
+/// The step's name in the vocabulary of `kelvaro-cli detect`. A step that an operation writes is
+/// named by the operation, and where the step has a charset, ":" and the charset:
+/// "url-encode:utf8", "base64-encode:gbk", "mime-header-encode:big5", "escape", "html-encode",
+/// "punycode-encode". The notations no operation writes follow the same pattern under names of
+/// their own ("html-hex", "html-named", "url-form:utf8"), and misreadings are "X-as-Y":
+/// "utf8-as-gbk", "gbk-as-cp437", "utf8-surrogates-as-windows-1252". Charsets are called utf8,
+/// latin1, and any other by its --charset name (gbk, big5, windows-1252, shift_jis); every one of
+/// them is a name --charset takes.
 [[nodiscard]] std::string StepName(const Step& step);
 
 /// Characters that were lost before the text was pasted, in a form that says how: what `auto`
@@ -107,9 +116,13 @@ inline constexpr std::size_t kMaxCandidates = 5;
 /// SurrogatesMisread as windows-1252, ISO-8859-1 or GBK. A reading other than the text as it is
 /// must cost clearly fewer bits than the text as it is (see the ranking's margins).
 ///
-/// Where the whole text is no reading of any chain, a short text (a few thousand code units) is
+/// Where the whole text is no reading of any chain, a short text (about a thousand code units) is
 /// taken word by word (between blanks): a word that reads clearly better undone is repaired and
-/// the rest left as it is (`stretch`). 锟斤拷, 烫烫烫, 屯屯屯 and runs of U+FFFD or of "?" inside
+/// the rest left as it is (`stretch`). Within a word that no chain explains whole, a stretch that
+/// UTF-8 misread explains is repaired where it is glued to clean characters (上传闄堟瘏.txt失败):
+/// its ends are where the characters of the word and of the repair end together, moved inward
+/// while the repair, scored with its neighbours, reads better, and it is repaired only when it
+/// reads clearly better. 锟斤拷, 烫烫烫, 屯屯屯 and runs of U+FFFD or of "?" inside
 /// words are named in `lost`.
 ///
 /// Bounded: a text longer than a few thousand code units is searched on its prefix, and only the

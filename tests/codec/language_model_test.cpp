@@ -65,13 +65,13 @@ constexpr Pair kGarbled[] = {
     {u"简历", u"ç®\u0080å\u008E\u0086"},                    // utf8-as-latin1
     {u"数据", u"é\u008F\u0081ç‰ˆåµ\u0081"},                 // utf8-as-gbk utf8-as-windows-1252
     {u"中文", u"Ã¤Â¸Â\u00ADÃ¦â€“â€¡"},                      // utf8-as-windows-1252 twice
-    {u"项目计划", u"%E9%A1%B9%E7%9B%AE%E8%AE%A1%E5%88%92"}, // url-utf8
-    {u"音乐", u"%D2%F4%C0%D6"},                             // url-gbk
-    {u"项目计划", u"%u9879%u76EE%u8BA1%u5212"},             // percent-u
+    {u"项目计划", u"%E9%A1%B9%E7%9B%AE%E8%AE%A1%E5%88%92"}, // url-encode:utf8
+    {u"音乐", u"%D2%F4%C0%D6"},                             // url-encode:gbk
+    {u"项目计划", u"%u9879%u76EE%u8BA1%u5212"},             // escape
     {u"中文", u"\\u4e2d\\u6587"},                           // unicode-escape
-    {u"中文", u"&#20013;&#25991;"},                         // html-decimal
-    {u"中文", u"5Lit5paH"},                                 // base64-utf8
-    {u"中文", u"D6D0CEC4"},                                 // hex-groups
+    {u"中文", u"&#20013;&#25991;"},                         // html-encode
+    {u"中文", u"5Lit5paH"},                                 // base64-encode:utf8
+    {u"中文", u"D6D0CEC4"},                                 // hex-encode
     {u"今天天气很好，我们去公园散步吧。",
      u"浠婂ぉ澶╂皵寰堝ソ锛屾垜浠幓鍏洯鏁ｆ鍚с€\xFFFD"},         // lossy
     {u"繁體中文的測試句子", u"羉砰\uE1EFいゅ\uE0B7代刚\uE05F"}, // big5-as-gbk
@@ -118,7 +118,7 @@ TEST(ScoreText, CleanTextIsPlausible) {
   };
   for (const std::u16string_view text : kClean) {
     SCOPED_TRACE(U8(text));
-    EXPECT_GT(ScoreText(text).Plausibility(), -10.0);
+    EXPECT_LT(ScoreText(text).bitsPerCharacter, 10.0);
   }
   const std::vector<Sample> samples =
       ReadSamples(std::string(KELVARO_CASES_DIR) + "/recognition/recognition_sample.tsv");
@@ -126,11 +126,24 @@ TEST(ScoreText, CleanTextIsPlausible) {
     if (s.kind == "garbled")
       continue;
     SCOPED_TRACE(s.kind + ": " + U8(s.text));
-    EXPECT_GT(ScoreText(s.text).Plausibility(), -11.0); // names cost more: 祝海林, 朱会震
+    EXPECT_LT(ScoreText(s.text).bitsPerCharacter, 11.0); // names cost more: 祝海林, 朱会震
   }
 }
 
 // Each of these costs more than any common Chinese character or English letter.
+// Latin Extended-A does not alternate capitals and small letters evenly: ł ń ż ź ž are small
+// letters inside a word, and a capital there costs more. IPA and the modifier letters belong to
+// the Latin words they stand in (ʻ in Hawaiʻi).
+TEST(ScoreText, ReadsTheLettersOfLatinExtendedByTheirCase) {
+  using namespace std::string_view_literals;
+  for (const auto& [small, capital] :
+       {std::pair{u"należy"sv, u"naleŻy"sv}, {u"łódź"sv, u"łóDŹ"sv}, {u"kůň"sv, u"kůŇ"sv}}) {
+    SCOPED_TRACE(U8(small));
+    EXPECT_LT(Bits(small), Bits(capital));
+  }
+  EXPECT_LT(Bits(u"Hawai\u02BBi"), Bits(u"Hawai\u029Di"));
+}
+
 TEST(ScoreText, GarbageCharactersCostMore) {
   constexpr std::u16string_view kGarbage[] = {
       u"\xE000", u"\xFFFD", u"\x0085", u"\x0001", u"\x00AD",       u"\x2554",
@@ -335,11 +348,21 @@ TEST(LanguageModelMeasure, RankingOfTheEvaluationSet) {
 // pays for the script it breaks into.
 TEST(ScoreText, CleanTextOfEveryScriptReadsBetterThanItsMisreadings) {
   constexpr std::u16string_view kClean[] = {
-      u"Erreur de la fonction « pull ».", u"Équateur", u"Straße und Gärten",
-      u"Zażółć gęślą jaźń",              u"Příliš žluťoučký kůň", u"Árvíztűrő tükörfúrógép",
-      u"Türkçe ÇÖZÜNÜRLÜK",              u"Lietuvių kalba",       u"Привет, как дела?",
-      u"Ελληνικά γράμματα",              u"日本語のテキスト",     u"한국어 텍스트",
-      u"CAFÉ® latte",                    u"Tickets 3×£20 each",   u"中文的句子，没有问题。",
+      u"Erreur de la fonction « pull ».",
+      u"Équateur",
+      u"Straße und Gärten",
+      u"Zażółć gęślą jaźń",
+      u"Příliš žluťoučký kůň",
+      u"Árvíztűrő tükörfúrógép",
+      u"Türkçe ÇÖZÜNÜRLÜK",
+      u"Lietuvių kalba",
+      u"Привет, как дела?",
+      u"Ελληνικά γράμματα",
+      u"日本語のテキスト",
+      u"한국어 텍스트",
+      u"CAFÉ® latte",
+      u"Tickets 3×£20 each",
+      u"中文的句子，没有问题。",
   };
   const Charset kCharsets[] = {Charset::Utf8,        Charset::Gbk,         Charset::Big5,
                                Charset::ShiftJis,    Charset::EucKr,       Charset::Windows1252,
@@ -358,8 +381,8 @@ TEST(ScoreText, CleanTextOfEveryScriptReadsBetterThanItsMisreadings) {
         const Result<std::u16string> misread = DecodeBytesStrictly(bytes, read);
         if (!misread || *misread == clean)
           continue;
-        SCOPED_TRACE(U8(clean) + " written in " + std::string(InfoOf(written).name) +
-                     ", read as " + std::string(InfoOf(read).name) + ": " + U8(*misread));
+        SCOPED_TRACE(U8(clean) + " written in " + std::string(InfoOf(written).name) + ", read as " +
+                     std::string(InfoOf(read).name) + ": " + U8(*misread));
         EXPECT_LT(cleanBits, ScoreText(*misread).TotalBits() + 4.0);
         ++compared;
       }

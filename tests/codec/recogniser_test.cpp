@@ -69,26 +69,27 @@ constexpr Garbled kRecovers[] = {
      "utf8-as-windows-1252,utf8-as-windows-1252"},
     {u"ÃƒÂ¦Ã¢â‚¬â€œÃ¢â‚¬Â¡ÃƒÂ¤Ã‚Â»Ã‚Â¶", u"文件",
      "utf8-as-windows-1252,utf8-as-windows-1252,utf8-as-windows-1252"},
-    {u"%E4%B8%AD", u"中", "url-utf8"},
-    {u"%E4%B8%AD%E6%96%87", u"中文", "url-utf8"},
-    {u"%D2%F4%C0%D6", u"音乐", "url-gbk"},
-    {u"%B8%EA%AE%C6", u"資料", "url-big5"},
-    {u"%25E4%25B8%25AD", u"中", "url-utf8,url-utf8"},
-    {u"%25D6%25D0%25CE%25C4", u"中文", "url-gbk,url-utf8"},
-    {u"%u9879%u76EE%u8BA1%u5212", u"项目计划", "percent-u"},
+    {u"%E4%B8%AD", u"中", "url-encode:utf8"},
+    {u"%E4%B8%AD%E6%96%87", u"中文", "url-encode:utf8"},
+    {u"%D2%F4%C0%D6", u"音乐", "url-encode:gbk"},
+    {u"%B8%EA%AE%C6", u"資料", "url-encode:big5"},
+    {u"%25E4%25B8%25AD", u"中", "url-encode:utf8,url-encode:utf8"},
+    {u"%25D6%25D0%25CE%25C4", u"中文", "url-encode:gbk,url-encode:utf8"},
+    {u"%u9879%u76EE%u8BA1%u5212", u"项目计划", "escape"},
     {u"\\u4e2d", u"中", "unicode-escape"},
     {u"\\u4e2d\\u6587", u"中文", "unicode-escape"},
-    {u"&#20013;", u"中", "html-decimal"},
+    {u"&#20013;", u"中", "html-encode"},
     {u"&#x4E2D;&#x6587;", u"中文", "html-hex"},
-    {u"5Lit5paH", u"中文", "base64-utf8"},
-    {u"1tDOxA==", u"中文", "base64-gbk"},
-    {u"pKSk5Q==", u"中文", "base64-big5"},
-    {u"D6D0CEC4ODDOO41O", u"中文\r\nA", "hex-groups"},
-    {u"%E9%8F%81%E7%89%88%E5%B5%81", u"数据", "utf8-as-gbk,url-utf8"},
-    {u"%C3%A4%C2%B8%C2%AD%C3%A6%E2%80%93%E2%80%A1", u"中文", "utf8-as-windows-1252,url-utf8"},
+    {u"5Lit5paH", u"中文", "base64-encode:utf8"},
+    {u"1tDOxA==", u"中文", "base64-encode:gbk"},
+    {u"pKSk5Q==", u"中文", "base64-encode:big5"},
+    {u"D6D0CEC4ODDOO41O", u"中文\r\nA", "hex-encode"},
+    {u"%E9%8F%81%E7%89%88%E5%B5%81", u"数据", "utf8-as-gbk,url-encode:utf8"},
+    {u"%C3%A4%C2%B8%C2%AD%C3%A6%E2%80%93%E2%80%A1", u"中文",
+     "utf8-as-windows-1252,url-encode:utf8"},
     {u"\\u6d93\\ue15f\\u6783", u"中文", "utf8-as-gbk,unicode-escape"},
-    {u"&#28051;&#57695;&#26499;", u"中文", "utf8-as-gbk,html-decimal"},
-    {u"5raT7oWf5p6D", u"中文", "utf8-as-gbk,base64-utf8"},
+    {u"&#28051;&#57695;&#26499;", u"中文", "utf8-as-gbk,html-encode"},
+    {u"5raT7oWf5p6D", u"中文", "utf8-as-gbk,base64-encode:utf8"},
     // The misreadings that real tools write besides those: every example of the later request.
     {u"╓╨╬─.txt", u"中文.txt", "gbk-as-cp437"},
     {u"蛻ｰ譛滓慮髣ｴ", u"到期时间", "utf8-as-shift_jis"},
@@ -96,6 +97,18 @@ constexpr Garbled kRecovers[] = {
     {u"Ð›Ð°Ñ‚Ñ‹ÑˆÑ\u0081ÐºÐ°Ñ\u008F", u"Латышская", "utf8-as-windows-1252"},
     {u"ÄŒeskÃ½ jazyk", u"Český jazyk", "utf8-as-windows-1252"},
     {u"ZaĹĽĂłĹ‚Ä‡ gÄ™Ĺ›lÄ… jaĹşĹ„", u"Zażółć gęślą jaźń", "utf8-as-windows-1250"},
+    // Windows-1250 and ISO-8859-2 hold the same letters at other bytes, so each reads the other's
+    // misreading back as other letters (ş for ż, å for ü, ī for č, ʝ for ʻ); the reading whose
+    // letters its own page lacks, or that leaves C1 controls unexplained, is the wrong one.
+    {u"naleĹĽy", u"należy", "utf8-as-windows-1250"},
+    {u"naleĹźy", u"należy", "utf8-as-iso-8859-2"},
+    {u"FĂĽggetlen", u"Független", "utf8-as-windows-1250"},
+    {u"IvanÄŤna Gorica", u"Ivančna Gorica", "utf8-as-windows-1250"},
+    {u"dhuĘ»l-qiĘ»dah", u"dhuʻl-qiʻdah", "utf8-as-windows-1250"},
+    {u"dhuĘťl-qiĘťdah", u"dhuʻl-qiʻdah", "utf8-as-iso-8859-2"},
+    {u"Äľudia", u"ľudia", "utf8-as-windows-1250"},
+    {u"Äžudia", u"ľudia", "utf8-as-iso-8859-2"},
+    {u"KrakĂłw Ĺ\u009ArĂłdmieĹ\u009Bcie", u"Kraków Śródmieście", "utf8-as-iso-8859-2"},
     {u"Ξ•Ξ»Ξ»Ξ·Ξ½ΞΉΞΊΞ¬", u"Ελληνικά", "utf8-as-windows-1253"},
     {u"TÃ¼rkÃ§e", u"Türkçe", "utf8-as-windows-1252"},
     // Å and ³ are the same bytes in windows-1257: the first name tried is kept.
@@ -124,7 +137,7 @@ constexpr Garbled kRepairsPartly[] = {
     {u"娑擃厽鏋\uFFFD", u"中\uFFFD", "utf8-as-gbk,utf8-as-gbk"},
     {u"濡炪倕婀卞ú鎵\uE1BD媼閳ュ啿鐏\uFFFD", u"项目计\uFFFD",
      "utf8-as-gbk,utf8-as-gbk,utf8-as-gbk"},
-    {u"%u93C2%u56E6%u6B22%u935A%uFFFD", u"文件\uFFFD", "utf8-as-gbk,percent-u"},
+    {u"%u93C2%u56E6%u6B22%u935A%uFFFD", u"文件\uFFFD", "utf8-as-gbk,escape"},
 };
 
 TEST(RecogniseText, RepairsLossyTextPartlyAndSaysSo) {
@@ -179,9 +192,19 @@ TEST(RecogniseText, RepairsAStretchAndLeavesTheRestAlone) {
   } cases[] = {
       {u"上传 闄堟瘏.txt 失败", u"上传 陈毅.txt 失败", "utf8-as-gbk", true},
       {u"上传 鐓х墖.jpg 失败", u"上传 照片.jpg 失败", "utf8-as-gbk", true},
-      {u"文件 %E4%B8%AD%E6%96%87.txt 已删除", u"文件 中文.txt 已删除", "url-utf8", false},
+      {u"文件 %E4%B8%AD%E6%96%87.txt 已删除", u"文件 中文.txt 已删除", "url-encode:utf8", false},
       {u"Fichier « fr√®res.txt » introuvable", u"Fichier « frères.txt » introuvable",
        "utf8-as-macintosh", true},
+      // Glued to the clean characters without a blank: the stretch ends where the repair stops
+      // reading better (失's bytes CA A7 read as UTF-8 too, as ʧ).
+      {u"上传闄堟瘏.txt失败", u"上传陈毅.txt失败", "utf8-as-gbk", true},
+      {u"打开鏂板缓鏂囦欢澶规椂出错", u"打开新建文件夹时出错", "utf8-as-gbk", true},
+      {u"请把浣犲ソ发给我，谢谢", u"请把你好发给我，谢谢", "utf8-as-gbk", true},
+      {u"ä¸\u00ADæ–‡中", u"中文中", "utf8-as-windows-1252", true},
+      {u"文件：æ–°å»ºæ–‡ä»¶å¤¹（已删除）", u"文件：新建文件夹（已删除）", "utf8-as-windows-1252",
+       true},
+      {u"上传 鐓х墖.jpg失败，闄堟瘏.txt成功", u"上传 照片.jpg失败，陈毅.txt成功", "utf8-as-gbk",
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(U8(c.in));
@@ -189,6 +212,23 @@ TEST(RecogniseText, RepairsAStretchAndLeavesTheRestAlone) {
     EXPECT_EQ(U8(best.text), U8(c.out));
     EXPECT_EQ(ChainOf(best), c.chain);
     EXPECT_EQ(best.stretch, c.stretch);
+  }
+}
+
+// CP437's byte E6 is the micro sign U+00B5 in Windows' table and the Greek mu U+03BC in ICU's: a
+// name read as CP437 (E6 is the lead byte of 文) comes back whichever it holds, whole or inside a
+// sentence.
+TEST(RecogniseText, TakesEitherMuOfCp437) {
+  for (const std::u16string_view mu : {u"\u00B5"sv, u"\u03BC"sv}) {
+    const std::u16string name = u"Σ╕¡" + std::u16string(mu) + u"ûç.txt";
+    SCOPED_TRACE(U8(name));
+    for (const auto& [in, out] :
+         {std::pair{name, std::u16string(u"中文.txt")},
+          {u"文件" + name + u"已删除", std::u16string(u"文件中文.txt已删除")}}) {
+      const Candidate best = RecogniseText(in).front();
+      EXPECT_EQ(U8(best.text), U8(out));
+      EXPECT_EQ(ChainOf(best), "utf8-as-cp437");
+    }
   }
 }
 
@@ -258,28 +298,35 @@ TEST(RecogniseText, LeavesCleanTextAlone) {
 // ---- strictness: every reading, garbled again by its chain, gives the input exactly -------------
 
 // The bytes of the text in the charset, or nothing when it lacks a character.
-Result<std::string> BytesOf(std::u16string_view text, Charset charset) {
+std::optional<std::string> BytesOf(std::u16string_view text, Charset charset) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (!CanEncode(text, i, charset))
-      return Fail(ErrorCode::CodeOutOfRange, i);
+      return std::nullopt;
   }
   return EncodeText(text, charset);
 }
 
-// A plain reference of each step, forwards, in the form the sample builder writes.
-Result<std::u16string> Apply(const Step& step, std::u16string_view text) {
+// Bytes that must be well-formed in the charset, decoded; nothing when they are not.
+std::optional<std::u16string> Decoded(std::string_view bytes, Charset charset) {
+  Result<std::u16string> text = DecodeBytesStrictly(bytes, charset);
+  return text ? std::optional(std::move(*text)) : std::nullopt;
+}
+
+// A plain reference of each step, forwards, in the form the sample builder writes; nothing where
+// the step cannot write the text.
+std::optional<std::u16string> Apply(const Step& step, std::u16string_view text) {
   std::u16string out;
   switch (step.kind) {
   case StepKind::Misread: {
-    Result<std::string> bytes = BytesOf(text, step.charset);
+    std::optional<std::string> bytes = BytesOf(text, step.charset);
     if (!bytes)
-      return unexpected(bytes.error());
-    return DecodeBytesStrictly(*bytes, step.readAs);
+      return std::nullopt;
+    return Decoded(*bytes, step.readAs);
   }
   case StepKind::Url: {
-    Result<std::string> bytes = BytesOf(text, step.charset);
+    std::optional<std::string> bytes = BytesOf(text, step.charset);
     if (!bytes)
-      return unexpected(bytes.error());
+      return std::nullopt;
     for (const char c : *bytes) {
       const auto byte = static_cast<std::uint8_t>(c);
       if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
@@ -311,19 +358,24 @@ Result<std::u16string> Apply(const Step& step, std::u16string_view text) {
     }
     return out;
   case StepKind::Base64: {
-    Result<std::string> bytes = BytesOf(text, step.charset);
+    std::optional<std::string> bytes = BytesOf(text, step.charset);
     if (!bytes)
-      return unexpected(bytes.error());
+      return std::nullopt;
     return Base64Encode(text, step.charset);
   }
   case StepKind::HexGroups:
     return TextToHex(text);
   case StepKind::UrlForm: {
     // As Url, whose %20 a form writes as "+".
-    Result<std::u16string> escaped = Apply({StepKind::Url, step.charset}, text);
-    for (std::size_t at = 0; escaped && (at = escaped->find(u"%20", at)) != std::u16string::npos;)
-      escaped->replace(at, 3, u"+");
-    return escaped;
+    const std::optional<std::u16string> escaped = Apply({StepKind::Url, step.charset}, text);
+    if (!escaped)
+      return std::nullopt;
+    for (std::size_t i = 0; i < escaped->size(); ++i) {
+      const bool space = escaped->compare(i, 3, u"%20") == 0;
+      out.push_back(space ? u'+' : (*escaped)[i]);
+      i += space ? 2 : 0;
+    }
+    return out;
   }
   case StepKind::SurrogatesMisread: {
     // Each code unit on its own, a surrogate half as the three bytes of its number.
@@ -340,7 +392,7 @@ Result<std::u16string> Apply(const Step& step, std::u16string_view text) {
         bytes.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
       }
     }
-    return DecodeBytesStrictly(bytes, step.readAs);
+    return Decoded(bytes, step.readAs);
   }
   case StepKind::HtmlNamed:
   case StepKind::CEscape:
@@ -350,7 +402,7 @@ Result<std::u16string> Apply(const Step& step, std::u16string_view text) {
   case StepKind::Punycode:
     break;
   }
-  return Fail(ErrorCode::Internal);
+  return std::nullopt;
 }
 
 // The notations their decoders read in several forms (\344 and \xe4, upper and lower hex), which
@@ -370,7 +422,7 @@ TEST(RecogniseText, EveryReadingGarbledAgainGivesTheInput) {
         continue;
       std::u16string text = candidate.text;
       for (const Step& step : candidate.steps) {
-        Result<std::u16string> applied = Apply(step, text);
+        std::optional<std::u16string> applied = Apply(step, text);
         ASSERT_TRUE(applied);
         text = std::move(*applied);
       }
@@ -422,10 +474,14 @@ constexpr struct {
 TEST(RecogniseText, MalformedInputIsNoReadingOfTheStep) {
   for (const auto& c : kNotThisStep) {
     SCOPED_TRACE(U8(c.text) + " as " + recognise::StepName(c.step));
-    for (const Candidate& candidate : RecogniseText(c.text))
+    for (const Candidate& candidate : RecogniseText(c.text)) {
+      // A reading of a stretch applies the step to that stretch only (ä¸­æ–‡ before 中).
+      if (candidate.stretch)
+        continue;
       EXPECT_EQ(std::find(candidate.steps.begin(), candidate.steps.end(), c.step),
                 candidate.steps.end())
           << U8(candidate.text);
+    }
   }
 }
 
@@ -435,14 +491,14 @@ TEST(RecogniseText, ReadsNamedReferencesAndMixedEscapes) {
     std::string_view chain;
   } cases[] = {
       {u"&lt;p&gt;&amp;", u"<p>&", "html-named"},
-      {u"&lt;&#20013;&gt;", u"<中>", "html-decimal"},
-      {u"%u4E2D%20%u6587", u"中 文", "percent-u"},
+      {u"&lt;&#20013;&gt;", u"<中>", "html-encode"},
+      {u"%u4E2D%20%u6587", u"中 文", "escape"},
       {u"\\uD83D\\uDE00\\u8868\\u60C5", u"\xD83D\xDE00表情", "unicode-escape"},
       {u"&#x1F600;&#x8868;&#x60C5;", u"\xD83D\xDE00表情", "html-hex"},
-      {u"中%E6%96%87", u"中文", "url-utf8"},
-      {u"5Lit5paH\r\n5Lit5paH", u"中文中文", "base64-utf8"}, // line breaks between lines
-      {u"5Lit5paH5Lit", u"中文中", "base64-utf8"},
-      {u"q=%E4%B8%AD%E6%96%87+%E6%96%87%E4%BB%B6", u"q=中文 文件", "url-form-utf8"},
+      {u"中%E6%96%87", u"中文", "url-encode:utf8"},
+      {u"5Lit5paH\r\n5Lit5paH", u"中文中文", "base64-encode:utf8"}, // line breaks between lines
+      {u"5Lit5paH5Lit", u"中文中", "base64-encode:utf8"},
+      {u"q=%E4%B8%AD%E6%96%87+%E6%96%87%E4%BB%B6", u"q=中文 文件", "url-form:utf8"},
       // A page showed à's C3 A0 as Ã and a no-break space, and the copy made it a space.
       {u"VoilÃ  une idÃ©e", u"Voilà une idée", "utf8-as-windows-1252"},
   };
@@ -489,7 +545,7 @@ TEST(RecogniseText, TheTextAsItIsIsACandidate) {
 // reading keeps the first name tried, with the fewest steps.
 TEST(RecogniseText, FewerStepsAndTheFirstNameWinTies) {
   const std::vector<Candidate> candidates = RecogniseText(u"%25E4%25B8%25AD");
-  EXPECT_EQ(ChainOf(candidates.front()), "url-utf8,url-utf8");
+  EXPECT_EQ(ChainOf(candidates.front()), "url-encode:utf8,url-encode:utf8");
   for (const Candidate& c : candidates) {
     EXPECT_EQ(std::count_if(candidates.begin(), candidates.end(),
                             [&](const Candidate& other) { return other.text == c.text; }),
@@ -505,22 +561,22 @@ TEST(StepName, NamesTheVocabulary) {
       {{StepKind::Misread, Charset::Utf8, Charset::Gbk}, "utf8-as-gbk"},
       {{StepKind::Misread, Charset::Big5, Charset::Iso8859_1}, "big5-as-latin1"},
       {{StepKind::Misread, Charset::Gbk, Charset::Windows1252}, "gbk-as-windows-1252"},
-      {{StepKind::Url, Charset::Gbk}, "url-gbk"},
-      {{StepKind::Url, Charset::ShiftJis}, "url-shift_jis"},
-      {{StepKind::PercentU}, "percent-u"},
+      {{StepKind::Url, Charset::Gbk}, "url-encode:gbk"},
+      {{StepKind::Url, Charset::ShiftJis}, "url-encode:shift_jis"},
+      {{StepKind::PercentU}, "escape"},
       {{StepKind::UnicodeEscape}, "unicode-escape"},
-      {{StepKind::HtmlDecimal}, "html-decimal"},
+      {{StepKind::HtmlDecimal}, "html-encode"},
       {{StepKind::HtmlHex}, "html-hex"},
       {{StepKind::HtmlNamed}, "html-named"},
-      {{StepKind::Base64, Charset::Big5}, "base64-big5"},
-      {{StepKind::Base64, Charset::Utf16Le}, "base64-utf-16le"},
-      {{StepKind::HexGroups}, "hex-groups"},
-      {{StepKind::UrlForm, Charset::Utf8}, "url-form-utf8"},
-      {{StepKind::CEscape, Charset::Utf8}, "c-escape-utf8"},
-      {{StepKind::ByteHex, Charset::Gbk}, "byte-hex-gbk"},
-      {{StepKind::QuotedPrintable, Charset::Utf8}, "quoted-printable-utf8"},
-      {{StepKind::MimeHeader, Charset::Big5}, "mime-header-big5"},
-      {{StepKind::Punycode}, "punycode"},
+      {{StepKind::Base64, Charset::Big5}, "base64-encode:big5"},
+      {{StepKind::Base64, Charset::Utf16Le}, "base64-encode:utf-16le"},
+      {{StepKind::HexGroups}, "hex-encode"},
+      {{StepKind::UrlForm, Charset::Utf8}, "url-form:utf8"},
+      {{StepKind::CEscape, Charset::Utf8}, "c-escape:utf8"},
+      {{StepKind::ByteHex, Charset::Gbk}, "byte-hex-encode:gbk"},
+      {{StepKind::QuotedPrintable, Charset::Utf8}, "quoted-printable-encode:utf8"},
+      {{StepKind::MimeHeader, Charset::Big5}, "mime-header-encode:big5"},
+      {{StepKind::Punycode}, "punycode-encode"},
       {{StepKind::SurrogatesMisread, Charset::Utf8, Charset::Windows1252},
        "utf8-surrogates-as-windows-1252"},
       {{StepKind::Misread, Charset::Gbk, Charset::Cp437}, "gbk-as-cp437"},
@@ -528,6 +584,34 @@ TEST(StepName, NamesTheVocabulary) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(recognise::StepName(c.step), c.name);
+}
+
+// A step that an operation writes is named by that operation, as the registry finds it, and by a
+// charset that --charset takes; the name of any other step claims no operation.
+TEST(StepName, NamesTheOperationThatWritesTheStep) {
+  // Every kind: SurrogatesMisread is the last.
+  for (int k = 0; k <= static_cast<int>(StepKind::SurrogatesMisread); ++k) {
+    const auto kind = static_cast<StepKind>(k);
+    for (const CharsetInfo& info : Charsets()) {
+      const std::string name = recognise::StepName({kind, info.charset, info.charset});
+      SCOPED_TRACE(name);
+      const std::size_t colon = name.find(':');
+      const std::string head = name.substr(0, colon);
+      if (const std::optional<std::string_view> operation = recognise::StepOperation(kind)) {
+        EXPECT_EQ(head, *operation);
+        EXPECT_TRUE(FindOperation(head));
+      } else {
+        EXPECT_FALSE(FindOperation(head));
+      }
+      const std::size_t as = name.rfind("-as-");
+      const std::string charset = colon != std::string::npos ? name.substr(colon + 1)
+                                  : as != std::string::npos  ? name.substr(as + 4)
+                                                             : std::string();
+      if (!charset.empty()) {
+        EXPECT_EQ(CharsetNamed(charset), info.charset);
+      }
+    }
+  }
 }
 
 // ---- the chosen charset and long text -----------------------------------------------------------
@@ -538,7 +622,7 @@ TEST(RecogniseText, TriesTheChosenCharsetToo) {
   EXPECT_NE(RecogniseText(base64).front().text, japanese); // GBK, the default, has no such step
   const Candidate best = RecogniseText(base64, Charset::ShiftJis).front();
   EXPECT_EQ(U8(best.text), U8(japanese));
-  EXPECT_EQ(ChainOf(best), "base64-shift_jis");
+  EXPECT_EQ(ChainOf(best), "base64-encode:shift_jis");
 }
 
 std::u16string LongProse(std::size_t units) {
@@ -821,15 +905,15 @@ TEST(RecognitionSample, RecoversTheSampleAboveItsFloors) {
 // The later request's languages and chains (tools/make_language_samples.py --sample): CLDR's names
 // in fourteen languages and jieba's sentences, garbled as real tools garble them (every European
 // code page, Shift_JIS, EUC-KR, CP437, git's and Python's escapes, mail headers, hex, punycode, a
-// word in a sentence). It measures 99 % top-1, every chain at 93 % or more, and no clean text in
-// any language changed.
+// word in a sentence, between blanks or glued to its neighbours). It measures 100 % top-1 on
+// every chain, and no clean text in any language changed.
 TEST(RecognitionSample, RecoversTheLanguagesSampleAboveItsFloors) {
   const std::vector<Sample> samples =
       ReadSamples(std::string(KELVARO_CASES_DIR) + "/recognition/languages_sample.tsv");
   ASSERT_GT(samples.size(), 400u);
   const Figures f = Measure(samples, true);
-  EXPECT_GT(f.lossless.all, 200);
-  EXPECT_GE(f.lossless.Share(), 0.97);
+  EXPECT_GT(f.lossless.all, 240);
+  EXPECT_GE(f.lossless.Share(), 0.98);
   for (const auto& [chain, tally] : f.byChain) {
     SCOPED_TRACE(chain);
     EXPECT_GE(tally.Share(), tally.all >= 5 ? 0.9 : 0.5);
@@ -902,8 +986,9 @@ TEST(AutoOperation, WordsSeveralStepsAndPartialRepairs) {
       {u"上传锟斤拷失败",
        "锟斤拷是 U+FFFD 的 UTF-8 字节被当作 GBK 读取：原来的文字在此之前已丢失，无法找回"},
       {u"烫烫烫烫", "烫烫烫是未写入的内存（0xCC）被当作 GBK 读取：这里本来就没有文字，无法找回"},
-      {u"浣犲ソ锟斤拷", "UTF-8 被当作 GBK 读取，已部分还原：丢失的字节无法找回，以 \uFFFD 标出；"
-                      "锟斤拷是 U+FFFD 的 UTF-8 字节被当作 GBK 读取：原来的文字在此之前已丢失，无法找回"},
+      {u"浣犲ソ锟斤拷",
+       "UTF-8 被当作 GBK 读取，已部分还原：丢失的字节无法找回，以 \uFFFD 标出；"
+       "锟斤拷是 U+FFFD 的 UTF-8 字节被当作 GBK 读取：原来的文字在此之前已丢失，无法找回"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(U8(c.in));
@@ -973,7 +1058,8 @@ TEST(DetectOperation, NamesTheLaterStepsWhatWasLostAndStretches) {
   const auto report = [](std::u16string_view text) {
     return U8(*RunOnBoxText(Row("detect"), std::u16string(text), {}).text);
   };
-  EXPECT_TRUE(report(u"╓╨╬─.txt").starts_with("{\"steps\": [\"gbk-as-cp437\"]")) << report(u"╓╨╬─.txt");
+  EXPECT_TRUE(report(u"╓╨╬─.txt").starts_with("{\"steps\": [\"gbk-as-cp437\"]"))
+      << report(u"╓╨╬─.txt");
   EXPECT_NE(report(u"上传锟斤拷失败").find("\"lost\": \"replacement-as-gbk\""), std::string::npos);
   EXPECT_NE(report(u"上传 鐓х墖.jpg 失败").find("\"stretch\": true"), std::string::npos);
 }
