@@ -95,7 +95,7 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
       continue;
     }
     // A character's escapes go in with one append: a Chinese character's are nine code units.
-    char16_t escapes[3 * std::size(encoded->bytes)];
+    char16_t escapes[3 * std::size(EncodedCharacter{}.bytes)];
     char16_t* end = escapes;
     for (std::size_t k = 0; k < encoded->size; ++k)
       end = WritePercentByte(end, encoded->bytes[k]);
