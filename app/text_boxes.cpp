@@ -32,13 +32,15 @@ QString ToQString(std::u16string_view text) {
 namespace {
 
 constexpr char16_t kBlockSeparator = u'\u2029';
+// What breaks a line inside a block.
+constexpr char16_t kLineSeparator = u'\u2028';
 
-// The box's rule in place: the text box rule, then "?" for the block separator, which would
-// otherwise come back as a line break.
+// The box's rule in place: the text box rule, then "?" for the two separators, which would
+// otherwise come back as line breaks.
 BoxRuleChanges KeepInBox(std::u16string& text) {
   BoxRuleChanges changes = ApplyTextBoxRuleInPlace(text);
   for (char16_t& unit : text) {
-    if (unit == kBlockSeparator) {
+    if (unit == kBlockSeparator || unit == kLineSeparator) {
       unit = u'?';
       ++changes.questionMarks;
     }
@@ -69,34 +71,83 @@ std::size_t SoftBreakBefore(std::u16string_view line, std::size_t limit) {
   return limit;
 }
 
-// Inserts text that has passed the box's rule at the cursor: each line break (CR LF, a lone CR, a
-// lone LF) starts a plain block, and a line longer than kSoftLineUnits goes on in continuation
-// blocks. Every block gets its format explicitly, so that none inherits the mark of the block the
-// cursor stood in.
-void InsertLaidOut(QTextCursor& cursor, std::u16string_view text) {
-  const QTextBlockFormat lineStart;
-  const QTextBlockFormat continuation = ContinuationFormat();
-  const auto insertLine = [&](std::u16string_view line) {
-    while (line.size() > MultiLineBox::kSoftLineUnits) {
-      const std::size_t end = SoftBreakBefore(line, MultiLineBox::kSoftLineUnits);
-      cursor.insertText(ToQString(line.substr(0, end)));
-      cursor.insertBlock(continuation);
+// A text that has passed the box's rule, as one string for one insertText: a text document
+// keeps a block per paragraph at a cost of microseconds each, so a text of short lines would cost
+// seconds as a block per line. Short lines are therefore packed into blocks of up to
+// kSoftLineUnits, a line separator between them; a line break that falls between two blocks is
+// the block break. A longer line starts a block of its own and goes on in continuation blocks.
+struct LaidOut {
+  QString text;               ///< line breaks as U+2028, block breaks as U+2029
+  std::vector<bool> continues; ///< for each block after the first: whether it continues a line
+};
+
+LaidOut LayOut(std::u16string_view text) {
+  constexpr std::size_t kFull = MultiLineBox::kSoftLineUnits;
+  LaidOut laid;
+  laid.text.reserve(static_cast<qsizetype>(text.size() + text.size() / kFull + 1));
+  std::size_t blockUnits = 0;
+  const auto endBlock = [&](bool continues) {
+    laid.text.append(QChar(kBlockSeparator));
+    laid.continues.push_back(continues);
+    blockUnits = 0;
+  };
+  const auto append = [&](std::u16string_view units) {
+    laid.text.append(QStringView(units.data(), static_cast<qsizetype>(units.size())));
+    blockUnits += units.size();
+  };
+  bool firstLine = true;
+  const auto addLine = [&](std::u16string_view line) {
+    if (!firstLine) {
+      if (blockUnits + 1 + line.size() <= kFull) {
+        laid.text.append(QChar(kLineSeparator));
+        ++blockUnits;
+      } else {
+        endBlock(false);
+      }
+    }
+    firstLine = false;
+    if (line.size() <= kFull) {
+      append(line);
+      return;
+    }
+    while (line.size() > kFull) {
+      const std::size_t end = SoftBreakBefore(line, kFull);
+      append(line.substr(0, end));
+      endBlock(true);
       line.remove_prefix(end);
     }
-    if (!line.empty())
-      cursor.insertText(ToQString(line));
+    append(line);
+    // The line after a long one starts a block too.
+    blockUnits = kFull;
   };
   std::size_t lineStartAt = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != u'\r' && text[i] != u'\n')
       continue;
-    insertLine(text.substr(lineStartAt, i - lineStartAt));
+    addLine(text.substr(lineStartAt, i - lineStartAt));
     if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
       ++i;
-    cursor.insertBlock(lineStart);
     lineStartAt = i + 1;
   }
-  insertLine(text.substr(lineStartAt));
+  addLine(text.substr(lineStartAt));
+  return laid;
+}
+
+// Inserts a laid-out text at the cursor. insertText gives every block it starts the format of
+// the block it started in; each then gets its own, so that none inherits a continuation mark.
+void InsertLaidOut(QTextCursor& cursor, const LaidOut& laid) {
+  const int start = cursor.position();
+  cursor.insertText(laid.text);
+  const QTextBlockFormat lineStart;
+  const QTextBlockFormat continuation = ContinuationFormat();
+  QTextBlock block = cursor.document()->findBlock(start).next();
+  for (const bool continues : laid.continues) {
+    if (!block.isValid())
+      break;
+    if (MultiLineBox::ContinuesLine(block) != continues)
+      QTextCursor(block).setBlockFormat(continues ? continuation : lineStart);
+    block = block.next();
+  }
 }
 
 } // namespace
@@ -127,20 +178,24 @@ bool MultiLineBox::ContinuesLine(const QTextBlock& block) {
 
 std::u16string MultiLineBox::boxText() const {
   // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
-  // each block boundary with U+2029, which the box's rule never lets into a box as content.
+  // each block boundary with U+2029 and each line break within a block with U+2028, neither of
+  // which the box's rule lets into a box as content.
   const QString raw = document()->toRawText();
+  const std::u16string_view units = UnitsOf(raw);
   std::u16string text;
-  text.reserve(static_cast<std::size_t>(raw.size()) +
-               static_cast<std::size_t>(document()->blockCount()));
+  text.reserve(units.size() + static_cast<std::size_t>(document()->blockCount()) +
+               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
   QTextBlock block = document()->begin();
-  for (const char16_t unit : UnitsOf(raw)) {
-    if (unit != kBlockSeparator) {
-      text.push_back(unit);
-      continue;
-    }
-    block = block.next();
-    if (!ContinuesLine(block))
+  for (const char16_t unit : units) {
+    if (unit == kLineSeparator) {
       text += u"\r\n";
+    } else if (unit != kBlockSeparator) {
+      text.push_back(unit);
+    } else {
+      block = block.next();
+      if (!ContinuesLine(block))
+        text += u"\r\n";
+    }
   }
   return text;
 }
@@ -148,7 +203,8 @@ std::u16string MultiLineBox::boxText() const {
 BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
   const BoxRuleChanges changes = KeepInBox(kept);
-  m_history.makeRoom(BoxHistory::Cost(kept));
+  const LaidOut laid = LayOut(kept);
+  m_history.makeRoom(BoxHistory::Cost(kept.size(), laid.continues.size() + 1));
   // One edit block: the whole replacement is one step of the undo history, and the document
   // tells its layout about the change once, at the end.
   QTextCursor cursor(document());
@@ -156,7 +212,7 @@ BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   cursor.select(QTextCursor::Document);
   cursor.removeSelectedText();
   cursor.setBlockFormat(QTextBlockFormat());
-  InsertLaidOut(cursor, kept);
+  InsertLaidOut(cursor, laid);
   cursor.endEditBlock();
   cursor.movePosition(QTextCursor::Start);
   setTextCursor(cursor);
@@ -221,7 +277,7 @@ QMimeData* MultiLineBox::createMimeDataFromSelection() const {
     if (block.position() > start && !ContinuesLine(block))
       copied.append(u'\n');
     if (to > from)
-      copied.append(block.text().mid(from, to - from));
+      copied.append(block.text().mid(from, to - from).replace(QChar(kLineSeparator), u'\n'));
   }
   auto* data = new QMimeData;
   data->setText(copied);
@@ -315,13 +371,15 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
   const Kept kept = KeptByTextBox(source->text());
-  m_history.makeRoom(BoxHistory::Cost(UnitsOf(kept.text)));
+  const LaidOut laid = LayOut(UnitsOf(kept.text));
+  m_history.makeRoom(BoxHistory::Cost(static_cast<std::size_t>(kept.text.size()),
+                                      laid.continues.size() + 1));
   // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();
   cursor.beginEditBlock();
   cursor.removeSelectedText();
-  InsertLaidOut(cursor, UnitsOf(kept.text));
+  InsertLaidOut(cursor, laid);
   cursor.endEditBlock();
   setTextCursor(cursor);
   ensureCursorVisible();

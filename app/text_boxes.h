@@ -22,8 +22,8 @@ namespace kelvaro::app {
 /// leading U+FEFF or U+FFFE is a character like any other).
 [[nodiscard]] QString ToQString(std::u16string_view text);
 
-/// What a box keeps of a text: the text box rule, and "?" for U+2029, the separator the text
-/// document keeps between its blocks, which is never content.
+/// What a box keeps of a text: the text box rule, and "?" for U+2029 and U+2028, the separators
+/// the box keeps between its blocks and between lines within one, which are never content.
 struct Kept {
   QString text;
   BoxRuleChanges changes; ///< what was cut, and what became "?"
@@ -35,10 +35,12 @@ struct Kept {
 /// is filtered on typing and pasting, so an edit costs the same in a box holding megabytes.
 ///
 /// Qt lays out a whole paragraph at once, and a paragraph of megabytes (one line of Base64 or hex)
-/// takes seconds. A line longer than kSoftLineUnits is therefore held as several blocks; every
-/// block after the first is marked as a continuation (in its block format, so that undo and redo
-/// bring the mark back with the block), reads back without a line break, and is copied without
-/// one. Only the visible blocks are ever laid out.
+/// takes seconds; a text document also pays microseconds for every block it holds, so a text of
+/// megabytes in short lines takes seconds as a block per line. A written or pasted text is
+/// therefore held in blocks of up to kSoftLineUnits: short lines share a block, broken by U+2028
+/// within it, and a longer line goes on in continuation blocks. A continuation is marked (in its
+/// block format, so that undo and redo bring the mark back with the block), reads back without a
+/// line break, and is copied without one. Only the visible blocks are ever laid out.
 class MultiLineBox : public QPlainTextEdit {
   Q_OBJECT
 public:

@@ -406,7 +406,8 @@ TEST_F(Window, ResultsPassTheTextBoxRule) {
 TEST_F(Window, WritesShowEveryKindOfLineBreakAsOne) {
   Click("UTF8EN"); // writes a\r\nb\rc\nd
   EXPECT_EQ(Read("Text2"), u"a\r\nb\r\nc\r\nd");
-  EXPECT_EQ(Control<QPlainTextEdit>("Text2")->document()->blockCount(), 4);
+  // Short lines share a block: a block per line makes a text of megabytes cost seconds.
+  EXPECT_EQ(Control<QPlainTextEdit>("Text2")->document()->blockCount(), 1);
 }
 
 TEST_F(Window, OperationsReadLineBreaksAsCrLf) {
@@ -513,7 +514,7 @@ TEST_F(Window, PastedTextPassesTheTextBoxRule) {
       {"Text1", QString::fromUtf16(u"a\u0E01b"), u"xa\u0E01by"}, // every character stays
       {"Text1", QString(QChar(0xDC00)), u"x?y"},
       {"Text1", QString(QChar(0x2029)), u"x?y"}, // Qt's own block separator is never content
-      {"Text1", QString(QChar(0x2028)), u"x\u2028y"},
+      {"Text1", QString(QChar(0x2028)), u"x?y"}, // nor the line separator the box breaks lines with
       {"Text1", QString::fromUtf16(u"1\r\n2\r3\n4"), u"x1\r\n2\r\n3\r\n4y"},
       {"Text2", QString::fromUtf16(u"\u0E01\0zz", 4), u"x\u0E01y"},
       {"TxtBeiTiHuan", QString::fromUtf16(u"a\0b", 3), u"xay"},
