@@ -169,9 +169,7 @@ QString ReadingInList(const QString& words, std::u16string_view text) {
 // always runs there: its time does not depend on the text.
 constexpr std::size_t kBackgroundUnits = std::size_t{1} << 18;
 
-bool RunsInBackground(const Operation& operation, std::size_t inputUnits) {
-  return operation.cliName == "host-to-ip" || inputUnits > kBackgroundUnits;
-}
+bool RunsInBackground(const Operation& operation) { return operation.cliName == "host-to-ip"; }
 
 } // namespace
 
@@ -447,24 +445,42 @@ void Form1::runOperation(const Operation& operation, const QString& label, After
   OperationOptions options = m_baseOptions;
   options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
   options.charset = m_charset;
-  std::u16string input = ReadBox(boxOf(operation.reads));
-  if (!RunsInBackground(operation, input.size())) {
+  const auto* reads = qobject_cast<const QPlainTextEdit*>(boxOf(operation.reads));
+  const bool large = reads != nullptr && reads->document()->characterCount() >
+                                             static_cast<int>(kBackgroundUnits);
+  if (!large && !RunsInBackground(operation)) {
     Outcome outcome;
     {
       const WaitCursor wait;
-      outcome = RunOnBoxText(operation, std::move(input), options);
+      outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
     }
     showOutcome(operation, label, outcome, options.charset, clock.elapsed());
     if (after)
       after(outcome);
     return;
   }
+  // The window's thread takes one copy of the box's text; the worker makes the text of it, runs
+  // the operation and lays the result out, so that the box only has to take it in.
+  auto content = std::make_shared<BoxContent>(reads != nullptr ? BoxContent(*reads)
+                                                               : BoxContent());
+  if (reads == nullptr)
+    content->raw = ToQString(ReadBox(boxOf(operation.reads)));
+  const bool prepare = qobject_cast<MultiLineBox*>(boxOf(operation.writes)) != nullptr;
   beginWork(label);
-  m_work->start([this, &operation, label, input = std::move(input), options, clock,
+  m_work->start([this, &operation, label, content, options, clock, prepare,
                  after = std::move(after)]() mutable -> Work::Finish {
+    std::u16string input = content->text();
+    content.reset();
     auto outcome = std::make_shared<Outcome>(RunOnBoxText(operation, std::move(input), options));
-    return [this, &operation, label, outcome, charset = options.charset, clock, after] {
-      showOutcome(operation, label, *outcome, charset, clock.elapsed());
+    std::shared_ptr<const PreparedText> prepared;
+    if (prepare && outcome->text) {
+      prepared = std::make_shared<const PreparedText>(PrepareForBox(*outcome->text));
+      // Only a drop-down's readings need the result's text once it is laid out.
+      if (!after)
+        outcome->text.emplace();
+    }
+    return [this, &operation, label, outcome, prepared, charset = options.charset, clock, after] {
+      showOutcome(operation, label, *outcome, charset, clock.elapsed(), prepared.get());
       if (after)
         after(*outcome);
     };
@@ -472,7 +488,7 @@ void Form1::runOperation(const Operation& operation, const QString& label, After
 }
 
 void Form1::showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
-                        Charset charset, qint64 elapsedMs) {
+                        Charset charset, qint64 elapsedMs, const PreparedText* prepared) {
   // The message comes while the conversion runs, before its result reaches the box; a note for
   // the status line goes beside what the box rule says.
   QStringList notes;
@@ -489,7 +505,12 @@ void Form1::showOutcome(const Operation& operation, const QString& label, Outcom
   }
   {
     const WaitCursor wait;
-    WriteBox(boxOf(operation.writes), *outcome.text);
+    auto* multi = qobject_cast<MultiLineBox*>(boxOf(operation.writes));
+    if (prepared != nullptr && multi != nullptr) {
+      multi->setPreparedText(*prepared);
+    } else {
+      WriteBox(boxOf(operation.writes), *outcome.text);
+    }
   }
   if (outcome.resultCut)
     notes << CutNote(*outcome.resultCut, CutOf::Result);
@@ -514,6 +535,10 @@ void Form1::wireWork() {
     m_status->setWorking(m_working, elapsedMs);
   });
   connect(m_work.get(), &Work::ended, this, [this](bool cancelled) { endWork(cancelled); });
+  for (QWidget* box : {m_text1, m_text2}) {
+    if (auto* multi = qobject_cast<MultiLineBox*>(box))
+      multi->setLargePasteHandler([this, multi](QString pasted) { pasteLarge(multi, std::move(pasted)); });
+  }
 }
 
 bool Form1::isWorking() const { return m_work->busy(); }
@@ -652,17 +677,64 @@ void Form1::runChosenOperation() {
 }
 
 void Form1::swapBoxes() {
+  if (m_work->busy())
+    return;
   QElapsedTimer clock;
   clock.start();
-  {
+  auto* first = qobject_cast<MultiLineBox*>(m_text1);
+  auto* second = qobject_cast<MultiLineBox*>(m_text2);
+  const auto units = [](const MultiLineBox* box) {
+    return static_cast<std::size_t>(box->document()->characterCount());
+  };
+  if (first == nullptr || second == nullptr ||
+      std::max(units(first), units(second)) <= kBackgroundUnits) {
     const WaitCursor wait;
     // Both texts are read before either box is written, so the two contents exchange exactly.
-    const std::u16string first = ReadBox(m_text1);
-    const std::u16string second = ReadBox(m_text2);
-    WriteBox(m_text2, first);
-    WriteBox(m_text1, second);
+    const std::u16string one = ReadBox(m_text1);
+    const std::u16string two = ReadBox(m_text2);
+    WriteBox(m_text2, one);
+    WriteBox(m_text1, two);
+    report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+    return;
   }
-  report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+  // Each box is written once, as one step of its own history, with a text laid out off the
+  // window's thread.
+  auto contents = std::make_shared<std::pair<BoxContent, BoxContent>>(BoxContent(*first),
+                                                                        BoxContent(*second));
+  beginWork(tr("上下值互换"));
+  m_work->start([this, first, second, contents, clock]() mutable -> Work::Finish {
+    auto toSecond = std::make_shared<const PreparedText>(PrepareForBox(contents->first.text()));
+    contents->first = BoxContent();
+    auto toFirst = std::make_shared<const PreparedText>(PrepareForBox(contents->second.text()));
+    contents.reset();
+    return [this, first, second, toFirst, toSecond, clock] {
+      second->setPreparedText(*toSecond);
+      first->setPreparedText(*toFirst);
+      report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+    };
+  });
+}
+
+void Form1::pasteLarge(MultiLineBox* box, QString pasted) {
+  if (m_work->busy())
+    return;
+  // The box is read-only until the text is in, but its selection may still move: the text goes
+  // where the paste was asked for.
+  // (A text cursor belongs to its document's thread: the worker gets only the positions.)
+  const int anchor = box->textCursor().anchor();
+  const int position = box->textCursor().position();
+  beginWork(tr("粘贴"));
+  m_work->start([box, anchor, position, pasted = std::move(pasted)]() mutable -> Work::Finish {
+    auto prepared = std::make_shared<const PreparedText>(PrepareForBox(UnitsOf(pasted)));
+    pasted.clear();
+    return [box, anchor, position, prepared] {
+      QTextCursor at(box->document());
+      at.setPosition(anchor);
+      at.setPosition(position, QTextCursor::KeepAnchor);
+      box->setTextCursor(at);
+      box->insertPrepared(*prepared);
+    };
+  });
 }
 
 void Form1::replaceInText1() {

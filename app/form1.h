@@ -28,6 +28,8 @@ namespace kelvaro::app {
 
 struct ControlSpec;
 class DropDownButton;
+class MultiLineBox;
+struct PreparedText;
 class StatusLabel;
 class Work;
 
@@ -106,8 +108,9 @@ private:
   /// Reads the operation's box, runs it (off the window's thread when it may take a while),
   /// writes its box and tells the status line, then calls `after`; nothing when a run is going on.
   void runOperation(const Operation& operation, const QString& label, AfterRun after = {});
+  /// `prepared`, when given, is the outcome's text made ready for its box off the window's thread.
   void showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
-                   Charset charset, qint64 elapsedMs);
+                   Charset charset, qint64 elapsedMs, const PreparedText* prepared = nullptr);
   void wireWork();
   /// Disables what the run may not meet changed, and lets Esc cancel it.
   void beginWork(const QString& label);
@@ -124,6 +127,8 @@ private:
   [[nodiscard]] const Operation* operationNamed(std::string_view cliName) const;
   [[nodiscard]] bool hasButton(std::string_view cliName) const;
   void swapBoxes();
+  /// A paste of a long text: laid out off the window's thread, then inserted where it was asked.
+  void pasteLarge(MultiLineBox* box, QString pasted);
   void replaceInText1();
   void chooseCharset(int index);
   void refreshToolTips();

@@ -35,12 +35,13 @@ constexpr char16_t kBlockSeparator = u'\u2029';
 // What breaks a line inside a block.
 constexpr char16_t kLineSeparator = u'\u2028';
 
-// The box's rule in place: the text box rule, then "?" for the two separators, which would
-// otherwise come back as line breaks.
-BoxRuleChanges KeepInBox(std::u16string& text) {
+// The box's rule in place: the text box rule, then "?" for the separators, which would otherwise
+// come back as line breaks (a single-line box breaks no lines, and keeps U+2028).
+BoxRuleChanges KeepInBox(std::u16string& text, BoxKind kind) {
   BoxRuleChanges changes = ApplyTextBoxRuleInPlace(text);
+  const char16_t lineSeparator = kind == BoxKind::MultiLine ? kLineSeparator : kBlockSeparator;
   for (char16_t& unit : text) {
-    if (unit == kBlockSeparator || unit == kLineSeparator) {
+    if (unit == kBlockSeparator || unit == lineSeparator) {
       unit = u'?';
       ++changes.questionMarks;
     }
@@ -76,30 +77,24 @@ std::size_t SoftBreakBefore(std::u16string_view line, std::size_t limit) {
 // seconds as a block per line. Short lines are therefore packed into blocks of up to
 // kSoftLineUnits, a line separator between them; a line break that falls between two blocks is
 // the block break. A longer line starts a block of its own and goes on in continuation blocks.
-struct LaidOut {
-  QString text;               ///< line breaks as U+2028, block breaks as U+2029
-  std::vector<bool> continues; ///< for each block after the first: whether it continues a line
-};
-
-LaidOut LayOut(std::u16string_view text) {
+void LayOut(std::u16string_view text, PreparedText& laid) {
   constexpr std::size_t kFull = MultiLineBox::kSoftLineUnits;
-  LaidOut laid;
-  laid.text.reserve(static_cast<qsizetype>(text.size() + text.size() / kFull + 1));
+  laid.laid.reserve(static_cast<qsizetype>(text.size() + text.size() / kFull + 1));
   std::size_t blockUnits = 0;
   const auto endBlock = [&](bool continues) {
-    laid.text.append(QChar(kBlockSeparator));
+    laid.laid.append(QChar(kBlockSeparator));
     laid.continues.push_back(continues);
     blockUnits = 0;
   };
   const auto append = [&](std::u16string_view units) {
-    laid.text.append(QStringView(units.data(), static_cast<qsizetype>(units.size())));
+    laid.laid.append(QStringView(units.data(), static_cast<qsizetype>(units.size())));
     blockUnits += units.size();
   };
   bool firstLine = true;
   const auto addLine = [&](std::u16string_view line) {
     if (!firstLine) {
       if (blockUnits + 1 + line.size() <= kFull) {
-        laid.text.append(QChar(kLineSeparator));
+        laid.laid.append(QChar(kLineSeparator));
         ++blockUnits;
       } else {
         endBlock(false);
@@ -130,14 +125,13 @@ LaidOut LayOut(std::u16string_view text) {
     lineStartAt = i + 1;
   }
   addLine(text.substr(lineStartAt));
-  return laid;
 }
 
 // Inserts a laid-out text at the cursor. insertText gives every block it starts the format of
 // the block it started in; each then gets its own, so that none inherits a continuation mark.
-void InsertLaidOut(QTextCursor& cursor, const LaidOut& laid) {
+void InsertLaidOut(QTextCursor& cursor, const PreparedText& laid) {
   const int start = cursor.position();
-  cursor.insertText(laid.text);
+  cursor.insertText(laid.laid);
   const QTextBlockFormat lineStart;
   const QTextBlockFormat continuation = ContinuationFormat();
   QTextBlock block = cursor.document()->findBlock(start).next();
@@ -152,9 +146,48 @@ void InsertLaidOut(QTextCursor& cursor, const LaidOut& laid) {
 
 } // namespace
 
-Kept KeptByTextBox(const QString& text) {
+PreparedText PrepareForBox(std::u16string_view text) {
+  PreparedText prepared;
+  {
+    std::u16string kept(text);
+    prepared.changes = KeepInBox(kept, BoxKind::MultiLine);
+    prepared.units = kept.size();
+    LayOut(kept, prepared);
+  }
+  return prepared;
+}
+
+BoxContent::BoxContent(const QPlainTextEdit& box) : raw(box.document()->toRawText()) {
+  for (QTextBlock block = box.document()->begin().next(); block.isValid(); block = block.next())
+    continues.push_back(MultiLineBox::ContinuesLine(block));
+}
+
+std::u16string BoxContent::text() const {
+  // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
+  // each block boundary with U+2029 and each line break within a block with U+2028, neither of
+  // which the box's rule lets into a box as content.
+  const std::u16string_view units = UnitsOf(raw);
+  std::u16string text;
+  text.reserve(units.size() + continues.size() +
+               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
+  std::size_t block = 0;
+  for (const char16_t unit : units) {
+    if (unit == kLineSeparator) {
+      text += u"\r\n";
+    } else if (unit != kBlockSeparator) {
+      text.push_back(unit);
+    } else {
+      if (block >= continues.size() || !continues[block])
+        text += u"\r\n";
+      ++block;
+    }
+  }
+  return text;
+}
+
+Kept KeptByTextBox(const QString& text, BoxKind kind) {
   std::u16string units(UnitsOf(text));
-  const BoxRuleChanges changes = KeepInBox(units);
+  const BoxRuleChanges changes = KeepInBox(units, kind);
   if (units == UnitsOf(text))
     return {text, {}};
   return {ToQString(units), changes};
@@ -176,35 +209,14 @@ bool MultiLineBox::ContinuesLine(const QTextBlock& block) {
   return block.blockFormat().boolProperty(kContinuationProperty);
 }
 
-std::u16string MultiLineBox::boxText() const {
-  // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
-  // each block boundary with U+2029 and each line break within a block with U+2028, neither of
-  // which the box's rule lets into a box as content.
-  const QString raw = document()->toRawText();
-  const std::u16string_view units = UnitsOf(raw);
-  std::u16string text;
-  text.reserve(units.size() + static_cast<std::size_t>(document()->blockCount()) +
-               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
-  QTextBlock block = document()->begin();
-  for (const char16_t unit : units) {
-    if (unit == kLineSeparator) {
-      text += u"\r\n";
-    } else if (unit != kBlockSeparator) {
-      text.push_back(unit);
-    } else {
-      block = block.next();
-      if (!ContinuesLine(block))
-        text += u"\r\n";
-    }
-  }
-  return text;
-}
+std::u16string MultiLineBox::boxText() const { return BoxContent(*this).text(); }
 
 BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
-  std::u16string kept(text);
-  const BoxRuleChanges changes = KeepInBox(kept);
-  const LaidOut laid = LayOut(kept);
-  m_history.makeRoom(BoxHistory::Cost(kept.size(), laid.continues.size() + 1));
+  return setPreparedText(PrepareForBox(text));
+}
+
+BoxRuleChanges MultiLineBox::setPreparedText(const PreparedText& text) {
+  m_history.makeRoom(BoxHistory::Cost(text.units, text.continues.size() + 1));
   // One edit block: the whole replacement is one step of the undo history, and the document
   // tells its layout about the change once, at the end.
   QTextCursor cursor(document());
@@ -212,11 +224,11 @@ BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   cursor.select(QTextCursor::Document);
   cursor.removeSelectedText();
   cursor.setBlockFormat(QTextBlockFormat());
-  InsertLaidOut(cursor, laid);
+  InsertLaidOut(cursor, text);
   cursor.endEditBlock();
   cursor.movePosition(QTextCursor::Start);
   setTextCursor(cursor);
-  return changes;
+  return text.changes;
 }
 
 void MultiLineBox::noteChanges(const BoxRuleChanges& changes) {
@@ -336,7 +348,7 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   // the one that undoes.
   m_history.countTyped(static_cast<std::size_t>(typed.size()));
   if (!typed.isEmpty()) {
-    const Kept kept = KeptByTextBox(typed);
+    const Kept kept = KeptByTextBox(typed, BoxKind::MultiLine);
     if (kept.text != typed) {
       QKeyEvent filtered(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                          event->nativeVirtualKey(), event->nativeModifiers(), kept.text,
@@ -354,7 +366,7 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
   const QString committed = event->commitString();
   m_history.countTyped(static_cast<std::size_t>(committed.size()));
   if (!committed.isEmpty()) {
-    const Kept kept = KeptByTextBox(committed);
+    const Kept kept = KeptByTextBox(committed, BoxKind::MultiLine);
     if (kept.text != committed) {
       QInputMethodEvent filtered(event->preeditString(), event->attributes());
       filtered.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
@@ -370,20 +382,26 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
-  const Kept kept = KeptByTextBox(source->text());
-  const LaidOut laid = LayOut(UnitsOf(kept.text));
-  m_history.makeRoom(BoxHistory::Cost(static_cast<std::size_t>(kept.text.size()),
-                                      laid.continues.size() + 1));
+  QString pasted = source->text();
+  if (m_largePasteHandler && static_cast<std::size_t>(pasted.size()) > kLargePasteUnits) {
+    m_largePasteHandler(std::move(pasted));
+    return;
+  }
+  insertPrepared(PrepareForBox(UnitsOf(pasted)));
+}
+
+void MultiLineBox::insertPrepared(const PreparedText& text) {
+  m_history.makeRoom(BoxHistory::Cost(text.units, text.continues.size() + 1));
   // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();
   cursor.beginEditBlock();
   cursor.removeSelectedText();
-  InsertLaidOut(cursor, laid);
+  InsertLaidOut(cursor, text);
   cursor.endEditBlock();
   setTextCursor(cursor);
   ensureCursorVisible();
-  noteChanges(kept.changes);
+  noteChanges(text.changes);
 }
 
 // ---- SingleLineBox ------------------------------------------------------------------------------
@@ -410,7 +428,7 @@ std::u16string SingleLineBox::boxText() const { return std::u16string(UnitsOf(te
 
 BoxRuleChanges SingleLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
-  const BoxRuleChanges changes = KeepInBox(kept);
+  const BoxRuleChanges changes = KeepInBox(kept, BoxKind::SingleLine);
   m_accepted = ToQString(kept);
   setText(m_accepted); // which ends the history
   m_historyUnits = 0;
@@ -459,7 +477,7 @@ void SingleLineBox::filterEdit(const QString& edited) {
   }
   const QString inserted = edited.mid(prefix, newSize - prefix - suffix);
   m_historyUnits += static_cast<std::size_t>(inserted.size() + (oldSize - prefix - suffix));
-  const Kept kept = KeptByTextBox(inserted);
+  const Kept kept = KeptByTextBox(inserted, BoxKind::SingleLine);
   if (kept.text == inserted) {
     m_accepted = edited;
     if (m_historyUnits > kHistoryUnits)

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QTextBlock;
 
@@ -22,6 +23,8 @@ namespace kelvaro::app {
 /// leading U+FEFF or U+FFFE is a character like any other).
 [[nodiscard]] QString ToQString(std::u16string_view text);
 
+enum class BoxKind { SingleLine, MultiLine };
+
 /// What a box keeps of a text: the text box rule, and "?" for U+2029 and U+2028, the separators
 /// the box keeps between its blocks and between lines within one, which are never content.
 struct Kept {
@@ -29,7 +32,29 @@ struct Kept {
   BoxRuleChanges changes; ///< what was cut, and what became "?"
 };
 /// The box's rule on a QString; gives back the same QString when nothing changes.
-[[nodiscard]] Kept KeptByTextBox(const QString& text);
+[[nodiscard]] Kept KeptByTextBox(const QString& text, BoxKind kind);
+
+/// A text made ready for a multi-line box: the box's rule applied, and the text laid out in
+/// blocks (see MultiLineBox). Making it is the costly part of writing a big text and touches no
+/// widget, so a worker thread may make it.
+struct PreparedText {
+  QString laid;                ///< line breaks as U+2028, block breaks as U+2029
+  std::vector<bool> continues; ///< for each block after the first: whether it continues a line
+  std::size_t units = 0;       ///< the text's units after the rule
+  BoxRuleChanges changes;      ///< what the rule changed
+};
+[[nodiscard]] PreparedText PrepareForBox(std::u16string_view text);
+
+/// What a multi-line box holds, taken on the window's thread at the cost of one copy of its
+/// text; the text itself (line breaks as CR LF) may then be made on any thread.
+struct BoxContent {
+  BoxContent() = default;
+  explicit BoxContent(const QPlainTextEdit& box);
+  [[nodiscard]] std::u16string text() const;
+
+  QString raw;                 ///< the document's raw text
+  std::vector<bool> continues; ///< for each block after the first: whether it continues a line
+};
 
 /// Multi-line box with a vertical scroll bar and word wrap (Text1, Text2). Only the inserted text
 /// is filtered on typing and pasting, so an edit costs the same in a box holding megabytes.
@@ -52,6 +77,18 @@ public:
   /// ctrl+Z brings the previous content back; CR LF, a lone CR and a lone LF each become one line
   /// break. The caret goes to the start. Gives what the rule changed.
   BoxRuleChanges setBoxText(std::u16string_view text);
+  /// The same with a text prepared beforehand.
+  BoxRuleChanges setPreparedText(const PreparedText& text);
+  /// Inserts a prepared text over the selection as one step of the undo history, as a paste does.
+  void insertPrepared(const PreparedText& text);
+
+  /// Units above which a paste goes to the handler instead of into the box: it prepares the text
+  /// off the window's thread and hands it to insertPrepared. Without a handler a paste goes in
+  /// at once.
+  static constexpr std::size_t kLargePasteUnits = std::size_t{1} << 18;
+  void setLargePasteHandler(std::function<void(QString pasted)> handler) {
+    m_largePasteHandler = std::move(handler);
+  }
 
   /// Called with the path of a local file dropped on the box, instead of inserting its name.
   void setFileDropHandler(std::function<void(const QString&)> handler);
@@ -91,6 +128,7 @@ private:
   void noteChanges(const BoxRuleChanges& changes);
 
   std::function<void(const QString&)> m_fileDropHandler;
+  std::function<void(QString)> m_largePasteHandler;
   QList<QAction*> m_extraActions;
   BoxHistory m_history{this};
 };

@@ -193,6 +193,14 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
         <translation>GB-BIG5 (BIG5→GB)</translation>
     </message>
     <message>
+        <source>上下值互换</source>
+        <translation>上下值互换</translation>
+    </message>
+    <message>
+        <source>粘贴</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
         <source>上下值互换：已交换上框和下框</source>
         <translation>上下值互换: the upper and the lower box swapped</translation>
     </message>
