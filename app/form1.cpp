@@ -24,6 +24,7 @@
 #include <QSettings>
 #include <QStyle>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <algorithm>
 #include <limits>
 
@@ -170,6 +171,11 @@ QString ReadingInList(const QString& words, std::u16string_view text) {
 constexpr std::size_t kBackgroundUnits = std::size_t{1} << 18;
 
 bool RunsInBackground(const Operation& operation) { return operation.cliName == "host-to-ip"; }
+
+// A text this long goes into its box a slice at a time, the window turning between slices.
+bool WrittenInSlices(const PreparedText& text) {
+  return text.laid.size() > MultiLineBox::kSliceUnits;
+}
 
 } // namespace
 
@@ -480,15 +486,27 @@ void Form1::runOperation(const Operation& operation, const QString& label, After
         outcome->text.emplace();
     }
     return [this, &operation, label, outcome, prepared, charset = options.charset, clock, after] {
-      showOutcome(operation, label, *outcome, charset, clock.elapsed(), prepared.get());
-      if (after)
-        after(*outcome);
+      auto* box = qobject_cast<MultiLineBox*>(boxOf(operation.writes));
+      if (prepared == nullptr || box == nullptr || !WrittenInSlices(*prepared)) {
+        showOutcome(operation, label, *outcome, charset, clock.elapsed(), prepared.get());
+        if (after)
+          after(*outcome);
+        return;
+      }
+      // The result goes in a slice at a time; what follows it waits until it is all in.
+      writeInSlices({{box, prepared, true}}, [this, &operation, label, outcome, charset, clock,
+                                              after] {
+        showOutcome(operation, label, *outcome, charset, clock.elapsed(), nullptr, true);
+        if (after)
+          after(*outcome);
+      });
     };
   });
 }
 
 void Form1::showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
-                        Charset charset, qint64 elapsedMs, const PreparedText* prepared) {
+                        Charset charset, qint64 elapsedMs, const PreparedText* prepared,
+                        bool written) {
   // The message comes while the conversion runs, before its result reaches the box; a note for
   // the status line goes beside what the box rule says.
   QStringList notes;
@@ -503,7 +521,7 @@ void Form1::showOutcome(const Operation& operation, const QString& label, Outcom
            notes.join(NoteSeparator()));
     return;
   }
-  {
+  if (!written) {
     const WaitCursor wait;
     auto* multi = qobject_cast<MultiLineBox*>(boxOf(operation.writes));
     if (prepared != nullptr && multi != nullptr) {
@@ -534,21 +552,81 @@ void Form1::wireWork() {
   connect(m_work.get(), &Work::stillRunning, this, [this](qint64 elapsedMs) {
     m_status->setWorking(m_working, elapsedMs);
   });
-  connect(m_work.get(), &Work::ended, this, [this](bool cancelled) { endWork(cancelled); });
+  connect(m_work.get(), &Work::ended, this, [this](bool cancelled) {
+    // A run whose result goes in a slice at a time ends with its last slice.
+    if (!cancelled && m_writes)
+      return;
+    endWork(cancelled);
+  });
   for (QWidget* box : {m_text1, m_text2}) {
     if (auto* multi = qobject_cast<MultiLineBox*>(box))
       multi->setLargePasteHandler([this, multi](QString pasted) { pasteLarge(multi, std::move(pasted)); });
   }
 }
 
-bool Form1::isWorking() const { return m_work->busy(); }
+bool Form1::isWorking() const { return m_work->busy() || m_writes != nullptr; }
 
-void Form1::cancelWork() { m_work->cancel(); }
+void Form1::cancelWork() {
+  if (!m_writes) {
+    m_work->cancel();
+    return;
+  }
+  // Every box the run wrote, or began to write, is taken back to what it was.
+  for (const SlicedWrite& write : m_writes->pending) {
+    if (write.box->writing())
+      write.box->abandonWrite();
+  }
+  for (MultiLineBox* box : m_writes->written)
+    box->takeBackLastStep();
+  m_writes.reset();
+  endWork(true);
+}
+
+void Form1::writeInSlices(std::vector<SlicedWrite> writes, std::function<void()> done) {
+  m_writes = std::make_unique<SlicedWrites>();
+  m_writes->pending = std::move(writes);
+  m_writes->done = std::move(done);
+  m_writes->units = 0;
+  for (const SlicedWrite& write : m_writes->pending)
+    m_writes->units += write.text->laid.size();
+  writeNextSlice();
+}
+
+void Form1::writeNextSlice() {
+  if (!m_writes)
+    return;
+  SlicedWrite& write = m_writes->pending.front();
+  if (!write.box->writing())
+    write.box->startWrite(write.text, write.whole);
+  if (write.box->writeSlice()) {
+    m_writes->doneUnits += write.text->laid.size();
+    m_writes->written.push_back(write.box);
+    m_writes->pending.erase(m_writes->pending.begin());
+  }
+  if (m_writes->pending.empty()) {
+    const std::function<void()> done = std::move(m_writes->done);
+    m_writes.reset();
+    done();
+    endWork(false);
+    return;
+  }
+  const SlicedWrite& next = m_writes->pending.front();
+  const qsizetype inNext =
+      next.box->writing() ? next.text->laid.size() * next.box->writtenPercent() / 100 : 0;
+  if (m_workClock.elapsed() >= Work::kShowAfterMs) {
+    m_status->setWorking(m_working, m_workClock.elapsed(),
+                         static_cast<int>((m_writes->doneUnits + inNext) * 100 /
+                                          std::max<qsizetype>(m_writes->units, 1)));
+  }
+  // The next slice waits until the window has handled what came meanwhile, painting included.
+  QTimer::singleShot(0, this, &Form1::writeNextSlice);
+}
 
 void Form1::waitForWorker() { m_work->waitForWorker(); }
 
 void Form1::beginWork(const QString& label) {
   m_working = label;
+  m_workClock.start();
   // Every button reads or writes one of the big boxes, and the charset is the run's: none may
   // change until the result is in. The focus waits on the window, where Esc cancels.
   m_focusBeforeWork = QApplication::focusWidget();
@@ -708,9 +786,9 @@ void Form1::swapBoxes() {
     auto toFirst = std::make_shared<const PreparedText>(PrepareForBox(contents->second.text()));
     contents.reset();
     return [this, first, second, toFirst, toSecond, clock] {
-      second->setPreparedText(*toSecond);
-      first->setPreparedText(*toFirst);
-      report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+      writeInSlices({{second, toSecond, true}, {first, toFirst, true}}, [this, clock] {
+        report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+      });
     };
   });
 }
@@ -724,15 +802,15 @@ void Form1::pasteLarge(MultiLineBox* box, QString pasted) {
   const int anchor = box->textCursor().anchor();
   const int position = box->textCursor().position();
   beginWork(tr("粘贴"));
-  m_work->start([box, anchor, position, pasted = std::move(pasted)]() mutable -> Work::Finish {
+  m_work->start([this, box, anchor, position, pasted = std::move(pasted)]() mutable -> Work::Finish {
     auto prepared = std::make_shared<const PreparedText>(PrepareForBox(UnitsOf(pasted)));
     pasted.clear();
-    return [box, anchor, position, prepared] {
+    return [this, box, anchor, position, prepared] {
       QTextCursor at(box->document());
       at.setPosition(anchor);
       at.setPosition(position, QTextCursor::KeepAnchor);
       box->setTextCursor(at);
-      box->insertPrepared(*prepared);
+      writeInSlices({{box, prepared, false}}, [] {});
     };
   });
 }

@@ -7,6 +7,7 @@
 #include "app/status_line.h"
 #include "registry/operations.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -110,7 +111,18 @@ private:
   void runOperation(const Operation& operation, const QString& label, AfterRun after = {});
   /// `prepared`, when given, is the outcome's text made ready for its box off the window's thread.
   void showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
-                   Charset charset, qint64 elapsedMs, const PreparedText* prepared = nullptr);
+                   Charset charset, qint64 elapsedMs, const PreparedText* prepared = nullptr,
+                   bool written = false);
+  /// A prepared text for a box, over its whole content or over its selection.
+  struct SlicedWrite {
+    MultiLineBox* box;
+    std::shared_ptr<const PreparedText> text;
+    bool whole;
+  };
+  /// Ends the run going on by writing these texts a slice at a time, one box after the other,
+  /// then calls `done`; the run goes on (its controls disabled, Esc cancelling) until then.
+  void writeInSlices(std::vector<SlicedWrite> writes, std::function<void()> done);
+  void writeNextSlice();
   void wireWork();
   /// Disables what the run may not meet changed, and lets Esc cancel it.
   void beginWork(const QString& label);
@@ -175,6 +187,15 @@ private:
 
   QShortcut* m_cancelKey = nullptr;
   QString m_working; ///< the label of the run going on off the window's thread
+  QElapsedTimer m_workClock;
+  struct SlicedWrites {
+    std::vector<SlicedWrite> pending;
+    std::vector<MultiLineBox*> written;
+    std::function<void()> done;
+    qsizetype units = 0;   ///< of all the writes
+    qsizetype doneUnits = 0;
+  };
+  std::unique_ptr<SlicedWrites> m_writes;
   QPointer<QWidget> m_focusBeforeWork;
   /// Last, so that it goes first: a job still running may use what the window holds.
   std::unique_ptr<Work> m_work;

@@ -109,7 +109,12 @@ QString MessageWords(const Message& message) {
 
 QString StatusText(const StatusState& state) {
   QStringList parts;
-  if (state.workingMs) {
+  if (state.workingMs && state.workingPercent) {
+    parts << StatusLine::tr("%1：正在写入，已完成 %2%，已用 %3 秒（按 Esc 取消）")
+                 .arg(state.working)
+                 .arg(*state.workingPercent)
+                 .arg(static_cast<double>(*state.workingMs) / 1000.0, 0, 'f', 1);
+  } else if (state.workingMs) {
     parts << StatusLine::tr("%1：正在进行，已用 %2 秒（按 Esc 取消）")
                  .arg(state.working)
                  .arg(static_cast<double>(*state.workingMs) / 1000.0, 0, 'f', 1);
@@ -178,9 +183,11 @@ void StatusLine::setNotes(const QString& notes) {
   refresh();
 }
 
-void StatusLine::setWorking(const QString& what, std::optional<qint64> elapsedMs) {
+void StatusLine::setWorking(const QString& what, std::optional<qint64> elapsedMs,
+                            std::optional<int> percent) {
   m_state.working = what;
   m_state.workingMs = elapsedMs;
+  m_state.workingPercent = elapsedMs ? percent : std::nullopt;
   if (m_label != nullptr)
     m_label->showCancelButton(elapsedMs.has_value());
   refresh();

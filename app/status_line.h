@@ -60,6 +60,7 @@ struct StatusState {
   /// A run off the window's thread that has gone on for a while: what runs, and for how long.
   QString working;
   std::optional<qint64> workingMs;
+  std::optional<int> workingPercent; ///< how much is done, where the run can tell
 };
 
 /// The line a state reads as.
@@ -96,9 +97,10 @@ public:
   void report(const QString& done, const QString& notes, qint64 elapsedMs = 0);
   /// A note alone, what was done staying as it is.
   void setNotes(const QString& notes);
-  /// Tells that `what` has been running for `elapsedMs` (with the cancel button), or with nothing,
-  /// that no run goes on.
-  void setWorking(const QString& what, std::optional<qint64> elapsedMs);
+  /// Tells that `what` has been running for `elapsedMs` (with the cancel button), and how much of
+  /// it is done where it can tell; or with nothing, that no run goes on.
+  void setWorking(const QString& what, std::optional<qint64> elapsedMs,
+                  std::optional<int> percent = std::nullopt);
   /// The charset the byte counts are in.
   void setCharset(Charset charset);
   /// Counts this box from now on.

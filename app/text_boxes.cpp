@@ -127,21 +127,29 @@ void LayOut(std::u16string_view text, PreparedText& laid) {
   addLine(text.substr(lineStartAt));
 }
 
-// Inserts a laid-out text at the cursor. insertText gives every block it starts the format of
-// the block it started in; each then gets its own, so that none inherits a continuation mark.
+// Gives the blocks a laid-out text started at `start` their marks. insertText gives every block it
+// starts the format of the block it started in; each then gets its own, so that none inherits a
+// continuation mark.
+void MarkBlocks(const QTextDocument* document, int start, const std::vector<bool>& continues,
+                std::size_t from, std::size_t count) {
+  const QTextBlockFormat lineStart;
+  const QTextBlockFormat continuation = ContinuationFormat();
+  QTextBlock block = document->findBlock(start).next();
+  for (std::size_t i = from; i < from + count && i < continues.size(); ++i) {
+    const bool continuesLine = continues[i];
+    if (!block.isValid())
+      break;
+    if (MultiLineBox::ContinuesLine(block) != continuesLine)
+      QTextCursor(block).setBlockFormat(continuesLine ? continuation : lineStart);
+    block = block.next();
+  }
+}
+
+// Inserts a laid-out text at the cursor.
 void InsertLaidOut(QTextCursor& cursor, const PreparedText& laid) {
   const int start = cursor.position();
   cursor.insertText(laid.laid);
-  const QTextBlockFormat lineStart;
-  const QTextBlockFormat continuation = ContinuationFormat();
-  QTextBlock block = cursor.document()->findBlock(start).next();
-  for (const bool continues : laid.continues) {
-    if (!block.isValid())
-      break;
-    if (MultiLineBox::ContinuesLine(block) != continues)
-      QTextCursor(block).setBlockFormat(continues ? continuation : lineStart);
-    block = block.next();
-  }
+  MarkBlocks(cursor.document(), start, laid.continues, 0, laid.continues.size());
 }
 
 } // namespace
@@ -402,6 +410,77 @@ void MultiLineBox::insertPrepared(const PreparedText& text) {
   setTextCursor(cursor);
   ensureCursorVisible();
   noteChanges(text.changes);
+}
+
+void MultiLineBox::startWrite(std::shared_ptr<const PreparedText> text, bool whole) {
+  m_history.makeRoom(BoxHistory::Cost(text->units, text->continues.size() + 1));
+  m_write = std::make_unique<SlicedWrite>();
+  m_write->text = std::move(text);
+  m_write->whole = whole;
+  m_write->cursor = whole ? QTextCursor(document()) : textCursor();
+  QTextCursor& cursor = m_write->cursor;
+  // The edit block stays open from the first slice to the last: the whole write is one step of
+  // the undo history, and the document tells its layout of it once.
+  cursor.beginEditBlock();
+  if (whole) {
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat(QTextBlockFormat());
+  } else {
+    cursor.removeSelectedText();
+  }
+}
+
+bool MultiLineBox::writeSlice() {
+  if (!m_write)
+    return true;
+  SlicedWrite& write = *m_write;
+  const QString& laid = write.text->laid;
+  auto end = std::min(write.written + kSliceUnits, laid.size());
+  // A slice never ends inside a surrogate pair.
+  if (end < laid.size() && laid[end - 1].isHighSurrogate())
+    ++end;
+  const QStringView slice = QStringView(laid).sliced(write.written, end - write.written);
+  const auto blocks = static_cast<std::size_t>(slice.count(QChar(kBlockSeparator)));
+  const int start = write.cursor.position();
+  write.cursor.insertText(slice.toString());
+  MarkBlocks(document(), start, write.text->continues, write.blocks, blocks);
+  write.written = end;
+  write.blocks += blocks;
+  if (write.written < laid.size())
+    return false;
+  write.cursor.endEditBlock();
+  if (write.whole)
+    write.cursor.movePosition(QTextCursor::Start);
+  setTextCursor(write.cursor);
+  if (!write.whole)
+    ensureCursorVisible();
+  const bool pasted = !write.whole;
+  const BoxRuleChanges changes = write.text->changes;
+  m_write.reset();
+  if (pasted)
+    noteChanges(changes);
+  return true;
+}
+
+int MultiLineBox::writtenPercent() const {
+  if (!m_write || m_write->text->laid.isEmpty())
+    return 100;
+  return static_cast<int>(m_write->written * 100 / m_write->text->laid.size());
+}
+
+void MultiLineBox::abandonWrite() {
+  if (!m_write)
+    return;
+  m_write->cursor.endEditBlock();
+  m_write.reset();
+  takeBackLastStep();
+}
+
+void MultiLineBox::takeBackLastStep() {
+  // Undone, the write would wait on the redo stack for ctrl+Y: it never happened.
+  document()->undo();
+  document()->clearUndoRedoStacks(QTextDocument::RedoStack);
 }
 
 // ---- SingleLineBox ------------------------------------------------------------------------------

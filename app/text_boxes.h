@@ -8,7 +8,9 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +84,22 @@ public:
   /// Inserts a prepared text over the selection as one step of the undo history, as a paste does.
   void insertPrepared(const PreparedText& text);
 
+  /// Writes a prepared text a slice at a time, the event loop turning between slices: over the
+  /// whole content (`whole`) or over the selection, as one step of the undo history. The caller
+  /// keeps the box read-only until writeSlice tells that the write has ended.
+  void startWrite(std::shared_ptr<const PreparedText> text, bool whole);
+  /// Writes the next slice; gives whether the write has ended.
+  bool writeSlice();
+  [[nodiscard]] bool writing() const { return m_write != nullptr; }
+  /// How much of the write is in, in per cent.
+  [[nodiscard]] int writtenPercent() const;
+  /// Ends a write half way and takes back what it wrote: the box is as it was before it.
+  void abandonWrite();
+  /// Takes back the last step of the history for good (a write that is cancelled after it ended).
+  void takeBackLastStep();
+  /// Units written in one slice.
+  static constexpr qsizetype kSliceUnits = qsizetype{1} << 20;
+
   /// Units above which a paste goes to the handler instead of into the box: it prepares the text
   /// off the window's thread and hands it to insertPrepared. Without a handler a paste goes in
   /// at once.
@@ -129,6 +147,14 @@ private:
 
   std::function<void(const QString&)> m_fileDropHandler;
   std::function<void(QString)> m_largePasteHandler;
+  struct SlicedWrite {
+    std::shared_ptr<const PreparedText> text;
+    bool whole = true;
+    QTextCursor cursor;
+    qsizetype written = 0;  ///< units of text->laid in the box
+    std::size_t blocks = 0; ///< blocks started so far
+  };
+  std::unique_ptr<SlicedWrite> m_write;
   QList<QAction*> m_extraActions;
   BoxHistory m_history{this};
 };

@@ -363,6 +363,10 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
         <translation>%1: cancelled, both boxes left as they were</translation>
     </message>
     <message>
+        <source>%1：正在写入，已完成 %2%，已用 %3 秒（按 Esc 取消）</source>
+        <translation>%1: writing, %2% done, %3 s so far (Esc cancels)</translation>
+    </message>
+    <message>
         <source>%1：正在进行，已用 %2 秒（按 Esc 取消）</source>
         <translation>%1: working, %2 s so far (Esc cancels)</translation>
     </message>
