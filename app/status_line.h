@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 #include <QLabel>
 #include <QTimer>
 #include <functional>
@@ -115,12 +116,17 @@ public:
   [[nodiscard]] StatusLabel* label() const { return m_label; }
 
 private:
+  /// Counts a large box off the window's thread; the line shows the count once it is in.
+  void countOffThread(QWidget* box);
+
   StatusLabel* m_label;
   BoxNamer m_boxName;
   StatusState m_state;
   Charset m_charset = Charset::Gbk;
   QWidget* m_countedBox = nullptr;
   QHash<const QWidget*, BoxCount> m_counts; ///< valid until the box changes
+  QHash<const QWidget*, quint64> m_changes; ///< how often each box has changed
+  QSet<const QWidget*> m_counting;          ///< boxes being counted off the window's thread
   QTimer m_countTimer;
 };
 

@@ -171,26 +171,32 @@ BoxContent::BoxContent(const QPlainTextEdit& box) : raw(box.document()->toRawTex
 }
 
 std::u16string BoxContent::text() const {
+  std::u16string text;
+  const std::u16string_view units = UnitsOf(raw);
+  text.reserve(units.size() + continues.size() +
+               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
+  forEachSlice([&text](std::u16string_view part) { text += part; });
+  return text;
+}
+
+void BoxContent::forEachSlice(const std::function<void(std::u16string_view)>& take) const {
   // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
   // each block boundary with U+2029 and each line break within a block with U+2028, neither of
   // which the box's rule lets into a box as content.
   const std::u16string_view units = UnitsOf(raw);
-  std::u16string text;
-  text.reserve(units.size() + continues.size() +
-               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
+  std::size_t from = 0;
   std::size_t block = 0;
-  for (const char16_t unit : units) {
-    if (unit == kLineSeparator) {
-      text += u"\r\n";
-    } else if (unit != kBlockSeparator) {
-      text.push_back(unit);
-    } else {
-      if (block >= continues.size() || !continues[block])
-        text += u"\r\n";
-      ++block;
-    }
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const char16_t unit = units[i];
+    if (unit != kLineSeparator && unit != kBlockSeparator)
+      continue;
+    take(units.substr(from, i - from));
+    from = i + 1;
+    if (unit == kBlockSeparator && block++ < continues.size() && continues[block - 1])
+      continue;
+    take(u"\r\n");
   }
-  return text;
+  take(units.substr(from));
 }
 
 Kept KeptByTextBox(const QString& text, BoxKind kind) {

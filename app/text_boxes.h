@@ -53,6 +53,8 @@ struct BoxContent {
   BoxContent() = default;
   explicit BoxContent(const QPlainTextEdit& box);
   [[nodiscard]] std::u16string text() const;
+  /// The text in consecutive parts, without making it whole.
+  void forEachSlice(const std::function<void(std::u16string_view)>& take) const;
 
   QString raw;                 ///< the document's raw text
   std::vector<bool> continues; ///< for each block after the first: whether it continues a line

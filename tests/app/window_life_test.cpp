@@ -450,6 +450,15 @@ TEST_F(LiveWindow, ABigBoxIsCountedAfterTheClickThatFilledIt) {
   QTest::qWait(400);
   EXPECT_TRUE(Status().contains(Q("下框：1048576 个字符，1048576 字节（GBK）")))
       << Status().toStdString();
+  // Counted off the window's thread in one walk: a line break is two characters and two bytes, a
+  // surrogate pair one character, which GBK writes as "??".
+  std::u16string lines;
+  for (int i = 0; i < 300'000; ++i)
+    lines += u"ab\r\n\U0001F600";
+  Set("Text2", lines);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] { return Status().contains(Q("下框：1500000 个字符，1800000 字节（GBK）")); }, 10'000))
+      << Status().toStdString();
 }
 
 TEST_F(LiveWindow, SaysWhatTheLastButtonDid) {
