@@ -222,8 +222,24 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
                     .settings = m_settings,
                     .status = m_status.get(),
                     .charset = [this] { return m_charset; },
-                    .busy = [this] { return m_work->busy(); },
+                    .busy = [this] { return isWorking(); },
                     .reportProblem = [this](const QString& problem) { ShowMessage(ErrorMessage(problem)); },
+                    .runOffThread =
+                        [this](const QString& label, Work::Job job) {
+                          beginWork(label);
+                          m_work->start(std::move(job));
+                        },
+                    .writeText1 =
+                        [this](std::shared_ptr<const PreparedText> text, std::function<void()> done) {
+                          auto* text1 = qobject_cast<MultiLineBox*>(m_text1);
+                          if (text1 != nullptr && WrittenInSlices(*text)) {
+                            writeInSlices({{text1, std::move(text), true}}, std::move(done));
+                            return;
+                          }
+                          if (text1 != nullptr)
+                            text1->setPreparedText(*text);
+                          done();
+                        },
                     .ask = [this](const QString& question) { return ask(question); },
                     .chooseFile = [this](bool forSaving) -> std::optional<QString> {
                       if (m_chooseFile)

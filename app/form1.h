@@ -75,7 +75,9 @@ public:
   /// real text, the chosen one winning ties), or in `as` when the user asks for it; the status
   /// line names the charset and why. A file that is missing, unreadable, larger than
   /// kLargestFileBytes, no text, or not valid in the charset asked for gives a message naming the
-  /// file and the problem, and no box changes. Gives whether Text1 was loaded.
+  /// file and the problem, and no box changes. Gives whether Text1 was loaded; a file larger than
+  /// kLargeFileBytes is read off the window's thread as a conversion runs (see isWorking), and
+  /// this gives whether its reading began.
   bool loadFile(const QString& path, std::optional<Charset> as = std::nullopt);
   /// Saves the text of Text2, line breaks as CR LF (the text the conversions read), in the chosen
   /// charset, without a byte order mark. When the charset cannot hold every character the user is

@@ -197,6 +197,10 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
         <translation>上下值互换</translation>
     </message>
     <message>
+        <source>打开文件</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
         <source>粘贴</source>
         <translation>Paste</translation>
     </message>
