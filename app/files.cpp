@@ -100,8 +100,7 @@ bool Files::load(const QString& path, std::optional<Charset> as) {
     auto loaded = std::make_shared<Loaded>(Read(path, as, chosen));
     std::shared_ptr<const PreparedText> prepared;
     if (loaded->text) {
-      prepared = std::make_shared<const PreparedText>(PrepareForBox(loaded->text->text));
-      loaded->text->text.clear();
+      prepared = std::make_shared<const PreparedText>(PrepareForBox(std::move(loaded->text->text)));
     }
     return [this, path, loaded, prepared] {
       if (!loaded->problem.isEmpty()) {

@@ -496,8 +496,10 @@ void Form1::runOperation(const Operation& operation, const QString& label, After
     auto outcome = std::make_shared<Outcome>(RunOnBoxText(operation, std::move(input), options));
     std::shared_ptr<const PreparedText> prepared;
     if (prepare && outcome->text) {
-      prepared = std::make_shared<const PreparedText>(PrepareForBox(*outcome->text));
       // Only a drop-down's readings need the result's text once it is laid out.
+      prepared = std::make_shared<const PreparedText>(
+          after ? PrepareForBox(std::u16string_view(*outcome->text))
+                : PrepareForBox(std::move(*outcome->text)));
       if (!after)
         outcome->text.emplace();
     }
@@ -797,9 +799,12 @@ void Form1::swapBoxes() {
                                                                         BoxContent(*second));
   beginWork(tr("上下值互换"));
   m_work->start([this, first, second, contents, clock]() mutable -> Work::Finish {
-    auto toSecond = std::make_shared<const PreparedText>(PrepareForBox(contents->first.text()));
+    std::u16string text = contents->first.text();
     contents->first = BoxContent();
-    auto toFirst = std::make_shared<const PreparedText>(PrepareForBox(contents->second.text()));
+    auto toSecond = std::make_shared<const PreparedText>(PrepareForBox(std::move(text)));
+    text = contents->second.text();
+    contents->second = BoxContent();
+    auto toFirst = std::make_shared<const PreparedText>(PrepareForBox(std::move(text)));
     contents.reset();
     return [this, first, second, toFirst, toSecond, clock] {
       writeInSlices({{second, toSecond, true}, {first, toFirst, true}}, [this, clock] {

@@ -154,14 +154,15 @@ void InsertLaidOut(QTextCursor& cursor, const PreparedText& laid) {
 
 } // namespace
 
-PreparedText PrepareForBox(std::u16string_view text) {
+PreparedText PrepareForBox(std::u16string_view text) { return PrepareForBox(std::u16string(text)); }
+
+PreparedText PrepareForBox(std::u16string&& text) {
   PreparedText prepared;
-  {
-    std::u16string kept(text);
-    prepared.changes = KeepInBox(kept, BoxKind::MultiLine);
-    prepared.units = kept.size();
-    LayOut(kept, prepared);
-  }
+  prepared.changes = KeepInBox(text, BoxKind::MultiLine);
+  prepared.units = text.size();
+  LayOut(text, prepared);
+  // The text is laid out: a result of megabytes is not held twice any longer than that.
+  std::u16string().swap(text);
   return prepared;
 }
 

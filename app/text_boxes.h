@@ -46,6 +46,8 @@ struct PreparedText {
   BoxRuleChanges changes;      ///< what the rule changed
 };
 [[nodiscard]] PreparedText PrepareForBox(std::u16string_view text);
+/// The same, taking the text and letting it go once it is laid out.
+[[nodiscard]] PreparedText PrepareForBox(std::u16string&& text);
 
 /// What a multi-line box holds, taken on the window's thread at the cost of one copy of its
 /// text; the text itself (line breaks as CR LF) may then be made on any thread.
