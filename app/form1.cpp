@@ -460,7 +460,7 @@ QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_te
 
 void Form1::runOperation(const Operation& operation, const QString& label, AfterRun after) {
   // One operation at a time: the buttons are disabled while one runs, and nothing else starts one.
-  if (m_work->busy())
+  if (isWorking())
     return;
   QElapsedTimer clock;
   clock.start();
@@ -773,7 +773,7 @@ void Form1::runChosenOperation() {
 }
 
 void Form1::swapBoxes() {
-  if (m_work->busy())
+  if (isWorking())
     return;
   QElapsedTimer clock;
   clock.start();
@@ -815,7 +815,7 @@ void Form1::swapBoxes() {
 }
 
 void Form1::pasteLarge(MultiLineBox* box, QString pasted) {
-  if (m_work->busy())
+  if (isWorking())
     return;
   // The box is read-only until the text is in, but its selection may still move: the text goes
   // where the paste was asked for.

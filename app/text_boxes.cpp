@@ -316,7 +316,9 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   // Redo answers both of its usual keys whatever the platform's key bindings say.
   if (combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
       combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)) {
-    redo();
+    // A read-only box may be in the middle of a write, whose edit block is still open.
+    if (!isReadOnly())
+      redo();
     event->accept();
     return;
   }
