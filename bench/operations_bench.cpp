@@ -57,7 +57,7 @@ const std::u16string& InputFor(const Operation& operation, std::size_t utf8Bytes
   if (kind == Input::GarbledAsLatin1)
     input = DecodeBytes(EncodeText(input, Charset::Utf8), Charset::Iso8859_1);
   if (const std::string_view source = ReadsOutputOf(operation); !source.empty()) {
-    if (const Operation* encoder = FindOperation(source)) {
+    if (const auto encoder = FindOperation(source)) {
       if (Outcome encoded = RunOperation(*encoder, input); encoded.text)
         input = *encoded.text;
     }

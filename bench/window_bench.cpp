@@ -141,8 +141,8 @@ void ClickRecognise(benchmark::State& state) {
   ShownWindow shown(state);
   if (!shown.ready)
     return;
-  const Operation* escape = FindOperation("utf8-encode");
-  if (escape == nullptr || FindOperation("auto") == nullptr) {
+  const auto escape = FindOperation("utf8-encode");
+  if (!escape || !FindOperation("auto")) {
     state.SkipWithError("the registry has no utf8-encode or auto row");
     return;
   }
@@ -411,7 +411,7 @@ void Click20MB(benchmark::State& state, const char* name) {
     if (entry.name == name)
       operation = entry.operation;
   }
-  if (button == nullptr || FindOperation(operation) == nullptr) {
+  if (button == nullptr || !FindOperation(operation)) {
     state.SkipWithError("no such button");
     return;
   }

@@ -65,7 +65,7 @@ constexpr std::string_view kUsage =
     "2 usage error. A note beside a result (auto's) is no failure.\n";
 
 struct Invocation {
-  const Operation* operation = nullptr;
+  std::optional<std::reference_wrapper<const Operation>> operation; ///< found before it is used
   bool upper = false;
   bool raw = false;
   bool crlf = false;
@@ -190,7 +190,7 @@ void TellInputProblem(std::ostream& err, const Error& error, Charset inputCharse
 // With --charset utf-8, an operation that reads only its input's bytes takes the UTF-8 it is given,
 // validated once, instead of decoding it to UTF-16 and encoding it back.
 bool PassesUtf8Through(const Invocation& call) {
-  return call.charset == Charset::Utf8 && call.operation->runOnBytes != nullptr && !call.crlf &&
+  return call.charset == Charset::Utf8 && call.operation->get().runOnBytes != nullptr && !call.crlf &&
          !call.inputByMark && call.inputCharset == Charset::Utf8;
 }
 
@@ -296,7 +296,7 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   if (!words.texts.empty())
     call.text = words.texts.front();
   call.operation = FindOperation(*words.operation);
-  if (call.operation == nullptr)
+  if (!call.operation)
     return UsageError(err, "unknown operation " + *words.operation);
 
   const OperationOptions options{

@@ -41,12 +41,12 @@ const std::vector<const Operation*>& Family() {
     std::vector<const Operation*> rows;
     std::istringstream names(KELVARO_FUZZ_OPERATIONS);
     for (std::string name; names >> name;) {
-      const Operation* operation = FindOperation(name);
-      if (operation == nullptr) {
+      const auto operation = FindOperation(name);
+      if (!operation) {
         std::fprintf(stderr, "fuzz family names an unknown operation: %s\n", name.c_str());
         std::abort();
       }
-      rows.push_back(operation);
+      rows.push_back(&operation->get());
     }
     return rows;
   }();

@@ -204,9 +204,8 @@ void AppendJsonString(std::u16string& out, std::u16string_view text) {
     } else if (c == u'\t') {
       AppendAscii(out, "\\t");
     } else if (c < 0x20 || (IsSurrogate(c) && !paired)) {
-      AppendAscii(out, "\\u");
-      AppendHexByte(out, static_cast<std::uint8_t>(c >> 8));
-      AppendHexByte(out, static_cast<std::uint8_t>(c & 0xFF));
+      char16_t escape[6] = {u'\\', u'u'};
+      out.append(escape, WriteHexUnit(escape + 2, c));
     } else {
       out.push_back(c);
     }
@@ -597,6 +596,8 @@ constexpr MessageRow kMessages[] = {
     // The window's own caption is the title, as the lookup has always shown it.
     {ErrorCode::HostNotFound, u"Kein Host gefunden.", MessageStyle::Plain, u""},
     {ErrorCode::NotAHostName, u"转换失败：这不是有效的主机名。", MessageStyle::Error, u""},
+    {ErrorCode::NotHexBytes, u"转换失败：这不是十六进制的字节，每个字节应写两位数字。",
+     MessageStyle::Error, u""},
     {ErrorCode::NothingRecognised, u"未识别到可还原的编码", MessageStyle::StatusNote, u"",
      u"Nothing to undo was recognised"},
     {ErrorCode::OutOfMemory, u"内存不足，无法转换这段文字。", MessageStyle::Error, u""},
@@ -733,12 +734,12 @@ std::u16string RecognisedWords(const recognise::Candidate& candidate, Language l
 
 std::span<const Operation> Operations() { return kOperations; }
 
-const Operation* FindOperation(std::string_view cliName) {
+std::optional<std::reference_wrapper<const Operation>> FindOperation(std::string_view cliName) {
   for (const Operation& operation : kOperations) {
     if (operation.cliName == cliName)
-      return &operation;
+      return operation;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 Message MessageFor(ErrorCode code) {

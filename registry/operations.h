@@ -7,6 +7,7 @@
 #include "text/charset.h"
 #include "text/result.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -109,8 +110,9 @@ struct Operation {
 /// Every operation: first those of the window's buttons, in the order of its dispatch table.
 [[nodiscard]] std::span<const Operation> Operations();
 
-/// The operation of a command-line name, or null.
-[[nodiscard]] const Operation* FindOperation(std::string_view cliName);
+/// The operation of a command-line name, or nothing when no operation has that name.
+[[nodiscard]] std::optional<std::reference_wrapper<const Operation>>
+FindOperation(std::string_view cliName);
 
 /// The user's words for why a conversion refused its input: the one table of the program's
 /// messages.

@@ -285,13 +285,14 @@ bool CanEncode(std::u16string_view text, std::size_t i, Charset charset) {
   return i > 0 && IsHighSurrogate(text[i - 1]);
 }
 
-EncodedCharacter EncodeCharacterAt(std::u16string_view text, std::size_t i, Charset charset) {
+std::optional<EncodedCharacter> EncodeCharacterAt(std::u16string_view text, std::size_t i,
+                                                  Charset charset) {
   EncodedCharacter encoded;
   const char16_t unit = text[i];
   if (IsSurrogate(unit)
           ? !CanEncode(text, i, charset)
           : InfoOf(charset).codePage && !IsInCodePage(unit, *InfoOf(charset).codePage))
-    return encoded;
+    return std::nullopt;
   encoded.units = IsHighSurrogate(unit) ? 2 : 1;
   if (const std::optional<CodePage> codePage = InfoOf(charset).codePage) {
     const std::uint16_t code = AnsiCodeOfUnit(unit, *codePage);

@@ -60,14 +60,17 @@ struct CharsetInfo {
 /// Lone surrogates are no characters: no charset encodes them.
 [[nodiscard]] bool CanEncode(std::u16string_view text, std::size_t i, Charset charset);
 
-/// The bytes of the one character at text[i] in the charset: a surrogate pair is one character.
+/// The bytes of one character in a charset, and the code units it takes in the text.
 struct EncodedCharacter {
   std::uint8_t bytes[4] = {};
-  std::size_t size = 0;  ///< no bytes: the charset cannot encode the character
-  std::size_t units = 1; ///< code units the character takes in the text
+  std::size_t size = 0;
+  std::size_t units = 1;
 };
-[[nodiscard]] EncodedCharacter EncodeCharacterAt(std::u16string_view text, std::size_t i,
-                                                 Charset charset);
+
+/// The bytes of the one character at text[i] in the charset (a surrogate pair is one character),
+/// or nothing when the charset cannot encode it; it then takes one code unit.
+[[nodiscard]] std::optional<EncodedCharacter> EncodeCharacterAt(std::u16string_view text,
+                                                                std::size_t i, Charset charset);
 
 /// The text's bytes in the charset. A character the charset cannot encode gives "?" (63) for each
 /// of its code units, as the boxes show it; a lone surrogate gives "?". Never fails.

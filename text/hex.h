@@ -1,9 +1,10 @@
 #pragma once
-// Hexadecimal digits as the notations read and write them: one digit table, a reader of the
-// two digits of a byte and of a "%XX" escape, and writers of a byte's two digits.
+// Hexadecimal digits as the notations read and write them: one digit table, readers of the
+// digits of a byte, of a "%XX" escape and of a UTF-16 unit, and writers of their digits.
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,23 +26,41 @@ inline constexpr std::array<std::int8_t, 128> kHexDigitValues = [] {
   return values;
 }();
 
-/// Value of one hexadecimal digit of either case, or -1. A table, since decoders call it for
-/// every digit of every escape.
-[[nodiscard]] constexpr int HexDigitValue(char16_t c) { return c < 128 ? kHexDigitValues[c] : -1; }
-
-/// The byte whose two hexadecimal digits (either case) stand at text[i] and text[i + 1], or -1
-/// when the text ends sooner or either is no digit.
-[[nodiscard]] constexpr int HexByteAt(std::u16string_view text, std::size_t i) {
-  if (i + 1 >= text.size())
-    return -1;
-  const int high = HexDigitValue(text[i]);
-  const int low = HexDigitValue(text[i + 1]);
-  return (high | low) < 0 ? -1 : high << 4 | low;
+/// Value of one hexadecimal digit of either case, or nothing for any other character. A table,
+/// since decoders call it for every digit of every escape.
+[[nodiscard]] constexpr std::optional<std::uint8_t> HexDigitValue(char16_t c) {
+  if (c >= 128 || kHexDigitValues[c] < 0)
+    return std::nullopt;
+  return static_cast<std::uint8_t>(kHexDigitValues[c]);
 }
 
-/// The byte of a "%XX" escape starting at text[i], or -1 when there is none there.
-[[nodiscard]] constexpr int PercentByteAt(std::u16string_view text, std::size_t i) {
-  return i < text.size() && text[i] == u'%' ? HexByteAt(text, i + 1) : -1;
+/// The byte whose two hexadecimal digits (either case) stand at text[i] and text[i + 1], or
+/// nothing when the text ends sooner or either is no digit.
+[[nodiscard]] constexpr std::optional<std::uint8_t> HexByteAt(std::u16string_view text,
+                                                              std::size_t i) {
+  if (i + 1 >= text.size())
+    return std::nullopt;
+  const std::optional<std::uint8_t> high = HexDigitValue(text[i]);
+  const std::optional<std::uint8_t> low = HexDigitValue(text[i + 1]);
+  if (!high || !low)
+    return std::nullopt;
+  return static_cast<std::uint8_t>(*high << 4 | *low);
+}
+
+/// The byte of a "%XX" escape starting at text[i], or nothing when there is none there.
+[[nodiscard]] constexpr std::optional<std::uint8_t> PercentByteAt(std::u16string_view text,
+                                                                  std::size_t i) {
+  return i < text.size() && text[i] == u'%' ? HexByteAt(text, i + 1) : std::nullopt;
+}
+
+/// The UTF-16 unit whose four hexadecimal digits stand at text[i], or nothing.
+[[nodiscard]] constexpr std::optional<char16_t> HexUnitAt(std::u16string_view text,
+                                                          std::size_t i) {
+  const std::optional<std::uint8_t> high = HexByteAt(text, i);
+  const std::optional<std::uint8_t> low = high ? HexByteAt(text, i + 2) : std::nullopt;
+  if (!low)
+    return std::nullopt;
+  return static_cast<char16_t>(*high << 8 | *low);
 }
 
 /// Writes the two hexadecimal digits of a byte (a leading zero below 0x10) and gives the end.
@@ -50,6 +69,12 @@ inline char16_t* WriteHexByte(char16_t* out, std::uint8_t byte,
   out[0] = digits[byte >> 4];
   out[1] = digits[byte & 0x0F];
   return out + 2;
+}
+
+/// Writes the four hexadecimal digits of a UTF-16 unit (leading zeros kept) and gives the end.
+inline char16_t* WriteHexUnit(char16_t* out, char16_t unit, const char16_t* digits = kHexUpper) {
+  out = WriteHexByte(out, static_cast<std::uint8_t>(unit >> 8), digits);
+  return WriteHexByte(out, static_cast<std::uint8_t>(unit & 0xFF), digits);
 }
 
 /// Appends the two upper-case hexadecimal digits of a byte, with a leading zero below 0x10.

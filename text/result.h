@@ -14,6 +14,7 @@ enum class ErrorCode {
   OutOfRange,        ///< the number does not fit the target type (an amount: over twelve digits)
   InvalidUtf8,       ///< bytes that are not well-formed UTF-8
   InvalidBytes,      ///< bytes that the chosen charset cannot decode
+  NotHexBytes,       ///< a lone hex digit or another character where bytes' hex digits belong
   NotText,           ///< bytes that no charset reads as text (a picture, a program)
   Unreadable,        ///< a stream that cannot be read (a directory, a read error)
   Unwritable,        ///< a stream that refuses bytes (a full disk)

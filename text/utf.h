@@ -117,17 +117,17 @@ struct Utf8Lead {
 }
 
 /// A UTF-8 sequence written as "%XX" escapes, one a byte: its code point and how many characters
-/// of the text it spans; a length of 0 when none starts at text[i].
+/// of the text it spans.
 struct EscapedUtf8 {
   char32_t codePoint = 0;
   std::size_t length = 0;
 };
 
-/// Reads the well-formed sequence whose escapes start at text[i] (digits of either case). An
-/// escaped ASCII byte counts when `ascii` is set; ED A0..ED BF, the three-byte forms of surrogate
-/// code units, when `surrogates` is.
-[[nodiscard]] EscapedUtf8 ReadEscapedUtf8(std::u16string_view text, std::size_t i, bool ascii,
-                                          bool surrogates);
+/// Reads the well-formed sequence whose escapes start at text[i] (digits of either case), or
+/// nothing when none starts there. An escaped ASCII byte counts when `ascii` is set; ED A0..ED BF,
+/// the three-byte forms of surrogate code units, when `surrogates` is.
+[[nodiscard]] std::optional<EscapedUtf8> ReadEscapedUtf8(std::u16string_view text, std::size_t i,
+                                                         bool ascii, bool surrogates);
 
 /// Where bytes stop being well-formed UTF-8 (RFC 3629): the offset of the first bad sequence, or
 /// nothing for valid UTF-8. For passing UTF-8 through without decoding it.

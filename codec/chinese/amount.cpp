@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kelvaro {
@@ -278,7 +279,7 @@ public:
         return Fail(ErrorCode::NotAnAmount, i);
     }
     // A digit left after 圆 has no unit (壹圆伍); one left in the integer is its last place.
-    if (!m_anyNumeral || (m_phase != Phase::Integer && m_pending >= 0))
+    if (!m_anyNumeral || (m_phase != Phase::Integer && m_pending))
       return Fail(ErrorCode::NotAnAmount, m_text.size());
     if (m_phase == Phase::Integer)
       CloseIntegerPart();
@@ -299,14 +300,14 @@ private:
       return false;
     switch (w.word) {
     case Word::Digit:
-      if (m_pending >= 0)
+      if (m_pending)
         return false; // two digits in a row
       m_pending = w.value;
       m_pendingRightAfterUnit = !m_zeroSince && m_lastUnit != 0;
       m_anyNumeral = true;
       return true;
     case Word::Zero:
-      if (m_pending >= 0)
+      if (m_pending)
         return false;
       m_zeroSince = true;
       m_anyNumeral = true;
@@ -316,9 +317,9 @@ private:
         return false; // units fall within a group: 仟 佰 拾
       // Only 十 stands without its digit: at the start of a group (十二 is 12) or after a 零
       // (一千零十 is 1010).
-      if (m_pending < 0 && !(w.value == 10 && (m_section == 0 || m_zeroSince)))
+      if (!m_pending && !(w.value == 10 && (m_section == 0 || m_zeroSince)))
         return false;
-      m_section += static_cast<std::uint64_t>(m_pending < 0 ? 1 : m_pending) * w.value;
+      m_section += static_cast<std::uint64_t>(m_pending.value_or(1)) * w.value;
       m_sectionUnit = m_lastUnit = w.value;
       m_anyNumeral = true;
       ClearPending();
@@ -333,7 +334,7 @@ private:
       // A digit right after 万 or 亿 that 万 or 亿 closes is its group's units (壹万壹亿 is 10001
       // 亿); one place below the unit before it only when it ends the integer (三万五).
       const std::uint64_t group =
-          m_section + (m_lastUnit >= 10000 && m_pending >= 0 ? m_pending : PendingValue());
+          m_section + (m_lastUnit >= 10000 && m_pending ? *m_pending : PendingValue());
       if (wan) {
         if (group == 0)
           return false;
@@ -368,11 +369,11 @@ private:
           return false;
         m_phase = Phase::Decimals;
       }
-      if (m_pending < 0 && !m_zeroSince)
+      if (!m_pending && !m_zeroSince)
         return false;
       if (jiao ? m_decimals != 0 : m_decimals == 2)
         return false;
-      const int digit = m_pending < 0 ? 0 : m_pending;
+      const int digit = m_pending.value_or(0);
       if (jiao) {
         m_jiao = digit;
         m_decimals = 1;
@@ -395,14 +396,14 @@ private:
   }
 
   std::uint64_t PendingValue() const {
-    if (m_pending < 0)
+    if (!m_pending)
       return 0;
-    return static_cast<std::uint64_t>(m_pending) *
+    return static_cast<std::uint64_t>(*m_pending) *
            (m_pendingRightAfterUnit ? static_cast<std::uint64_t>(m_lastUnit / 10) : 1);
   }
 
   void ClearPending() {
-    m_pending = -1;
+    m_pending.reset();
     m_zeroSince = false;
   }
 
@@ -433,7 +434,7 @@ private:
   Phase m_phase = Phase::Integer;
   bool m_negative = false;
   bool m_anyNumeral = false;
-  int m_pending = -1;                   // a digit waiting for its unit
+  std::optional<int> m_pending;         // a digit waiting for its unit
   bool m_pendingRightAfterUnit = false; // ... written right after a unit, without 零 between
   bool m_zeroSince = false;             // a 零 since the last unit or digit used
   int m_lastUnit = 0;                   // the place value of the last unit, 万 and 亿 included

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -36,12 +37,12 @@ constexpr ToneMark kToneMarks[] = {
     {u'ề', u'ê', 4}, {u'\u0304', 0, 1}, {u'\u0301', 0, 2}, {u'\u030C', 0, 3}, {u'\u0300', 0, 4},
 };
 
-const ToneMark* FindToneMark(char16_t unit) {
+std::optional<ToneMark> FindToneMark(char16_t unit) {
   for (const ToneMark& mark : kToneMarks) {
     if (mark.marked == unit)
-      return &mark;
+      return mark;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // What ICU's Han-Latin gives for a character it has no reading of is the character itself, or for
@@ -50,8 +51,28 @@ bool IsSyllable(std::u16string_view text) {
   if (text.empty() || (text[0] >= u'\u0300' && text[0] <= u'\u036F'))
     return false; // a tone mark needs a letter to stand on
   return std::all_of(text.begin(), text.end(), [](char16_t unit) {
-    return (unit >= u'a' && unit <= u'z') || unit == u'ê' || FindToneMark(unit) != nullptr;
+    return (unit >= u'a' && unit <= u'z') || unit == u'ê' || FindToneMark(unit).has_value();
   });
+}
+
+// Classifiers that a number written in digits reads otherwise than their common reading: 3行 is
+// three lines, 2重循环 a loop twice over, 7200转 revolutions, 5担 loads. Between Han characters
+// the phrase table says so (三行, 两重); digits are no part of its phrases.
+struct CountedReading {
+  char16_t character;
+  const char16_t* marks;
+};
+
+constexpr CountedReading kCountedReadings[] = {
+    {u'行', u"háng"},
+    {u'重', u"chóng"},
+    {u'转', u"zhuàn"},
+    {u'担', u"dàn"},
+    {u'只', u"zhī"},
+};
+
+bool IsDigit(char16_t unit) {
+  return (unit >= u'0' && unit <= u'9') || (unit >= u'０' && unit <= u'９');
 }
 
 struct Syllable {
@@ -96,7 +117,14 @@ std::u16string TransliterateHanLatin(char32_t codePoint) {
 // asked of ICU on their first use.
 class PinyinTable {
 public:
-  PinyinTable() { Read(EmbeddedBytes(pinyin_phrases)); }
+  PinyinTable() {
+    Read(EmbeddedBytes(pinyin_phrases));
+    for (const CountedReading& counted : kCountedReadings)
+      m_counted.emplace(counted.character, MakeSyllable(counted.marks));
+  }
+
+  /// 地 as the particle that makes an adverb (慢慢地, 选择性地).
+  const Syllable& AdverbialDe() const { return m_adverbialDe; }
 
   const Syllable& At(std::uint16_t index) const { return m_syllables[index]; }
 
@@ -119,6 +147,12 @@ public:
 
   /// The reading of a character that the table reads.
   const Syllable& ReadingOf(char16_t unit) const { return m_syllables[m_characters[unit]]; }
+
+  /// The reading of a classifier after a number in digits, where it differs from its common one.
+  const Syllable* CountedReadingOf(char16_t unit) const {
+    const auto it = m_counted.find(unit);
+    return it == m_counted.end() ? nullptr : &it->second;
+  }
 
   /// How unlikely the character is as a word of its own (see the generator).
   std::uint8_t CostOf(char16_t unit) const { return m_characterCosts[unit]; }
@@ -256,6 +290,8 @@ private:
   std::unordered_map<std::u16string_view, Phrase> m_phrases;
   std::vector<std::uint8_t> m_longestFrom = std::vector<std::uint8_t>(0x10000, 0);
   std::vector<std::uint8_t> m_characterCosts = std::vector<std::uint8_t>(0x10000, 255);
+  std::unordered_map<char16_t, Syllable> m_counted;
+  Syllable m_adverbialDe = MakeSyllable(u"de");
   mutable std::mutex m_supplementaryMutex;
   mutable std::unordered_map<char32_t, std::unique_ptr<const Syllable>> m_supplementary;
 };
@@ -341,7 +377,9 @@ private:
 // the table's longest phrase.
 class Segmenter {
 public:
-  void Read(const PinyinTable& table, std::u16string_view run, Layout& layout) {
+  /// `afterNumber`: the run follows a number written in digits, so a classifier that begins it
+  /// on its own is read as one.
+  void Read(const PinyinTable& table, std::u16string_view run, bool afterNumber, Layout& layout) {
     const std::size_t n = run.size();
     m_cost.assign(n + 1, 0);
     m_take.assign(n + 1, 1);
@@ -362,19 +400,35 @@ public:
       m_take[i] = static_cast<std::uint8_t>(take);
       m_syllables[i] = syllables;
     }
+    std::size_t previous = 0; // where the word before starts
     for (std::size_t i = 0; i < n;) {
       if (m_take[i] == 1) {
-        layout.AddSyllable(table.ReadingOf(run[i]));
+        if (i == 0 && afterNumber && table.CountedReadingOf(run[i]))
+          layout.AddSyllable(*table.CountedReadingOf(run[i]));
+        else if (run[i] == u'地' && MakesAnAdverb(run.substr(previous, i - previous)))
+          layout.AddSyllable(table.AdverbialDe());
+        else
+          layout.AddSyllable(table.ReadingOf(run[i]));
+        previous = i;
         ++i;
         continue;
       }
       for (std::size_t k = 0; k < m_take[i]; ++k)
         layout.AddSyllable(table.At(m_syllables[i][k]));
+      previous = i;
       i += m_take[i];
     }
   }
 
 private:
+  // 地 standing alone after a word of two characters or more is the particle de of an adverb
+  // (仔细地, 选择性地); after one character, a count (一块地) or a possessive (我们的地) it is the
+  // ground, dì.
+  static bool MakesAnAdverb(std::u16string_view word) {
+    return word.size() >= 2 && std::u16string_view(u"块片亩的").find(word.back()) ==
+                                   std::u16string_view::npos;
+  }
+
   std::vector<std::uint32_t> m_cost;
   std::vector<std::uint8_t> m_take;
   std::vector<const std::uint16_t*> m_syllables;
@@ -387,7 +441,7 @@ std::u16string PinyinToneNumbers(std::u16string_view syllable) {
   numbers.reserve(syllable.size() + 1);
   int tone = 0;
   for (const char16_t unit : syllable) {
-    if (const ToneMark* mark = FindToneMark(unit)) {
+    if (const std::optional<ToneMark> mark = FindToneMark(unit)) {
       if (mark->base != 0)
         numbers.push_back(mark->base);
       if (mark->tone != 0)
@@ -413,6 +467,7 @@ std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
   Layout layout(out, style);
   Segmenter segmenter;
   const std::size_t n = text.size();
+  bool afterNumber = false; // the last unit but blanks was a digit
   for (std::size_t i = 0; i < n;) {
     if (table.Reads(text[i])) {
       // A run of characters the table reads: no phrase reaches past it. Text without punctuation
@@ -422,16 +477,20 @@ std::u16string Pinyin(std::u16string_view text, PinyinStyle style) {
       std::size_t end = i + 1;
       while (end < n && end - i < kLongestRun && table.Reads(text[end]))
         ++end;
-      segmenter.Read(table, text.substr(i, end - i), layout);
+      segmenter.Read(table, text.substr(i, end - i), afterNumber, layout);
+      afterNumber = false;
       i = end;
       continue;
     }
     const Syllable* syllable = nullptr;
     if (const std::size_t units = table.CharacterReading(text, i, &syllable); units != 0) {
       layout.AddSyllable(*syllable);
+      afterNumber = false;
       i += units;
       continue;
     }
+    if (text[i] != u' ')
+      afterNumber = IsDigit(text[i]);
     layout.AddOther(text[i], NeighbourOf(CodePointAt(text, i)));
     ++i;
   }

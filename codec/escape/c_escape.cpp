@@ -81,10 +81,10 @@ std::optional<ReadEscape> EscapeAt(std::u16string_view text, std::size_t i) {
     return ReadEscape{static_cast<char>(value), k - i, value >= 0x80};
   }
   if (c == u'x') {
-    const int byte = HexByteAt(text, i + 2);
-    if (byte < 0)
+    const std::optional<std::uint8_t> byte = HexByteAt(text, i + 2);
+    if (!byte)
       return std::nullopt;
-    return ReadEscape{static_cast<char>(byte), 4, byte >= 0x80};
+    return ReadEscape{static_cast<char>(*byte), 4, *byte >= 0x80};
   }
   if (const std::optional<char> named = NamedEscape(c))
     return ReadEscape{*named, 2, false};
@@ -136,8 +136,8 @@ std::u16string CUnescape(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0) {
+    const std::optional<EncodedCharacter> encoded = EncodeCharacterAt(text, i, charset);
+    if (!encoded) {
       // A character the charset lacks has no bytes to join escapes with: it stays itself.
       decoded.append(DecodeBytes(bytes, charset));
       bytes.clear();
@@ -145,8 +145,8 @@ std::u16string CUnescape(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
-    i += encoded.units;
+    bytes.append(reinterpret_cast<const char*>(encoded->bytes), encoded->size);
+    i += encoded->units;
   }
   decoded.append(DecodeBytes(bytes, charset));
   return decoded;

@@ -8,8 +8,8 @@ std::u16string UnicodeFun(std::u16string_view text) {
   std::u16string listing;
   listing.reserve(text.size() * 5);
   for (const char16_t unit : text) {
-    const char16_t entry[5] = {kHexUpper[unit >> 12], kHexUpper[unit >> 8 & 0x0F],
-                               kHexUpper[unit >> 4 & 0x0F], kHexUpper[unit & 0x0F], u','};
+    char16_t entry[5];
+    *WriteHexUnit(entry, unit) = u',';
     listing.append(entry, 5);
   }
   return listing;

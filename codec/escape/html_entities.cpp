@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace kelvaro {
 namespace {
@@ -56,15 +57,15 @@ constexpr NameSlots<Slots> SlotsOf(const HtmlEntity (&table)[N]) {
 constexpr NameSlots<8192> kEntitySlots = SlotsOf<8192>(kHtmlEntities);
 constexpr NameSlots<256> kLegacySlots = SlotsOf<256>(kHtmlLegacyEntities);
 
-// The characters of a name in one of the tables, or nullptr when it has no such name.
+// The characters of a name in one of the tables, or nothing when it has no such name.
 template <std::size_t Slots, std::size_t N>
-const std::u16string_view* FindName(const HtmlEntity (&table)[N], const NameSlots<Slots>& slots,
+std::optional<std::u16string_view> FindName(const HtmlEntity (&table)[N], const NameSlots<Slots>& slots,
                                     std::string_view name, std::uint32_t hash) {
   for (std::size_t slot = hash % Slots; slots[slot] != kEmptySlot; slot = (slot + 1) % Slots) {
     if (table[slots[slot]].name == name)
-      return &table[slots[slot]].value;
+      return table[slots[slot]].value;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // What HTML5 puts in place of a reference to 0x80..0x9F: the characters code page 1252 has
@@ -123,7 +124,7 @@ std::size_t ReadReference(std::u16string_view text, std::size_t i, char16_t*& ou
   if (k < n && text[k] == u'#') {
     ++k;
     char32_t base = 10;
-    if (k + 1 < n && (text[k] == u'x' || text[k] == u'X') && HexDigitValue(text[k + 1]) >= 0) {
+    if (k + 1 < n && (text[k] == u'x' || text[k] == u'X') && HexDigitValue(text[k + 1])) {
       base = 16;
       ++k;
     } else if (k >= n || text[k] < u'0' || text[k] > u'9') {
@@ -132,12 +133,11 @@ std::size_t ReadReference(std::u16string_view text, std::size_t i, char16_t*& ou
     // Once past U+10FFFF the value stops growing, so any number of digits reads safely.
     char32_t value = 0;
     for (; k < n; ++k) {
-      const int digit = base == 16 ? HexDigitValue(text[k])
-                                   : (text[k] >= u'0' && text[k] <= u'9' ? text[k] - u'0' : -1);
-      if (digit < 0)
+      const std::optional<std::uint8_t> digit = HexDigitValue(text[k]);
+      if (!digit || *digit >= base)
         break;
       if (value <= 0x10FFFF)
-        value = value * base + static_cast<char32_t>(digit);
+        value = value * base + *digit;
     }
     if (k < n && text[k] == u';')
       ++k;
@@ -158,14 +158,14 @@ std::size_t ReadReference(std::u16string_view text, std::size_t i, char16_t*& ou
       prefixHashes[length] = hash;
   }
   if (length > 0 && k < n && text[k] == u';') {
-    if (const auto* value = FindName(kHtmlEntities, kEntitySlots, {name.data(), length}, hash)) {
+    if (const std::optional<std::u16string_view> value = FindName(kHtmlEntities, kEntitySlots, {name.data(), length}, hash)) {
       out = std::copy(value->begin(), value->end(), out);
       return k + 1;
     }
   }
   // Without the ";", the longest legacy name that starts the run.
   for (std::size_t prefix = std::min(length, kHtmlLegacyNameMaxLength); prefix >= 2; --prefix) {
-    if (const auto* value = FindName(kHtmlLegacyEntities, kLegacySlots, {name.data(), prefix},
+    if (const std::optional<std::u16string_view> value = FindName(kHtmlLegacyEntities, kLegacySlots, {name.data(), prefix},
                                      prefixHashes[prefix])) {
       out = std::copy(value->begin(), value->end(), out);
       return i + 1 + prefix;
@@ -262,10 +262,10 @@ std::optional<NumericReference> NumericReferenceAt(std::u16string_view text, std
   const std::size_t first = k;
   // Eight digits hold any code point with room for leading zeros; more are no encoder's.
   for (; k < text.size() && k < first + 8; ++k) {
-    const int digit = HexDigitValue(text[k]);
-    if (digit < 0 || (!ref.hex && digit > 9))
+    const std::optional<std::uint8_t> digit = HexDigitValue(text[k]);
+    if (!digit || (!ref.hex && *digit > 9))
       break;
-    ref.value = ref.value * (ref.hex ? 16 : 10) + static_cast<char32_t>(digit);
+    ref.value = ref.value * (ref.hex ? 16 : 10) + *digit;
   }
   if (k == first || k >= text.size() || text[k] != u';' || ref.value == 0 || ref.value > 0x10FFFF ||
       IsSurrogate(ref.value))

@@ -24,15 +24,6 @@ constexpr std::array<bool, 256> kKept = [] {
   return kept;
 }();
 
-// Value of the four hexadecimal digits at text[i], or -1.
-std::int32_t HexUnitAt(std::u16string_view text, std::size_t i) {
-  const int high = HexByteAt(text, i);
-  if (high < 0)
-    return -1;
-  const int low = HexByteAt(text, i + 2);
-  return low < 0 ? -1 : high << 8 | low;
-}
-
 // A code that asks for "%u" and the unit's digits whatever the unit.
 constexpr std::uint32_t kAlwaysPercentU = 0x10000;
 
@@ -45,13 +36,8 @@ template <class CodeOf> std::u16string Escape(std::u16string_view text, CodeOf c
   for (const char16_t unit : text) {
     const std::uint32_t code = codeOf(unit);
     if (code > 0xFF) {
-      const char16_t escape[6] = {u'%',
-                                  u'u',
-                                  kHexUpper[unit >> 12],
-                                  kHexUpper[(unit >> 8) & 0xF],
-                                  kHexUpper[(unit >> 4) & 0xF],
-                                  kHexUpper[unit & 0xF]};
-      out.append(escape, 6);
+      char16_t escape[6] = {u'%', u'u'};
+      out.append(escape, WriteHexUnit(escape + 2, unit));
     } else if (kKept[code]) {
       out.push_back(unit);
     } else {
@@ -74,14 +60,14 @@ std::u16string Unescape(std::u16string_view text, UnitOfByteValue unitOf) {
     }
     ++i;
     if (i < text.size() && text[i] == u'u') {
-      if (const std::int32_t unit = HexUnitAt(text, i + 1); unit >= 0) {
-        out.push_back(static_cast<char16_t>(unit));
+      if (const std::optional<char16_t> unit = HexUnitAt(text, i + 1)) {
+        out.push_back(*unit);
         i += 5;
         continue;
       }
     }
-    if (const int byte = HexByteAt(text, i); byte >= 0) {
-      out.push_back(unitOf(static_cast<std::uint8_t>(byte)));
+    if (const std::optional<std::uint8_t> byte = HexByteAt(text, i)) {
+      out.push_back(unitOf(*byte));
       i += 2;
       continue;
     }

@@ -6,17 +6,17 @@
 namespace kelvaro {
 namespace {
 
-// The value of `count` hexadecimal digits at text[i], or -1 when the text ends sooner or one of
-// them is no digit.
-long ReadHexDigits(std::u16string_view text, std::size_t i, std::size_t count) {
+// The value of `count` hexadecimal digits at text[i], or nothing when the text ends sooner or one
+// of them is no digit.
+std::optional<char32_t> ReadHexDigits(std::u16string_view text, std::size_t i, std::size_t count) {
   if (text.size() - i < count)
-    return -1;
-  long value = 0;
+    return std::nullopt;
+  char32_t value = 0;
   for (std::size_t k = i; k < i + count; ++k) {
-    const int digit = HexDigitValue(text[k]);
-    if (digit < 0)
-      return -1;
-    value = value << 4 | digit;
+    const std::optional<std::uint8_t> digit = HexDigitValue(text[k]);
+    if (!digit)
+      return std::nullopt;
+    value = value << 4 | *digit;
   }
   return value;
 }
@@ -25,40 +25,44 @@ long ReadHexDigits(std::u16string_view text, std::size_t i, std::size_t count) {
 // escapes, which name code units.
 bool IsScalarValue(char32_t value) { return value <= 0x10FFFF && !IsSurrogate(value); }
 
-// What the escape starting with the backslash at text[i] stands for: the code point and how
-// many characters it spans, or a length of 0 when it is no escape.
+// What an escape stands for: the code point, and how many characters it spans.
 struct Escape {
   char32_t value = 0;
   std::size_t length = 0;
 };
 
-Escape ReadEscape(std::u16string_view text, std::size_t i) {
+// The escape whose backslash stands at text[i], or nothing when there is none there.
+std::optional<Escape> ReadEscape(std::u16string_view text, std::size_t i) {
   if (i + 1 >= text.size())
-    return {};
+    return std::nullopt;
   if (text[i + 1] == u'U') {
-    const long value = ReadHexDigits(text, i + 2, 8);
-    if (value < 0 || !IsScalarValue(static_cast<char32_t>(value)))
-      return {};
-    return {static_cast<char32_t>(value), 10};
+    const std::optional<char32_t> value = ReadHexDigits(text, i + 2, 8);
+    if (!value || !IsScalarValue(*value))
+      return std::nullopt;
+    return Escape{*value, 10};
   }
   if (text[i + 1] != u'u')
-    return {};
+    return std::nullopt;
   if (i + 2 < text.size() && text[i + 2] == u'{') {
     // Any number of leading zeros, as JavaScript allows; the value saturates above U+10FFFF so
     // that a long run of digits cannot overflow. The digits read here contain no backslash, so
     // no later escape reads them again: the whole pass stays linear.
     char32_t value = 0;
     std::size_t k = i + 3;
-    for (int digit; k < text.size() && (digit = HexDigitValue(text[k])) >= 0; ++k)
-      value = value > 0x10FFFF ? value : value << 4 | static_cast<char32_t>(digit);
+    for (; k < text.size(); ++k) {
+      const std::optional<std::uint8_t> digit = HexDigitValue(text[k]);
+      if (!digit)
+        break;
+      value = value > 0x10FFFF ? value : value << 4 | *digit;
+    }
     if (k == i + 3 || k >= text.size() || text[k] != u'}' || !IsScalarValue(value))
-      return {};
-    return {value, k + 1 - i};
+      return std::nullopt;
+    return Escape{value, k + 1 - i};
   }
-  const long unit = ReadHexDigits(text, i + 2, 4);
-  if (unit < 0)
-    return {};
-  return {static_cast<char32_t>(unit), 6};
+  const std::optional<char32_t> unit = ReadHexDigits(text, i + 2, 4);
+  if (!unit)
+    return std::nullopt;
+  return Escape{*unit, 6};
 }
 
 } // namespace
@@ -78,8 +82,7 @@ std::u16string UnicodeEscape(std::u16string_view text, bool upper) {
     }
     write[0] = u'\\';
     write[1] = u'u';
-    write = WriteHexByte(write + 2, static_cast<std::uint8_t>(unit >> 8), digits);
-    write = WriteHexByte(write, static_cast<std::uint8_t>(unit & 0xFF), digits);
+    write = WriteHexUnit(write + 2, unit, digits);
   }
   return out;
 }
@@ -97,14 +100,14 @@ std::u16string UnicodeUnescape(std::u16string_view text) {
       ++i;
       continue;
     }
-    const Escape escape = ReadEscape(text, i);
-    if (escape.length == 0) {
+    const std::optional<Escape> escape = ReadEscape(text, i);
+    if (!escape) {
       *write++ = c;
       ++i;
       continue;
     }
-    write = WriteCodePoint(write, escape.value);
-    i += escape.length;
+    write = WriteCodePoint(write, escape->value);
+    i += escape->length;
   }
   out.resize(static_cast<std::size_t>(write - out.data()));
   return out;

@@ -368,7 +368,7 @@ bool HasEscape(std::u16string_view text, std::u16string_view marker, std::size_t
   for (std::size_t at = text.find(marker); at != std::u16string_view::npos;
        at = text.find(marker, at + 1)) {
     std::size_t k = at + marker.size();
-    while (k < text.size() && k < at + marker.size() + digits && HexDigitValue(text[k]) >= 0)
+    while (k < text.size() && k < at + marker.size() + digits && HexDigitValue(text[k]))
       ++k;
     if (k == at + marker.size() + digits)
       return true;

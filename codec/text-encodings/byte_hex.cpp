@@ -21,12 +21,12 @@ Result<std::string> ReadHexBytes(std::u16string_view text) {
     // "0x" before a byte, never "0x" as a byte: the 0 and x are no two digits, but 0 alone is one.
     if (i + 1 < text.size() && (text[i] == u'0' || text[i] == u'\\') &&
         (text[i + 1] == u'x' || (text[i] == u'0' && text[i + 1] == u'X')) &&
-        HexByteAt(text, i + 2) >= 0)
+        HexByteAt(text, i + 2))
       i += 2;
-    const int byte = HexByteAt(text, i);
-    if (byte < 0)
-      return Fail(ErrorCode::InvalidBytes, i);
-    bytes.push_back(static_cast<char>(byte));
+    const std::optional<std::uint8_t> byte = HexByteAt(text, i);
+    if (!byte)
+      return Fail(ErrorCode::NotHexBytes, i);
+    bytes.push_back(static_cast<char>(*byte));
     i += 2;
   }
   return bytes;

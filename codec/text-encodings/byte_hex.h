@@ -19,7 +19,7 @@ namespace kelvaro {
 /// Reads bytes written as hexadecimal, digits of either case, and decodes them in the charset,
 /// each sequence that forms no character giving U+FFFD. Blanks, line breaks, colons, commas and
 /// hyphens between bytes are skipped, and so is a "0x", "0X" or "\x" before a byte. A byte is
-/// always two digits: fails with InvalidBytes at the unit where a lone digit or any other
+/// always two digits: fails with NotHexBytes at the unit where a lone digit or any other
 /// character stands. Empty text gives empty text.
 [[nodiscard]] Result<std::u16string> ByteHexDecode(std::u16string_view text,
                                                    Charset charset = Charset::Gbk);

@@ -23,16 +23,16 @@ std::size_t GroupCount(std::size_t length) {
   return whole + (roundUp ? 1 : 0);
 }
 
-// Value of up to four hex digits, or -1 when any of them is not a hex digit.
-int HexValue(std::u16string_view digits) {
+// Value of one to four hex digits, or nothing when any of them is not a hex digit.
+std::optional<std::uint16_t> HexValue(std::u16string_view digits) {
   if (digits.empty())
-    return -1;
-  int value = 0;
+    return std::nullopt;
+  std::uint16_t value = 0;
   for (const char16_t c : digits) {
-    const int digit = HexDigitValue(c);
-    if (digit < 0)
-      return -1;
-    value = value << 4 | digit;
+    const std::optional<std::uint8_t> digit = HexDigitValue(c);
+    if (!digit)
+      return std::nullopt;
+    value = static_cast<std::uint16_t>(value << 4 | *digit);
   }
   return value;
 }
@@ -50,8 +50,8 @@ std::u16string TextToHex(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const std::uint16_t code = codeOf[text[i]];
     if (code > 0xFF) {
-      appendGroup(kHexUpper[code >> 12], kHexUpper[code >> 8 & 0x0F], kHexUpper[code >> 4 & 0x0F],
-                  kHexUpper[code & 0x0F]);
+      char16_t group[4];
+      hex.append(group, WriteHexUnit(group, code));
     } else if (code == u'\r' || code == u'\n') {
       // Every line break is one ODDO: CR LF, and a lone CR or LF as well, so that text with Unix
       // line breaks keeps them.
@@ -78,14 +78,12 @@ std::u16string HexToText(std::u16string_view hex) {
         text += u"\r\n";
         continue;
       }
-      if (const int value = HexValue(middle); value >= 0) {
-        AppendAnsiCodeChars(text, static_cast<std::uint16_t>(value));
-      }
+      if (const std::optional<std::uint16_t> value = HexValue(middle))
+        AppendAnsiCodeChars(text, *value);
       continue;
     }
-    if (const int value = HexValue(group); value >= 0) {
-      AppendAnsiCodeChars(text, static_cast<std::uint16_t>(value));
-    }
+    if (const std::optional<std::uint16_t> value = HexValue(group))
+      AppendAnsiCodeChars(text, *value);
   }
   return text;
 }
@@ -96,13 +94,10 @@ namespace {
 // The byte of two upper-case hexadecimal digits at hex[i]: the notation writes capitals, and
 // words of the letters a-f are not read as it.
 std::optional<std::uint8_t> UpperHexByteAt(std::u16string_view hex, std::size_t i) {
-  const auto digit = [](char16_t c) {
-    return c >= u'0' && c <= u'9' ? c - u'0' : c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
-  };
-  const int high = digit(hex[i]), low = digit(hex[i + 1]);
-  if ((high | low) < 0)
+  const auto upper = [](char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); };
+  if (!upper(hex[i]) || !upper(hex[i + 1]))
     return std::nullopt;
-  return static_cast<std::uint8_t>(high << 4 | low);
+  return HexByteAt(hex, i);
 }
 
 } // namespace

@@ -66,10 +66,10 @@ std::optional<std::string> QPayloadBytes(std::u16string_view payload) {
   for (std::size_t i = 0; i < payload.size(); ++i) {
     const char16_t c = payload[i];
     if (c == u'=') {
-      const int byte = HexByteAt(payload, i + 1);
-      if (byte < 0)
+      const std::optional<std::uint8_t> byte = HexByteAt(payload, i + 1);
+      if (!byte)
         return std::nullopt;
-      bytes.push_back(static_cast<char>(byte));
+      bytes.push_back(static_cast<char>(*byte));
       i += 2;
     } else if (c == u'_') {
       bytes.push_back(' ');
@@ -136,18 +136,17 @@ std::u16string MimeHeaderEncode(std::u16string_view text, Charset charset) {
   encoded.reserve(text.size() * 4);
   std::string bytes; // of the word being filled
   for (std::size_t i = 0; i < text.size();) {
-    const EncodedCharacter character = EncodeCharacterAt(text, i, charset);
+    const std::optional<EncodedCharacter> character = EncodeCharacterAt(text, i, charset);
     // A character the charset lacks is "?" for each of its code units, as EncodeText writes it.
     const std::string_view its =
-        character.size == 0
-            ? std::string_view("??", character.units)
-            : std::string_view(reinterpret_cast<const char*>(character.bytes), character.size);
+        character ? std::string_view(reinterpret_cast<const char*>(character->bytes), character->size)
+                  : std::string_view("?");
     if (bytes.size() + its.size() > byteLimit) {
       AppendWord(encoded, label, bytes);
       bytes.clear();
     }
     bytes.append(its);
-    i += character.units;
+    i += character ? character->units : 1;
   }
   if (!bytes.empty())
     AppendWord(encoded, label, bytes);

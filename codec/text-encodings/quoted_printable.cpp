@@ -69,9 +69,9 @@ Reading ReadQuotedPrintable(std::u16string_view text, OnByte byte, OnHardBreak h
     for (std::size_t i = start; i < contentEnd;) {
       const char16_t c = text[i];
       if (c == u'=') {
-        if (const int value = HexByteAt(text.substr(0, contentEnd), i + 1); value >= 0) {
-          byte(static_cast<char>(value));
-          reading.highByte = reading.highByte || value >= 0x80;
+        if (const std::optional<std::uint8_t> value = HexByteAt(text.substr(0, contentEnd), i + 1)) {
+          byte(static_cast<char>(*value));
+          reading.highByte = reading.highByte || *value >= 0x80;
           i += 3;
           continue;
         }

@@ -62,10 +62,9 @@ std::u16string UriComponentDecode(std::u16string_view text) {
   while (i < text.size()) {
     const char16_t c = text[i];
     if (c == u'%') {
-      const EscapedUtf8 sequence = ReadEscapedUtf8(text, i, true, false);
-      if (sequence.length != 0) {
-        write = WriteCodePoint(write, sequence.codePoint);
-        i += sequence.length;
+      if (const std::optional<EscapedUtf8> sequence = ReadEscapedUtf8(text, i, true, false)) {
+        write = WriteCodePoint(write, sequence->codePoint);
+        i += sequence->length;
         continue;
       }
     }

@@ -56,8 +56,12 @@ std::size_t InvalidRunLength(std::string_view bytes, Charset charset) {
 // The bytes of up to `most` escapes in a row from text[i]; gives how many were read.
 std::size_t ReadEscapes(std::u16string_view text, std::size_t i, std::size_t most, char* bytes) {
   std::size_t count = 0;
-  for (int byte; count < most && (byte = PercentByteAt(text, i + 3 * count)) >= 0; ++count)
-    bytes[count] = static_cast<char>(byte);
+  for (; count < most; ++count) {
+    const std::optional<std::uint8_t> byte = PercentByteAt(text, i + 3 * count);
+    if (!byte)
+      break;
+    bytes[count] = static_cast<char>(*byte);
+  }
   return count;
 }
 
@@ -82,8 +86,8 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
       ++i;
       continue;
     }
-    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0) {
+    const std::optional<EncodedCharacter> encoded = EncodeCharacterAt(text, i, charset);
+    if (!encoded) {
       // As in code page 936: a character the charset lacks stays itself rather than becoming a
       // "?" that no decoder could bring back.
       out.push_back(unit);
@@ -91,12 +95,12 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
       continue;
     }
     // A character's escapes go in with one append: a Chinese character's are nine code units.
-    char16_t escapes[3 * std::size(encoded.bytes)];
+    char16_t escapes[3 * std::size(encoded->bytes)];
     char16_t* end = escapes;
-    for (std::size_t k = 0; k < encoded.size; ++k)
-      end = WritePercentByte(end, encoded.bytes[k]);
+    for (std::size_t k = 0; k < encoded->size; ++k)
+      end = WritePercentByte(end, encoded->bytes[k]);
     out.append(escapes, end);
-    i += encoded.units;
+    i += encoded->units;
   }
   return out;
 }
@@ -162,8 +166,8 @@ std::optional<std::string> URLDecodeBytes(std::u16string_view text, Charset char
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];
     if (c == u'%') {
-      if (const int byte = PercentByteAt(text, i); byte >= 0) {
-        bytes.push_back(static_cast<char>(byte));
+      if (const std::optional<std::uint8_t> byte = PercentByteAt(text, i)) {
+        bytes.push_back(static_cast<char>(*byte));
         ++escapes;
         i += 3;
         continue;
@@ -174,11 +178,11 @@ std::optional<std::string> URLDecodeBytes(std::u16string_view text, Charset char
       ++i;
       continue;
     }
-    const EncodedCharacter encoded = EncodeCharacterAt(text, i, charset);
-    if (encoded.size == 0)
+    const std::optional<EncodedCharacter> encoded = EncodeCharacterAt(text, i, charset);
+    if (!encoded)
       return std::nullopt;
-    bytes.append(reinterpret_cast<const char*>(encoded.bytes), encoded.size);
-    i += encoded.units;
+    bytes.append(reinterpret_cast<const char*>(encoded->bytes), encoded->size);
+    i += encoded->units;
   }
   if (escapes == 0)
     return std::nullopt;

@@ -39,14 +39,14 @@ std::u16string UTF8Decode(std::u16string_view text) {
       break;
     }
     out.append(text.substr(i, percent - i));
-    const EscapedUtf8 sequence = ReadEscapedUtf8(text, percent, false, true);
-    if (sequence.length == 0) {
+    const std::optional<EscapedUtf8> sequence = ReadEscapedUtf8(text, percent, false, true);
+    if (!sequence) {
       out.push_back(u'%');
       i = percent + 1;
       continue;
     }
-    AppendCodePoint(out, sequence.codePoint);
-    i = percent + sequence.length;
+    AppendCodePoint(out, sequence->codePoint);
+    i = percent + sequence->length;
   }
   return out;
 }

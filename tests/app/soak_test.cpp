@@ -372,10 +372,11 @@ protected:
   }
 
   // The boxes an operation's click writes.
-  static std::vector<std::string_view> Writes(const Operation* operation) {
-    if (operation == nullptr)
+  static std::vector<std::string_view>
+  Writes(std::optional<std::reference_wrapper<const Operation>> operation) {
+    if (!operation)
       return {};
-    return {operation->writes == Box::Text1 ? "Text1" : "Text2"};
+    return {operation->get().writes == Box::Text1 ? "Text1" : "Text2"};
   }
 
   Action ClickButton(const ControlSpec& entry) {

@@ -313,13 +313,13 @@ TEST_F(LiveWindow, EveryByteOperationsTooltipNamesTheCharsetItWillUse) {
     ChooseCharset(charset);
     const QString shown = ToQString(InfoOf(*CharsetNamed(charset)).shown);
     for (const ControlSpec& entry : Controls()) {
-      const Operation* operation = FindOperation(entry.operation);
-      if (operation == nullptr)
+      const auto operation = FindOperation(entry.operation);
+      if (!operation)
         continue;
       SCOPED_TRACE(std::string(charset) + " " + std::string(entry.name));
       const QString tip = Control(entry.name)->toolTip();
       EXPECT_FALSE(tip.contains(QLatin1String("%1")));
-      if (operation->followsCharset) {
+      if (operation->get().followsCharset) {
         EXPECT_TRUE(tip.contains(shown)) << tip.toStdString();
         EXPECT_TRUE(tip.contains(Q("随“字节编码”而变"))) << tip.toStdString();
       } else {
@@ -377,7 +377,7 @@ TEST_F(LiveWindow, ComboMoreRunsTheChosenOperationThroughTheRegistry) {
     ChooseMore(c.operation);
     Click("CMDMORE");
     EXPECT_EQ(Read("Text2"), c.shown);
-    EXPECT_TRUE(Status().contains(Q(FindOperation(c.operation)->caption)));
+    EXPECT_TRUE(Status().contains(Q(FindOperation(c.operation)->get().caption)));
   }
 }
 
@@ -385,7 +385,7 @@ TEST_F(LiveWindow, ComboMoresTooltipDescribesTheChosenOperation) {
   for (const std::string_view name : {"html-decode", "sm3"}) {
     ChooseMore(name);
     const QString tip = Control("ComboMore")->toolTip();
-    EXPECT_TRUE(tip.contains(Q(FindOperation(name)->description))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(Q(FindOperation(name)->get().description))) << tip.toStdString();
   }
 }
 

@@ -278,13 +278,13 @@ TEST_F(Window, EveryButtonExplainsItselfInATooltip) {
     EXPECT_FALSE(Control(entry.name)->toolTip().isEmpty());
   }
   for (const ControlSpec& entry : Controls()) {
-    const Operation* operation = FindOperation(entry.operation);
-    if (operation == nullptr)
+    const auto operation = FindOperation(entry.operation);
+    if (!operation)
       continue;
     SCOPED_TRACE(std::string(entry.name));
     const QString tip = Control(entry.name)->toolTip();
-    EXPECT_TRUE(tip.contains(operation->writes == Text1 ? Q("上框") : Q("下框")));
-    EXPECT_TRUE(tip.contains(operation->reads == Text1 ? Q("上框") : Q("下框")));
+    EXPECT_TRUE(tip.contains(operation->get().writes == Text1 ? Q("上框") : Q("下框")));
+    EXPECT_TRUE(tip.contains(operation->get().reads == Text1 ? Q("上框") : Q("下框")));
   }
 }
 
@@ -304,16 +304,16 @@ TEST(WindowRegistry, EveryButtonHasARegistryRowOrIsTheWindowsOwn) {
     if (!entry.alternate.empty())
       names.push_back(entry.alternate);
     for (const std::string_view name : names) {
-      const Operation* operation = FindOperation(name);
-      ASSERT_NE(operation, nullptr) << name;
-      EXPECT_EQ(operation->caption, entry.caption);
+      const auto operation = FindOperation(name);
+      ASSERT_TRUE(operation) << name;
+      EXPECT_EQ(operation->get().caption, entry.caption);
     }
   }
 }
 
 TEST(WindowRegistry, VbUnicodeCutsItsResultAtTheNul) {
-  const Operation* operation = FindOperation("unicode-as-ansi");
-  ASSERT_NE(operation, nullptr);
+  const auto operation = FindOperation("unicode-as-ansi");
+  ASSERT_TRUE(operation);
   Form1 window;
   window.setShowMessage([](const Message&) {});
   WriteBox(window.findChild<QWidget*>("Text1"), u"AB");

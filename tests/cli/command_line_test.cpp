@@ -139,7 +139,7 @@ TEST(CommandLine, ListNamesEveryOperationOnce) {
   std::istringstream lines(run.out);
   for (std::string line; std::getline(lines, line);) {
     EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 2) << line;
-    EXPECT_NE(FindOperation(line.substr(0, line.find('\t'))), nullptr) << line;
+    EXPECT_TRUE(FindOperation(line.substr(0, line.find('\t')))) << line;
   }
   EXPECT_EQ(Cli({"--version"}).out, std::string("kelvaro-cli ") + KELVARO_VERSION + "\n");
   EXPECT_EQ(Cli({"--help"}).status, kExitSuccess);

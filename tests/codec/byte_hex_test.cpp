@@ -37,7 +37,7 @@ TEST(ByteHexDecode, RefusesALoneDigitOrAnyOtherCharacterWhereItStands) {
     SCOPED_TRACE(U8(hex));
     const Result<std::u16string> decoded = ByteHexDecode(hex, Charset::Utf8);
     ASSERT_FALSE(decoded);
-    EXPECT_EQ(decoded.error().code, ErrorCode::InvalidBytes);
+    EXPECT_EQ(decoded.error().code, ErrorCode::NotHexBytes);
     EXPECT_EQ(decoded.error().position, position);
     EXPECT_FALSE(ByteHexDecodeBytes(hex));
   }

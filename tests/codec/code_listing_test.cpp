@@ -130,7 +130,7 @@ TEST(CodeListing, UnicodeFunListingReadsBackAsTheText) {
   for (std::size_t i = 0; i < text.size(); i += 997) {
     char16_t unit = 0;
     for (int k = 0; k < 4; ++k)
-      unit = static_cast<char16_t>(unit << 4 | HexDigitValue(listing[5 * i + k]));
+      unit = static_cast<char16_t>(unit << 4 | HexDigitValue(listing[5 * i + k]).value());
     EXPECT_EQ(unit, text[i]) << i;
     EXPECT_EQ(listing[5 * i + 4], u',');
   }

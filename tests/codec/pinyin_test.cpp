@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -76,6 +77,85 @@ constexpr Case kPolyphonesInContext[] = {
 
 TEST(Pinyin, ReadsPolyphonesByTheWord) {
   for (const Case& c : kPolyphonesInContext) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(U8(Pinyin(U16(c.in), PinyinStyle::ToneMarks)), c.out);
+  }
+}
+
+// The senses of technical text: 行 a line where it is counted, ordered or placed, 重 again before
+// the verbs of doing a thing over, a classifier after a number in digits; where the other sense is
+// a word of its own, that word still wins.
+constexpr Case kTechnicalSenses[] = {
+    {"多行文本", "duō háng wén běn"},
+    {"第十二行", "dì shí èr háng"},
+    {"当前行号", "dāng qián háng hào"},
+    {"删除行尾空格", "shān chú háng wěi kòng gé"},
+    {"单行注释", "dān háng zhù shì"},
+    {"删除空行", "shān chú kòng háng"},
+    {"按行读取", "àn háng dú qǔ"},
+    {"上次输入行", "shàng cì shū rù háng"},
+    {"代码行为", "dài mǎ xíng wéi"},
+    {"远端的名称", "yuǎn duān de míng chēng"},
+    {"开头的行都将被忽略", "kāi tóu de háng dōu jiāng bèi hū lüè"},
+    {"控制了当前进程", "kòng zhì le dāng qián jìn chéng"},
+    {"包装载器", "bāo zhuāng zài qì"},
+    {"重连", "chóng lián"},
+    {"重绘窗口", "chóng huì chuāng kǒu"},
+    {"第 3 行", "dì 3 háng"},
+    {"共12行代码", "gòng 12 háng dài mǎ"},
+    {"2重循环", "2 chóng xún huán"},
+    {"7200转", "7200 zhuàn"},
+    {"３行", "３ háng"},
+    {"多行不义必自毙", "duō xíng bù yì bì zì bì"},
+    {"单行道", "dān xíng dào"},
+    {"一行人", "yī xíng rén"},
+    {"重装备", "zhòng zhuāng bèi"},
+    {"3个行人", "3 gè xíng rén"},
+    {"执行3次", "zhí xíng 3 cì"},
+    {"3,行走", "3,xíng zǒu"},
+    {"3\n行走", "3\nxíng zǒu"},
+};
+
+TEST(Pinyin, ReadsTheSensesOfTechnicalText) {
+  for (const Case& c : kTechnicalSenses) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(U8(Pinyin(Unescape(c.in), PinyinStyle::ToneMarks)), U8(Unescape(c.out)));
+  }
+  EXPECT_EQ(U8(Pinyin(u"第3行", PinyinStyle::ToneNumbers)), "di4 3 hang2");
+  EXPECT_EQ(U8(Pinyin(u"第3行", PinyinStyle::Initials)), "d3h");
+}
+
+// A character on its own takes its most common reading there (得 de, 只 zhǐ, 应 yīng, 供 gōng, 地
+// de after the word of an adverb), and the words around it still decide.
+constexpr Case kOnTheirOwn[] = {
+    {"他写得很好", "tā xiě de hěn hǎo"},
+    {"受得了", "shòu de liǎo"},
+    {"不得了", "bù dé liǎo"},
+    {"你得去", "nǐ děi qù"},
+    {"你得到了", "nǐ dé dào le"},
+    {"我得了冠军", "wǒ dé le guàn jūn"},
+    {"只需要", "zhǐ xū yào"},
+    {"这只是", "zhè zhǐ shì"},
+    {"这只猫", "zhè zhī māo"},
+    {"3只", "3 zhī"},
+    {"应使用", "yīng shǐ yòng"},
+    {"相对应", "xiāng duì yìng"},
+    {"仅供参考", "jǐn gōng cān kǎo"},
+    {"仔细地检查", "zǐ xì de jiǎn chá"},
+    {"一块地", "yī kuài dì"},
+    {"我们的地", "wǒ men de dì"},
+    {"地", "dì"},
+    {"值为0", "zhí wéi 0"},
+    {"列表为空", "liè biǎo wéi kōng"},
+    {"因为空间不足", "yīn wèi kōng jiān bù zú"},
+    {"为你", "wèi nǐ"},
+    {"他长得很高", "tā zhǎng de hěn gāo"},
+    {"种了一棵树", "zhòng le yī kē shù"},
+    {"这种下拉菜单", "zhè zhǒng xià lā cài dān"},
+};
+
+TEST(Pinyin, ReadsCharactersOnTheirOwn) {
+  for (const Case& c : kOnTheirOwn) {
     SCOPED_TRACE(c.in);
     EXPECT_EQ(U8(Pinyin(U16(c.in), PinyinStyle::ToneMarks)), c.out);
   }
@@ -302,6 +382,48 @@ struct Agreement {
   double Percent() const { return syllables == 0 ? 0 : 100.0 * agreeing / syllables; }
 };
 
+// Adds to `agreement` how many of the reference's syllables of `sentence` ours agree with; the
+// reference is index:syllable for every character it reads (index in UTF-16 units).
+void AddAgreement(std::u16string_view sentence,
+                  const std::vector<std::pair<std::size_t, std::u16string>>& reference,
+                  Agreement& agreement) {
+  // The runs of characters the reference reads, one a line, so that each output line holds a
+  // run's syllables; the runs stay as long as in the sentence, so phrases match as they would.
+  std::u16string runs;
+  std::vector<std::size_t> runLengths;
+  for (std::size_t k = 0; k < reference.size(); ++k) {
+    const std::size_t index = reference[k].first;
+    if (k == 0 || index != reference[k - 1].first + 1) {
+      if (k != 0)
+        runs.push_back(u'\n');
+      runLengths.push_back(0);
+    }
+    runs.push_back(sentence[index]);
+    ++runLengths.back();
+  }
+  const std::u16string ours = Pinyin(runs, PinyinStyle::ToneMarks);
+  std::vector<std::u16string> syllables;
+  std::size_t runIndex = 0;
+  std::size_t start = 0;
+  std::size_t k = 0;
+  for (std::size_t end = 0; end <= ours.size(); ++end) {
+    if (end < ours.size() && ours[end] != u' ' && ours[end] != u'\n')
+      continue;
+    syllables.push_back(ours.substr(start, end - start));
+    start = end + 1;
+    if (end == ours.size() || ours[end] == u'\n') {
+      // A run whose syllables do not line up with its characters disagrees as a whole.
+      const bool aligned = syllables.size() == runLengths[runIndex];
+      for (std::size_t s = 0; s < runLengths[runIndex]; ++s, ++k) {
+        ++agreement.syllables;
+        agreement.agreeing += aligned && syllables[s] == reference[k].second ? 1 : 0;
+      }
+      syllables.clear();
+      ++runIndex;
+    }
+  }
+}
+
 Agreement MeasureAgreement(const std::string& path) {
   std::ifstream file(path);
   EXPECT_TRUE(file) << path;
@@ -310,63 +432,56 @@ Agreement MeasureAgreement(const std::string& path) {
     if (line.empty() || line.front() == '#')
       continue;
     const std::size_t tab = line.find('\t');
-    const std::u16string sentence = Unescape(line.substr(0, tab));
     std::vector<std::pair<std::size_t, std::u16string>> reference;
     std::istringstream cells(line.substr(tab + 1));
     for (std::string cell; cells >> cell;) {
       const std::size_t colon = cell.find(':');
       reference.emplace_back(std::stoul(cell.substr(0, colon)), U16(cell.substr(colon + 1)));
     }
-    // The runs of characters the reference reads, one a line, so that each output line holds a
-    // run's syllables; the runs stay as long as in the sentence, so phrases match as they would.
-    std::u16string runs;
-    std::vector<std::size_t> runLengths;
-    for (std::size_t k = 0; k < reference.size(); ++k) {
-      const std::size_t index = reference[k].first;
-      if (k == 0 || index != reference[k - 1].first + 1) {
-        if (k != 0)
-          runs.push_back(u'\n');
-        runLengths.push_back(0);
-      }
-      runs.push_back(sentence[index]);
-      ++runLengths.back();
-    }
-    const std::u16string ours = Pinyin(runs, PinyinStyle::ToneMarks);
-    std::vector<std::u16string> syllables;
-    std::size_t runIndex = 0;
-    std::size_t start = 0;
-    std::size_t k = 0;
-    for (std::size_t end = 0; end <= ours.size(); ++end) {
-      if (end < ours.size() && ours[end] != u' ' && ours[end] != u'\n')
-        continue;
-      syllables.push_back(ours.substr(start, end - start));
-      start = end + 1;
-      if (end == ours.size() || ours[end] == u'\n') {
-        // A run whose syllables do not line up with its characters disagrees as a whole.
-        const bool aligned = syllables.size() == runLengths[runIndex];
-        for (std::size_t s = 0; s < runLengths[runIndex]; ++s, ++k) {
-          ++agreement.syllables;
-          agreement.agreeing += aligned && syllables[s] == reference[k].second ? 1 : 0;
-        }
-        syllables.clear();
-        ++runIndex;
-      }
-    }
+    AddAgreement(Unescape(line.substr(0, tab)), reference, agreement);
   }
   return agreement;
 }
 
-// A sample of jieba's example sentences (python-jieba-doc, MIT) read by pinyin-pro: 99.19 % of
-// the syllables agree when this floor was set (99.54 % with longest match on the smaller table,
-// 98.96 % before it took pinyin-pro's data). Of the 14 syllables that disagree, 12 are the
-// reference's misreadings that the words' frequencies mend: 南京市长江大桥 cháng, 长春市长春药店
-// cháng, 京都 dū, 切开 qiē, 工信处 chù, 马朝旭 cháo, 蒙人 mēng, 倒置 dào, 分子 fēn, 的哥 dī, 少林
-// shào, 了吗 le.
+// tests/cases/pinyin/prose_checked.tsv: a sentence, then the hand-checked syllables of its Han
+// characters in order. Rows whose syllables do not match their characters in number are a fault
+// of the file and count as nothing read.
+Agreement MeasureHandCheckedProse() {
+  std::ifstream file(std::string(KELVARO_CASES_DIR) + "/pinyin/prose_checked.tsv");
+  EXPECT_TRUE(file);
+  Agreement agreement;
+  for (std::string line; std::getline(file, line);) {
+    if (line.empty() || line.front() == '#')
+      continue;
+    const std::size_t tab = line.find('\t');
+    const std::u16string sentence = U16(line.substr(0, tab));
+    std::istringstream cells(line.substr(tab + 1));
+    std::vector<std::pair<std::size_t, std::u16string>> reference;
+    std::string syllable;
+    for (std::size_t i = 0; i < sentence.size(); ++i) {
+      if (sentence[i] >= 0x3400 && sentence[i] <= 0x9FFF) {
+        EXPECT_TRUE(cells >> syllable) << line;
+        reference.emplace_back(i, U16(syllable));
+      }
+    }
+    EXPECT_FALSE(cells >> syllable) << "more syllables than characters: " << line;
+    AddAgreement(sentence, reference, agreement);
+  }
+  return agreement;
+}
+
+// A sample of jieba's example sentences (python-jieba-doc, MIT) read by pinyin-pro: 99.02 % of
+// the syllables agree when this floor was set (99.19 % before 得 应 只 供 took their common
+// readings on their own, 99.54 % with longest match on the smaller table, 98.96 % before it took
+// pinyin-pro's data). Of the 17 syllables that disagree, 14 are the reference's misreadings:
+// 南京市长江大桥 cháng, 长春市长春药店 cháng, 京都 dū, 切开 qiē, 工信处 chù, 马朝旭 cháo, 蒙人
+// mēng, 倒置 dào, 分子 fēn, 的哥 dī, 少林 shào, 了吗 le, 供大家参考 gōng, 一般地 de; 应一些使用者的
+// 建议 is yìng, where 应 on its own is yīng.
 TEST(Pinyin, AgreesWithTheReferenceOnTheSample) {
   const Agreement agreement =
       MeasureAgreement(std::string(KELVARO_CASES_DIR) + "/pinyin/reference_sample.tsv");
   EXPECT_GT(agreement.syllables, 1500u);
-  EXPECT_GE(agreement.Percent(), 99.1) << agreement.agreeing << " of " << agreement.syllables;
+  EXPECT_GE(agreement.Percent(), 98.95) << agreement.agreeing << " of " << agreement.syllables;
 }
 
 // ---- hand-checked readings ---------------------------------------------------------------------
@@ -382,7 +497,8 @@ struct FamilyScore {
 
 std::map<std::string, FamilyScore> ScoreHandChecked() {
   std::map<std::string, FamilyScore> families;
-  for (const char* name : {"hand_checked.tsv", "held_out.tsv"}) {
+  for (const char* name :
+       {"hand_checked.tsv", "held_out.tsv", "held_out_2.tsv", "held_out_3.tsv"}) {
     std::ifstream file(std::string(KELVARO_CASES_DIR) + "/pinyin/" + name);
     EXPECT_TRUE(file) << name;
     for (std::string line; std::getline(file, line);) {
@@ -410,12 +526,20 @@ std::map<std::string, FamilyScore> ScoreHandChecked() {
 // not looked at when the table was first made, but were measured while choosing how to merge the
 // word list; the held-out ones (tests/cases/pinyin/held_out.tsv) were written before that and
 // only ever scored. The surnames and place names were looked at after a first measure (35 of 40
-// and 41 of 62 from the sources alone).
+// and 41 of 62 from the sources alone). The second held-out list (held_out_2.tsv, 428 words) was
+// written and scored before the round of the technical senses (412 right), reached 424 without its
+// misses being seen, and 426 once a few were mended from them; the third (held_out_3.tsv, 134
+// words) was written after that round and only counted (133 right, before and after the few
+// changes that followed; 132 with the table before).
 TEST(Pinyin, ReadsHandCheckedWordsInContext) {
   const std::map<std::string, double> kFloors = {{"polyphone", 99.2},
                                                  {"surname", 97.0},
                                                  {"place", 98.0},
-                                                 {"held-out polyphone", 96.0}};
+                                                 {"held-out polyphone", 96.0},
+                                                 {"held-out polyphone 2", 99.0},
+                                                 {"held-out polyphone 3", 98.5}};
+  // Families whose misses are never shown, so that nobody tunes by them.
+  const std::set<std::string> kSealed = {"held-out polyphone 3"};
   const auto families = ScoreHandChecked();
   for (const auto& [name, floor] : kFloors) {
     SCOPED_TRACE(name);
@@ -423,12 +547,24 @@ TEST(Pinyin, ReadsHandCheckedWordsInContext) {
     const FamilyScore& family = families.at(name);
     std::string wrong;
     for (const std::string& w : family.wrong)
-      wrong += "\n  " + w;
+      wrong += kSealed.contains(name) ? std::string() : "\n  " + w;
     EXPECT_GE(family.Percent(), floor) << family.right << " of " << family.texts << wrong;
     if (std::getenv("KELVARO_PINYIN_REFERENCE"))
       std::printf("%s: %zu of %zu right, %.2f %%%s\n", name.c_str(), family.right, family.texts,
                   family.Percent(), wrong.c_str());
   }
+}
+
+// The hand-checked prose was scored before the round of the technical senses (609 of 622
+// syllables), reached 616 without its misses being seen and 618 once two were mended from them;
+// three of the four left are the neutral tone the table writes in full (时候 hòu).
+TEST(Pinyin, ReadsHandCheckedProse) {
+  const Agreement agreement = MeasureHandCheckedProse();
+  EXPECT_GT(agreement.syllables, 600u);
+  EXPECT_GE(agreement.Percent(), 99.0) << agreement.agreeing << " of " << agreement.syllables;
+  if (std::getenv("KELVARO_PINYIN_REFERENCE"))
+    std::printf("hand-checked prose: %zu of %zu syllables right, %.2f %%\n", agreement.agreeing,
+                agreement.syllables, agreement.Percent());
 }
 
 // KELVARO_PINYIN_REFERENCE=a.tsv:b.tsv (written by tools/make_pinyin_table.py reference) prints

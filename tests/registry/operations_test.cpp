@@ -19,12 +19,14 @@ TEST(Registry, EveryRowIsCompleteAndFoundByItsName) {
     EXPECT_FALSE(op.caption.empty());
     EXPECT_FALSE(op.description.empty());
     EXPECT_NE(op.run, nullptr);
-    EXPECT_EQ(FindOperation(op.cliName), &op);
+    const auto found = FindOperation(op.cliName);
+    ASSERT_TRUE(found) << op.cliName;
+    EXPECT_EQ(&found->get(), &op);
     if (!op.inverseOf.empty()) {
-      EXPECT_NE(FindOperation(op.inverseOf), nullptr);
+      EXPECT_TRUE(FindOperation(op.inverseOf)) << op.inverseOf;
     }
   }
-  EXPECT_EQ(FindOperation("nothing"), nullptr);
+  EXPECT_FALSE(FindOperation("nothing"));
 }
 
 TEST(Registry, EveryErrorCodeAnOperationGivesHasItsOwnWords) {
@@ -54,7 +56,7 @@ TEST(Registry, EveryOperationHasAFuzzFamily) {
       continue;
     std::istringstream words(line.substr(line.find(':') + 1));
     for (std::string name; words >> name;) {
-      EXPECT_NE(FindOperation(name), nullptr) << name;
+      EXPECT_TRUE(FindOperation(name)) << name;
       fuzzed.insert(name);
     }
   }

@@ -59,7 +59,7 @@ std::u16string Unescape(std::string_view field) {
         throw std::invalid_argument("\\u needs four digits");
       char16_t unit = 0;
       for (int k = 1; k <= 4; ++k)
-        unit = static_cast<char16_t>(unit << 4 | HexDigitValue(text[i + k]));
+        unit = static_cast<char16_t>(unit << 4 | HexDigitValue(text[i + k]).value());
       out.push_back(unit);
       i += 4;
       break;
