@@ -10,13 +10,8 @@
 
 namespace kelvaro::app {
 
-std::size_t BoxHistory::Cost(std::u16string_view text) {
-  std::size_t lines = 1 + text.size() / MultiLineBox::kSoftLineUnits;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
-      ++lines;
-  }
-  return text.size() + lines * kUnitsPerLine;
+std::size_t BoxHistory::Cost(std::size_t units, std::size_t blocks) {
+  return units + blocks * kUnitsPerLine;
 }
 
 void BoxHistory::makeRoom(std::size_t incoming) {

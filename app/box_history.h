@@ -17,7 +17,7 @@ public:
   /// How much text the history may keep, in UTF-16 code units (64 MiB of text). The write itself
   /// is always one step that ctrl+Z undoes, however large.
   static constexpr std::size_t kDefaultLimit = std::size_t{32} << 20;
-  /// What each line costs the history besides its text, in units: its block, and the records
+  /// What each block costs the history besides its text, in units: the block, and the records
   /// that remove and restore it (some 130 bytes).
   static constexpr std::size_t kUnitsPerLine = 64;
 
@@ -25,11 +25,11 @@ public:
 
   void setLimit(std::size_t units) { m_limit = units; }
   /// What came in since the history began, as counted against the limit: the content at that
-  /// moment and every text written, pasted or typed since, each line at kUnitsPerLine more.
+  /// moment and every text written, pasted or typed since, each block at kUnitsPerLine more.
   [[nodiscard]] std::size_t units() const { return m_units; }
 
-  /// What a text costs the history: its units and its lines, the soft ones included.
-  [[nodiscard]] static std::size_t Cost(std::u16string_view text);
+  /// What a text costs the history: its units, and the blocks it is laid out in.
+  [[nodiscard]] static std::size_t Cost(std::size_t units, std::size_t blocks);
   /// Counts `incoming` units against the limit, forgetting the older steps first when they would
   /// not fit.
   void makeRoom(std::size_t incoming);

@@ -83,35 +83,72 @@ bool Files::load(const QString& path, std::optional<Charset> as) {
                                .arg(static_cast<double>(info.size()) / (1 << 20), 0, 'f', 1));
     return false;
   }
+  if (info.size() <= kLargeFileBytes || !m_window.runOffThread) {
+    const Loaded loaded = Read(path, as, m_window.charset());
+    if (!loaded.problem.isEmpty()) {
+      m_window.reportProblem(loaded.problem);
+      return false;
+    }
+    const BoxRuleChanges changes = WriteBox(m_window.text1, loaded.text->text);
+    loadedInto(path, *loaded.text, changes);
+    return true;
+  }
+  // A large file is read, decoded and laid out off the window's thread, and goes into Text1 a
+  // slice at a time; a problem with it is told once the reading ends.
+  const Charset chosen = m_window.charset();
+  m_window.runOffThread(tr("打开文件"), [this, path, as, chosen]() -> std::function<void()> {
+    auto loaded = std::make_shared<Loaded>(Read(path, as, chosen));
+    std::shared_ptr<const PreparedText> prepared;
+    if (loaded->text) {
+      prepared = std::make_shared<const PreparedText>(PrepareForBox(std::move(loaded->text->text)));
+    }
+    return [this, path, loaded, prepared] {
+      if (!loaded->problem.isEmpty()) {
+        m_window.reportProblem(loaded->problem);
+        return;
+      }
+      m_window.writeText1(prepared, [this, path, loaded, prepared] {
+        loadedInto(path, *loaded->text, prepared->changes);
+      });
+    };
+  });
+  return true;
+}
+
+Files::Loaded Files::Read(const QString& path, std::optional<Charset> as, Charset chosen) {
+  const QString shownPath = QDir::toNativeSeparators(path);
+  Loaded loaded;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    m_window.reportProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
-    return false;
+    loaded.problem = tr("无法读取 %1：%2").arg(shownPath, file.errorString());
+    return loaded;
   }
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {
-    m_window.reportProblem(tr("无法读取 %1：%2").arg(shownPath, file.errorString()));
-    return false;
+    loaded.problem = tr("无法读取 %1：%2").arg(shownPath, file.errorString());
+    return loaded;
   }
   const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  Result<FileText> text =
-      as ? ReadFileTextAs(content, *as) : ReadFileText(content, m_window.charset());
+  Result<FileText> text = as ? ReadFileTextAs(content, *as) : ReadFileText(content, chosen);
   if (!text) {
     if (text.error().code == ErrorCode::NotText) {
-      m_window.reportProblem(
-          tr("无法打开 %1：这不是文本文件（任何字符集都读不出文字）。").arg(shownPath));
+      loaded.problem = tr("无法打开 %1：这不是文本文件（任何字符集都读不出文字）。").arg(shownPath);
     } else {
-      m_window.reportProblem(tr("无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。")
-                                 .arg(shownPath)
-                                 .arg(text.error().position + 1)
-                                 .arg(ToQString(InfoOf(*as).shown)));
+      loaded.problem = tr("无法打开 %1：第 %2 个字节起的内容不是有效的 %3 文字。")
+                           .arg(shownPath)
+                           .arg(text.error().position + 1)
+                           .arg(ToQString(InfoOf(*as).shown));
     }
-    return false;
+    return loaded;
   }
+  loaded.text = std::move(*text);
+  return loaded;
+}
+
+void Files::loadedInto(const QString& path, const FileText& text, const BoxRuleChanges& changes) {
   m_lastFile = path;
-  const BoxRuleChanges changes = WriteBox(m_window.text1, text->text);
   QString why;
-  switch (text->reason) {
+  switch (text.reason) {
   case FileCharsetReason::ByteOrderMark:
     why = tr("按字节顺序标记");
     break;
@@ -129,10 +166,10 @@ bool Files::load(const QString& path, std::optional<Charset> as) {
     break;
   }
   m_window.status->report(tr("已打开 %1（%2，%3；可在上框的右键菜单中换一种编码重新打开）")
-                              .arg(info.fileName(), ToQString(InfoOf(text->charset).shown), why),
+                              .arg(QFileInfo(path).fileName(),
+                                   ToQString(InfoOf(text.charset).shown), why),
                           BoxRuleNote(changes));
   m_reopenMenu->setEnabled(true);
-  return true;
 }
 
 void Files::fillReopenMenu() {

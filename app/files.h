@@ -2,6 +2,8 @@
 // The window's files: a text file opened into Text1 (from the menu, ctrl+O or a drop), read again
 // in another charset on request, Text2 saved to a file, and the folder the dialogs start in.
 
+#include "registry/file_text.h"
+#include "text/box_rule.h"
 #include "text/charset.h"
 
 #include <QCoreApplication>
@@ -19,9 +21,12 @@ class QWidget;
 namespace kelvaro::app {
 
 class StatusLine;
+struct PreparedText;
 
 /// Files larger than this are not loaded into a box.
 inline constexpr qint64 kLargestFileBytes = qint64{256} << 20;
+/// Files larger than this are read off the window's thread.
+inline constexpr qint64 kLargeFileBytes = qint64{1} << 20;
 
 /// The settings key of the folder the file dialogs start in.
 inline constexpr char kFolderKey[] = "folder";
@@ -40,6 +45,14 @@ public:
     /// Whether a run off the window's thread may still write Text1: then no file opens.
     std::function<bool()> busy;
     std::function<void(const QString& problem)> reportProblem;
+    /// Runs a job off the window's thread as a conversion runs (its controls disabled, Esc
+    /// cancelling); what the job gives back runs on the window's thread unless cancelled. Empty:
+    /// every file is read on the window's thread.
+    std::function<void(const QString& label, std::function<std::function<void()>()> job)>
+        runOffThread;
+    /// Writes a prepared text over Text1 as the end of that run, then calls `done`.
+    std::function<void(std::shared_ptr<const PreparedText> text, std::function<void()> done)>
+        writeText1;
     std::function<bool(const QString& question)> ask;
     /// The file the user chose instead of the dialogs (tests answer it); nothing when the
     /// dialogs ask.
@@ -61,6 +74,15 @@ public:
   [[nodiscard]] QAction* saveAction() const { return m_saveAction; }
 
 private:
+  /// A file read and decoded, or the problem that stopped it, in words for the user.
+  struct Loaded {
+    std::optional<FileText> text;
+    QString problem;
+  };
+  /// Reads a file as load does; touches no widget, so it may run off the window's thread.
+  static Loaded Read(const QString& path, std::optional<Charset> as, Charset chosen);
+  /// Tells the status line what was loaded.
+  void loadedInto(const QString& path, const FileText& text, const BoxRuleChanges& changes);
   void fillReopenMenu();
   void reopenAs(Charset charset);
   void rememberFolder(const QString& path);

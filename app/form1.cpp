@@ -24,6 +24,7 @@
 #include <QSettings>
 #include <QStyle>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <algorithm>
 #include <limits>
 
@@ -169,8 +170,11 @@ QString ReadingInList(const QString& words, std::u16string_view text) {
 // always runs there: its time does not depend on the text.
 constexpr std::size_t kBackgroundUnits = std::size_t{1} << 18;
 
-bool RunsInBackground(const Operation& operation, std::size_t inputUnits) {
-  return operation.cliName == "host-to-ip" || inputUnits > kBackgroundUnits;
+bool RunsInBackground(const Operation& operation) { return operation.cliName == "host-to-ip"; }
+
+// A text this long goes into its box a slice at a time, the window turning between slices.
+bool WrittenInSlices(const PreparedText& text) {
+  return text.laid.size() > MultiLineBox::kSliceUnits;
 }
 
 } // namespace
@@ -218,8 +222,24 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
                     .settings = m_settings,
                     .status = m_status.get(),
                     .charset = [this] { return m_charset; },
-                    .busy = [this] { return m_work->busy(); },
+                    .busy = [this] { return isWorking(); },
                     .reportProblem = [this](const QString& problem) { ShowMessage(ErrorMessage(problem)); },
+                    .runOffThread =
+                        [this](const QString& label, Work::Job job) {
+                          beginWork(label);
+                          m_work->start(std::move(job));
+                        },
+                    .writeText1 =
+                        [this](std::shared_ptr<const PreparedText> text, std::function<void()> done) {
+                          auto* text1 = qobject_cast<MultiLineBox*>(m_text1);
+                          if (text1 != nullptr && WrittenInSlices(*text)) {
+                            writeInSlices({{text1, std::move(text), true}}, std::move(done));
+                            return;
+                          }
+                          if (text1 != nullptr)
+                            text1->setPreparedText(*text);
+                          done();
+                        },
                     .ask = [this](const QString& question) { return ask(question); },
                     .chooseFile = [this](bool forSaving) -> std::optional<QString> {
                       if (m_chooseFile)
@@ -440,39 +460,71 @@ QWidget* Form1::boxOf(Box box) const { return box == Box::Text1 ? m_text1 : m_te
 
 void Form1::runOperation(const Operation& operation, const QString& label, AfterRun after) {
   // One operation at a time: the buttons are disabled while one runs, and nothing else starts one.
-  if (m_work->busy())
+  if (isWorking())
     return;
   QElapsedTimer clock;
   clock.start();
   OperationOptions options = m_baseOptions;
   options.upper = operation.readsUpper && m_check1 != nullptr && m_check1->isChecked();
   options.charset = m_charset;
-  std::u16string input = ReadBox(boxOf(operation.reads));
-  if (!RunsInBackground(operation, input.size())) {
+  const auto* reads = qobject_cast<const QPlainTextEdit*>(boxOf(operation.reads));
+  const bool large = reads != nullptr && reads->document()->characterCount() >
+                                             static_cast<int>(kBackgroundUnits);
+  if (!large && !RunsInBackground(operation)) {
     Outcome outcome;
     {
       const WaitCursor wait;
-      outcome = RunOnBoxText(operation, std::move(input), options);
+      outcome = RunOnBoxText(operation, ReadBox(boxOf(operation.reads)), options);
     }
     showOutcome(operation, label, outcome, options.charset, clock.elapsed());
     if (after)
       after(outcome);
     return;
   }
+  // The window's thread takes one copy of the box's text; the worker makes the text of it, runs
+  // the operation and lays the result out, so that the box only has to take it in.
+  auto content = std::make_shared<BoxContent>(reads != nullptr ? BoxContent(*reads)
+                                                               : BoxContent());
+  if (reads == nullptr)
+    content->raw = ToQString(ReadBox(boxOf(operation.reads)));
+  const bool prepare = qobject_cast<MultiLineBox*>(boxOf(operation.writes)) != nullptr;
   beginWork(label);
-  m_work->start([this, &operation, label, input = std::move(input), options, clock,
+  m_work->start([this, &operation, label, content, options, clock, prepare,
                  after = std::move(after)]() mutable -> Work::Finish {
+    std::u16string input = content->text();
+    content.reset();
     auto outcome = std::make_shared<Outcome>(RunOnBoxText(operation, std::move(input), options));
-    return [this, &operation, label, outcome, charset = options.charset, clock, after] {
-      showOutcome(operation, label, *outcome, charset, clock.elapsed());
-      if (after)
-        after(*outcome);
+    std::shared_ptr<const PreparedText> prepared;
+    if (prepare && outcome->text) {
+      // Only a drop-down's readings need the result's text once it is laid out.
+      prepared = std::make_shared<const PreparedText>(
+          after ? PrepareForBox(std::u16string_view(*outcome->text))
+                : PrepareForBox(std::move(*outcome->text)));
+      if (!after)
+        outcome->text.emplace();
+    }
+    return [this, &operation, label, outcome, prepared, charset = options.charset, clock, after] {
+      auto* box = qobject_cast<MultiLineBox*>(boxOf(operation.writes));
+      if (prepared == nullptr || box == nullptr || !WrittenInSlices(*prepared)) {
+        showOutcome(operation, label, *outcome, charset, clock.elapsed(), prepared.get());
+        if (after)
+          after(*outcome);
+        return;
+      }
+      // The result goes in a slice at a time; what follows it waits until it is all in.
+      writeInSlices({{box, prepared, true}}, [this, &operation, label, outcome, charset, clock,
+                                              after] {
+        showOutcome(operation, label, *outcome, charset, clock.elapsed(), nullptr, true);
+        if (after)
+          after(*outcome);
+      });
     };
   });
 }
 
 void Form1::showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
-                        Charset charset, qint64 elapsedMs) {
+                        Charset charset, qint64 elapsedMs, const PreparedText* prepared,
+                        bool written) {
   // The message comes while the conversion runs, before its result reaches the box; a note for
   // the status line goes beside what the box rule says.
   QStringList notes;
@@ -487,9 +539,14 @@ void Form1::showOutcome(const Operation& operation, const QString& label, Outcom
            notes.join(NoteSeparator()));
     return;
   }
-  {
+  if (!written) {
     const WaitCursor wait;
-    WriteBox(boxOf(operation.writes), *outcome.text);
+    auto* multi = qobject_cast<MultiLineBox*>(boxOf(operation.writes));
+    if (prepared != nullptr && multi != nullptr) {
+      multi->setPreparedText(*prepared);
+    } else {
+      WriteBox(boxOf(operation.writes), *outcome.text);
+    }
   }
   if (outcome.resultCut)
     notes << CutNote(*outcome.resultCut, CutOf::Result);
@@ -513,17 +570,81 @@ void Form1::wireWork() {
   connect(m_work.get(), &Work::stillRunning, this, [this](qint64 elapsedMs) {
     m_status->setWorking(m_working, elapsedMs);
   });
-  connect(m_work.get(), &Work::ended, this, [this](bool cancelled) { endWork(cancelled); });
+  connect(m_work.get(), &Work::ended, this, [this](bool cancelled) {
+    // A run whose result goes in a slice at a time ends with its last slice.
+    if (!cancelled && m_writes)
+      return;
+    endWork(cancelled);
+  });
+  for (QWidget* box : {m_text1, m_text2}) {
+    if (auto* multi = qobject_cast<MultiLineBox*>(box))
+      multi->setLargePasteHandler([this, multi](QString pasted) { pasteLarge(multi, std::move(pasted)); });
+  }
 }
 
-bool Form1::isWorking() const { return m_work->busy(); }
+bool Form1::isWorking() const { return m_work->busy() || m_writes != nullptr; }
 
-void Form1::cancelWork() { m_work->cancel(); }
+void Form1::cancelWork() {
+  if (!m_writes) {
+    m_work->cancel();
+    return;
+  }
+  // Every box the run wrote, or began to write, is taken back to what it was.
+  for (const SlicedWrite& write : m_writes->pending) {
+    if (write.box->writing())
+      write.box->abandonWrite();
+  }
+  for (MultiLineBox* box : m_writes->written)
+    box->takeBackLastStep();
+  m_writes.reset();
+  endWork(true);
+}
+
+void Form1::writeInSlices(std::vector<SlicedWrite> writes, std::function<void()> done) {
+  m_writes = std::make_unique<SlicedWrites>();
+  m_writes->pending = std::move(writes);
+  m_writes->done = std::move(done);
+  m_writes->units = 0;
+  for (const SlicedWrite& write : m_writes->pending)
+    m_writes->units += write.text->laid.size();
+  writeNextSlice();
+}
+
+void Form1::writeNextSlice() {
+  if (!m_writes)
+    return;
+  SlicedWrite& write = m_writes->pending.front();
+  if (!write.box->writing())
+    write.box->startWrite(write.text, write.whole);
+  if (write.box->writeSlice()) {
+    m_writes->doneUnits += write.text->laid.size();
+    m_writes->written.push_back(write.box);
+    m_writes->pending.erase(m_writes->pending.begin());
+  }
+  if (m_writes->pending.empty()) {
+    const std::function<void()> done = std::move(m_writes->done);
+    m_writes.reset();
+    done();
+    endWork(false);
+    return;
+  }
+  const SlicedWrite& next = m_writes->pending.front();
+  const qsizetype inNext =
+      next.box->writing() ? next.text->laid.size() * next.box->writtenPercent() / 100 : 0;
+  if (m_workClock.elapsed() >= Work::kShowAfterMs) {
+    m_status->setWorking(m_working, m_workClock.elapsed(),
+                         static_cast<int>((m_writes->doneUnits + inNext) * 100 /
+                                          std::max<qsizetype>(m_writes->units, 1)));
+  }
+  // The next slice waits until the window has handled what came meanwhile, painting included.
+  QTimer::singleShot(0, this, &Form1::writeNextSlice);
+}
 
 void Form1::waitForWorker() { m_work->waitForWorker(); }
 
 void Form1::beginWork(const QString& label) {
   m_working = label;
+  m_workClock.start();
   // Every button reads or writes one of the big boxes, and the charset is the run's: none may
   // change until the result is in. The focus waits on the window, where Esc cancels.
   m_focusBeforeWork = QApplication::focusWidget();
@@ -652,17 +773,67 @@ void Form1::runChosenOperation() {
 }
 
 void Form1::swapBoxes() {
+  if (isWorking())
+    return;
   QElapsedTimer clock;
   clock.start();
-  {
+  auto* first = qobject_cast<MultiLineBox*>(m_text1);
+  auto* second = qobject_cast<MultiLineBox*>(m_text2);
+  const auto units = [](const MultiLineBox* box) {
+    return static_cast<std::size_t>(box->document()->characterCount());
+  };
+  if (first == nullptr || second == nullptr ||
+      std::max(units(first), units(second)) <= kBackgroundUnits) {
     const WaitCursor wait;
     // Both texts are read before either box is written, so the two contents exchange exactly.
-    const std::u16string first = ReadBox(m_text1);
-    const std::u16string second = ReadBox(m_text2);
-    WriteBox(m_text2, first);
-    WriteBox(m_text1, second);
+    const std::u16string one = ReadBox(m_text1);
+    const std::u16string two = ReadBox(m_text2);
+    WriteBox(m_text2, one);
+    WriteBox(m_text1, two);
+    report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+    return;
   }
-  report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+  // Each box is written once, as one step of its own history, with a text laid out off the
+  // window's thread.
+  auto contents = std::make_shared<std::pair<BoxContent, BoxContent>>(BoxContent(*first),
+                                                                        BoxContent(*second));
+  beginWork(tr("上下值互换"));
+  m_work->start([this, first, second, contents, clock]() mutable -> Work::Finish {
+    std::u16string text = contents->first.text();
+    contents->first = BoxContent();
+    auto toSecond = std::make_shared<const PreparedText>(PrepareForBox(std::move(text)));
+    text = contents->second.text();
+    contents->second = BoxContent();
+    auto toFirst = std::make_shared<const PreparedText>(PrepareForBox(std::move(text)));
+    contents.reset();
+    return [this, first, second, toFirst, toSecond, clock] {
+      writeInSlices({{second, toSecond, true}, {first, toFirst, true}}, [this, clock] {
+        report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
+      });
+    };
+  });
+}
+
+void Form1::pasteLarge(MultiLineBox* box, QString pasted) {
+  if (isWorking())
+    return;
+  // The box is read-only until the text is in, but its selection may still move: the text goes
+  // where the paste was asked for.
+  // (A text cursor belongs to its document's thread: the worker gets only the positions.)
+  const int anchor = box->textCursor().anchor();
+  const int position = box->textCursor().position();
+  beginWork(tr("粘贴"));
+  m_work->start([this, box, anchor, position, pasted = std::move(pasted)]() mutable -> Work::Finish {
+    auto prepared = std::make_shared<const PreparedText>(PrepareForBox(UnitsOf(pasted)));
+    pasted.clear();
+    return [this, box, anchor, position, prepared] {
+      QTextCursor at(box->document());
+      at.setPosition(anchor);
+      at.setPosition(position, QTextCursor::KeepAnchor);
+      box->setTextCursor(at);
+      writeInSlices({{box, prepared, false}}, [] {});
+    };
+  });
 }
 
 void Form1::replaceInText1() {

@@ -7,6 +7,7 @@
 #include "app/status_line.h"
 #include "registry/operations.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -28,6 +29,8 @@ namespace kelvaro::app {
 
 struct ControlSpec;
 class DropDownButton;
+class MultiLineBox;
+struct PreparedText;
 class StatusLabel;
 class Work;
 
@@ -72,7 +75,9 @@ public:
   /// real text, the chosen one winning ties), or in `as` when the user asks for it; the status
   /// line names the charset and why. A file that is missing, unreadable, larger than
   /// kLargestFileBytes, no text, or not valid in the charset asked for gives a message naming the
-  /// file and the problem, and no box changes. Gives whether Text1 was loaded.
+  /// file and the problem, and no box changes. Gives whether Text1 was loaded; a file larger than
+  /// kLargeFileBytes is read off the window's thread as a conversion runs (see isWorking), and
+  /// this gives whether its reading began.
   bool loadFile(const QString& path, std::optional<Charset> as = std::nullopt);
   /// Saves the text of Text2, line breaks as CR LF (the text the conversions read), in the chosen
   /// charset, without a byte order mark. When the charset cannot hold every character the user is
@@ -106,8 +111,20 @@ private:
   /// Reads the operation's box, runs it (off the window's thread when it may take a while),
   /// writes its box and tells the status line, then calls `after`; nothing when a run is going on.
   void runOperation(const Operation& operation, const QString& label, AfterRun after = {});
+  /// `prepared`, when given, is the outcome's text made ready for its box off the window's thread.
   void showOutcome(const Operation& operation, const QString& label, Outcome& outcome,
-                   Charset charset, qint64 elapsedMs);
+                   Charset charset, qint64 elapsedMs, const PreparedText* prepared = nullptr,
+                   bool written = false);
+  /// A prepared text for a box, over its whole content or over its selection.
+  struct SlicedWrite {
+    MultiLineBox* box;
+    std::shared_ptr<const PreparedText> text;
+    bool whole;
+  };
+  /// Ends the run going on by writing these texts a slice at a time, one box after the other,
+  /// then calls `done`; the run goes on (its controls disabled, Esc cancelling) until then.
+  void writeInSlices(std::vector<SlicedWrite> writes, std::function<void()> done);
+  void writeNextSlice();
   void wireWork();
   /// Disables what the run may not meet changed, and lets Esc cancel it.
   void beginWork(const QString& label);
@@ -124,6 +141,8 @@ private:
   [[nodiscard]] const Operation* operationNamed(std::string_view cliName) const;
   [[nodiscard]] bool hasButton(std::string_view cliName) const;
   void swapBoxes();
+  /// A paste of a long text: laid out off the window's thread, then inserted where it was asked.
+  void pasteLarge(MultiLineBox* box, QString pasted);
   void replaceInText1();
   void chooseCharset(int index);
   void refreshToolTips();
@@ -170,6 +189,15 @@ private:
 
   QShortcut* m_cancelKey = nullptr;
   QString m_working; ///< the label of the run going on off the window's thread
+  QElapsedTimer m_workClock;
+  struct SlicedWrites {
+    std::vector<SlicedWrite> pending;
+    std::vector<MultiLineBox*> written;
+    std::function<void()> done;
+    qsizetype units = 0;   ///< of all the writes
+    qsizetype doneUnits = 0;
+  };
+  std::unique_ptr<SlicedWrites> m_writes;
   QPointer<QWidget> m_focusBeforeWork;
   /// Last, so that it goes first: a job still running may use what the window holds.
   std::unique_ptr<Work> m_work;

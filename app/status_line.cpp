@@ -3,7 +3,9 @@
 #include "app/text_boxes.h"
 #include "text/utf.h"
 
+#include <QFutureWatcher>
 #include <QPainter>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOption>
@@ -43,6 +45,26 @@ qsizetype EncodedSize(std::u16string_view text, Charset charset) {
     text.remove_prefix(size);
   }
   return bytes;
+}
+
+// Characters and bytes of a box's text in one walk, a slice at a time, so that a large box is
+// never held whole as text with CR LF breaks, nor as bytes.
+BoxCount CountOf(const BoxContent& content, Charset charset) {
+  BoxCount count{0, 0, charset};
+  std::u16string slice;
+  const auto flush = [&] {
+    count.characters += CharactersIn(slice);
+    count.bytes += EncodedSize(slice, charset);
+    slice.clear();
+  };
+  content.forEachSlice([&](std::u16string_view part) {
+    slice += part;
+    // A slice never ends inside a surrogate pair.
+    if (slice.size() >= (1u << 16) && !IsHighSurrogate(slice.back()))
+      flush();
+  });
+  flush();
+  return count;
 }
 
 } // namespace
@@ -109,7 +131,12 @@ QString MessageWords(const Message& message) {
 
 QString StatusText(const StatusState& state) {
   QStringList parts;
-  if (state.workingMs) {
+  if (state.workingMs && state.workingPercent) {
+    parts << StatusLine::tr("%1：正在写入，已完成 %2%，已用 %3 秒（按 Esc 取消）")
+                 .arg(state.working)
+                 .arg(*state.workingPercent)
+                 .arg(static_cast<double>(*state.workingMs) / 1000.0, 0, 'f', 1);
+  } else if (state.workingMs) {
     parts << StatusLine::tr("%1：正在进行，已用 %2 秒（按 Esc 取消）")
                  .arg(state.working)
                  .arg(static_cast<double>(*state.workingMs) / 1000.0, 0, 'f', 1);
@@ -178,9 +205,11 @@ void StatusLine::setNotes(const QString& notes) {
   refresh();
 }
 
-void StatusLine::setWorking(const QString& what, std::optional<qint64> elapsedMs) {
+void StatusLine::setWorking(const QString& what, std::optional<qint64> elapsedMs,
+                            std::optional<int> percent) {
   m_state.working = what;
   m_state.workingMs = elapsedMs;
+  m_state.workingPercent = elapsedMs ? percent : std::nullopt;
   if (m_label != nullptr)
     m_label->showCancelButton(elapsedMs.has_value());
   refresh();
@@ -200,6 +229,7 @@ void StatusLine::countBox(QWidget* box) {
 
 void StatusLine::boxChanged(QWidget* box) {
   m_counts.remove(box);
+  ++m_changes[box];
   // Counting a box of megabytes on every keystroke would slow typing down; the count follows
   // once the user pauses.
   if (box == m_countedBox)
@@ -221,6 +251,8 @@ void StatusLine::refresh(bool countLargeBox) {
     if (!counted && large && !countLargeBox) {
       // Until the timer counts it, the line leaves the count out.
       m_countTimer.start();
+    } else if (!counted && large) {
+      countOffThread(m_countedBox);
     } else {
       m_countTimer.stop();
       if (!counted) {
@@ -232,6 +264,32 @@ void StatusLine::refresh(bool countLargeBox) {
     }
   }
   m_label->setLine(StatusText(m_state));
+}
+
+} // namespace kelvaro::app
+
+namespace kelvaro::app {
+
+void StatusLine::countOffThread(QWidget* box) {
+  const auto* multi = qobject_cast<const QPlainTextEdit*>(box);
+  if (multi == nullptr || m_counting.contains(box))
+    return;
+  // The window's thread takes one copy of the text; the walk over it runs on a thread of its own,
+  // and its count is dropped when the box has changed meanwhile.
+  const quint64 change = m_changes.value(box);
+  const Charset charset = m_charset;
+  auto* watcher = new QFutureWatcher<BoxCount>(this);
+  m_counting.insert(box);
+  connect(watcher, &QFutureWatcher<BoxCount>::finished, this, [this, watcher, box, change] {
+    watcher->deleteLater();
+    m_counting.remove(box);
+    if (m_changes.value(box) != change)
+      return;
+    m_counts.insert(box, watcher->result());
+    refresh();
+  });
+  watcher->setFuture(QtConcurrent::run(
+      [content = BoxContent(*multi), charset] { return CountOf(content, charset); }));
 }
 
 } // namespace kelvaro::app

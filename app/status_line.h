@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 #include <QLabel>
 #include <QTimer>
 #include <functional>
@@ -60,6 +61,7 @@ struct StatusState {
   /// A run off the window's thread that has gone on for a while: what runs, and for how long.
   QString working;
   std::optional<qint64> workingMs;
+  std::optional<int> workingPercent; ///< how much is done, where the run can tell
 };
 
 /// The line a state reads as.
@@ -96,9 +98,10 @@ public:
   void report(const QString& done, const QString& notes, qint64 elapsedMs = 0);
   /// A note alone, what was done staying as it is.
   void setNotes(const QString& notes);
-  /// Tells that `what` has been running for `elapsedMs` (with the cancel button), or with nothing,
-  /// that no run goes on.
-  void setWorking(const QString& what, std::optional<qint64> elapsedMs);
+  /// Tells that `what` has been running for `elapsedMs` (with the cancel button), and how much of
+  /// it is done where it can tell; or with nothing, that no run goes on.
+  void setWorking(const QString& what, std::optional<qint64> elapsedMs,
+                  std::optional<int> percent = std::nullopt);
   /// The charset the byte counts are in.
   void setCharset(Charset charset);
   /// Counts this box from now on.
@@ -113,12 +116,17 @@ public:
   [[nodiscard]] StatusLabel* label() const { return m_label; }
 
 private:
+  /// Counts a large box off the window's thread; the line shows the count once it is in.
+  void countOffThread(QWidget* box);
+
   StatusLabel* m_label;
   BoxNamer m_boxName;
   StatusState m_state;
   Charset m_charset = Charset::Gbk;
   QWidget* m_countedBox = nullptr;
   QHash<const QWidget*, BoxCount> m_counts; ///< valid until the box changes
+  QHash<const QWidget*, quint64> m_changes; ///< how often each box has changed
+  QSet<const QWidget*> m_counting;          ///< boxes being counted off the window's thread
   QTimer m_countTimer;
 };
 

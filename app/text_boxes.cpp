@@ -32,13 +32,16 @@ QString ToQString(std::u16string_view text) {
 namespace {
 
 constexpr char16_t kBlockSeparator = u'\u2029';
+// What breaks a line inside a block.
+constexpr char16_t kLineSeparator = u'\u2028';
 
-// The box's rule in place: the text box rule, then "?" for the block separator, which would
-// otherwise come back as a line break.
-BoxRuleChanges KeepInBox(std::u16string& text) {
+// The box's rule in place: the text box rule, then "?" for the separators, which would otherwise
+// come back as line breaks (a single-line box breaks no lines, and keeps U+2028).
+BoxRuleChanges KeepInBox(std::u16string& text, BoxKind kind) {
   BoxRuleChanges changes = ApplyTextBoxRuleInPlace(text);
+  const char16_t lineSeparator = kind == BoxKind::MultiLine ? kLineSeparator : kBlockSeparator;
   for (char16_t& unit : text) {
-    if (unit == kBlockSeparator) {
+    if (unit == kBlockSeparator || unit == lineSeparator) {
       unit = u'?';
       ++changes.questionMarks;
     }
@@ -69,41 +72,137 @@ std::size_t SoftBreakBefore(std::u16string_view line, std::size_t limit) {
   return limit;
 }
 
-// Inserts text that has passed the box's rule at the cursor: each line break (CR LF, a lone CR, a
-// lone LF) starts a plain block, and a line longer than kSoftLineUnits goes on in continuation
-// blocks. Every block gets its format explicitly, so that none inherits the mark of the block the
-// cursor stood in.
-void InsertLaidOut(QTextCursor& cursor, std::u16string_view text) {
-  const QTextBlockFormat lineStart;
-  const QTextBlockFormat continuation = ContinuationFormat();
-  const auto insertLine = [&](std::u16string_view line) {
-    while (line.size() > MultiLineBox::kSoftLineUnits) {
-      const std::size_t end = SoftBreakBefore(line, MultiLineBox::kSoftLineUnits);
-      cursor.insertText(ToQString(line.substr(0, end)));
-      cursor.insertBlock(continuation);
+// A text that has passed the box's rule, as one string for one insertText: a text document
+// keeps a block per paragraph at a cost of microseconds each, so a text of short lines would cost
+// seconds as a block per line. Short lines are therefore packed into blocks of up to
+// kSoftLineUnits, a line separator between them; a line break that falls between two blocks is
+// the block break. A longer line starts a block of its own and goes on in continuation blocks.
+void LayOut(std::u16string_view text, PreparedText& laid) {
+  constexpr std::size_t kFull = MultiLineBox::kSoftLineUnits;
+  laid.laid.reserve(static_cast<qsizetype>(text.size() + text.size() / kFull + 1));
+  std::size_t blockUnits = 0;
+  const auto endBlock = [&](bool continues) {
+    laid.laid.append(QChar(kBlockSeparator));
+    laid.continues.push_back(continues);
+    blockUnits = 0;
+  };
+  const auto append = [&](std::u16string_view units) {
+    laid.laid.append(QStringView(units.data(), static_cast<qsizetype>(units.size())));
+    blockUnits += units.size();
+  };
+  bool firstLine = true;
+  const auto addLine = [&](std::u16string_view line) {
+    if (!firstLine) {
+      if (blockUnits + 1 + line.size() <= kFull) {
+        laid.laid.append(QChar(kLineSeparator));
+        ++blockUnits;
+      } else {
+        endBlock(false);
+      }
+    }
+    firstLine = false;
+    if (line.size() <= kFull) {
+      append(line);
+      return;
+    }
+    while (line.size() > kFull) {
+      const std::size_t end = SoftBreakBefore(line, kFull);
+      append(line.substr(0, end));
+      endBlock(true);
       line.remove_prefix(end);
     }
-    if (!line.empty())
-      cursor.insertText(ToQString(line));
+    append(line);
+    // The line after a long one starts a block too.
+    blockUnits = kFull;
   };
   std::size_t lineStartAt = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != u'\r' && text[i] != u'\n')
       continue;
-    insertLine(text.substr(lineStartAt, i - lineStartAt));
+    addLine(text.substr(lineStartAt, i - lineStartAt));
     if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
       ++i;
-    cursor.insertBlock(lineStart);
     lineStartAt = i + 1;
   }
-  insertLine(text.substr(lineStartAt));
+  addLine(text.substr(lineStartAt));
+}
+
+// Gives the blocks a laid-out text started at `start` their marks. insertText gives every block it
+// starts the format of the block it started in; each then gets its own, so that none inherits a
+// continuation mark.
+void MarkBlocks(const QTextDocument* document, int start, const std::vector<bool>& continues,
+                std::size_t from, std::size_t count) {
+  const QTextBlockFormat lineStart;
+  const QTextBlockFormat continuation = ContinuationFormat();
+  QTextBlock block = document->findBlock(start).next();
+  for (std::size_t i = from; i < from + count && i < continues.size(); ++i) {
+    const bool continuesLine = continues[i];
+    if (!block.isValid())
+      break;
+    if (MultiLineBox::ContinuesLine(block) != continuesLine)
+      QTextCursor(block).setBlockFormat(continuesLine ? continuation : lineStart);
+    block = block.next();
+  }
+}
+
+// Inserts a laid-out text at the cursor.
+void InsertLaidOut(QTextCursor& cursor, const PreparedText& laid) {
+  const int start = cursor.position();
+  cursor.insertText(laid.laid);
+  MarkBlocks(cursor.document(), start, laid.continues, 0, laid.continues.size());
 }
 
 } // namespace
 
-Kept KeptByTextBox(const QString& text) {
+PreparedText PrepareForBox(std::u16string_view text) { return PrepareForBox(std::u16string(text)); }
+
+PreparedText PrepareForBox(std::u16string&& text) {
+  PreparedText prepared;
+  prepared.changes = KeepInBox(text, BoxKind::MultiLine);
+  prepared.units = text.size();
+  LayOut(text, prepared);
+  // The text is laid out: a result of megabytes is not held twice any longer than that.
+  std::u16string().swap(text);
+  return prepared;
+}
+
+BoxContent::BoxContent(const QPlainTextEdit& box) : raw(box.document()->toRawText()) {
+  for (QTextBlock block = box.document()->begin().next(); block.isValid(); block = block.next())
+    continues.push_back(MultiLineBox::ContinuesLine(block));
+}
+
+std::u16string BoxContent::text() const {
+  std::u16string text;
+  const std::u16string_view units = UnitsOf(raw);
+  text.reserve(units.size() + continues.size() +
+               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
+  forEachSlice([&text](std::u16string_view part) { text += part; });
+  return text;
+}
+
+void BoxContent::forEachSlice(const std::function<void(std::u16string_view)>& take) const {
+  // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
+  // each block boundary with U+2029 and each line break within a block with U+2028, neither of
+  // which the box's rule lets into a box as content.
+  const std::u16string_view units = UnitsOf(raw);
+  std::size_t from = 0;
+  std::size_t block = 0;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const char16_t unit = units[i];
+    if (unit != kLineSeparator && unit != kBlockSeparator)
+      continue;
+    take(units.substr(from, i - from));
+    from = i + 1;
+    if (unit == kBlockSeparator && block++ < continues.size() && continues[block - 1])
+      continue;
+    take(u"\r\n");
+  }
+  take(units.substr(from));
+}
+
+Kept KeptByTextBox(const QString& text, BoxKind kind) {
   std::u16string units(UnitsOf(text));
-  const BoxRuleChanges changes = KeepInBox(units);
+  const BoxRuleChanges changes = KeepInBox(units, kind);
   if (units == UnitsOf(text))
     return {text, {}};
   return {ToQString(units), changes};
@@ -125,30 +224,14 @@ bool MultiLineBox::ContinuesLine(const QTextBlock& block) {
   return block.blockFormat().boolProperty(kContinuationProperty);
 }
 
-std::u16string MultiLineBox::boxText() const {
-  // toPlainText() would turn no-break spaces into spaces; the raw text keeps every unit and marks
-  // each block boundary with U+2029, which the box's rule never lets into a box as content.
-  const QString raw = document()->toRawText();
-  std::u16string text;
-  text.reserve(static_cast<std::size_t>(raw.size()) +
-               static_cast<std::size_t>(document()->blockCount()));
-  QTextBlock block = document()->begin();
-  for (const char16_t unit : UnitsOf(raw)) {
-    if (unit != kBlockSeparator) {
-      text.push_back(unit);
-      continue;
-    }
-    block = block.next();
-    if (!ContinuesLine(block))
-      text += u"\r\n";
-  }
-  return text;
-}
+std::u16string MultiLineBox::boxText() const { return BoxContent(*this).text(); }
 
 BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
-  std::u16string kept(text);
-  const BoxRuleChanges changes = KeepInBox(kept);
-  m_history.makeRoom(BoxHistory::Cost(kept));
+  return setPreparedText(PrepareForBox(text));
+}
+
+BoxRuleChanges MultiLineBox::setPreparedText(const PreparedText& text) {
+  m_history.makeRoom(BoxHistory::Cost(text.units, text.continues.size() + 1));
   // One edit block: the whole replacement is one step of the undo history, and the document
   // tells its layout about the change once, at the end.
   QTextCursor cursor(document());
@@ -156,11 +239,11 @@ BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   cursor.select(QTextCursor::Document);
   cursor.removeSelectedText();
   cursor.setBlockFormat(QTextBlockFormat());
-  InsertLaidOut(cursor, kept);
+  InsertLaidOut(cursor, text);
   cursor.endEditBlock();
   cursor.movePosition(QTextCursor::Start);
   setTextCursor(cursor);
-  return changes;
+  return text.changes;
 }
 
 void MultiLineBox::noteChanges(const BoxRuleChanges& changes) {
@@ -221,7 +304,7 @@ QMimeData* MultiLineBox::createMimeDataFromSelection() const {
     if (block.position() > start && !ContinuesLine(block))
       copied.append(u'\n');
     if (to > from)
-      copied.append(block.text().mid(from, to - from));
+      copied.append(block.text().mid(from, to - from).replace(QChar(kLineSeparator), u'\n'));
   }
   auto* data = new QMimeData;
   data->setText(copied);
@@ -233,7 +316,9 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   // Redo answers both of its usual keys whatever the platform's key bindings say.
   if (combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
       combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)) {
-    redo();
+    // A read-only box may be in the middle of a write, whose edit block is still open.
+    if (!isReadOnly())
+      redo();
     event->accept();
     return;
   }
@@ -280,7 +365,7 @@ void MultiLineBox::keyPressEvent(QKeyEvent* event) {
   // the one that undoes.
   m_history.countTyped(static_cast<std::size_t>(typed.size()));
   if (!typed.isEmpty()) {
-    const Kept kept = KeptByTextBox(typed);
+    const Kept kept = KeptByTextBox(typed, BoxKind::MultiLine);
     if (kept.text != typed) {
       QKeyEvent filtered(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                          event->nativeVirtualKey(), event->nativeModifiers(), kept.text,
@@ -298,7 +383,7 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
   const QString committed = event->commitString();
   m_history.countTyped(static_cast<std::size_t>(committed.size()));
   if (!committed.isEmpty()) {
-    const Kept kept = KeptByTextBox(committed);
+    const Kept kept = KeptByTextBox(committed, BoxKind::MultiLine);
     if (kept.text != committed) {
       QInputMethodEvent filtered(event->preeditString(), event->attributes());
       filtered.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
@@ -314,18 +399,97 @@ void MultiLineBox::inputMethodEvent(QInputMethodEvent* event) {
 void MultiLineBox::insertFromMimeData(const QMimeData* source) {
   if (source == nullptr || !source->hasText())
     return;
-  const Kept kept = KeptByTextBox(source->text());
-  m_history.makeRoom(BoxHistory::Cost(UnitsOf(kept.text)));
+  QString pasted = source->text();
+  if (m_largePasteHandler && static_cast<std::size_t>(pasted.size()) > kLargePasteUnits) {
+    m_largePasteHandler(std::move(pasted));
+    return;
+  }
+  insertPrepared(PrepareForBox(UnitsOf(pasted)));
+}
+
+void MultiLineBox::insertPrepared(const PreparedText& text) {
+  m_history.makeRoom(BoxHistory::Cost(text.units, text.continues.size() + 1));
   // Pasted text goes in as setBoxText lays out a written text, soft breaks included: pasted whole,
   // a megabyte of Base64 would be one paragraph, which takes Qt minutes to lay out.
   QTextCursor cursor = textCursor();
   cursor.beginEditBlock();
   cursor.removeSelectedText();
-  InsertLaidOut(cursor, UnitsOf(kept.text));
+  InsertLaidOut(cursor, text);
   cursor.endEditBlock();
   setTextCursor(cursor);
   ensureCursorVisible();
-  noteChanges(kept.changes);
+  noteChanges(text.changes);
+}
+
+void MultiLineBox::startWrite(std::shared_ptr<const PreparedText> text, bool whole) {
+  m_history.makeRoom(BoxHistory::Cost(text->units, text->continues.size() + 1));
+  m_write = std::make_unique<SlicedWrite>();
+  m_write->text = std::move(text);
+  m_write->whole = whole;
+  m_write->cursor = whole ? QTextCursor(document()) : textCursor();
+  QTextCursor& cursor = m_write->cursor;
+  // The edit block stays open from the first slice to the last: the whole write is one step of
+  // the undo history, and the document tells its layout of it once.
+  cursor.beginEditBlock();
+  if (whole) {
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat(QTextBlockFormat());
+  } else {
+    cursor.removeSelectedText();
+  }
+}
+
+bool MultiLineBox::writeSlice() {
+  if (!m_write)
+    return true;
+  SlicedWrite& write = *m_write;
+  const QString& laid = write.text->laid;
+  auto end = std::min(write.written + kSliceUnits, laid.size());
+  // A slice never ends inside a surrogate pair.
+  if (end < laid.size() && laid[end - 1].isHighSurrogate())
+    ++end;
+  const QStringView slice = QStringView(laid).sliced(write.written, end - write.written);
+  const auto blocks = static_cast<std::size_t>(slice.count(QChar(kBlockSeparator)));
+  const int start = write.cursor.position();
+  write.cursor.insertText(slice.toString());
+  MarkBlocks(document(), start, write.text->continues, write.blocks, blocks);
+  write.written = end;
+  write.blocks += blocks;
+  if (write.written < laid.size())
+    return false;
+  write.cursor.endEditBlock();
+  if (write.whole)
+    write.cursor.movePosition(QTextCursor::Start);
+  setTextCursor(write.cursor);
+  if (!write.whole)
+    ensureCursorVisible();
+  const bool pasted = !write.whole;
+  const BoxRuleChanges changes = write.text->changes;
+  m_write.reset();
+  if (pasted)
+    noteChanges(changes);
+  return true;
+}
+
+int MultiLineBox::writtenPercent() const {
+  if (!m_write || m_write->text->laid.isEmpty())
+    return 100;
+  return static_cast<int>(m_write->written * 100 / m_write->text->laid.size());
+}
+
+void MultiLineBox::abandonWrite() {
+  if (!m_write)
+    return;
+  m_write->cursor.endEditBlock();
+  m_write.reset();
+  takeBackLastStep();
+}
+
+void MultiLineBox::takeBackLastStep() {
+  // Undone, the write would wait on the redo stack for ctrl+Y: it never happened.
+  document()->undo();
+  document()->clearUndoRedoStacks(QTextDocument::RedoStack);
 }
 
 // ---- SingleLineBox ------------------------------------------------------------------------------
@@ -352,7 +516,7 @@ std::u16string SingleLineBox::boxText() const { return std::u16string(UnitsOf(te
 
 BoxRuleChanges SingleLineBox::setBoxText(std::u16string_view text) {
   std::u16string kept(text);
-  const BoxRuleChanges changes = KeepInBox(kept);
+  const BoxRuleChanges changes = KeepInBox(kept, BoxKind::SingleLine);
   m_accepted = ToQString(kept);
   setText(m_accepted); // which ends the history
   m_historyUnits = 0;
@@ -401,7 +565,7 @@ void SingleLineBox::filterEdit(const QString& edited) {
   }
   const QString inserted = edited.mid(prefix, newSize - prefix - suffix);
   m_historyUnits += static_cast<std::size_t>(inserted.size() + (oldSize - prefix - suffix));
-  const Kept kept = KeptByTextBox(inserted);
+  const Kept kept = KeptByTextBox(inserted, BoxKind::SingleLine);
   if (kept.text == inserted) {
     m_accepted = edited;
     if (m_historyUnits > kHistoryUnits)

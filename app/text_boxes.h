@@ -8,9 +8,12 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QTextBlock;
 
@@ -22,23 +25,53 @@ namespace kelvaro::app {
 /// leading U+FEFF or U+FFFE is a character like any other).
 [[nodiscard]] QString ToQString(std::u16string_view text);
 
-/// What a box keeps of a text: the text box rule, and "?" for U+2029, the separator the text
-/// document keeps between its blocks, which is never content.
+enum class BoxKind { SingleLine, MultiLine };
+
+/// What a box keeps of a text: the text box rule, and "?" for U+2029 and U+2028, the separators
+/// the box keeps between its blocks and between lines within one, which are never content.
 struct Kept {
   QString text;
   BoxRuleChanges changes; ///< what was cut, and what became "?"
 };
 /// The box's rule on a QString; gives back the same QString when nothing changes.
-[[nodiscard]] Kept KeptByTextBox(const QString& text);
+[[nodiscard]] Kept KeptByTextBox(const QString& text, BoxKind kind);
+
+/// A text made ready for a multi-line box: the box's rule applied, and the text laid out in
+/// blocks (see MultiLineBox). Making it is the costly part of writing a big text and touches no
+/// widget, so a worker thread may make it.
+struct PreparedText {
+  QString laid;                ///< line breaks as U+2028, block breaks as U+2029
+  std::vector<bool> continues; ///< for each block after the first: whether it continues a line
+  std::size_t units = 0;       ///< the text's units after the rule
+  BoxRuleChanges changes;      ///< what the rule changed
+};
+[[nodiscard]] PreparedText PrepareForBox(std::u16string_view text);
+/// The same, taking the text and letting it go once it is laid out.
+[[nodiscard]] PreparedText PrepareForBox(std::u16string&& text);
+
+/// What a multi-line box holds, taken on the window's thread at the cost of one copy of its
+/// text; the text itself (line breaks as CR LF) may then be made on any thread.
+struct BoxContent {
+  BoxContent() = default;
+  explicit BoxContent(const QPlainTextEdit& box);
+  [[nodiscard]] std::u16string text() const;
+  /// The text in consecutive parts, without making it whole.
+  void forEachSlice(const std::function<void(std::u16string_view)>& take) const;
+
+  QString raw;                 ///< the document's raw text
+  std::vector<bool> continues; ///< for each block after the first: whether it continues a line
+};
 
 /// Multi-line box with a vertical scroll bar and word wrap (Text1, Text2). Only the inserted text
 /// is filtered on typing and pasting, so an edit costs the same in a box holding megabytes.
 ///
 /// Qt lays out a whole paragraph at once, and a paragraph of megabytes (one line of Base64 or hex)
-/// takes seconds. A line longer than kSoftLineUnits is therefore held as several blocks; every
-/// block after the first is marked as a continuation (in its block format, so that undo and redo
-/// bring the mark back with the block), reads back without a line break, and is copied without
-/// one. Only the visible blocks are ever laid out.
+/// takes seconds; a text document also pays microseconds for every block it holds, so a text of
+/// megabytes in short lines takes seconds as a block per line. A written or pasted text is
+/// therefore held in blocks of up to kSoftLineUnits: short lines share a block, broken by U+2028
+/// within it, and a longer line goes on in continuation blocks. A continuation is marked (in its
+/// block format, so that undo and redo bring the mark back with the block), reads back without a
+/// line break, and is copied without one. Only the visible blocks are ever laid out.
 class MultiLineBox : public QPlainTextEdit {
   Q_OBJECT
 public:
@@ -50,6 +83,34 @@ public:
   /// ctrl+Z brings the previous content back; CR LF, a lone CR and a lone LF each become one line
   /// break. The caret goes to the start. Gives what the rule changed.
   BoxRuleChanges setBoxText(std::u16string_view text);
+  /// The same with a text prepared beforehand.
+  BoxRuleChanges setPreparedText(const PreparedText& text);
+  /// Inserts a prepared text over the selection as one step of the undo history, as a paste does.
+  void insertPrepared(const PreparedText& text);
+
+  /// Writes a prepared text a slice at a time, the event loop turning between slices: over the
+  /// whole content (`whole`) or over the selection, as one step of the undo history. The caller
+  /// keeps the box read-only until writeSlice tells that the write has ended.
+  void startWrite(std::shared_ptr<const PreparedText> text, bool whole);
+  /// Writes the next slice; gives whether the write has ended.
+  bool writeSlice();
+  [[nodiscard]] bool writing() const { return m_write != nullptr; }
+  /// How much of the write is in, in per cent.
+  [[nodiscard]] int writtenPercent() const;
+  /// Ends a write half way and takes back what it wrote: the box is as it was before it.
+  void abandonWrite();
+  /// Takes back the last step of the history for good (a write that is cancelled after it ended).
+  void takeBackLastStep();
+  /// Units written in one slice.
+  static constexpr qsizetype kSliceUnits = qsizetype{1} << 20;
+
+  /// Units above which a paste goes to the handler instead of into the box: it prepares the text
+  /// off the window's thread and hands it to insertPrepared. Without a handler a paste goes in
+  /// at once.
+  static constexpr std::size_t kLargePasteUnits = std::size_t{1} << 18;
+  void setLargePasteHandler(std::function<void(QString pasted)> handler) {
+    m_largePasteHandler = std::move(handler);
+  }
 
   /// Called with the path of a local file dropped on the box, instead of inserting its name.
   void setFileDropHandler(std::function<void(const QString&)> handler);
@@ -89,6 +150,15 @@ private:
   void noteChanges(const BoxRuleChanges& changes);
 
   std::function<void(const QString&)> m_fileDropHandler;
+  std::function<void(QString)> m_largePasteHandler;
+  struct SlicedWrite {
+    std::shared_ptr<const PreparedText> text;
+    bool whole = true;
+    QTextCursor cursor;
+    qsizetype written = 0;  ///< units of text->laid in the box
+    std::size_t blocks = 0; ///< blocks started so far
+  };
+  std::unique_ptr<SlicedWrite> m_write;
   QList<QAction*> m_extraActions;
   BoxHistory m_history{this};
 };

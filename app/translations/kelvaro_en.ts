@@ -193,6 +193,18 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
         <translation>GB-BIG5 (BIG5→GB)</translation>
     </message>
     <message>
+        <source>上下值互换</source>
+        <translation>上下值互换</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>粘贴</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
         <source>上下值互换：已交换上框和下框</source>
         <translation>上下值互换: the upper and the lower box swapped</translation>
     </message>
@@ -353,6 +365,10 @@ Garbled Latin letters such as ÖÐÎÄ can be pasted into the upper box as they 
     <message>
         <source>%1：已取消，上下框保持原样</source>
         <translation>%1: cancelled, both boxes left as they were</translation>
+    </message>
+    <message>
+        <source>%1：正在写入，已完成 %2%，已用 %3 秒（按 Esc 取消）</source>
+        <translation>%1: writing, %2% done, %3 s so far (Esc cancels)</translation>
     </message>
     <message>
         <source>%1：正在进行，已用 %2 秒（按 Esc 取消）</source>

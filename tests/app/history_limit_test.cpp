@@ -76,16 +76,18 @@ TEST(HistoryLimit, TheTextTakenInStaysWithinTheLimitOverALongSession) {
   }
 }
 
-TEST(HistoryLimit, ManyShortLinesCountForWhatTheirBlocksCost) {
+TEST(HistoryLimit, ManyShortLinesShareBlocksAndCountForWhatTheyCost) {
   MultiLineBox box;
   box.setHistoryLimit(100'000);
   std::u16string lines;
-  for (int i = 0; i < 1000; ++i)
+  for (int i = 0; i < 20'000; ++i)
     lines += u"a\r\n";
-  // 3000 units of text, but 1001 blocks: over 64 000 units of history each.
+  // 60 000 units of text in 20 001 lines, packed into a few blocks of up to kSoftLineUnits.
   box.setBoxText(u"first");
   box.setBoxText(lines);
-  EXPECT_GT(box.historyUnits(), 1001 * MultiLineBox::kHistoryUnitsPerLine);
+  const auto blocks = static_cast<std::size_t>(box.document()->blockCount());
+  EXPECT_LE(blocks, 2 * lines.size() / 3 / MultiLineBox::kSoftLineUnits + 2);
+  EXPECT_GE(box.historyUnits(), 2 * lines.size() / 3 + blocks * MultiLineBox::kHistoryUnitsPerLine);
   box.setBoxText(lines + u"b");
   EXPECT_EQ(UndoSteps(box), 1);
   box.undo();

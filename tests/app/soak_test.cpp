@@ -610,6 +610,7 @@ protected:
   std::u16string AsPasted(std::string_view box, std::u16string_view text) const {
     std::u16string kept = ApplyTextBoxRule(text);
     std::replace(kept.begin(), kept.end(), u'\u2029', u'?');
+    std::replace(kept.begin(), kept.end(), u'\u2028', u'?');
     if (box != "Text1" && box != "Text2")
       return kept;
     std::u16string broken;

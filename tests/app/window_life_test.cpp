@@ -450,6 +450,15 @@ TEST_F(LiveWindow, ABigBoxIsCountedAfterTheClickThatFilledIt) {
   QTest::qWait(400);
   EXPECT_TRUE(Status().contains(Q("下框：1048576 个字符，1048576 字节（GBK）")))
       << Status().toStdString();
+  // Counted off the window's thread in one walk: a line break is two characters and two bytes, a
+  // surrogate pair one character, which GBK writes as "??".
+  std::u16string lines;
+  for (int i = 0; i < 300'000; ++i)
+    lines += u"ab\r\n\U0001F600";
+  Set("Text2", lines);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] { return Status().contains(Q("下框：1500000 个字符，1800000 字节（GBK）")); }, 10'000))
+      << Status().toStdString();
 }
 
 TEST_F(LiveWindow, SaysWhatTheLastButtonDid) {
@@ -532,6 +541,43 @@ TEST_F(LiveWindow, LoadsAFileInTheCharsetItsBytesShow) {
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(ToQString(m_messages[0].text).contains(Q("个字节起的内容不是有效的 BIG5 文字")))
       << U8(m_messages[0].text);
+}
+
+// A large file is read and written off the window's thread; cancelled, it leaves Text1 as it was,
+// and a problem with it is told once the reading ends.
+TEST_F(LiveWindow, ALargeFileLoadsOffTheWindowsThreadAndEscLeavesText1) {
+  QByteArray bytes;
+  std::u16string shown;
+  while (bytes.size() <= 3 * kLargeFileBytes) {
+    bytes += "\xE4\xB8\xAD\xE6\x96\x87 line\r\n";
+    shown += u"中文 line\r\n";
+  }
+  const QString path = WriteFile("large.txt", bytes);
+  for (const bool cancel : {true, false}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "loaded");
+    Set("Text1", u"before");
+    EXPECT_TRUE(m_window->loadFile(path));
+    EXPECT_TRUE(m_window->isWorking());
+    EXPECT_FALSE(m_window->loadFile(path)); // one run at a time
+    if (cancel) {
+      m_window->cancelWork();
+      m_window->waitForWorker();
+      QTest::qWait(20);
+      EXPECT_EQ(Read("Text1"), u"before");
+      continue;
+    }
+    WaitUntilIdle();
+    EXPECT_EQ(Read("Text1"), shown);
+    EXPECT_TRUE(Status().contains(Q("UTF-8，内容是有效的 UTF-8"))) << Status().toStdString();
+    Key("Text1", Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Read("Text1"), u"before");
+  }
+  m_messages.clear();
+  EXPECT_TRUE(m_window->loadFile(path, Charset::Big5));
+  WaitUntilIdle();
+  EXPECT_EQ(Read("Text1"), u"before");
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(ToQString(m_messages[0].text).contains(Q("不是有效的 BIG5 文字")));
 }
 
 TEST_F(LiveWindow, AFileThatCannotBeLoadedNamesTheProblemAndChangesNoBox) {
