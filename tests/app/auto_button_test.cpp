@@ -216,7 +216,7 @@ TEST_F(AutoButton, TheReadingsAreForgottenWhenText1OrTheCharsetChanges) {
 // suggest another charset; now they keep every character pasted, whatever the charset.
 TEST_F(AutoButton, APasteUnderGbkKeepsGarbledLettersAndAutoRepairsThem) {
   ASSERT_EQ(m_window->charset(), Charset::Gbk);
-  for (const QString pasted : {Q("ÖÐÎÄ"), Q("ä¸­æ–‡")}) {
+  for (const QString& pasted : {Q("ÖÐÎÄ"), Q("ä¸­æ–‡")}) {
     PasteOver(pasted);
     ASSERT_EQ(ToQString(Read("Text1")), pasted);
     Click("CMDAUTO");

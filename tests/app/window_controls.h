@@ -36,8 +36,9 @@ protected:
   }
   /// A click that runs off the window's thread (a host lookup, a long text) ends with its result.
   void WaitUntilIdle() {
-    if (auto* window = qobject_cast<Form1*>(Driven()))
+    if (auto* window = qobject_cast<Form1*>(Driven())) {
       EXPECT_TRUE(QTest::qWaitFor([window] { return !window->isWorking(); }, 60'000));
+    }
   }
   std::u16string Read(std::string_view box) { return ReadBox(Control(box)); }
   void Set(std::string_view box, std::u16string_view text) { WriteBox(Control(box), text); }
