@@ -610,9 +610,10 @@ protected:
   std::u16string AsPasted(std::string_view box, std::u16string_view text) const {
     std::u16string kept = ApplyTextBoxRule(text);
     std::replace(kept.begin(), kept.end(), u'\u2029', u'?');
-    std::replace(kept.begin(), kept.end(), u'\u2028', u'?');
     if (box != "Text1" && box != "Text2")
       return kept;
+    // The big boxes break lines inside a block with U+2028, so a pasted one cannot stay itself.
+    std::replace(kept.begin(), kept.end(), u'\u2028', u'?');
     std::u16string broken;
     broken.reserve(kept.size() + kept.size() / 8);
     for (std::size_t i = 0; i < kept.size(); ++i) {
