@@ -177,6 +177,13 @@ constexpr std::array<std::uint64_t, 256> kRows = [] {
 
 } // namespace
 
+std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t at) {
+  const Decoded d = DecodeOne(bytes, at);
+  if (!d.valid)
+    return std::nullopt;
+  return Utf8Character{d.length, d.codePoint};
+}
+
 std::optional<std::size_t> FirstInvalidUtf8(std::string_view bytes) {
   using namespace utf8_states;
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -135,6 +135,16 @@ struct EscapedUtf8 {
 [[nodiscard]] std::optional<EscapedUtf8> ReadEscapedUtf8(std::u16string_view text, std::size_t i,
                                                          bool ascii, bool surrogates);
 
+/// One well-formed UTF-8 character: how many bytes it takes, and its code point.
+struct Utf8Character {
+  std::size_t length = 0;
+  char32_t codePoint = 0;
+};
+
+/// The well-formed UTF-8 character at bytes[at] (at < bytes.size()), or nothing when none starts
+/// there.
+[[nodiscard]] std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t at);
+
 /// Where bytes stop being well-formed UTF-8 (RFC 3629): the offset of the first bad sequence, or
 /// nothing for valid UTF-8. For passing UTF-8 through without decoding it.
 [[nodiscard]] std::optional<std::size_t> FirstInvalidUtf8(std::string_view bytes);

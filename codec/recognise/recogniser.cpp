@@ -834,27 +834,6 @@ constexpr std::size_t kMostUnaligned = 8;
 // The characters either side of a glued stretch that its repair is scored with.
 constexpr std::size_t kGluedContext = 4;
 
-// The length of the well-formed UTF-8 character at bytes[at], and its code point; nothing where
-// none starts.
-struct Utf8Character {
-  std::size_t length = 0;
-  char32_t codePoint = 0;
-};
-
-std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(bytes[at]);
-  if (lead < 0x80)
-    return Utf8Character{1, lead};
-  const std::optional<Utf8Lead> rule = Utf8LeadOf(lead);
-  const std::size_t length = rule ? static_cast<std::size_t>(rule->continuations) + 1 : 0;
-  if (!rule || Utf8MaximalSubpart(bytes.substr(at)) != length)
-    return std::nullopt;
-  char32_t codePoint = rule->bits;
-  for (std::size_t k = 1; k < length; ++k)
-    codePoint = codePoint << 6 | (static_cast<unsigned char>(bytes[at + k]) & 0x3F);
-  return Utf8Character{length, codePoint};
-}
-
 // One stretch of a word undone by a misreading of UTF-8, and how many bits it saves.
 struct GluedRepair {
   std::size_t begin = 0, end = 0; // code units of the word
