@@ -649,31 +649,25 @@ void Form1::beginWork(const QString& label) {
   // change until the result is in. The focus waits on the window, where Esc cancels.
   m_focusBeforeWork = QApplication::focusWidget();
   setFocus(Qt::OtherFocusReason);
+  lockWhileWorking(true);
+}
+
+void Form1::lockWhileWorking(bool locked) {
   for (const auto& [control, entry] : m_controls) {
     if (entry->kind == ControlKind::Button || entry->kind == ControlKind::ComboBox)
-      control->setEnabled(false);
+      control->setEnabled(!locked);
   }
   for (QWidget* box : {m_text1, m_text2}) {
     if (auto* multi = qobject_cast<QPlainTextEdit*>(box))
-      multi->setReadOnly(true);
+      multi->setReadOnly(locked);
   }
-  m_files->openAction()->setEnabled(false);
-  m_files->saveAction()->setEnabled(false);
-  m_cancelKey->setEnabled(true);
+  m_files->openAction()->setEnabled(!locked);
+  m_files->saveAction()->setEnabled(!locked);
+  m_cancelKey->setEnabled(locked);
 }
 
 void Form1::endWork(bool cancelled) {
-  for (const auto& [control, entry] : m_controls) {
-    if (entry->kind == ControlKind::Button || entry->kind == ControlKind::ComboBox)
-      control->setEnabled(true);
-  }
-  for (QWidget* box : {m_text1, m_text2}) {
-    if (auto* multi = qobject_cast<QPlainTextEdit*>(box))
-      multi->setReadOnly(false);
-  }
-  m_files->openAction()->setEnabled(true);
-  m_files->saveAction()->setEnabled(true);
-  m_cancelKey->setEnabled(false);
+  lockWhileWorking(false);
   if (m_focusBeforeWork != nullptr && QApplication::focusWidget() == this)
     m_focusBeforeWork->setFocus(Qt::OtherFocusReason);
   m_focusBeforeWork = nullptr;

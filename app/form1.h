@@ -129,6 +129,8 @@ private:
   /// Disables what the run may not meet changed, and lets Esc cancel it.
   void beginWork(const QString& label);
   void endWork(bool cancelled);
+  /// Disables what reads or writes a box, the charset or a file while a job runs; Esc cancels.
+  void lockWhileWorking(bool locked);
   /// A button with a drop-down: the click runs as any other, and the list then offers the
   /// outcome's other results.
   void runWithChoices(DropDownButton* button, const Operation& operation, const QString& label);
