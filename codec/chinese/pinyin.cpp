@@ -4,6 +4,7 @@
 #include "text/utf.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,9 +12,8 @@
 #include <mutex>
 #include <span>
 #include <string_view>
-#include <unicode/translit.h>
 #include <unicode/uchar.h>
-#include <unicode/unistr.h>
+#include <unicode/utrans.h>
 #include <unordered_map>
 #include <vector>
 
@@ -98,18 +98,34 @@ std::uint16_t ReadU16(const std::uint8_t* p) {
 
 // ICU's Han-Latin reading of one character, or no syllable when the transliterator cannot be made.
 std::u16string TransliterateHanLatin(char32_t codePoint) {
-  // Made once: it costs a sixth of a second.
-  static const std::unique_ptr<icu::Transliterator> transliterator = [] {
+  // Made once: it costs a sixth of a second. ICU's C interface, like every other use of ICU here,
+  // so that kelvaro-cli can load the library on first use.
+  static const std::unique_ptr<UTransliterator, decltype(&utrans_close)> transliterator = [] {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Transliterator> made(
-        icu::Transliterator::createInstance("Han-Latin", UTRANS_FORWARD, status));
-    return U_SUCCESS(status) ? std::move(made) : nullptr;
+    static constexpr std::u16string_view kId = u"Han-Latin";
+    UTransliterator* made = utrans_openU(kId.data(), static_cast<int32_t>(kId.size()),
+                                         UTRANS_FORWARD, nullptr, 0, nullptr, &status);
+    if (U_FAILURE(status) && made != nullptr) {
+      utrans_close(made);
+      made = nullptr;
+    }
+    return std::unique_ptr<UTransliterator, decltype(&utrans_close)>(made, &utrans_close);
   }();
   if (!transliterator)
     return {};
-  icu::UnicodeString text(static_cast<UChar32>(codePoint));
-  transliterator->transliterate(text);
-  return std::u16string(text.getBuffer(), static_cast<std::size_t>(text.length()));
+  // A syllable with its tone mark is a few units; a reading that does not fit is no syllable.
+  std::array<char16_t, 32> text{};
+  std::u16string input;
+  AppendCodePoint(input, codePoint);
+  std::copy(input.begin(), input.end(), text.begin());
+  auto length = static_cast<int32_t>(input.size());
+  int32_t limit = length;
+  UErrorCode status = U_ZERO_ERROR;
+  utrans_transUChars(transliterator.get(), text.data(), &length, static_cast<int32_t>(text.size()),
+                     0, &limit, &status);
+  if (U_FAILURE(status) || length > static_cast<int32_t>(text.size()))
+    return {};
+  return std::u16string(text.data(), static_cast<std::size_t>(length));
 }
 
 // The readings the conversion looks up, read once from the table built into the program (layout:
