@@ -1,5 +1,7 @@
 #include "text/utf.h"
 
+#include "text/utf8_validation.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -122,59 +124,6 @@ std::optional<std::size_t> FirstBadSequence(std::string_view bytes) {
   return std::nullopt;
 }
 
-// UTF-8 as a state machine whose states are multiples of six: the row of a byte holds, at bit
-// `state`, the state that byte leads to, so a step is one shift that does not wait on the table.
-// A stride of bytes costs about a cycle each, with no branch on what the bytes are.
-namespace utf8_states {
-constexpr int kAccept = 0, kError = 6, kOneLeft = 12, kTwoLeft = 18, kAfterE0 = 24, kAfterED = 30,
-              kAfterF0 = 36, kAfterF1 = 42, kAfterF4 = 48;
-
-constexpr std::uint64_t Row(unsigned byte) {
-  const auto in = [byte](unsigned low, unsigned high) { return byte >= low && byte <= high; };
-  const auto next = [&](int state) -> std::uint64_t {
-    switch (state) {
-    case kAccept:
-      return byte < 0x80                       ? kAccept
-             : in(0xC2, 0xDF)                  ? kOneLeft
-             : byte == 0xE0                    ? kAfterE0
-             : byte == 0xED                    ? kAfterED
-             : in(0xE1, 0xEF)                  ? kTwoLeft
-             : byte == 0xF0                    ? kAfterF0
-             : in(0xF1, 0xF3)                  ? kAfterF1
-             : byte == 0xF4                    ? kAfterF4
-                                               : kError;
-    case kOneLeft:
-      return in(0x80, 0xBF) ? kAccept : kError;
-    case kTwoLeft:
-      return in(0x80, 0xBF) ? kOneLeft : kError;
-    case kAfterE0:
-      return in(0xA0, 0xBF) ? kOneLeft : kError;
-    case kAfterED:
-      return in(0x80, 0x9F) ? kOneLeft : kError;
-    case kAfterF0:
-      return in(0x90, 0xBF) ? kTwoLeft : kError;
-    case kAfterF1:
-      return in(0x80, 0xBF) ? kTwoLeft : kError;
-    case kAfterF4:
-      return in(0x80, 0x8F) ? kTwoLeft : kError;
-    default:
-      return kError;
-    }
-  };
-  std::uint64_t row = 0;
-  for (int state = kAccept; state <= kAfterF4; state += 6)
-    row |= next(state) << state;
-  return row;
-}
-
-constexpr std::array<std::uint64_t, 256> kRows = [] {
-  std::array<std::uint64_t, 256> rows{};
-  for (unsigned byte = 0; byte < 256; ++byte)
-    rows[byte] = Row(byte);
-  return rows;
-}();
-} // namespace utf8_states
-
 } // namespace
 
 std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t at) {
@@ -185,28 +134,9 @@ std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t
 }
 
 std::optional<std::size_t> FirstInvalidUtf8(std::string_view bytes) {
-  using namespace utf8_states;
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  std::uint64_t state = kAccept;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    // Eight ASCII bytes at a time between characters: ASCII runs cost nearly nothing this way.
-    if (state == kAccept && i + 8 <= bytes.size()) {
-      std::uint64_t eight;
-      std::memcpy(&eight, in + i, 8);
-      if ((eight & 0x8080808080808080u) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    // An error state never leaves itself, so a stride is checked once, at its end.
-    const std::size_t end = std::min(bytes.size(), i + 64);
-    for (; i < end; ++i)
-      state = kRows[in[i]] >> state & 63;
-    if (state == kError)
-      break;
-  }
-  if (state == kAccept)
+  // The validators only say whether the bytes are valid; the error, rare where this is used, is
+  // placed by reading sequence by sequence.
+  if (IsValidUtf8(bytes))
     return std::nullopt;
   return FirstBadSequence(bytes);
 }

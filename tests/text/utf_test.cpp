@@ -1,5 +1,6 @@
 #include "support/text.h"
 #include "text/utf.h"
+#include "text/utf8_validation.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -98,13 +99,14 @@ TEST(Utf, WritesWhatIcuWritesAroundTheAsciiRuns) {
 namespace kelvaro {
 namespace {
 
-// The validator that lets UTF-8 pass through skips ASCII in strides of eight and runs a state
-// machine over strides of 64; the strict decoder is its oracle, on bytes that hit every lead
-// range, cut sequences and both strides' edges.
-TEST(Utf, FirstInvalidUtf8AgreesWithTheStrictDecoder) {
+// The validators that let UTF-8 pass through (a state machine, and a vector one where the processor
+// has AVX2) and FirstInvalidUtf8, which places their error: the strict decoder is the oracle of
+// all three, on bytes that hit every lead range, cut sequences and the edges of every stride.
+TEST(Utf, Utf8ValidatorsAgreeWithTheStrictDecoder) {
   std::mt19937 random(3629);
-  constexpr unsigned char kOften[] = {'a', 0x00, 0x7F, 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4,
-                                      0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xA0, 0x9F, 0xB8, 0xAD};
+  constexpr unsigned char kOften[] = {'a', 0x00, 0x7F, 0x80, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0,
+                                      0xE4, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF, 0xA0, 0x9F, 0x8F,
+                                      0x90, 0xB8, 0xAD};
   const std::string sample = Utf16ToUtf8(u"中文abcdefgh中😀ab¢文字abcdefghijklmnopqrstuvwxyz中文中文中文");
   for (int round = 0; round < 20000; ++round) {
     std::string bytes = sample + sample;
@@ -112,6 +114,11 @@ TEST(Utf, FirstInvalidUtf8AgreesWithTheStrictDecoder) {
     for (std::size_t n = random() % 3; n > 0 && !bytes.empty(); --n)
       bytes[random() % bytes.size()] = static_cast<char>(kOften[random() % sizeof kOften]);
     const Result<std::u16string> strict = Utf8ToUtf16(bytes);
+    for (const Utf8Validator validator : {Utf8Validator::StateMachine, Utf8Validator::Avx2}) {
+      if (const std::optional<bool> valid = IsValidUtf8With(validator, bytes)) {
+        ASSERT_EQ(*valid, strict.has_value()) << ::testing::PrintToString(bytes);
+      }
+    }
     const std::optional<std::size_t> bad = FirstInvalidUtf8(bytes);
     ASSERT_EQ(bad.has_value(), !strict.has_value()) << ::testing::PrintToString(bytes);
     if (bad) {
