@@ -108,13 +108,20 @@ std::string Characters(std::size_t count) {
 
 // What the box rule did beside the result, so that nothing is lost without a word: the same notes
 // the window's status line gives. They are no failure.
-void WriteBoxNotes(std::ostream& err, const Outcome& outcome, Charset charset) {
-  if (outcome.inputCut) {
-    err << "kelvaro-cli: note: the text holds U+0000 at character " << outcome.inputCut->position
-        << "; the " << Characters(outcome.inputCut->notShown)
-        << (outcome.inputCut->notShown == 1 ? " after it was" : " after it were")
+void WriteInputCutNote(std::ostream& err, const std::optional<CutAtNul>& cut) {
+  if (cut) {
+    err << "kelvaro-cli: note: the text holds U+0000 at character " << cut->position << "; the "
+        << Characters(cut->notShown) << (cut->notShown == 1 ? " after it was" : " after it were")
         << " not converted (--raw takes the whole text)\n";
   }
+}
+
+void WriteBoxNotes(std::ostream& err, const BytesOutcome& outcome, Charset) {
+  WriteInputCutNote(err, outcome.inputCut); // valid UTF-8 needs no "?"
+}
+
+void WriteBoxNotes(std::ostream& err, const Outcome& outcome, Charset charset) {
+  WriteInputCutNote(err, outcome.inputCut);
   if (outcome.resultCut) {
     err << "kelvaro-cli: note: the result holds U+0000 at character "
         << outcome.resultCut->position << "; the " << Characters(outcome.resultCut->notShown)
@@ -188,18 +195,25 @@ bool PassesUtf8Through(const Invocation& call) {
          !call.inputByMark && call.inputCharset == Charset::Utf8;
 }
 
-Result<Outcome> RunOnUtf8Bytes(const Invocation& call, std::istream& in,
-                               const OperationOptions& options, BoxRule rule) {
-  Result<std::string> bytes = call.text ? Result<std::string>(*call.text) : cli::ReadBytes(in);
-  if (!bytes)
-    return unexpected<Error>(bytes.error());
-  std::string_view input = *bytes;
-  // A byte order mark says how standard input is encoded, and starts no text.
-  const std::size_t mark = !call.text && input.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+// The input, checked once, through the operation. `isStream`: it came on standard input, where a
+// byte order mark says how it is encoded and starts no text.
+Result<BytesOutcome> RunOnValidUtf8(const Invocation& call, std::string_view input, bool isStream,
+                                    const OperationOptions& options, BoxRule rule) {
+  const std::size_t mark = isStream && input.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   input.remove_prefix(mark);
   if (const std::optional<std::size_t> bad = FirstInvalidUtf8(input))
     return Fail(ErrorCode::InvalidUtf8, mark + *bad);
   return RunOnBoxBytes(*call.operation, input, options, rule);
+}
+
+Result<BytesOutcome> RunOnUtf8Bytes(const Invocation& call, std::istream& in,
+                                    const OperationOptions& options, BoxRule rule) {
+  if (call.text)
+    return RunOnValidUtf8(call, *call.text, false, options, rule);
+  const Result<std::string> read = cli::ReadBytes(in);
+  if (!read)
+    return unexpected<Error>(read.error());
+  return RunOnValidUtf8(call, *read, true, options, rule);
 }
 
 Result<Outcome> RunOnText(const Invocation& call, std::istream& in, const OperationOptions& options,
@@ -212,6 +226,35 @@ Result<Outcome> RunOnText(const Invocation& call, std::istream& in, const Operat
   if (call.crlf)
     *input = cli::WithWindowLineBreaks(*input);
   return RunOnBoxText(*call.operation, std::move(*input), options, rule);
+}
+
+bool WriteResult(std::ostream& out, const std::u16string& text) { return !!cli::WriteUtf8(out, text); }
+
+bool WriteResult(std::ostream& out, const std::string& bytes) {
+  return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush();
+}
+
+// The result on out, its message and notes on err; the exit status. A run on text and a run on
+// UTF-8 bytes are told alike.
+template <class Run>
+int Report(const Invocation& call, const Run& run, std::ostream& out, std::ostream& err,
+           bool outIsTerminal) {
+  if (run.text) {
+    if (!WriteResult(out, *run.text)) {
+      err << "kelvaro-cli: cannot write the result (is the disk full?)\n";
+      return kExitRefused;
+    }
+    if (outIsTerminal && !run.text->empty() && run.text->back() != '\n')
+      out << '\n';
+  }
+  // A status-line note beside a result says how it came about (auto's steps); it is no failure,
+  // and --quiet drops it with the box rule's notes. Errors are always told.
+  const bool noteOnly = run.text && run.message && run.message->style == MessageStyle::StatusNote;
+  if (run.message && !(noteOnly && call.quiet))
+    err << Utf16ToUtf8(run.message->text) << '\n';
+  if (!call.quiet)
+    WriteBoxNotes(err, run, call.charset);
+  return (run.message && !noteOnly) || !run.text ? kExitRefused : kExitSuccess;
 }
 
 } // namespace
@@ -296,30 +339,20 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   const OperationOptions options{
       .upper = call.upper, .charset = call.charset, .resolver = resolver};
   const BoxRule rule = call.raw ? BoxRule::Skip : BoxRule::Apply;
-  const Result<Outcome> run = PassesUtf8Through(call) ? RunOnUtf8Bytes(call, in, options, rule)
-                                                      : RunOnText(call, in, options, rule);
+  if (PassesUtf8Through(call)) {
+    const Result<BytesOutcome> run = RunOnUtf8Bytes(call, in, options, rule);
+    if (!run) {
+      TellInputProblem(err, run.error(), call.inputCharset);
+      return kExitRefused;
+    }
+    return Report(call, *run, out, err, outIsTerminal);
+  }
+  const Result<Outcome> run = RunOnText(call, in, options, rule);
   if (!run) {
     TellInputProblem(err, run.error(), call.inputCharset);
     return kExitRefused;
   }
-  const Outcome& outcome = *run;
-  if (outcome.text) {
-    if (!cli::WriteUtf8(out, *outcome.text)) {
-      err << "kelvaro-cli: cannot write the result (is the disk full?)\n";
-      return kExitRefused;
-    }
-    if (outIsTerminal && !outcome.text->empty() && outcome.text->back() != u'\n')
-      out << '\n';
-  }
-  // A status-line note beside a result says how it came about (auto's steps); it is no failure,
-  // and --quiet drops it with the box rule's notes. Errors are always told.
-  const bool noteOnly =
-      outcome.text && outcome.message && outcome.message->style == MessageStyle::StatusNote;
-  if (outcome.message && !(noteOnly && call.quiet))
-    err << Utf16ToUtf8(outcome.message->text) << '\n';
-  if (!call.quiet)
-    WriteBoxNotes(err, outcome, call.charset);
-  return (outcome.message && !noteOnly) || outcome.refused() ? kExitRefused : kExitSuccess;
+  return Report(call, *run, out, err, outIsTerminal);
 }
 
 } // namespace kelvaro

@@ -74,21 +74,29 @@ std::u16string ToLowerHex(std::u16string hex) {
   return hex;
 }
 
-/// The same conversions on bytes already in the chosen charset (UTF-8 passed through).
-template <std::u16string (*Convert)(std::string_view)>
-Outcome OnBytes(std::string_view bytes, const OperationOptions&) {
-  return Outcome::Converted(Convert(bytes));
+/// The same conversions on bytes already in the chosen charset (UTF-8 passed through). Their
+/// results are ASCII: digits, or Base64 written as bytes from the start since it is as long as the
+/// input.
+BytesOutcome Base64OnBytes(std::string_view bytes, const OperationOptions&) {
+  return {Base64AsciiOfBytes(bytes)};
+}
+
+std::string AsciiBytes(std::u16string_view digits) {
+  return std::string(digits.begin(), digits.end());
 }
 
 template <int kDigits>
-Outcome Md5HexDigitsOfBytes(std::string_view bytes, const OperationOptions& options) {
+BytesOutcome Md5HexDigitsOfBytes(std::string_view bytes, const OperationOptions& options) {
   std::u16string hex = digest::Md5HexOfBytes(bytes, kDigits);
-  return Outcome::Converted(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)));
+  return {AsciiBytes(options.upper ? std::move(hex) : ToLowerHex(std::move(hex)))};
 }
 
 template <Result<std::u16string> (*Digest)(std::string_view, bool)>
-Outcome ShaDigestOfBytes(std::string_view bytes, const OperationOptions& options) {
-  return FromResult(Digest(bytes, options.upper));
+BytesOutcome ShaDigestOfBytes(std::string_view bytes, const OperationOptions& options) {
+  const Result<std::u16string> digits = Digest(bytes, options.upper);
+  if (!digits)
+    return {std::nullopt, MessageFor(digits.error().code)};
+  return {AsciiBytes(*digits)};
 }
 
 /// Md5Hex with 32 or 16 digits, in lower case unless the "大写" box asks for capitals.
@@ -300,7 +308,7 @@ constexpr Operation kOperations[] = {
      .encodesInput = true,
      .description = "Base64 of the text's bytes",
      .run = InCharset<Base64Encode>,
-     .runOnBytes = OnBytes<Base64OfBytes>},
+     .runOnBytes = Base64OnBytes},
     {.cliName = "base64-decode",
      .caption = "base64decode",
      .reads = Text2,
@@ -757,13 +765,13 @@ namespace {
 
 // Where a fault of ours stops: out of memory or an internal error becomes a refused run with a
 // message, and nothing escapes to the front ends.
-template <class Run> Outcome StoppingFaults(Run run) {
+template <class Run> auto StoppingFaults(Run run) -> decltype(run()) {
   try {
     return run();
   } catch (const std::bad_alloc&) {
-    return Outcome::Refused(MessageFor(ErrorCode::OutOfMemory));
+    return {std::nullopt, MessageFor(ErrorCode::OutOfMemory)};
   } catch (const std::exception&) {
-    return Outcome::Refused(MessageFor(ErrorCode::Internal));
+    return {std::nullopt, MessageFor(ErrorCode::Internal)};
   }
 }
 
@@ -797,8 +805,8 @@ Outcome RunOnBoxText(const Operation& operation, std::u16string input,
   return outcome;
 }
 
-Outcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
-                      const OperationOptions& options, BoxRule rule) {
+BytesOutcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
+                           const OperationOptions& options, BoxRule rule) {
   std::optional<CutAtNul> cut;
   if (rule == BoxRule::Apply) {
     // In UTF-8 a zero byte is U+0000, and characters are counted by their first bytes.
@@ -816,7 +824,7 @@ Outcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
       bytes = bytes.substr(0, nul);
     }
   }
-  Outcome outcome = StoppingFaults([&] { return operation.runOnBytes(bytes, options); });
+  BytesOutcome outcome = StoppingFaults([&] { return operation.runOnBytes(bytes, options); });
   outcome.inputCut = cut;
   return outcome;
 }

@@ -79,8 +79,16 @@ struct OperationOptions {
 };
 
 using OperationFunction = Outcome (*)(std::u16string_view input, const OperationOptions& options);
+/// What a run on UTF-8 bytes gives (the command line's --charset utf-8): the result as UTF-8 bytes,
+/// written out as they are, or the message that refuses the input; and the cut at U+0000.
+struct BytesOutcome {
+  std::optional<std::string> text = {};
+  std::optional<Message> message = {};
+  std::optional<CutAtNul> inputCut = {};
+};
+
 /// The same conversion on the input's bytes, already in the chosen charset.
-using BytesFunction = Outcome (*)(std::string_view bytes, const OperationOptions& options);
+using BytesFunction = BytesOutcome (*)(std::string_view bytes, const OperationOptions& options);
 
 /// One row of the registry.
 struct Operation {
@@ -141,7 +149,8 @@ enum class BoxRule {
 /// line's --charset utf-8), for an operation with runOnBytes: the box rule's cut at U+0000 applies
 /// to the bytes, and nothing else can (valid UTF-8 holds no lone surrogate, and UTF-8 encodes
 /// every character).
-[[nodiscard]] Outcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
-                                    const OperationOptions& options, BoxRule rule = BoxRule::Apply);
+[[nodiscard]] BytesOutcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
+                                         const OperationOptions& options,
+                                         BoxRule rule = BoxRule::Apply);
 
 } // namespace kelvaro

@@ -54,26 +54,37 @@ std::u16string Base64Encode(std::u16string_view text, Charset charset) {
   return Base64OfBytes(EncodeText(text, charset));
 }
 
-std::u16string Base64OfBytes(std::string_view bytes) {
+namespace {
+
+// The encoder for either string: UTF-16 for a box, bytes for UTF-8 passed through.
+template <class String>
+String Base64Of(std::string_view bytes) {
   const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  std::u16string encoded((bytes.size() + 2) / 3 * 4, u'\0');
-  char16_t* out = encoded.data();
+  String encoded((bytes.size() + 2) / 3 * 4, '\0');
+  auto* out = encoded.data();
   // Whole groups without a test for the end in each: this loop is most of a big encoding.
   const std::size_t whole = bytes.size() - bytes.size() % 3;
   for (std::size_t i = 0; i < whole; i += 3, out += 4) {
     const std::uint32_t bits = std::uint32_t{b[i]} << 16 | std::uint32_t{b[i + 1]} << 8 | b[i + 2];
-    out[0] = kAlphabet[bits >> 18];
-    out[1] = kAlphabet[bits >> 12 & 0x3F];
-    out[2] = kAlphabet[bits >> 6 & 0x3F];
-    out[3] = kAlphabet[bits & 0x3F];
+    out[0] = static_cast<typename String::value_type>(kAlphabet[bits >> 18]);
+    out[1] = static_cast<typename String::value_type>(kAlphabet[bits >> 12 & 0x3F]);
+    out[2] = static_cast<typename String::value_type>(kAlphabet[bits >> 6 & 0x3F]);
+    out[3] = static_cast<typename String::value_type>(kAlphabet[bits & 0x3F]);
   }
   if (const std::size_t real = bytes.size() - whole; real > 0) {
     const std::array<char16_t, 4> group = Base64EncodeGroup(
         {b[whole], real > 1 ? b[whole + 1] : std::uint8_t{0}, 0}, static_cast<int>(real));
-    std::copy(group.begin(), group.end(), out);
+    std::transform(group.begin(), group.end(), out,
+                   [](char16_t c) { return static_cast<typename String::value_type>(c); });
   }
   return encoded;
 }
+
+} // namespace
+
+std::u16string Base64OfBytes(std::string_view bytes) { return Base64Of<std::u16string>(bytes); }
+
+std::string Base64AsciiOfBytes(std::string_view bytes) { return Base64Of<std::string>(bytes); }
 
 std::u16string Base64Decode(std::u16string_view text, Charset charset) {
   if (text.empty())

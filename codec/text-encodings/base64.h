@@ -18,6 +18,9 @@ namespace kelvaro {
 /// Base64 of the bytes themselves, as Base64Encode writes it.
 [[nodiscard]] std::u16string Base64OfBytes(std::string_view bytes);
 
+/// Base64OfBytes as ASCII bytes, for a result written out as UTF-8.
+[[nodiscard]] std::string Base64AsciiOfBytes(std::string_view bytes);
+
 /// Reads Base64 from the text's code-page-936 bytes and decodes the bytes through code page 936
 /// (see AnsiPairsToText). Space, tab, CR and LF are skipped wherever they stand; every other byte
 /// outside the alphabet counts as zero bits, and a lone final byte is ignored. The bytes end with
