@@ -787,25 +787,14 @@ void Form1::swapBoxes() {
     report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
     return;
   }
-  // Each box is written once, as one step of its own history, with a text laid out off the
-  // window's thread.
-  auto contents = std::make_shared<std::pair<BoxContent, BoxContent>>(BoxContent(*first),
-                                                                        BoxContent(*second));
+  // Each box is written once, as one step of its own history, a slice at a time. What a box holds
+  // is laid out already, so each goes into the other as it stands: nothing runs off the window's
+  // thread, and the only copy is the one of each box taken here.
+  auto toSecond = std::make_shared<const PreparedText>(PreparedFromBox(*first));
+  auto toFirst = std::make_shared<const PreparedText>(PreparedFromBox(*second));
   beginWork(tr("上下值互换"));
-  m_work->start([this, first, second, contents, clock]() mutable -> Work::Finish {
-    std::u16string text = contents->first.text();
-    contents->first = BoxContent();
-    auto toSecond = std::make_shared<const PreparedText>(PrepareForBox(std::move(text)));
-    text = contents->second.text();
-    contents->second = BoxContent();
-    auto toFirst = std::make_shared<const PreparedText>(PrepareForBox(std::move(text)));
-    contents.reset();
-    return [this, first, second, toFirst, toSecond, clock] {
-      writeInSlices({{second, toSecond, true}, {first, toFirst, true}}, [this, clock] {
-        report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed());
-      });
-    };
-  });
+  writeInSlices({{second, std::move(toSecond), true}, {first, std::move(toFirst), true}},
+                [this, clock] { report(tr("上下值互换：已交换上框和下框"), {}, clock.elapsed()); });
 }
 
 void Form1::pasteLarge(MultiLineBox* box, QString pasted) {

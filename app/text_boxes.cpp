@@ -200,6 +200,21 @@ void BoxContent::forEachSlice(const std::function<void(std::u16string_view)>& ta
   take(units.substr(from));
 }
 
+PreparedText PreparedFromBox(const QPlainTextEdit& box) {
+  BoxContent content(box);
+  PreparedText prepared;
+  // The units the text reads back as: a line break inside a block or between blocks reads as CR
+  // LF, a soft break between a block and its continuation as nothing.
+  const std::u16string_view units = UnitsOf(content.raw);
+  const auto lineBreaks = static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator));
+  const auto softBreaks =
+      static_cast<std::size_t>(std::count(content.continues.begin(), content.continues.end(), true));
+  prepared.units = units.size() + lineBreaks + content.continues.size() - 2 * softBreaks;
+  prepared.laid = std::move(content.raw);
+  prepared.continues = std::move(content.continues);
+  return prepared;
+}
+
 Kept KeptByTextBox(const QString& text, BoxKind kind) {
   std::u16string units(UnitsOf(text));
   const BoxRuleChanges changes = KeepInBox(units, kind);

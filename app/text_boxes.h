@@ -62,6 +62,11 @@ struct BoxContent {
   std::vector<bool> continues; ///< for each block after the first: whether it continues a line
 };
 
+/// What a multi-line box holds, as a text prepared for another box: a box's content is already
+/// laid out and has passed the rule, so it goes into another box as it stands, with no text made
+/// of it and no second layout. Costs one copy of the box's text.
+[[nodiscard]] PreparedText PreparedFromBox(const QPlainTextEdit& box);
+
 /// Multi-line box with a vertical scroll bar and word wrap (Text1, Text2). Only the inserted text
 /// is filtered on typing and pasting, so an edit costs the same in a box holding megabytes.
 ///

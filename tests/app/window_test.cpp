@@ -359,8 +359,9 @@ TEST_F(Window, SwapExchangesTheBoxesAndASecondSwapRestoresThem) {
   EXPECT_EQ(Read("Text2"), b);
 }
 
-// Long texts swap off the window's thread, each box written once: ctrl+Z in either box brings
-// back what that box held, and Esc half way leaves both as they were.
+// Long texts swap a slice at a time, each box written once with the other's blocks as they stand
+// (a line of 400 000 units in continuation blocks, many short lines sharing blocks): ctrl+Z in
+// either box brings back what that box held, and Esc half way leaves both as they were.
 TEST_F(Window, ALongSwapIsOneStepInEachBoxAndEscLeavesBothBoxes) {
   // Text2 is written first, then Text1, which takes several slices.
   const std::u16string a(400'000, u'a');
