@@ -491,7 +491,7 @@ void Form1::runOperation(const Operation& operation, const QString& label, After
   beginWork(label);
   m_work->start([this, &operation, label, content, options, clock, prepare,
                  after = std::move(after)]() mutable -> Work::Finish {
-    std::u16string input = content->text();
+    std::u16string input = content->takeText();
     content.reset();
     auto outcome = std::make_shared<Outcome>(RunOnBoxText(operation, std::move(input), options));
     std::shared_ptr<const PreparedText> prepared;

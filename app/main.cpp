@@ -6,6 +6,7 @@
 //   kelvaro --help | --version   prints the usage or the version, with or without a display
 
 #include "app/form1.h"
+#include "app/memory.h"
 #include "app/translations.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ int main(int argc, char* argv[]) {
   if (const std::optional<int> status = AnswerWithoutDisplay(argc, argv))
     return *status;
 
+  kelvaro::app::ReturnLargeBuffersToTheSystem();
   QApplication application(argc, argv);
   QCommandLineParser parser;
   const QCommandLineOption screenshot = AddOptions(parser);

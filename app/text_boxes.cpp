@@ -1,5 +1,6 @@
 #include "app/text_boxes.h"
 
+#include "app/memory.h"
 #include "text/box_rule.h"
 
 #include <QContextMenuEvent>
@@ -77,7 +78,11 @@ std::size_t SoftBreakBefore(std::u16string_view line, std::size_t limit) {
 // seconds as a block per line. Short lines are therefore packed into blocks of up to
 // kSoftLineUnits, a line separator between them; a line break that falls between two blocks is
 // the block break. A longer line starts a block of its own and goes on in continuation blocks.
-void LayOut(std::u16string_view text, PreparedText& laid) {
+// The pages of `text` that have been laid out go back to the system as it goes: the caller frees
+// the text afterwards, and a result of megabytes is never held twice.
+void LayOut(const std::u16string& owned, PreparedText& laid) {
+  // Every line is a view into the owned text, whose pages go back as they are read.
+  const std::u16string_view text(owned);
   constexpr std::size_t kFull = MultiLineBox::kSoftLineUnits;
   laid.laid.reserve(static_cast<qsizetype>(text.size() + text.size() / kFull + 1));
   std::size_t blockUnits = 0;
@@ -86,9 +91,15 @@ void LayOut(std::u16string_view text, PreparedText& laid) {
     laid.continues.push_back(continues);
     blockUnits = 0;
   };
+  const char16_t* forgotten = text.data();
   const auto append = [&](std::u16string_view units) {
     laid.laid.append(QStringView(units.data(), static_cast<qsizetype>(units.size())));
     blockUnits += units.size();
+    const char16_t* read = units.data() + units.size();
+    if (static_cast<std::size_t>(read - forgotten) >= kForgetUnits) {
+      ForgetPages(forgotten, read);
+      forgotten = read;
+    }
   };
   bool firstLine = true;
   const auto addLine = [&](std::u16string_view line) {
@@ -177,6 +188,27 @@ std::u16string BoxContent::text() const {
   text.reserve(units.size() + continues.size() +
                static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
   forEachSlice([&text](std::u16string_view part) { text += part; });
+  return text;
+}
+
+std::u16string BoxContent::takeText() {
+  std::u16string text;
+  const std::u16string_view units = UnitsOf(raw);
+  text.reserve(units.size() + continues.size() +
+               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
+  const char16_t* forgotten = units.data();
+  const std::less_equal<const char16_t*> notAfter;
+  forEachSlice([&](std::u16string_view part) {
+    text += part;
+    // The line breaks between the parts are no part of the raw text.
+    const char16_t* read = part.data() + part.size();
+    const bool inRaw = notAfter(units.data(), read) && notAfter(read, units.data() + units.size());
+    if (inRaw && static_cast<std::size_t>(read - forgotten) >= kForgetUnits) {
+      ForgetPages(forgotten, read);
+      forgotten = read;
+    }
+  });
+  *this = BoxContent();
   return text;
 }
 
@@ -468,6 +500,8 @@ bool MultiLineBox::writeSlice() {
   const auto blocks = static_cast<std::size_t>(slice.count(QChar(kBlockSeparator)));
   const int start = write.cursor.position();
   write.cursor.insertText(slice.toString());
+  // What is in the box is not read from the prepared text again.
+  ForgetPages(laid.constData(), laid.constData() + end);
   MarkBlocks(document(), start, write.text->continues, write.blocks, blocks);
   write.written = end;
   write.blocks += blocks;

@@ -40,7 +40,9 @@ struct Kept {
 /// blocks (see MultiLineBox). Making it is the costly part of writing a big text and touches no
 /// widget, so a worker thread may make it.
 struct PreparedText {
-  QString laid;                ///< line breaks as U+2028, block breaks as U+2029
+  /// Line breaks as U+2028, block breaks as U+2029. A write a slice at a time gives its pages back
+  /// to the system once they are in the box: from then on only its size may be read.
+  QString laid;
   std::vector<bool> continues; ///< for each block after the first: whether it continues a line
   std::size_t units = 0;       ///< the text's units after the rule
   BoxRuleChanges changes;      ///< what the rule changed
@@ -55,6 +57,9 @@ struct BoxContent {
   BoxContent() = default;
   explicit BoxContent(const QPlainTextEdit& box);
   [[nodiscard]] std::u16string text() const;
+  /// The same, leaving the content empty; the raw text's pages go back to the system as they are
+  /// read, so that a box of megabytes is not held twice while its text is made.
+  [[nodiscard]] std::u16string takeText();
   /// The text in consecutive parts, without making it whole.
   void forEachSlice(const std::function<void(std::u16string_view)>& take) const;
 

@@ -673,8 +673,11 @@ std::u16string LongResult() {
     text += u"长结果 line\r\n";
   return text;
 }
-Outcome Long(std::u16string_view, const OperationOptions&) {
-  return Outcome::Converted(LongResult());
+// The input and the long result: the box's text, read on the worker, and the result, laid out and
+// written, must each come through whole, long lines and short ones alike (their buffers go back
+// to the system as they are read).
+Outcome Long(std::u16string_view input, const OperationOptions&) {
+  return Outcome::Converted(std::u16string(input) + LongResult());
 }
 const Operation kHeld[] = {
     Row("utf8-encode", Text1, Text2, Held),  // UTF8EN
@@ -733,7 +736,9 @@ TEST_F(WindowAtWork, EscCancelsALongConversionAndLeavesBothBoxesAndTheirHistorie
 }
 
 TEST_F(WindowAtWork, ALongResultGoesInSliceBySliceAsOneStepAndEscTakesItBack) {
-  Set("Text1", std::u16string(300'000, u'中'));
+  const std::u16string input = std::u16string(300'000, u'中') + u"\r\n";
+  const std::u16string result = input + LongResult();
+  Set("Text1", input);
   Set("Text2", u"earlier");
   Set("Text2", u"result");
   auto* text2 = Control<MultiLineBox>("Text2");
@@ -745,12 +750,12 @@ TEST_F(WindowAtWork, ALongResultGoesInSliceBySliceAsOneStepAndEscTakesItBack) {
   for (const Qt::Key key : {Qt::Key_Z, Qt::Key_Y})
     QTest::keyClick(text2, key, Qt::ControlModifier);
   WaitUntilIdle();
-  EXPECT_EQ(Read("Text2"), LongResult());
+  EXPECT_EQ(Read("Text2"), result);
   EXPECT_FALSE(text2->isReadOnly());
   QTest::keyClick(text2, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Read("Text2"), u"result");
   QTest::keyClick(text2, Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_EQ(Read("Text2"), LongResult());
+  EXPECT_EQ(Read("Text2"), result);
   QTest::keyClick(text2, Qt::Key_Z, Qt::ControlModifier);
   // Cancelled half way: the box, its history and its redo are as they were.
   QTest::mouseClick(Control<QAbstractButton>("CMDBASE64"), Qt::LeftButton);
