@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QSettings>
+#include <QTimer>
+#include <memory>
 
 namespace kelvaro::app {
 
@@ -187,31 +189,95 @@ void Files::reopenAs(Charset charset) {
     load(m_lastFile, charset);
 }
 
-bool Files::save(const QString& path) {
-  const QString shownPath = QDir::toNativeSeparators(path);
-  const std::u16string text = ReadBox(m_window.text2);
-  const Charset charset = m_window.charset();
-  const QString charsetName = ToQString(InfoOf(charset).shown);
-  rememberFolder(path);
-  if (const std::size_t lost = CountUnencodable(text, charset); lost != 0) {
-    const QString question =
-        tr("%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？", nullptr, Count(lost))
-            .arg(charsetName, shownPath);
-    if (!m_window.ask(question))
-      return false;
-  }
-  const std::string bytes = EncodeText(text, charset);
+namespace {
+
+// The problem in words when the bytes cannot be written; nothing when they were. Touches no
+// widget, so it may run off the window's thread.
+QString WriteBytes(const QString& path, const std::string& bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) ||
       file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
           static_cast<qint64>(bytes.size()) ||
       !file.commit()) {
-    m_window.reportProblem(tr("无法保存 %1：%2").arg(shownPath, file.errorString()));
-    return false;
+    return Files::tr("无法保存 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString());
   }
-  m_window.status->report(tr("下框已保存为 %1（%2）").arg(QFileInfo(path).fileName(), charsetName),
+  return {};
+}
+
+} // namespace
+
+QString Files::lossQuestion(std::size_t lost, Charset charset, const QString& path) {
+  return tr("%n 个字符无法用 %1 表示，保存到 %2 后会成为 ?。仍然保存吗？", nullptr, Count(lost))
+      .arg(ToQString(InfoOf(charset).shown), QDir::toNativeSeparators(path));
+}
+
+void Files::savedTo(const QString& path, Charset charset, const QString& problem) {
+  if (!problem.isEmpty()) {
+    m_window.reportProblem(problem);
+    return;
+  }
+  m_window.status->report(tr("下框已保存为 %1（%2）")
+                              .arg(QFileInfo(path).fileName(), ToQString(InfoOf(charset).shown)),
                           m_window.status->state().notes);
-  return true;
+}
+
+bool Files::save(const QString& path) {
+  const Charset charset = m_window.charset();
+  rememberFolder(path);
+  const auto* text2 = qobject_cast<const QPlainTextEdit*>(m_window.text2);
+  if (text2 != nullptr && m_window.runOffThread &&
+      static_cast<std::size_t>(text2->document()->characterCount()) > kLargeSaveUnits) {
+    saveOffThread(path, BoxContent(*text2), charset);
+    return true;
+  }
+  const std::u16string text = ReadBox(m_window.text2);
+  if (const std::size_t lost = CountUnencodable(text, charset); lost != 0) {
+    if (!m_window.ask(lossQuestion(lost, charset, path)))
+      return false;
+  }
+  const QString problem = WriteBytes(path, EncodeText(text, charset));
+  savedTo(path, charset, problem);
+  return problem.isEmpty();
+}
+
+void Files::saveOffThread(const QString& path, BoxContent content, Charset charset) {
+  // The text is encoded, and written when the charset holds every character, off the window's
+  // thread. Otherwise the question comes once that run has ended, and the bytes are written by a
+  // run of their own when the user agrees.
+  struct Encoded {
+    std::string bytes;
+    std::size_t lost = 0;
+    QString problem;
+  };
+  auto taken = std::make_shared<BoxContent>(std::move(content));
+  m_window.runOffThread(tr("保存文件"), [this, path, taken, charset]() -> std::function<void()> {
+    auto encoded = std::make_shared<Encoded>();
+    {
+      const std::u16string text = taken->takeText();
+      encoded->lost = CountUnencodable(text, charset);
+      encoded->bytes = EncodeText(text, charset);
+    }
+    if (encoded->lost == 0) {
+      encoded->problem = WriteBytes(path, encoded->bytes);
+      std::string().swap(encoded->bytes);
+    }
+    return [this, path, charset, encoded] {
+      if (encoded->lost == 0) {
+        savedTo(path, charset, encoded->problem);
+        return;
+      }
+      // After the run has ended, so that the question meets an unlocked window and the write
+      // can be a run of its own.
+      QTimer::singleShot(0, this, [this, path, charset, encoded] {
+        if (!m_window.ask(lossQuestion(encoded->lost, charset, path)))
+          return;
+        m_window.runOffThread(tr("保存文件"), [this, path, charset, encoded]() -> std::function<void()> {
+          const QString problem = WriteBytes(path, encoded->bytes);
+          return [this, path, charset, problem] { savedTo(path, charset, problem); };
+        });
+      });
+    };
+  });
 }
 
 } // namespace kelvaro::app

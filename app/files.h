@@ -21,12 +21,16 @@ class QWidget;
 namespace kelvaro::app {
 
 class StatusLine;
+struct BoxContent;
 struct PreparedText;
 
 /// Files larger than this are not loaded into a box.
 inline constexpr qint64 kLargestFileBytes = qint64{256} << 20;
 /// Files larger than this are read off the window's thread.
 inline constexpr qint64 kLargeFileBytes = qint64{1} << 20;
+
+/// Texts of Text2 longer than this, in UTF-16 code units, are saved off the window's thread.
+inline constexpr std::size_t kLargeSaveUnits = std::size_t{1} << 18;
 
 /// The settings key of the folder the file dialogs start in.
 inline constexpr char kFolderKey[] = "folder";
@@ -66,6 +70,9 @@ public:
   bool load(const QString& path, std::optional<Charset> as = std::nullopt);
   bool save(const QString& path);
 
+  /// The question asked before saving characters the charset cannot hold.
+  [[nodiscard]] static QString lossQuestion(std::size_t lost, Charset charset, const QString& path);
+
   /// Asks for a file and opens it into Text1, or saves Text2 to it.
   void open();
   void saveResult();
@@ -81,6 +88,10 @@ private:
   };
   /// Reads a file as load does; touches no widget, so it may run off the window's thread.
   static Loaded Read(const QString& path, std::optional<Charset> as, Charset chosen);
+  /// A long Text2, encoded and written off the window's thread.
+  void saveOffThread(const QString& path, BoxContent content, Charset charset);
+  /// Tells the status line that Text2 was saved, or the user what stopped it.
+  void savedTo(const QString& path, Charset charset, const QString& problem);
   /// Tells the status line what was loaded.
   void loadedInto(const QString& path, const FileText& text, const BoxRuleChanges& changes);
   void fillReopenMenu();

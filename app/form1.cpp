@@ -820,13 +820,43 @@ void Form1::pasteLarge(MultiLineBox* box, QString pasted) {
 }
 
 void Form1::replaceInText1() {
+  if (isWorking())
+    return;
   QElapsedTimer clock;
   clock.start();
-  {
-    const WaitCursor wait;
-    WriteBox(m_text1, ReplaceAll(ReadBox(m_text1), ReadBox(m_find), ReadBox(m_replacement)));
+  const auto done = [this, clock] { report(tr("替换：结果已写回上框"), {}, clock.elapsed()); };
+  auto* text1 = qobject_cast<MultiLineBox*>(m_text1);
+  if (text1 == nullptr ||
+      static_cast<std::size_t>(text1->document()->characterCount()) <= kBackgroundUnits) {
+    {
+      const WaitCursor wait;
+      WriteBox(m_text1, ReplaceAll(ReadBox(m_text1), ReadBox(m_find), ReadBox(m_replacement)));
+    }
+    done();
+    return;
   }
-  report(tr("替换：结果已写回上框"), {}, clock.elapsed());
+  // As a conversion of Text1 into Text1: one copy of the box taken here, the text made of it,
+  // replaced and laid out on the worker, and written back a slice at a time.
+  auto content = std::make_shared<BoxContent>(*text1);
+  beginWork(tr("替换"));
+  m_work->start([this, text1, content, find = ReadBox(m_find), replacement = ReadBox(m_replacement),
+                 done]() mutable -> Work::Finish {
+    std::u16string replaced;
+    {
+      const std::u16string text = content->takeText();
+      content.reset();
+      replaced = ReplaceAll(text, find, replacement);
+    }
+    auto prepared = std::make_shared<const PreparedText>(PrepareForBox(std::move(replaced)));
+    return [this, text1, prepared, done] {
+      if (WrittenInSlices(*prepared)) {
+        writeInSlices({{text1, prepared, true}}, done);
+        return;
+      }
+      text1->setPreparedText(*prepared);
+      done();
+    };
+  });
 }
 
 bool Form1::loadFile(const QString& path, std::optional<Charset> as) {

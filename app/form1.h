@@ -81,7 +81,9 @@ public:
   bool loadFile(const QString& path, std::optional<Charset> as = std::nullopt);
   /// Saves the text of Text2, line breaks as CR LF (the text the conversions read), in the chosen
   /// charset, without a byte order mark. When the charset cannot hold every character the user is
-  /// asked first; a file that cannot be written gives a message. Gives whether the file was saved.
+  /// asked first; a file that cannot be written gives a message. Gives whether the file was saved;
+  /// a Text2 longer than kLargeSaveUnits is encoded and written off the window's thread as a
+  /// conversion runs, the question coming once it is encoded, and this gives whether that began.
   bool saveFile(const QString& path);
 
   /// Whether a conversion or a host lookup runs off the window's thread (its buttons disabled).

@@ -666,6 +666,39 @@ TEST_F(LiveWindow, SavingCharactersTheCharsetLacksAsksFirst) {
   EXPECT_EQ(ReadFile(path), QByteArray("a??"));
 }
 
+// A long Text2 is encoded and written off the window's thread; the question about characters the
+// charset lacks comes once the text is encoded, and the bytes are written only when the user agrees.
+TEST_F(LiveWindow, ALongText2SavesOffTheWindowsThreadAndAsksFirst) {
+  std::u16string text;
+  QByteArray gbk;
+  while (text.size() <= 2 * kLargeSaveUnits) {
+    text += u"中文😀\r\n";
+    gbk += "\xD6\xD0\xCE\xC4??\r\n";
+  }
+  Set("Text2", text);
+  const QString path = m_folder.filePath("long.txt");
+  for (const bool agree : {false, true}) {
+    SCOPED_TRACE(agree ? "agreed" : "declined");
+    m_questions.clear();
+    m_answer = agree;
+    EXPECT_TRUE(m_window->saveFile(path));
+    EXPECT_TRUE(m_window->isWorking());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_questions.empty(); }, 60'000));
+    WaitUntilIdle();
+    EXPECT_TRUE(m_questions[0].contains(Q("无法用 GBK 表示"))) << m_questions[0].toStdString();
+    EXPECT_EQ(QFile::exists(path), agree);
+  }
+  EXPECT_EQ(ReadFile(path), gbk);
+  EXPECT_TRUE(Status().contains(Q("下框已保存为 long.txt"))) << Status().toStdString();
+  // Every character in the charset: no question, and the file is written by the first run.
+  ChooseCharset("utf-8");
+  m_questions.clear();
+  EXPECT_TRUE(m_window->saveFile(path));
+  WaitUntilIdle();
+  EXPECT_TRUE(m_questions.empty());
+  EXPECT_EQ(ReadFile(path), ToQString(text).toUtf8());
+}
+
 TEST_F(LiveWindow, AFileThatCannotBeWrittenNamesTheProblem) {
   Set("Text2", u"x");
   const QString path = m_folder.filePath("no-such-folder/out.txt");

@@ -338,6 +338,35 @@ TEST_F(Window, StartsAsTheTableSays) {
   EXPECT_EQ(Control("CMDGBBIG5")->property("Tag").toString(), "1");
 }
 
+// A long Text1 is replaced off the window's thread and written back as one step of its history;
+// cancelled, it stays as it was.
+TEST_F(Window, ALongReplaceIsOneStepOffTheWindowsThreadAndEscLeavesText1) {
+  std::u16string text, replaced;
+  while (text.size() < 2 * static_cast<std::size_t>(MultiLineBox::kSliceUnits)) {
+    text += u"aXb中\r\n";
+    replaced += u"a--b中\r\n";
+  }
+  Set("TxtBeiTiHuan", u"X");
+  Set("TxtTiHuan", u"--");
+  for (const bool cancel : {true, false}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "replaced");
+    Set("Text1", text);
+    QTest::mouseClick(Control<QAbstractButton>("CMDTIHUAN"), Qt::LeftButton);
+    ASSERT_TRUE(m_window.isWorking());
+    if (cancel) {
+      m_window.cancelWork();
+      m_window.waitForWorker();
+      QTest::qWait(20);
+      EXPECT_EQ(Read("Text1"), text);
+      continue;
+    }
+    WaitUntilIdle();
+    EXPECT_EQ(Read("Text1"), replaced);
+    QTest::keyClick(Control("Text1"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Read("Text1"), text);
+  }
+}
+
 // The first round pinned that nothing moved on resize; now the rows follow the bottom edge and
 // keep their left position and size (the boxes' growth is pinned in window_life_test.cpp).
 TEST_F(Window, ResizingMovesTheRowsDownAndKeepsTheirLeftAndSize) {
