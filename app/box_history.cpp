@@ -29,27 +29,15 @@ void BoxHistory::forget() {
   const QTextCursor caret = m_box->textCursor();
   const int anchor = caret.anchor();
   const int position = caret.position();
-  // Block by block with their formats, so that the soft breaks, and with them every position,
-  // stay exactly where they were.
-  std::vector<std::pair<QString, QTextBlockFormat>> blocks;
-  blocks.reserve(static_cast<std::size_t>(doc->blockCount()));
-  for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-    blocks.emplace_back(block.text(), block.blockFormat());
+  // The content as it stands, blocks and soft breaks included, so that every position stays
+  // exactly where it was; it goes back in as one insertion.
+  const PreparedText content = PreparedFromBox(*m_box);
   // Clearing the stacks alone would keep the removed texts: the document drops the text it
   // keeps for its history only when it is cleared, or compacts it while it has no history.
   doc->setUndoRedoEnabled(false);
   doc->clear();
   QTextCursor cursor(doc);
-  cursor.beginEditBlock();
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    if (i == 0) {
-      cursor.setBlockFormat(blocks[i].second);
-    } else {
-      cursor.insertBlock(blocks[i].second);
-    }
-    cursor.insertText(blocks[i].first);
-  }
-  cursor.endEditBlock();
+  InsertPrepared(cursor, content);
   doc->setUndoRedoEnabled(true);
   QTextCursor restored(doc);
   restored.setPosition(anchor);

@@ -156,14 +156,13 @@ void MarkBlocks(const QTextDocument* document, int start, const std::vector<bool
   }
 }
 
-// Inserts a laid-out text at the cursor.
-void InsertLaidOut(QTextCursor& cursor, const PreparedText& laid) {
+} // namespace
+
+void InsertPrepared(QTextCursor& cursor, const PreparedText& laid) {
   const int start = cursor.position();
   cursor.insertText(laid.laid);
   MarkBlocks(cursor.document(), start, laid.continues, 0, laid.continues.size());
 }
-
-} // namespace
 
 PreparedText PrepareForBox(std::u16string_view text) { return PrepareForBox(std::u16string(text)); }
 
@@ -286,7 +285,7 @@ BoxRuleChanges MultiLineBox::setPreparedText(const PreparedText& text) {
   cursor.select(QTextCursor::Document);
   cursor.removeSelectedText();
   cursor.setBlockFormat(QTextBlockFormat());
-  InsertLaidOut(cursor, text);
+  InsertPrepared(cursor, text);
   cursor.endEditBlock();
   cursor.movePosition(QTextCursor::Start);
   setTextCursor(cursor);
@@ -461,7 +460,7 @@ void MultiLineBox::insertPrepared(const PreparedText& text) {
   QTextCursor cursor = textCursor();
   cursor.beginEditBlock();
   cursor.removeSelectedText();
-  InsertLaidOut(cursor, text);
+  InsertPrepared(cursor, text);
   cursor.endEditBlock();
   setTextCursor(cursor);
   ensureCursorVisible();

@@ -51,6 +51,9 @@ struct PreparedText {
 /// The same, taking the text and letting it go once it is laid out.
 [[nodiscard]] PreparedText PrepareForBox(std::u16string&& text);
 
+/// Inserts a prepared text at the cursor, in one insertion, its blocks marked as they were laid.
+void InsertPrepared(QTextCursor& cursor, const PreparedText& text);
+
 /// What a multi-line box holds, taken on the window's thread at the cost of one copy of its
 /// text; the text itself (line breaks as CR LF) may then be made on any thread.
 struct BoxContent {
