@@ -481,6 +481,12 @@ void MultiLineBox::startWrite(std::shared_ptr<const PreparedText> text, bool who
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
     cursor.setBlockFormat(QTextBlockFormat());
+    // The caret waits at the start while the text goes in behind it. Carried along to the end, it
+    // would have the last block laid out (a paragraph of up to 16 Ki units, tens of milliseconds
+    // of the window's time) only to come back to the start when the write ends.
+    QTextCursor caret(document());
+    caret.setKeepPositionOnInsert(true);
+    setTextCursor(caret);
   } else {
     cursor.removeSelectedText();
   }
@@ -532,6 +538,10 @@ void MultiLineBox::abandonWrite() {
   m_write->cursor.endEditBlock();
   m_write.reset();
   takeBackLastStep();
+  // A caret that waited at the start goes along with what is typed again.
+  QTextCursor caret = textCursor();
+  caret.setKeepPositionOnInsert(false);
+  setTextCursor(caret);
 }
 
 void MultiLineBox::takeBackLastStep() {
