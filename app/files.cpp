@@ -222,6 +222,9 @@ void Files::savedTo(const QString& path, Charset charset, const QString& problem
 }
 
 bool Files::save(const QString& path) {
+  // Text2 may be half written, or about to be.
+  if (m_window.busy())
+    return false;
   const Charset charset = m_window.charset();
   rememberFolder(path);
   const auto* text2 = qobject_cast<const QPlainTextEdit*>(m_window.text2);

@@ -46,7 +46,8 @@ public:
     QSettings* settings = nullptr;
     StatusLine* status = nullptr;
     std::function<Charset()> charset;
-    /// Whether a run off the window's thread may still write Text1: then no file opens.
+    /// Whether a run off the window's thread may still write a box: then no file opens and none
+    /// is saved.
     std::function<bool()> busy;
     std::function<void(const QString& problem)> reportProblem;
     /// Runs a job off the window's thread as a conversion runs (its controls disabled, Esc

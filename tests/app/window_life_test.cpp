@@ -683,6 +683,7 @@ TEST_F(LiveWindow, ALongText2SavesOffTheWindowsThreadAndAsksFirst) {
     m_answer = agree;
     EXPECT_TRUE(m_window->saveFile(path));
     EXPECT_TRUE(m_window->isWorking());
+    EXPECT_FALSE(m_window->saveFile(path)); // one run at a time
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_questions.empty(); }, 60'000));
     WaitUntilIdle();
     EXPECT_TRUE(m_questions[0].contains(Q("无法用 GBK 表示"))) << m_questions[0].toStdString();
