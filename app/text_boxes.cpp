@@ -504,7 +504,8 @@ bool MultiLineBox::writeSlice() {
   const QStringView slice = QStringView(laid).sliced(write.written, end - write.written);
   const auto blocks = static_cast<std::size_t>(slice.count(QChar(kBlockSeparator)));
   const int start = write.cursor.position();
-  write.cursor.insertText(slice.toString());
+  // The document copies what it inserts: the slice needs no copy of its own.
+  write.cursor.insertText(QString::fromRawData(slice.data(), slice.size()));
   // What is in the box is not read from the prepared text again.
   ForgetPages(laid.constData(), laid.constData() + end);
   MarkBlocks(document(), start, write.text->continues, write.blocks, blocks);
