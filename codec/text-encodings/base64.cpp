@@ -56,27 +56,35 @@ std::u16string Base64Encode(std::u16string_view text, Charset charset) {
 
 namespace {
 
+// The groups of `whole` bytes (a multiple of three) at `out`, four characters each, without a test
+// for the end in each: this loop is most of a big encoding.
+template <class Char> Char* WriteWholeGroups(const std::uint8_t* b, std::size_t whole, Char* out) {
+  for (std::size_t i = 0; i < whole; i += 3, out += 4) {
+    const std::uint32_t bits = std::uint32_t{b[i]} << 16 | std::uint32_t{b[i + 1]} << 8 | b[i + 2];
+    out[0] = static_cast<Char>(kAlphabet[bits >> 18]);
+    out[1] = static_cast<Char>(kAlphabet[bits >> 12 & 0x3F]);
+    out[2] = static_cast<Char>(kAlphabet[bits >> 6 & 0x3F]);
+    out[3] = static_cast<Char>(kAlphabet[bits & 0x3F]);
+  }
+  return out;
+}
+
+// The short last group of `real` bytes (1 or 2), padded.
+template <class Char> void WriteLastGroup(const std::uint8_t* b, std::size_t real, Char* out) {
+  const std::array<char16_t, 4> group =
+      Base64EncodeGroup({b[0], real > 1 ? b[1] : std::uint8_t{0}, 0}, static_cast<int>(real));
+  std::transform(group.begin(), group.end(), out, [](char16_t c) { return static_cast<Char>(c); });
+}
+
 // The encoder for either string: UTF-16 for a box, bytes for UTF-8 passed through.
 template <class String>
 String Base64Of(std::string_view bytes) {
   const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
   String encoded((bytes.size() + 2) / 3 * 4, '\0');
-  auto* out = encoded.data();
-  // Whole groups without a test for the end in each: this loop is most of a big encoding.
   const std::size_t whole = bytes.size() - bytes.size() % 3;
-  for (std::size_t i = 0; i < whole; i += 3, out += 4) {
-    const std::uint32_t bits = std::uint32_t{b[i]} << 16 | std::uint32_t{b[i + 1]} << 8 | b[i + 2];
-    out[0] = static_cast<typename String::value_type>(kAlphabet[bits >> 18]);
-    out[1] = static_cast<typename String::value_type>(kAlphabet[bits >> 12 & 0x3F]);
-    out[2] = static_cast<typename String::value_type>(kAlphabet[bits >> 6 & 0x3F]);
-    out[3] = static_cast<typename String::value_type>(kAlphabet[bits & 0x3F]);
-  }
-  if (const std::size_t real = bytes.size() - whole; real > 0) {
-    const std::array<char16_t, 4> group = Base64EncodeGroup(
-        {b[whole], real > 1 ? b[whole + 1] : std::uint8_t{0}, 0}, static_cast<int>(real));
-    std::transform(group.begin(), group.end(), out,
-                   [](char16_t c) { return static_cast<typename String::value_type>(c); });
-  }
+  auto* out = WriteWholeGroups(b, whole, encoded.data());
+  if (const std::size_t real = bytes.size() - whole; real > 0)
+    WriteLastGroup(b + whole, real, out);
   return encoded;
 }
 
@@ -85,6 +93,43 @@ String Base64Of(std::string_view bytes) {
 std::u16string Base64OfBytes(std::string_view bytes) { return Base64Of<std::u16string>(bytes); }
 
 std::string Base64AsciiOfBytes(std::string_view bytes) { return Base64Of<std::string>(bytes); }
+
+Base64AsciiStream::Base64AsciiStream(std::size_t expectedBytes) {
+  m_encoded.reserve((expectedBytes + 2) / 3 * 4);
+}
+
+void Base64AsciiStream::Add(std::string_view bytes) {
+  const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  std::size_t size = bytes.size();
+  const auto grow = [this](std::size_t groups) {
+    const std::size_t at = m_encoded.size();
+    m_encoded.resize(at + 4 * groups);
+    return m_encoded.data() + at;
+  };
+  // A group begun by the pieces before is completed first.
+  if (m_groupSize > 0) {
+    for (; m_groupSize < 3 && size > 0; --size)
+      m_group[m_groupSize++] = *b++;
+    if (m_groupSize < 3)
+      return;
+    WriteWholeGroups(m_group.data(), 3, grow(1));
+    m_groupSize = 0;
+  }
+  const std::size_t whole = size - size % 3;
+  WriteWholeGroups(b, whole, grow(whole / 3));
+  for (std::size_t i = whole; i < size; ++i)
+    m_group[m_groupSize++] = b[i];
+}
+
+std::string Base64AsciiStream::Finish() {
+  if (m_groupSize > 0) {
+    const std::size_t at = m_encoded.size();
+    m_encoded.resize(at + 4);
+    WriteLastGroup(m_group.data(), m_groupSize, m_encoded.data() + at);
+    m_groupSize = 0;
+  }
+  return std::move(m_encoded);
+}
 
 std::u16string Base64Decode(std::u16string_view text, Charset charset) {
   if (text.empty())
