@@ -40,6 +40,38 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
   return text;
 }
 
+Result<void> ReadUtf8Pieces(std::istream& in, const std::function<void(std::string_view)>& take,
+                            std::size_t blockBytes) {
+  std::string block(blockBytes + 3, '\0'); // room for the bytes carried from the block before
+  std::size_t carried = 0;                 // bytes of a sequence the next block completes
+  std::size_t offset = 0;                  // input bytes before the block
+  bool first = true;                       // no character taken yet: a byte order mark may come
+  while (true) {
+    in.read(block.data() + carried, static_cast<std::streamsize>(blockBytes));
+    if (in.bad())
+      return Fail(ErrorCode::Unreadable, offset + carried);
+    const std::size_t size = carried + static_cast<std::size_t>(in.gcount());
+    const bool last = in.eof();
+    const std::string_view bytes(block.data(), size);
+    std::string_view piece = bytes.substr(0, last ? size : CompleteUtf8Prefix(bytes));
+    if (const std::optional<std::size_t> bad = FirstInvalidUtf8(piece))
+      return Fail(ErrorCode::InvalidUtf8, offset + *bad);
+    const std::size_t cut = piece.size();
+    // A piece ends with a whole character, so the first piece that holds one holds all of a mark.
+    if (first && !piece.empty()) {
+      first = false;
+      if (piece.starts_with("\xEF\xBB\xBF"))
+        piece.remove_prefix(3);
+    }
+    take(piece);
+    if (last)
+      return {};
+    carried = size - cut;
+    std::memmove(block.data(), block.data() + cut, carried);
+    offset += cut;
+  }
+}
+
 Result<std::string> ReadBytes(std::istream& in) {
   std::string bytes;
   // A file says how many bytes it holds: read straight into a string of that size, then on in
