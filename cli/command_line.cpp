@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/pass_through.h"
 #include "cli/streams.h"
 #include "text/ascii.h"
 #include "text/utf.h"
@@ -195,25 +196,11 @@ bool PassesUtf8Through(const Invocation& call) {
          !call.inputByMark && call.inputCharset == Charset::Utf8;
 }
 
-// The input, checked once, through the operation. `isStream`: it came on standard input, where a
-// byte order mark says how it is encoded and starts no text.
-Result<BytesOutcome> RunOnValidUtf8(const Invocation& call, std::string_view input, bool isStream,
-                                    const OperationOptions& options, BoxRule rule) {
-  const std::size_t mark = isStream && input.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-  input.remove_prefix(mark);
-  if (const std::optional<std::size_t> bad = FirstInvalidUtf8(input))
-    return Fail(ErrorCode::InvalidUtf8, mark + *bad);
-  return RunOnBoxBytes(*call.operation, input, options, rule);
-}
-
 Result<BytesOutcome> RunOnUtf8Bytes(const Invocation& call, std::istream& in,
                                     const OperationOptions& options, BoxRule rule) {
   if (call.text)
-    return RunOnValidUtf8(call, *call.text, false, options, rule);
-  const Result<std::string> read = cli::ReadBytes(in);
-  if (!read)
-    return unexpected<Error>(read.error());
-  return RunOnValidUtf8(call, *read, true, options, rule);
+    return cli::RunOnUtf8(*call.operation, *call.text, false, options, rule);
+  return cli::RunOnUtf8Stream(*call.operation, in, options, rule);
 }
 
 Result<Outcome> RunOnText(const Invocation& call, std::istream& in, const OperationOptions& options,

@@ -152,12 +152,21 @@ KELVARO_ON_USE(IcuInternational, void, utrans_transUChars,
                 int32_t capacity, int32_t start, int32_t* limit, UErrorCode* error),
                (transliterator, text, length, capacity, start, limit, error))
 
-// ---- libcrypto: SHA-1, SHA-256, SM3 -------------------------------------------------------------
+// ---- libcrypto: SHA-1, SHA-256, SM3, of a whole message or a block at a time ------------------
 
 KELVARO_ON_USE(Crypto, int, EVP_Digest,
                (const void* data, size_t count, unsigned char* digest, unsigned int* size,
                 const EVP_MD* type, ENGINE* engine),
                (data, count, digest, size, type, engine))
+KELVARO_ON_USE(Crypto, EVP_MD_CTX*, EVP_MD_CTX_new, (void), ())
+KELVARO_ON_USE(Crypto, void, EVP_MD_CTX_free, (EVP_MD_CTX * context), (context))
+KELVARO_ON_USE(Crypto, int, EVP_DigestInit_ex,
+               (EVP_MD_CTX * context, const EVP_MD* type, ENGINE* engine), (context, type, engine))
+KELVARO_ON_USE(Crypto, int, EVP_DigestUpdate,
+               (EVP_MD_CTX * context, const void* data, size_t count), (context, data, count))
+KELVARO_ON_USE(Crypto, int, EVP_DigestFinal_ex,
+               (EVP_MD_CTX * context, unsigned char* digest, unsigned int* size),
+               (context, digest, size))
 KELVARO_ON_USE(Crypto, const EVP_MD*, EVP_sha1, (void), ())
 KELVARO_ON_USE(Crypto, const EVP_MD*, EVP_sha256, (void), ())
 KELVARO_ON_USE(Crypto, const EVP_MD*, EVP_sm3, (void), ())

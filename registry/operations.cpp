@@ -99,6 +99,55 @@ BytesOutcome ShaDigestOfBytes(std::string_view bytes, const OperationOptions& op
   return {AsciiBytes(*digits)};
 }
 
+/// And on bytes read a block at a time: the codec's own incremental forms, finished as above.
+class Base64OfByteStream final : public BytesStream {
+public:
+  Base64OfByteStream(const OperationOptions&, std::size_t expectedBytes)
+      : m_encoder(expectedBytes) {}
+  void Add(std::string_view bytes) override { m_encoder.Add(bytes); }
+  BytesOutcome Finish() override { return {m_encoder.Finish()}; }
+
+private:
+  Base64AsciiStream m_encoder;
+};
+
+template <int kDigits> class Md5HexDigitsOfByteStream final : public BytesStream {
+public:
+  Md5HexDigitsOfByteStream(const OperationOptions& options, std::size_t)
+      : m_upper(options.upper) {}
+  void Add(std::string_view bytes) override { m_md5.Add(bytes); }
+  BytesOutcome Finish() override {
+    std::u16string hex = m_md5.Hex(kDigits);
+    return {AsciiBytes(m_upper ? std::move(hex) : ToLowerHex(std::move(hex)))};
+  }
+
+private:
+  bool m_upper;
+  digest::Md5Stream m_md5;
+};
+
+template <digest::ShaAlgorithm kAlgorithm> class ShaDigestOfByteStream final : public BytesStream {
+public:
+  ShaDigestOfByteStream(const OperationOptions& options, std::size_t)
+      : m_upper(options.upper), m_sha(kAlgorithm) {}
+  void Add(std::string_view bytes) override { m_sha.Add(bytes); }
+  BytesOutcome Finish() override {
+    const Result<std::u16string> digits = m_sha.Finish(m_upper);
+    if (!digits)
+      return {std::nullopt, MessageFor(digits.error().code)};
+    return {AsciiBytes(*digits)};
+  }
+
+private:
+  bool m_upper;
+  digest::ShaStream m_sha;
+};
+
+template <class Stream>
+std::unique_ptr<BytesStream> Begin(const OperationOptions& options, std::size_t expectedBytes) {
+  return std::make_unique<Stream>(options, expectedBytes);
+}
+
 /// Md5Hex with 32 or 16 digits, in lower case unless the "大写" box asks for capitals.
 template <int kDigits>
 Outcome Md5HexDigits(std::u16string_view input, const OperationOptions& options) {
@@ -308,7 +357,8 @@ constexpr Operation kOperations[] = {
      .encodesInput = true,
      .description = "Base64 of the text's bytes",
      .run = InCharset<Base64Encode>,
-     .runOnBytes = Base64OnBytes},
+     .runOnBytes = Base64OnBytes,
+     .streamOnBytes = Begin<Base64OfByteStream>},
     {.cliName = "base64-decode",
      .caption = "base64decode",
      .reads = Text2,
@@ -331,7 +381,8 @@ constexpr Operation kOperations[] = {
      .encodesInput = true,
      .description = "MD5 of the text's bytes, 16 hex digits (--upper for capitals)",
      .run = Md5HexDigits<16>,
-     .runOnBytes = Md5HexDigitsOfBytes<16>},
+     .runOnBytes = Md5HexDigitsOfBytes<16>,
+     .streamOnBytes = Begin<Md5HexDigitsOfByteStream<16>>},
     {.cliName = "md5-32",
      .caption = "MD5_32",
      .readsUpper = true,
@@ -339,7 +390,8 @@ constexpr Operation kOperations[] = {
      .encodesInput = true,
      .description = "MD5 of the text's bytes, 32 hex digits (--upper for capitals)",
      .run = Md5HexDigits<32>,
-     .runOnBytes = Md5HexDigitsOfBytes<32>},
+     .runOnBytes = Md5HexDigitsOfBytes<32>,
+     .streamOnBytes = Begin<Md5HexDigitsOfByteStream<32>>},
     {.cliName = "unicode-as-ansi",
      .caption = "vbUnicode",
      .followsCharset = true,
@@ -437,7 +489,8 @@ constexpr Operation kOperations[] = {
      .encodesInput = true,
      .description = "SHA-1 of the text's bytes, 40 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sha1Hex>,
-     .runOnBytes = ShaDigestOfBytes<digest::Sha1Hex>},
+     .runOnBytes = ShaDigestOfBytes<digest::Sha1Hex>,
+     .streamOnBytes = Begin<ShaDigestOfByteStream<digest::ShaAlgorithm::Sha1>>},
     {.cliName = "sha256",
      .caption = "SHA256",
      .readsUpper = true,
@@ -445,7 +498,8 @@ constexpr Operation kOperations[] = {
      .encodesInput = true,
      .description = "SHA-256 of the text's bytes, 64 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sha256Hex>,
-     .runOnBytes = ShaDigestOfBytes<digest::Sha256Hex>},
+     .runOnBytes = ShaDigestOfBytes<digest::Sha256Hex>,
+     .streamOnBytes = Begin<ShaDigestOfByteStream<digest::ShaAlgorithm::Sha256>>},
     {.cliName = "sm3",
      .caption = "SM3",
      .readsUpper = true,
@@ -453,7 +507,8 @@ constexpr Operation kOperations[] = {
      .encodesInput = true,
      .description = "SM3 of the text's bytes, 64 hex digits (--upper for capitals)",
      .run = ShaDigest<digest::Sm3Hex>,
-     .runOnBytes = ShaDigestOfBytes<digest::Sm3Hex>},
+     .runOnBytes = ShaDigestOfBytes<digest::Sm3Hex>,
+     .streamOnBytes = Begin<ShaDigestOfByteStream<digest::ShaAlgorithm::Sm3>>},
     {.cliName = "fullwidth",
      .caption = "半角转全角",
      .description = "ASCII signs and the space to their full-width forms",
@@ -775,6 +830,24 @@ template <class Run> auto StoppingFaults(Run run) -> decltype(run()) {
   }
 }
 
+// A fault of ours in a step that gives nothing: the message of the refused run it causes.
+template <class Step> std::optional<Message> FaultIn(Step step) {
+  try {
+    step();
+    return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    return MessageFor(ErrorCode::OutOfMemory);
+  } catch (const std::exception&) {
+    return MessageFor(ErrorCode::Internal);
+  }
+}
+
+// In UTF-8 a zero byte is U+0000.
+std::size_t CharactersOtherThanNul(std::string_view bytes) {
+  return CountUtf8Characters(bytes) -
+         static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\0'));
+}
+
 } // namespace
 
 Outcome RunOperation(const Operation& operation, std::u16string_view input,
@@ -809,23 +882,56 @@ BytesOutcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
                            const OperationOptions& options, BoxRule rule) {
   std::optional<CutAtNul> cut;
   if (rule == BoxRule::Apply) {
-    // In UTF-8 a zero byte is U+0000, and characters are counted by their first bytes.
-    const auto characters = [](std::string_view run) {
-      return static_cast<std::size_t>(std::count_if(run.begin(), run.end(), [](char byte) {
-        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-      }));
-    };
     if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
-      const std::string_view after = bytes.substr(nul);
-      const std::size_t notShown =
-          characters(after) - static_cast<std::size_t>(std::count(after.begin(), after.end(), '\0'));
-      if (notShown != 0)
-        cut = CutAtNul{characters(bytes.substr(0, nul)) + 1, notShown};
+      if (const std::size_t notShown = CharactersOtherThanNul(bytes.substr(nul)); notShown != 0)
+        cut = CutAtNul{CountUtf8Characters(bytes.substr(0, nul)) + 1, notShown};
       bytes = bytes.substr(0, nul);
     }
   }
   BytesOutcome outcome = StoppingFaults([&] { return operation.runOnBytes(bytes, options); });
   outcome.inputCut = cut;
+  return outcome;
+}
+
+BoxBytesStream::BoxBytesStream(const Operation& operation, const OperationOptions& options,
+                               BoxRule rule, std::size_t expectedBytes)
+    : m_rule(rule) {
+  m_fault = FaultIn([&] { m_run = operation.streamOnBytes(options, expectedBytes); });
+}
+
+void BoxBytesStream::Convert(std::string_view bytes) {
+  if (!m_fault)
+    m_fault = FaultIn([&] { m_run->Add(bytes); });
+}
+
+void BoxBytesStream::Add(std::string_view bytes) {
+  if (m_rule == BoxRule::Skip) {
+    Convert(bytes);
+    return;
+  }
+  // Before the first U+0000 the characters are counted for the note's position, since no block
+  // knows whether one is still to come; after it, only counted.
+  if (!m_nulAt) {
+    const std::size_t nul = bytes.find('\0');
+    const std::string_view before = bytes.substr(0, nul);
+    Convert(before);
+    m_characters += CountUtf8Characters(before);
+    if (nul == std::string_view::npos)
+      return;
+    m_nulAt = m_characters + 1;
+    bytes.remove_prefix(nul);
+  }
+  m_notShown += CharactersOtherThanNul(bytes);
+}
+
+BytesOutcome BoxBytesStream::Finish() {
+  BytesOutcome outcome;
+  if (!m_fault)
+    m_fault = FaultIn([&] { outcome = m_run->Finish(); });
+  if (m_fault)
+    outcome = {std::nullopt, *m_fault};
+  if (m_nulAt && m_notShown != 0)
+    outcome.inputCut = CutAtNul{*m_nulAt, m_notShown};
   return outcome;
 }
 

@@ -8,6 +8,7 @@
 #include "text/result.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -90,6 +91,20 @@ struct BytesOutcome {
 /// The same conversion on the input's bytes, already in the chosen charset.
 using BytesFunction = BytesOutcome (*)(std::string_view bytes, const OperationOptions& options);
 
+/// The same conversion on bytes given a block at a time (standard input read in blocks): after Add
+/// of each block in order, Finish gives what the row's BytesFunction gives for the blocks joined. A
+/// block may end inside a character.
+class BytesStream {
+public:
+  virtual ~BytesStream() = default;
+  virtual void Add(std::string_view bytes) = 0;
+  [[nodiscard]] virtual BytesOutcome Finish() = 0;
+};
+
+/// Begins a BytesStream; `expectedBytes` is the input's length where it is known, else 0.
+using BytesStreamFunction = std::unique_ptr<BytesStream> (*)(const OperationOptions& options,
+                                                             std::size_t expectedBytes);
+
 /// One row of the registry.
 struct Operation {
   std::string_view cliName = {}; ///< command-line name, e.g. "base64-encode"
@@ -113,6 +128,9 @@ struct Operation {
   /// bytes already in that charset, so that UTF-8 input passes through with --charset utf-8
   /// instead of being decoded and encoded again. Null: only `run`.
   BytesFunction runOnBytes = nullptr;
+  /// runOnBytes for input read a block at a time, so that a large input is never held whole.
+  /// Null: only runOnBytes, on the whole input.
+  BytesStreamFunction streamOnBytes = nullptr;
 };
 
 /// Every operation: first those of the window's buttons, in the order of its dispatch table.
@@ -152,5 +170,28 @@ enum class BoxRule {
 [[nodiscard]] BytesOutcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
                                          const OperationOptions& options,
                                          BoxRule rule = BoxRule::Apply);
+
+/// RunOnBoxBytes for valid UTF-8 given a block at a time (standard input read in blocks), for an
+/// operation with streamOnBytes: after Add of each block in order, Finish gives what RunOnBoxBytes
+/// gives for the blocks joined. A block may end inside a character. With BoxRule::Apply the bytes
+/// from the first U+0000 on are counted for the note, not converted. A fault of the conversion
+/// (out of memory, an internal error) comes back from Finish as a refused outcome; nothing escapes.
+class BoxBytesStream {
+public:
+  BoxBytesStream(const Operation& operation, const OperationOptions& options,
+                 BoxRule rule = BoxRule::Apply, std::size_t expectedBytes = 0);
+  void Add(std::string_view bytes);
+  [[nodiscard]] BytesOutcome Finish();
+
+private:
+  void Convert(std::string_view bytes);
+
+  std::unique_ptr<BytesStream> m_run;
+  std::optional<Message> m_fault; ///< why the conversion stopped; the blocks after are not run
+  BoxRule m_rule;
+  std::size_t m_characters = 0;       ///< characters before the U+0000, so far
+  std::optional<std::size_t> m_nulAt; ///< where the cut is, once a U+0000 came
+  std::size_t m_notShown = 0;         ///< characters after it, other than U+0000
+};
 
 } // namespace kelvaro

@@ -149,6 +149,10 @@ struct Utf8Character {
 /// nothing for valid UTF-8. For passing UTF-8 through without decoding it.
 [[nodiscard]] std::optional<std::size_t> FirstInvalidUtf8(std::string_view bytes);
 
+/// How many characters valid UTF-8 holds: the bytes that start one (every byte but 80..BF). Never
+/// fails; on other bytes it counts those that are no continuation byte.
+[[nodiscard]] std::size_t CountUtf8Characters(std::string_view bytes);
+
 /// Strict UTF-8 to UTF-16 (RFC 3629): overlong forms, encoded surrogates, values above U+10FFFF and
 /// truncated sequences are errors (InvalidUtf8, position = byte offset of the bad sequence).
 [[nodiscard]] Result<std::u16string> Utf8ToUtf16(std::string_view bytes);

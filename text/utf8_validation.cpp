@@ -1,5 +1,7 @@
 #include "text/utf8_validation.h"
 
+#include "text/processor.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -220,18 +222,13 @@ __attribute__((target("avx2"))) bool IsValidByAvx2(std::string_view bytes) {
   return validator.Valid();
 }
 
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
 #endif
 
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
 #if defined(__x86_64__)
-  if (HasAvx2())
+  if (ProcessorHasAvx2())
     return IsValidByAvx2(bytes);
 #endif
   return IsValidByStates(bytes);
@@ -243,7 +240,7 @@ std::optional<bool> IsValidUtf8With(Utf8Validator validator, std::string_view by
     return IsValidByStates(bytes);
   case Utf8Validator::Avx2:
 #if defined(__x86_64__)
-    if (HasAvx2())
+    if (ProcessorHasAvx2())
       return IsValidByAvx2(bytes);
 #endif
     return std::nullopt;

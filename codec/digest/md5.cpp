@@ -166,16 +166,21 @@ void ProcessLastBlocks(Md5State& state, const unsigned char* rest, std::size_t r
   }
 }
 
+// The whole blocks of `size` bytes (a multiple of the block size) into the state.
+void ProcessBlocks(Md5State& state, const unsigned char* bytes, std::size_t size) {
+  std::uint32_t words[kBlockWords];
+  for (std::size_t offset = 0; offset < size; offset += kBlockBytes) {
+    LoadBlock(bytes + offset, words);
+    ProcessBlock(state, words);
+  }
+}
+
 // MD5 of a message: its whole blocks straight from the bytes, then the rest with the padding.
 Md5State DigestOfBytes(std::string_view message) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(message.data());
   const std::size_t whole = message.size() - message.size() % kBlockBytes;
   Md5State state = kInitialState;
-  std::uint32_t words[kBlockWords];
-  for (std::size_t offset = 0; offset < whole; offset += kBlockBytes) {
-    LoadBlock(bytes + offset, words);
-    ProcessBlock(state, words);
-  }
+  ProcessBlocks(state, bytes, whole);
   ProcessLastBlocks(state, bytes + whole, message.size() - whole, message.size());
   return state;
 }
@@ -185,15 +190,7 @@ void AppendWordHex(std::u16string& out, std::uint32_t word) {
     AppendHexByte(out, static_cast<std::uint8_t>(word >> (8 * k)));
 }
 
-} // namespace
-
-std::u16string Md5Hex(std::u16string_view text, std::int32_t digits, Charset charset) {
-  return Md5HexOfBytes(charset == Charset::Gbk ? ToMd5Bytes(text) : EncodeText(text, charset),
-                       digits);
-}
-
-std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits) {
-  const Md5State state = DigestOfBytes(bytes);
+std::u16string HexOfState(const Md5State& state, std::int32_t digits) {
   std::u16string hex;
   if (digits == 32) {
     hex.reserve(32);
@@ -205,6 +202,47 @@ std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits) {
     AppendWordHex(hex, state[2]);
   }
   return hex;
+}
+
+} // namespace
+
+std::u16string Md5Hex(std::u16string_view text, std::int32_t digits, Charset charset) {
+  return Md5HexOfBytes(charset == Charset::Gbk ? ToMd5Bytes(text) : EncodeText(text, charset),
+                       digits);
+}
+
+std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits) {
+  return HexOfState(DigestOfBytes(bytes), digits);
+}
+
+Md5Stream::Md5Stream() : m_state(kInitialState) {}
+
+void Md5Stream::Add(std::string_view bytes) {
+  const auto* next = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t size = bytes.size();
+  m_length += size;
+  // A block begun by the pieces before is completed first; it is the only one that is copied.
+  if (m_restSize > 0) {
+    const std::size_t taken = std::min(size, kBlockBytes - m_restSize);
+    std::memcpy(m_rest.data() + m_restSize, next, taken);
+    m_restSize += taken;
+    next += taken;
+    size -= taken;
+    if (m_restSize < kBlockBytes)
+      return;
+    ProcessBlocks(m_state, m_rest.data(), kBlockBytes);
+    m_restSize = 0;
+  }
+  const std::size_t whole = size - size % kBlockBytes;
+  ProcessBlocks(m_state, next, whole);
+  std::memcpy(m_rest.data(), next + whole, size - whole);
+  m_restSize = size - whole;
+}
+
+std::u16string Md5Stream::Hex(std::int32_t digits) const {
+  Md5State state = m_state;
+  ProcessLastBlocks(state, m_rest.data(), m_restSize, m_length);
+  return HexOfState(state, digits);
 }
 
 std::string ToMd5Bytes(std::u16string_view text) { return BytesOfCodes(text, Md5ByteCodes()); }

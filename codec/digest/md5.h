@@ -5,6 +5,7 @@
 
 #include "text/charset.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,5 +20,21 @@ namespace kelvaro::digest {
 
 /// Md5Hex of the bytes themselves.
 [[nodiscard]] std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits);
+
+/// MD5 of a message given a piece at a time (standard input read in blocks): after Add of each
+/// piece in order, Hex gives Md5HexOfBytes of the pieces joined; a piece may have any length, none
+/// at all. Hex leaves the digest open, so more pieces may follow. Never fails.
+class Md5Stream {
+public:
+  Md5Stream();
+  void Add(std::string_view bytes);
+  [[nodiscard]] std::u16string Hex(std::int32_t digits) const;
+
+private:
+  std::array<std::uint32_t, 4> m_state;
+  std::array<unsigned char, 64> m_rest = {}; ///< bytes after the last whole block
+  std::size_t m_restSize = 0;
+  std::uint64_t m_length = 0; ///< bytes added so far
+};
 
 } // namespace kelvaro::digest

@@ -5,6 +5,8 @@
 
 #include "text/charset.h"
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,23 @@ namespace kelvaro {
 
 /// Base64OfBytes as ASCII bytes, for a result written out as UTF-8.
 [[nodiscard]] std::string Base64AsciiOfBytes(std::string_view bytes);
+
+/// Base64AsciiOfBytes of bytes given a piece at a time (standard input read in blocks): after Add
+/// of each piece in order, Finish gives Base64AsciiOfBytes of the pieces joined; a piece may have
+/// any length, none at all. `expectedBytes`, the input's length where it is known, lets the result
+/// be allocated once. Never fails.
+class Base64AsciiStream {
+public:
+  explicit Base64AsciiStream(std::size_t expectedBytes = 0);
+  void Add(std::string_view bytes);
+  /// The whole encoding; the stream is empty after it.
+  [[nodiscard]] std::string Finish();
+
+private:
+  std::string m_encoded;
+  std::array<std::uint8_t, 3> m_group = {}; ///< the bytes of a group that the next piece completes
+  std::size_t m_groupSize = 0;
+};
 
 /// Reads Base64 from the text's code-page-936 bytes and decodes the bytes through code page 936
 /// (see AnsiPairsToText). Space, tab, CR and LF are skipped wherever they stand; every other byte

@@ -2,6 +2,7 @@
 // text/utf.h: with blocks of one to eight bytes (or units), every sequence of the tables below
 // starts at every offset around the first and the second block end.
 
+#include "cli/pass_through.h"
 #include "cli/streams.h"
 #include "support/generate.h"
 #include "support/text.h"
@@ -244,6 +245,66 @@ TEST(Streams, ReadReportsAStreamThatCannotBeRead) {
   const Result<std::u16string> read = ReadUtf8(alreadyBad);
   ASSERT_FALSE(read);
   EXPECT_EQ(read.error().code, ErrorCode::Unreadable);
+}
+
+// UTF-8 passed through a block at a time against the whole-buffer run on the same bytes, for every
+// operation that streams: random inputs of the pieces below, so that blocks cut sequences, a mark,
+// U+0000 and ill-formed bytes at every offset; an error must name the same byte.
+TEST(Streams, PassingUtf8ThroughInBlocksGivesWhatTheWholeInputGives) {
+  // Well-formed first, then ill-formed: a lone FF, a cut sequence, an encoded surrogate.
+  constexpr std::string_view kNul("\0", 1);
+  constexpr std::string_view kPieces[] = {"a",
+                                          "z9",
+                                          "\r\n",
+                                          "\xC3\xA9",
+                                          "\xE4\xB8\xAD",
+                                          "\xF0\x9F\x98\x80",
+                                          "\xEF\xBB\xBF",
+                                          kNul,
+                                          "\xFF",
+                                          "\xE4\xB8\x61",
+                                          "\xED\xA0\x80",
+                                          "\xF0\x9F\x98"};
+  constexpr std::size_t kWellFormedPieces = 8; // the pieces before the ill-formed ones
+  std::mt19937 random(4096);
+  const auto pick = [&](std::size_t count) { return kPieces[random() % count]; };
+  std::size_t streamed = 0;
+  for (const Operation& operation : Operations()) {
+    if (operation.streamOnBytes == nullptr)
+      continue;
+    ++streamed;
+    for (int round = 0; round < testing::PropertyRounds(60); ++round) {
+      std::string bytes(random() % 3 == 0 ? "\xEF\xBB\xBF" : "");
+      // Up to three MD5 blocks, so that the digests' pieces also complete and span blocks.
+      const bool wellFormed = random() % 4 != 0;
+      for (std::size_t n = random() % 90; n > 0; --n)
+        bytes += pick(wellFormed || random() % 16 != 0 ? kWellFormedPieces : std::size(kPieces));
+      const OperationOptions options{.upper = random() % 2 == 0, .charset = Charset::Utf8};
+      for (const BoxRule rule : {BoxRule::Apply, BoxRule::Skip}) {
+        const Result<BytesOutcome> whole = RunOnUtf8(operation, bytes, true, options, rule);
+        for (const std::size_t block : {1, 2, 3, 4, 5, 7, 8, 64, 67}) {
+          SCOPED_TRACE(std::string(operation.cliName) + ", block " + std::to_string(block) + ": " +
+                       Hex(bytes));
+          std::istringstream in(bytes);
+          const Result<BytesOutcome> run = RunOnUtf8Stream(operation, in, options, rule, block);
+          ASSERT_EQ(run.has_value(), whole.has_value());
+          if (!whole) {
+            EXPECT_EQ(run.error().code, whole.error().code);
+            EXPECT_EQ(run.error().position, whole.error().position);
+            continue;
+          }
+          EXPECT_EQ(run->text, whole->text);
+          EXPECT_EQ(run->message.has_value(), whole->message.has_value());
+          ASSERT_EQ(run->inputCut.has_value(), whole->inputCut.has_value());
+          if (whole->inputCut) {
+            EXPECT_EQ(run->inputCut->position, whole->inputCut->position);
+            EXPECT_EQ(run->inputCut->notShown, whole->inputCut->notShown);
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GE(streamed, 6u);
 }
 
 struct Utf16Case {
