@@ -830,16 +830,14 @@ template <class Run> auto StoppingFaults(Run run) -> decltype(run()) {
   }
 }
 
-// A fault of ours in a step that gives nothing: the message of the refused run it causes.
+// A fault of ours in a step that gives nothing: the message of the refused run it causes, by the
+// same rule as StoppingFaults.
 template <class Step> std::optional<Message> FaultIn(Step step) {
-  try {
-    step();
-    return std::nullopt;
-  } catch (const std::bad_alloc&) {
-    return MessageFor(ErrorCode::OutOfMemory);
-  } catch (const std::exception&) {
-    return MessageFor(ErrorCode::Internal);
-  }
+  return StoppingFaults([&]() -> BytesOutcome {
+           step();
+           return {};
+         })
+      .message;
 }
 
 // In UTF-8 a zero byte is U+0000.
