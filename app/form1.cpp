@@ -231,14 +231,8 @@ Form1::Form1(std::span<const Operation> operations, OperationOptions baseOptions
                         },
                     .writeText1 =
                         [this](std::shared_ptr<const PreparedText> text, std::function<void()> done) {
-                          auto* text1 = qobject_cast<MultiLineBox*>(m_text1);
-                          if (text1 != nullptr && WrittenInSlices(*text)) {
-                            writeInSlices({{text1, std::move(text), true}}, std::move(done));
-                            return;
-                          }
-                          if (text1 != nullptr)
-                            text1->setPreparedText(*text);
-                          done();
+                          writeWhole(qobject_cast<MultiLineBox*>(m_text1), std::move(text),
+                                     std::move(done));
                         },
                     .ask = [this](const QString& question) { return ask(question); },
                     .chooseFile = [this](bool forSaving) -> std::optional<QString> {
@@ -610,6 +604,17 @@ void Form1::writeInSlices(std::vector<SlicedWrite> writes, std::function<void()>
   writeNextSlice();
 }
 
+void Form1::writeWhole(MultiLineBox* box, std::shared_ptr<const PreparedText> text,
+                       std::function<void()> done) {
+  if (box != nullptr && WrittenInSlices(*text)) {
+    writeInSlices({{box, std::move(text), true}}, std::move(done));
+    return;
+  }
+  if (box != nullptr)
+    box->setPreparedText(*text);
+  done();
+}
+
 void Form1::writeNextSlice() {
   if (!m_writes)
     return;
@@ -848,14 +853,7 @@ void Form1::replaceInText1() {
       replaced = ReplaceAll(text, find, replacement);
     }
     auto prepared = std::make_shared<const PreparedText>(PrepareForBox(std::move(replaced)));
-    return [this, text1, prepared, done] {
-      if (WrittenInSlices(*prepared)) {
-        writeInSlices({{text1, prepared, true}}, done);
-        return;
-      }
-      text1->setPreparedText(*prepared);
-      done();
-    };
+    return [this, text1, prepared, done] { writeWhole(text1, prepared, done); };
   });
 }
 

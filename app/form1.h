@@ -127,6 +127,10 @@ private:
   /// then calls `done`; the run goes on (its controls disabled, Esc cancelling) until then.
   void writeInSlices(std::vector<SlicedWrite> writes, std::function<void()> done);
   void writeNextSlice();
+  /// Writes a prepared text over the whole box as the end of the run going on: a slice at a time
+  /// when it is long, else at once; then calls `done`.
+  void writeWhole(MultiLineBox* box, std::shared_ptr<const PreparedText> text,
+                  std::function<void()> done);
   void wireWork();
   /// Disables what the run may not meet changed, and lets Esc cancel it.
   void beginWork(const QString& label);
