@@ -181,15 +181,6 @@ BoxContent::BoxContent(const QPlainTextEdit& box) : raw(box.document()->toRawTex
     continues.push_back(MultiLineBox::ContinuesLine(block));
 }
 
-std::u16string BoxContent::text() const {
-  std::u16string text;
-  const std::u16string_view units = UnitsOf(raw);
-  text.reserve(units.size() + continues.size() +
-               static_cast<std::size_t>(std::count(units.begin(), units.end(), kLineSeparator)));
-  forEachSlice([&text](std::u16string_view part) { text += part; });
-  return text;
-}
-
 std::u16string BoxContent::takeText() {
   std::u16string text;
   const std::u16string_view units = UnitsOf(raw);
@@ -270,7 +261,7 @@ bool MultiLineBox::ContinuesLine(const QTextBlock& block) {
   return block.blockFormat().boolProperty(kContinuationProperty);
 }
 
-std::u16string MultiLineBox::boxText() const { return BoxContent(*this).text(); }
+std::u16string MultiLineBox::boxText() const { return BoxContent(*this).takeText(); }
 
 BoxRuleChanges MultiLineBox::setBoxText(std::u16string_view text) {
   return setPreparedText(PrepareForBox(text));

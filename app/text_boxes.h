@@ -59,8 +59,7 @@ void InsertPrepared(QTextCursor& cursor, const PreparedText& text);
 struct BoxContent {
   BoxContent() = default;
   explicit BoxContent(const QPlainTextEdit& box);
-  [[nodiscard]] std::u16string text() const;
-  /// The same, leaving the content empty; the raw text's pages go back to the system as they are
+  /// The text, leaving the content empty; the raw text's pages go back to the system as they are
   /// read, so that a box of megabytes is not held twice while its text is made.
   [[nodiscard]] std::u16string takeText();
   /// The text in consecutive parts, without making it whole.
