@@ -117,11 +117,8 @@ void WriteInputCutNote(std::ostream& err, const std::optional<CutAtNul>& cut) {
   }
 }
 
-void WriteBoxNotes(std::ostream& err, const BytesOutcome& outcome, Charset) {
-  WriteInputCutNote(err, outcome.inputCut); // valid UTF-8 needs no "?"
-}
-
-void WriteBoxNotes(std::ostream& err, const Outcome& outcome, Charset charset) {
+// A run on text and a run on UTF-8 bytes are told alike.
+template <class Run> void WriteBoxNotes(std::ostream& err, const Run& outcome, Charset charset) {
   WriteInputCutNote(err, outcome.inputCut);
   if (outcome.resultCut) {
     err << "kelvaro-cli: note: the result holds U+0000 at character "
@@ -189,11 +186,17 @@ void TellInputProblem(std::ostream& err, const Error& error, Charset inputCharse
   }
 }
 
-// With --charset utf-8, an operation that reads only its input's bytes takes the UTF-8 it is given,
-// validated once, instead of decoding it to UTF-16 and encoding it back.
-bool PassesUtf8Through(const Invocation& call) {
-  return call.charset == Charset::Utf8 && call.operation->get().runOnBytes != nullptr && !call.crlf &&
-         !call.inputByMark && call.inputCharset == Charset::Utf8;
+// An operation that reads only its input's bytes takes UTF-8 input as bytes: with --charset utf-8
+// as it is, validated once, instead of decoding it to UTF-16 and encoding it back; in another
+// charset from standard input, put into that charset a block at a time, so that reading,
+// encoding and the run go through each block while it is in the processor's cache and no whole
+// copy of the text is made.
+bool ReadsUtf8AsBytes(const Invocation& call) {
+  const Operation& operation = *call.operation;
+  const bool asBytes = call.charset == Charset::Utf8
+                           ? operation.runOnBytes != nullptr
+                           : operation.streamOnBytes != nullptr && !call.text;
+  return asBytes && !call.crlf && !call.inputByMark && call.inputCharset == Charset::Utf8;
 }
 
 Result<BytesOutcome> RunOnUtf8Bytes(const Invocation& call, std::istream& in,
@@ -326,7 +329,7 @@ int CommandLineMain(const std::vector<std::string>& args, std::istream& in, std:
   const OperationOptions options{
       .upper = call.upper, .charset = call.charset, .resolver = resolver};
   const BoxRule rule = call.raw ? BoxRule::Skip : BoxRule::Apply;
-  if (PassesUtf8Through(call)) {
+  if (ReadsUtf8AsBytes(call)) {
     const Result<BytesOutcome> run = RunOnUtf8Bytes(call, in, options, rule);
     if (!run) {
       TellInputProblem(err, run.error(), call.inputCharset);

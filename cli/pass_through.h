@@ -1,7 +1,8 @@
 #pragma once
-// With --charset utf-8, the operations that read only their input's bytes take the UTF-8 they are
-// given as it is, checked once, instead of decoding it to UTF-16 and encoding it back. Standard
-// input goes through them a block at a time, so that a large input is never held whole.
+// The operations that read only their input's bytes take UTF-8 input as bytes: with --charset utf-8
+// as it is, checked once, instead of decoding it to UTF-16 and encoding it back. Standard input
+// goes through them a block at a time, so that a large input is never held whole; in another
+// charset each block is put into that charset's bytes on the way.
 
 #include "cli/streams.h"
 #include "registry/operations.h"
@@ -19,9 +20,10 @@ namespace kelvaro::cli {
                                              BoxRule rule);
 
 /// RunOnUtf8 of the whole stream, read `blockBytes` at a time through the operation's
-/// streamOnBytes (without one, read whole). The same outcome and errors as RunOnUtf8 of the bytes
-/// read; Unreadable where reading failed. The result comes only once all of the input has been
-/// checked (Base64's is held until then), so that input refused at its end writes nothing.
+/// streamOnBytes (without one, read whole; only in UTF-8). The same outcome and errors as
+/// RunOnUtf8 of the bytes read, and in a charset other than UTF-8 the outcome RunOnBoxText gives
+/// for their text; Unreadable where reading failed. The result comes only once all of the input
+/// has been checked (Base64's is held until then), so that input refused at its end writes nothing.
 [[nodiscard]] Result<BytesOutcome> RunOnUtf8Stream(const Operation& operation, std::istream& in,
                                                    const OperationOptions& options, BoxRule rule,
                                                    std::size_t blockBytes = kPassThroughBlockBytes);

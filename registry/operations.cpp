@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 namespace kelvaro {
 namespace {
@@ -99,6 +100,12 @@ BytesOutcome ShaDigestOfBytes(std::string_view bytes, const OperationOptions& op
   return {AsciiBytes(*digits)};
 }
 
+BytesOutcome Base64DecodeOnUtf8(std::string_view utf8, const OperationOptions& options) {
+  Base64DecodeUtf8Stream decoder(options.charset, utf8.size());
+  decoder.Add(utf8);
+  return {decoder.Finish()};
+}
+
 /// And on bytes read a block at a time: the codec's own incremental forms, finished as above.
 class Base64OfByteStream final : public BytesStream {
 public:
@@ -109,6 +116,17 @@ public:
 
 private:
   Base64AsciiStream m_encoder;
+};
+
+class Base64DecodeOfUtf8Stream final : public BytesStream {
+public:
+  Base64DecodeOfUtf8Stream(const OperationOptions& options, std::size_t expectedBytes)
+      : m_decoder(options.charset, expectedBytes) {}
+  void Add(std::string_view utf8) override { m_decoder.Add(utf8); }
+  BytesOutcome Finish() override { return {m_decoder.Finish()}; }
+
+private:
+  Base64DecodeUtf8Stream m_decoder;
 };
 
 template <int kDigits> class Md5HexDigitsOfByteStream final : public BytesStream {
@@ -365,7 +383,9 @@ constexpr Operation kOperations[] = {
      .followsCharset = true,
      .inverseOf = "base64-encode",
      .description = "Base64 back to text; white space skipped",
-     .run = InCharset<Base64Decode>},
+     .run = InCharset<Base64Decode>,
+     .runOnBytes = Base64DecodeOnUtf8,
+     .streamOnBytes = Begin<Base64DecodeOfUtf8Stream>},
     {.cliName = "host-to-ip",
      .caption = "域名转IP",
      .description = "host name to its first IPv4 address",
@@ -382,7 +402,8 @@ constexpr Operation kOperations[] = {
      .description = "MD5 of the text's bytes, 16 hex digits (--upper for capitals)",
      .run = Md5HexDigits<16>,
      .runOnBytes = Md5HexDigitsOfBytes<16>,
-     .streamOnBytes = Begin<Md5HexDigitsOfByteStream<16>>},
+     .streamOnBytes = Begin<Md5HexDigitsOfByteStream<16>>,
+     .codesOfUnits = digest::Md5CodesOfUnits},
     {.cliName = "md5-32",
      .caption = "MD5_32",
      .readsUpper = true,
@@ -391,7 +412,8 @@ constexpr Operation kOperations[] = {
      .description = "MD5 of the text's bytes, 32 hex digits (--upper for capitals)",
      .run = Md5HexDigits<32>,
      .runOnBytes = Md5HexDigitsOfBytes<32>,
-     .streamOnBytes = Begin<Md5HexDigitsOfByteStream<32>>},
+     .streamOnBytes = Begin<Md5HexDigitsOfByteStream<32>>,
+     .codesOfUnits = digest::Md5CodesOfUnits},
     {.cliName = "unicode-as-ansi",
      .caption = "vbUnicode",
      .followsCharset = true,
@@ -846,6 +868,25 @@ std::size_t CharactersOtherThanNul(std::string_view bytes) {
          static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\0'));
 }
 
+// The box rule's note for valid UTF-8 whose first U+0000 is at byte `nul`, as
+// ApplyTextBoxRuleInPlace tells its cut: only where characters other than U+0000 come after it.
+std::optional<CutAtNul> NulCutOf(std::string_view bytes, std::size_t nul) {
+  if (const std::size_t notShown = CharactersOtherThanNul(bytes.substr(nul)); notShown != 0)
+    return CutAtNul{CountUtf8Characters(bytes.substr(0, nul)) + 1, notShown};
+  return std::nullopt;
+}
+
+// A result as a box would show it. A run on bytes gives valid UTF-8, which holds no lone
+// surrogate, so the cut is all the rule has to do.
+void CutResultAtNul(const Operation& operation, BytesOutcome& outcome) {
+  if (!outcome.text || operation.commandLineOnly)
+    return;
+  if (const std::size_t nul = outcome.text->find('\0'); nul != std::string::npos) {
+    outcome.resultCut = NulCutOf(*outcome.text, nul);
+    outcome.text->resize(nul);
+  }
+}
+
 } // namespace
 
 Outcome RunOperation(const Operation& operation, std::u16string_view input,
@@ -881,25 +922,55 @@ BytesOutcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
   std::optional<CutAtNul> cut;
   if (rule == BoxRule::Apply) {
     if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
-      if (const std::size_t notShown = CharactersOtherThanNul(bytes.substr(nul)); notShown != 0)
-        cut = CutAtNul{CountUtf8Characters(bytes.substr(0, nul)) + 1, notShown};
+      cut = NulCutOf(bytes, nul);
       bytes = bytes.substr(0, nul);
     }
   }
   BytesOutcome outcome = StoppingFaults([&] { return operation.runOnBytes(bytes, options); });
   outcome.inputCut = cut;
+  if (rule == BoxRule::Apply)
+    CutResultAtNul(operation, outcome);
   return outcome;
 }
 
 BoxBytesStream::BoxBytesStream(const Operation& operation, const OperationOptions& options,
                                BoxRule rule, std::size_t expectedBytes)
-    : m_rule(rule) {
+    : m_operation(operation), m_charset(options.charset), m_rule(rule) {
   m_fault = FaultIn([&] { m_run = operation.streamOnBytes(options, expectedBytes); });
 }
 
 void BoxBytesStream::Convert(std::string_view bytes) {
-  if (!m_fault)
-    m_fault = FaultIn([&] { m_run->Add(bytes); });
+  if (m_fault)
+    return;
+  m_fault = FaultIn([&] {
+    if (m_charset == Charset::Utf8 || !m_operation.encodesInput)
+      m_run->Add(bytes);
+    else
+      ConvertInCharset(bytes);
+  });
+}
+
+// A block ends with a whole character, so no surrogate pair is cut, and every rule of
+// RunOnBoxText's that is left (a "?" for each character the charset lacks, the bytes of each
+// character) looks at one character at a time: block by block it gives what it gives for the text.
+void BoxBytesStream::ConvertInCharset(std::string_view bytes) {
+  const std::optional<CodePage> codePage = InfoOf(m_charset).codePage;
+  if (!codePage) {
+    // Valid UTF-8 holds no lone surrogate, the one thing these charsets cannot encode.
+    m_units.clear();
+    if (!AppendUtf8AsUtf16(m_units, bytes))
+      throw std::logic_error("a block of the stream is not valid UTF-8");
+    m_run->Add(EncodeText(m_units, m_charset));
+    return;
+  }
+  const std::uint16_t* pageCodes = AnsiCodeTable(*codePage);
+  const std::uint16_t* codes =
+      m_operation.codesOfUnits != nullptr ? m_operation.codesOfUnits(m_charset) : nullptr;
+  const bool lackedAsQuestionMarks = m_rule == BoxRule::Apply && m_operation.encodesInput;
+  m_bytes.clear();
+  m_questionMarks += AppendUtf8AsCodeBytes(m_bytes, bytes, codes != nullptr ? codes : pageCodes,
+                                           lackedAsQuestionMarks ? pageCodes : nullptr);
+  m_run->Add(m_bytes);
 }
 
 void BoxBytesStream::Add(std::string_view bytes) {
@@ -928,6 +999,9 @@ BytesOutcome BoxBytesStream::Finish() {
     m_fault = FaultIn([&] { outcome = m_run->Finish(); });
   if (m_fault)
     outcome = {std::nullopt, *m_fault};
+  if (m_rule == BoxRule::Apply)
+    CutResultAtNul(m_operation, outcome);
+  outcome.questionMarks = m_questionMarks;
   if (m_nulAt && m_notShown != 0)
     outcome.inputCut = CutAtNul{*m_nulAt, m_notShown};
   return outcome;

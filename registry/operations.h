@@ -80,16 +80,24 @@ struct OperationOptions {
 };
 
 using OperationFunction = Outcome (*)(std::u16string_view input, const OperationOptions& options);
-/// What a run on UTF-8 bytes gives (the command line's --charset utf-8): the result as UTF-8 bytes,
-/// written out as they are, or the message that refuses the input; and the cut at U+0000.
+/// What a run on bytes gives (the command line's UTF-8 input, read as bytes): the result as valid
+/// UTF-8, written out as it is, or the message that refuses the input; and what Outcome tells
+/// besides (such a result holds no lone surrogate, so no "?" of its own).
 struct BytesOutcome {
   std::optional<std::string> text = {};
   std::optional<Message> message = {};
   std::optional<CutAtNul> inputCut = {};
+  std::optional<CutAtNul> resultCut = {};
+  std::size_t questionMarks = 0; ///< characters of the input the chosen charset cannot encode
 };
 
-/// The same conversion on the input's bytes, already in the chosen charset.
+/// The same conversion on the input's bytes: for an operation that encodesInput, its bytes in the
+/// chosen charset; for one that does not, its UTF-8, which it reads by the charset's rules itself.
 using BytesFunction = BytesOutcome (*)(std::string_view bytes, const OperationOptions& options);
+
+/// The table of codes by which a run reads its text's code units in the chosen code page (as
+/// BytesOfCodes takes it), or null where it reads them as EncodeText does.
+using CodeTableFunction = const std::uint16_t* (*)(Charset charset);
 
 /// The same conversion on bytes given a block at a time (standard input read in blocks): after Add
 /// of each block in order, Finish gives what the row's BytesFunction gives for the blocks joined. A
@@ -131,6 +139,9 @@ struct Operation {
   /// runOnBytes for input read a block at a time, so that a large input is never held whole.
   /// Null: only runOnBytes, on the whole input.
   BytesStreamFunction streamOnBytes = nullptr;
+  /// For an operation with streamOnBytes whose `run` reads a text's units in a code page by other
+  /// codes than EncodeText's (MD5's in GBK), so that a text can stream through it in any charset.
+  CodeTableFunction codesOfUnits = nullptr;
 };
 
 /// Every operation: first those of the window's buttons, in the order of its dispatch table.
@@ -163,19 +174,23 @@ enum class BoxRule {
 [[nodiscard]] Outcome RunOnBoxText(const Operation& operation, std::u16string input,
                                    const OperationOptions& options, BoxRule rule = BoxRule::Apply);
 
-/// RunOnBoxText for input that is already bytes in the chosen charset, valid UTF-8 (the command
-/// line's --charset utf-8), for an operation with runOnBytes: the box rule's cut at U+0000 applies
-/// to the bytes, and nothing else can (valid UTF-8 holds no lone surrogate, and UTF-8 encodes
-/// every character).
+/// RunOnBoxText for valid UTF-8 (the command line's input) that is already the bytes runOnBytes
+/// reads: in the chosen charset UTF-8, or for an operation that does not encodesInput in any. The
+/// box rule's cut at U+0000 applies to the bytes and to the result, and nothing else can (valid
+/// UTF-8 holds no lone surrogate, and UTF-8 encodes every character).
 [[nodiscard]] BytesOutcome RunOnBoxBytes(const Operation& operation, std::string_view bytes,
                                          const OperationOptions& options,
                                          BoxRule rule = BoxRule::Apply);
 
-/// RunOnBoxBytes for valid UTF-8 given a block at a time (standard input read in blocks), for an
-/// operation with streamOnBytes: after Add of each block in order, Finish gives what RunOnBoxBytes
-/// gives for the blocks joined. A block may end inside a character. With BoxRule::Apply the bytes
-/// from the first U+0000 on are counted for the note, not converted. A fault of the conversion
-/// (out of memory, an internal error) comes back from Finish as a refused outcome; nothing escapes.
+/// RunOnBoxText for valid UTF-8 given a block at a time (standard input read in blocks), for an
+/// operation with streamOnBytes: after Add of each block in order, Finish gives what RunOnBoxText
+/// gives for the text of the blocks joined. A block may end inside a character. The bytes go to
+/// the run as they are (RunOnBoxBytes of the blocks joined), except for an operation that
+/// encodesInput in a charset other than UTF-8: each block's characters are then put into the
+/// charset's bytes as RunOnBoxText would, "?" for those it cannot encode, counted. With
+/// BoxRule::Apply the bytes from the first U+0000 on are counted for the note, not converted. A
+/// fault of the conversion (out of memory, an internal error) comes back from Finish as a refused
+/// outcome; nothing escapes.
 class BoxBytesStream {
 public:
   BoxBytesStream(const Operation& operation, const OperationOptions& options,
@@ -185,10 +200,16 @@ public:
 
 private:
   void Convert(std::string_view bytes);
+  void ConvertInCharset(std::string_view bytes);
 
+  const Operation& m_operation;
+  Charset m_charset;
   std::unique_ptr<BytesStream> m_run;
   std::optional<Message> m_fault; ///< why the conversion stopped; the blocks after are not run
   BoxRule m_rule;
+  std::u16string m_units; ///< a block's characters, in a charset that is no code page
+  std::string m_bytes;    ///< a block's bytes, in a charset other than UTF-8
+  std::size_t m_questionMarks = 0;
   std::size_t m_characters = 0;       ///< characters before the U+0000, so far
   std::optional<std::size_t> m_nulAt; ///< where the cut is, once a U+0000 came
   std::size_t m_notShown = 0;         ///< characters after it, other than U+0000

@@ -276,6 +276,57 @@ std::string BytesOfCodes(std::u16string_view text, const std::uint16_t* codeOf) 
   return bytes;
 }
 
+std::size_t AppendUtf8AsCodeBytes(std::string& bytes, std::string_view utf8,
+                                  const std::uint16_t* codeOf, const std::uint16_t* lacking) {
+  // A byte of UTF-8 gives at most one byte here (a three-byte character two, a four-byte one two
+  // units of two bytes each at most), so the bytes are sized once and written through a pointer.
+  const std::size_t start = bytes.size();
+  bytes.resize(start + utf8.size());
+  auto* out = reinterpret_cast<std::uint8_t*>(bytes.data() + start);
+  std::size_t lacked = 0;
+  const auto put = [&](char16_t unit) {
+    std::uint16_t code = codeOf[unit];
+    if (lacking != nullptr && lacking[unit] == kQuestionMark && unit != u'?') {
+      code = kQuestionMark;
+      lacked += !IsLowSurrogate(unit); // a pair's two halves are one character
+    }
+    if (code > 0xFF)
+      *out++ = static_cast<std::uint8_t>(code >> 8);
+    *out++ = static_cast<std::uint8_t>(code);
+  };
+  const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned lead = in[i];
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (i + length > n)
+      break; // not valid UTF-8: what was cut gives nothing
+    switch (length) {
+    case 1:
+      put(static_cast<char16_t>(lead));
+      break;
+    case 2:
+      put(static_cast<char16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F)));
+      break;
+    case 3:
+      put(static_cast<char16_t>((lead & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
+                                (in[i + 2] & 0x3F)));
+      break;
+    default: {
+      const char32_t value = (lead & 0x07) << 18 | (in[i + 1] & 0x3F) << 12 |
+                             (in[i + 2] & 0x3F) << 6 | (in[i + 3] & 0x3F);
+      char16_t pair[2] = {};
+      WriteCodePoint(pair, value);
+      put(pair[0]);
+      put(pair[1]);
+    }
+    }
+    i += length;
+  }
+  bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(bytes.data())));
+  return lacked;
+}
+
 std::string ToAnsiBytes(std::u16string_view text, CodePage codePage) {
   return BytesOfCodes(text, AnsiCodeTable(codePage));
 }

@@ -74,6 +74,14 @@ struct CodePageDecoder {
 /// differ from a code page's own.
 [[nodiscard]] std::string BytesOfCodes(std::u16string_view text, const std::uint16_t* codeOf);
 
+/// BytesOfCodes of the code units of valid UTF-8, appended to `bytes` in one pass, for a text read
+/// a block at a time. Where `lacking` is given (a code page's AnsiCodeTable), each unit the code
+/// page lacks (its code there is that of "?", and it is no "?") is first made "?", as the boxes
+/// show it, and the function gives how many characters were (a surrogate pair is one); otherwise
+/// it gives 0. Input that is not valid UTF-8 gives wrong bytes, never a read past its end.
+std::size_t AppendUtf8AsCodeBytes(std::string& bytes, std::string_view utf8,
+                                  const std::uint16_t* codeOf, const std::uint16_t* lacking);
+
 /// Bytes in the code page: a single-byte character gives its byte, a double-byte one its lead then
 /// trail byte, and a code unit the code page lacks gives "?" (63) -- so a lone surrogate gives one
 /// "?" and a surrogate pair two. Never fails.

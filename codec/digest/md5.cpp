@@ -211,6 +211,10 @@ std::u16string Md5Hex(std::u16string_view text, std::int32_t digits, Charset cha
                        digits);
 }
 
+const std::uint16_t* Md5CodesOfUnits(Charset charset) {
+  return charset == Charset::Gbk ? Md5ByteCodes() : nullptr;
+}
+
 std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits) {
   return HexOfState(DigestOfBytes(bytes), digits);
 }

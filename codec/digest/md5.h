@@ -18,6 +18,10 @@ namespace kelvaro::digest {
 [[nodiscard]] std::u16string Md5Hex(std::u16string_view text, std::int32_t digits,
                                     Charset charset = Charset::Gbk);
 
+/// The table of codes by which Md5Hex reads a text's code units (as BytesOfCodes takes it): its
+/// own in GBK; null in the other charsets, where it reads EncodeText's bytes.
+[[nodiscard]] const std::uint16_t* Md5CodesOfUnits(Charset charset);
+
 /// Md5Hex of the bytes themselves.
 [[nodiscard]] std::u16string Md5HexOfBytes(std::string_view bytes, std::int32_t digits);
 

@@ -30,6 +30,15 @@ constexpr std::array<std::int8_t, 256> kSextetOf = [] {
   return table;
 }();
 
+// The sextet of each character of the alphabet, -1 for every other byte.
+constexpr std::array<std::int8_t, 256> kAlphabetSextetOf = [] {
+  std::array<std::int8_t, 256> table{};
+  table.fill(-1);
+  for (int v = 0; v < 64; ++v)
+    table[static_cast<unsigned char>(kAlphabet[v])] = static_cast<std::int8_t>(v);
+  return table;
+}();
+
 } // namespace
 
 std::array<char16_t, 4> Base64EncodeGroup(std::array<std::uint8_t, 3> bytes, int real) {
@@ -188,88 +197,230 @@ std::string Base64AsciiStream::Finish() {
   return std::move(m_encoded);
 }
 
-std::u16string Base64Decode(std::u16string_view text, Charset charset) {
-  if (text.empty())
-    return {};
-  // Three bytes for every four places, and a short group's three; written through a pointer.
-  // A code unit takes two places where GBK gives it two bytes, else one.
-  std::string decoded(text.size() / 2 * 3 + 3, '\0');
-  auto* out = reinterpret_cast<std::uint8_t*>(decoded.data());
-  std::uint32_t bits = 0; // the sextets of the group so far
-  int filled = 0;
-  std::size_t counted = 0;
-  std::size_t data = std::u16string_view::npos; // places before the first "="
-  const auto place = [&](std::uint32_t sextet) {
-    bits = bits << 6 | sextet;
-    ++counted;
-    if (++filled == 4) {
-      out[0] = static_cast<std::uint8_t>(bits >> 16);
-      out[1] = static_cast<std::uint8_t>(bits >> 8);
-      out[2] = static_cast<std::uint8_t>(bits);
-      out += 3;
-      filled = 0;
-    }
-  };
-  // The places are the text's GBK bytes in GBK, else its code units; every byte or unit outside
-  // ASCII is outside the alphabet and reads as zero bits.
-  const std::uint16_t* codeOf = AnsiCodeTable();
-  for (const char16_t unit : text) {
-    if (unit < 0x80) {
-      const std::int8_t sextet = kSextetOf[unit];
-      if (sextet == kSkip)
-        continue;
-      if (unit == u'=' && data == std::u16string_view::npos)
-        data = counted;
-      place(static_cast<std::uint32_t>(sextet));
-      continue;
-    }
-    place(0);
-    if (charset == Charset::Gbk && codeOf[unit] > 0xFF)
-      place(0);
-  }
-  // A short last group of two or three places decodes as if the missing places were zero; a
-  // single place left over holds too few bits for a byte and is ignored.
-  if (filled >= 2) {
-    while (filled != 0)
-      place(0), --counted;
-  }
-  // The bytes end with the last one the places before the first "=" fill: the padding and the
-  // zero bits after it are no bytes of the text.
-  data = std::min(data, counted);
-  decoded.resize(std::min(static_cast<std::size_t>(
-                              out - reinterpret_cast<std::uint8_t*>(decoded.data())),
-                          data * 6 / 8));
-  return charset == Charset::Gbk ? AnsiPairsToText(decoded) : DecodeBytes(decoded, charset);
-}
+namespace {
 
-std::u16string AnsiPairsToText(std::string_view bytes) {
+// The places of Base64 text turned into bytes, four places a group of three: the one rule of both
+// decoders. The bytes end with the last one that the places before the first "=" fill (all places
+// when there is none), so that no place after an "=" counts, and a short last group gives the
+// bytes its places fill: two places one byte, three two, a lone place none.
+class PlacesToBytes {
+public:
+  /// Writes at `out`, which has room for three bytes every four places given; `bits` and `filled`
+  /// are those of a group that places given before began.
+  explicit PlacesToBytes(std::uint8_t* out, std::uint32_t bits = 0, int filled = 0)
+      : m_out(out), m_bits(bits), m_filled(filled) {}
+
+  void Place(std::uint32_t sextet) {
+    m_bits = m_bits << 6 | sextet;
+    if (++m_filled == 4) {
+      m_out[0] = static_cast<std::uint8_t>(m_bits >> 16);
+      m_out[1] = static_cast<std::uint8_t>(m_bits >> 8);
+      m_out[2] = static_cast<std::uint8_t>(m_bits);
+      m_out += 3;
+      m_filled = 0;
+    }
+  }
+  /// An ASCII character: a place of its sextet (zero bits outside the alphabet), none for white
+  /// space. False for "=", after which no place counts.
+  bool PlaceAscii(unsigned c) {
+    const std::int8_t sextet = kSextetOf[c];
+    if (c == '=')
+      return false;
+    if (sextet != kSkip)
+      Place(static_cast<std::uint32_t>(sextet));
+    return true;
+  }
+  /// Four characters of the alphabet where a group begins, the most of any Base64 text, at once;
+  /// false, and nothing placed, where one of them is another character or a group is begun.
+  template <class Char> bool PlaceWholeGroup(const Char* chars) {
+    const auto sextet = [](Char c) -> std::int32_t { return c < 0x80 ? kAlphabetSextetOf[c] : -1; };
+    const std::int32_t a = sextet(chars[0]), b = sextet(chars[1]), c = sextet(chars[2]),
+                       d = sextet(chars[3]);
+    if ((a | b | c | d) < 0 || m_filled != 0)
+      return false;
+    const auto bits = static_cast<std::uint32_t>(a << 18 | b << 12 | c << 6 | d);
+    m_out[0] = static_cast<std::uint8_t>(bits >> 16);
+    m_out[1] = static_cast<std::uint8_t>(bits >> 8);
+    m_out[2] = static_cast<std::uint8_t>(bits);
+    m_out += 3;
+    return true;
+  }
+  /// Where the next byte goes; the places of a group not yet filled are not written.
+  [[nodiscard]] std::uint8_t* Next() const { return m_out; }
+  [[nodiscard]] std::uint32_t Bits() const { return m_bits; }
+  [[nodiscard]] int Filled() const { return m_filled; }
+  /// Writes the bytes that a short last group's places fill; gives the end of the bytes.
+  std::uint8_t* Finish() {
+    if (m_filled >= 2) {
+      const std::uint32_t bits = m_bits << (6 * (4 - m_filled));
+      m_out[0] = static_cast<std::uint8_t>(bits >> 16);
+      if (m_filled == 3)
+        m_out[1] = static_cast<std::uint8_t>(bits >> 8);
+      m_out += m_filled - 1;
+    }
+    m_filled = 0;
+    return m_out;
+  }
+
+private:
+  std::uint8_t* m_out;
+  std::uint32_t m_bits;
+  int m_filled;
+};
+
+// Reads code-page-936 bytes as AnsiPairsToText does, handing each code unit to `put`; with `more`,
+// a lead byte at the very end is left for the bytes that follow. Gives how many bytes it read.
+template <class Put> std::size_t ReadAnsiPairs(std::string_view bytes, bool more, Put put) {
   const CodePageDecoder decoder = DecoderOf(CodePage::Gbk936);
-  std::u16string text(bytes.size(), u'\0'); // a code unit a byte at most
-  char16_t* out = text.data();
   const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const std::size_t size = bytes.size();
   const auto alone = [&decoder](std::uint8_t byte) {
     const char16_t unit = decoder.unitOfByte(byte);
     return unit == kLeadByte ? kReplacement : unit;
   };
-  for (std::size_t i = 0; i < size;) {
+  std::size_t i = 0;
+  while (i < size) {
     const std::uint8_t b = in[i];
-    if (decoder.unitOfByte(b) != kLeadByte || i + 1 == size) {
+    if (decoder.unitOfByte(b) != kLeadByte) {
       // ASCII, and the single bytes 0x80 (€) and 0xFF: pairing those with the next byte would
       // swallow the lead byte of the character after a € and garble everything that follows.
-      *out++ = alone(b);
+      put(alone(b));
+      ++i;
+    } else if (i + 1 == size) {
+      if (more)
+        break; // its trail byte comes with the next bytes
+      put(kReplacement);
       ++i;
     } else if (const char16_t pair = decoder.pairUnits[b << 8 | in[i + 1]]; pair != 0) {
-      *out++ = pair; // a character, or U+FFFD for a pair the code page reads as bad as a whole
+      put(pair); // a character, or U+FFFD for a pair the code page reads as bad as a whole
       i += 2;
     } else {
       // A lead byte takes the byte after it, whatever that is: a lead with a byte that cannot
       // be its trail is U+FFFD, and that byte reads as alone.
-      *out++ = kReplacement;
-      *out++ = alone(in[i + 1]);
+      put(kReplacement);
+      put(alone(in[i + 1]));
       i += 2;
     }
   }
+  return i;
+}
+
+// The places of a character outside ASCII, all zero bits: in GBK one a byte of its code (a unit
+// the code page lacks is the one byte "?"), else one a code unit.
+void PlaceBeyondAscii(PlacesToBytes& places, char16_t unit, const std::uint16_t* gbkCodes) {
+  places.Place(0);
+  if (gbkCodes != nullptr && gbkCodes[unit] > 0xFF)
+    places.Place(0);
+}
+
+} // namespace
+
+std::u16string Base64Decode(std::u16string_view text, Charset charset) {
+  if (text.empty())
+    return {};
+  // Three bytes for every four places, and a short group's two; written through a pointer.
+  // A code unit takes two places where GBK gives it two bytes, else one.
+  std::string decoded(text.size() / 2 * 3 + 3, '\0');
+  auto* begin = reinterpret_cast<std::uint8_t*>(decoded.data());
+  PlacesToBytes places(begin);
+  const std::uint16_t* gbkCodes = charset == Charset::Gbk ? AnsiCodeTable() : nullptr;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i + 4 <= text.size() && places.PlaceWholeGroup(text.data() + i)) {
+      i += 3;
+      continue;
+    }
+    const char16_t unit = text[i];
+    if (unit >= 0x80)
+      PlaceBeyondAscii(places, unit, gbkCodes);
+    else if (!places.PlaceAscii(unit))
+      break;
+  }
+  decoded.resize(static_cast<std::size_t>(places.Finish() - begin));
+  return charset == Charset::Gbk ? AnsiPairsToText(decoded) : DecodeBytes(decoded, charset);
+}
+
+Base64DecodeUtf8Stream::Base64DecodeUtf8Stream(Charset charset, std::size_t expectedBytes)
+    : m_charset(charset) {
+  // Three bytes every four characters, and in GBK up to three bytes of UTF-8 for two.
+  m_result.reserve(expectedBytes / 4 * 3 / 2 * 3 + 16);
+}
+
+void Base64DecodeUtf8Stream::Add(std::string_view utf8) {
+  if (m_ended)
+    return;
+  // Each byte of UTF-8 gives at most one place; a lead byte that the bytes before left waits in
+  // front of them.
+  const std::size_t kept = m_bytes.size();
+  m_bytes.resize(kept + utf8.size() / 4 * 3 + 3);
+  auto* begin = reinterpret_cast<std::uint8_t*>(m_bytes.data());
+  PlacesToBytes places(begin + kept, m_bits, m_filled);
+  const std::uint16_t* gbkCodes = m_charset == Charset::Gbk ? AnsiCodeTable() : nullptr;
+  const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  for (std::size_t i = 0; i < n;) {
+    if (i + 4 <= n && places.PlaceWholeGroup(in + i)) {
+      i += 4;
+      continue;
+    }
+    const unsigned lead = in[i];
+    if (lead < 0x80) {
+      ++i;
+      if (places.PlaceAscii(lead))
+        continue;
+      m_ended = true;
+      break;
+    }
+    const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (length == 4) {
+      places.Place(0); // two surrogates, which no code page holds: one place each
+      places.Place(0);
+    } else if (i + length <= n) {
+      const char16_t unit =
+          length == 2 ? static_cast<char16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F))
+                      : static_cast<char16_t>((lead & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
+                                              (in[i + 2] & 0x3F));
+      PlaceBeyondAscii(places, unit, gbkCodes);
+    }
+    i += length;
+  }
+  m_bits = places.Bits();
+  m_filled = places.Filled();
+  m_bytes.resize(static_cast<std::size_t>(places.Next() - begin));
+  if (m_charset == Charset::Gbk)
+    TakeGbkBytes(false);
+}
+
+// The bytes' text straight into UTF-8, without a text of UTF-16 between: each byte gives at most
+// one code unit of the BMP, three bytes of UTF-8.
+void Base64DecodeUtf8Stream::TakeGbkBytes(bool last) {
+  const std::size_t start = m_result.size();
+  m_result.resize(start + 3 * m_bytes.size());
+  auto* out = reinterpret_cast<unsigned char*>(m_result.data() + start);
+  const std::size_t read =
+      ReadAnsiPairs(m_bytes, !last, [&out](char16_t unit) { out = WriteUtf8(out, unit); });
+  m_result.resize(
+      static_cast<std::size_t>(out - reinterpret_cast<unsigned char*>(m_result.data())));
+  m_bytes.erase(0, read);
+}
+
+std::string Base64DecodeUtf8Stream::Finish() {
+  const std::size_t kept = m_bytes.size();
+  m_bytes.resize(kept + 3);
+  auto* begin = reinterpret_cast<std::uint8_t*>(m_bytes.data());
+  PlacesToBytes places(begin + kept, m_bits, m_filled);
+  m_bytes.resize(static_cast<std::size_t>(places.Finish() - begin));
+  if (m_charset == Charset::Gbk)
+    TakeGbkBytes(true);
+  else
+    AppendUtf16AsUtf8(m_result, DecodeBytes(m_bytes, m_charset));
+  m_bytes.clear();
+  return std::move(m_result);
+}
+
+std::u16string AnsiPairsToText(std::string_view bytes) {
+  std::u16string text(bytes.size(), u'\0'); // a code unit a byte at most
+  char16_t* out = text.data();
+  ReadAnsiPairs(bytes, false, [&out](char16_t unit) { *out++ = unit; });
   text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }

@@ -51,6 +51,30 @@ private:
 /// same end. Never fails; any length.
 [[nodiscard]] std::u16string Base64Decode(std::u16string_view text, Charset charset = Charset::Gbk);
 
+/// Base64Decode of a text given as valid UTF-8 a piece at a time (standard input read in blocks),
+/// the result as UTF-8: after Add of each piece in order, each ending with a whole character,
+/// Finish gives the UTF-8 of Base64Decode of the pieces' text. `expectedBytes`, the input's length
+/// where it is known, lets the result be allocated once. Never fails.
+class Base64DecodeUtf8Stream {
+public:
+  explicit Base64DecodeUtf8Stream(Charset charset, std::size_t expectedBytes = 0);
+  void Add(std::string_view utf8);
+  /// The whole result; the stream is empty after it.
+  [[nodiscard]] std::string Finish();
+
+private:
+  void TakeGbkBytes(bool last);
+
+  Charset m_charset;
+  std::string m_result;
+  /// Decoded bytes not yet read as text: in GBK a lead byte whose trail is still to come, in the
+  /// other charsets all of them, read at the end.
+  std::string m_bytes;
+  std::uint32_t m_bits = 0; ///< the places of a group that the next piece completes
+  int m_filled = 0;
+  bool m_ended = false; ///< an "=" came: no place after it counts
+};
+
 /// The strict form, for recognising a pasted text: the bytes, when the whole text is Base64 as an
 /// encoder writes it -- RFC 4648's alphabet, line breaks (CR, LF) anywhere, "=" padding that
 /// completes the last group or none, no lone last character, and zero bits where a short last

@@ -307,6 +307,77 @@ TEST(Streams, PassingUtf8ThroughInBlocksGivesWhatTheWholeInputGives) {
   EXPECT_GE(streamed, 6u);
 }
 
+void ExpectSameCut(const std::optional<CutAtNul>& run, const std::optional<CutAtNul>& text) {
+  ASSERT_EQ(run.has_value(), text.has_value());
+  if (text) {
+    EXPECT_EQ(run->position, text->position);
+    EXPECT_EQ(run->notShown, text->notShown);
+  }
+}
+
+// Standard input read as bytes, a block at a time, in every kind of charset, against the run on
+// the stream's text that the window makes: the bytes of an operation that encodes its input are
+// put into the charset block by block ("?" for what it lacks, MD5's own codes in GBK), and
+// Base64 is read back from UTF-8 by the charset's rule for the places of other characters.
+TEST(Streams, ReadingUtf8AsBytesInAnyCharsetGivesWhatTheTextsRunGives) {
+  // Base64 and its padding, white space, "?", é, 中, €, a Thai letter, Ŀ (whose code unit ends in
+  // the byte of "?"), 😀, U+0000 and a byte order mark.
+  constexpr std::string_view kNul("\0", 1);
+  constexpr std::string_view kPieces[] = {"a",
+                                          "Q",
+                                          "1tDO",
+                                          "xA==",
+                                          "=",
+                                          " ",
+                                          "\r\n",
+                                          "?",
+                                          "\xC3\xA9",
+                                          "\xE4\xB8\xAD",
+                                          "\xE2\x82\xAC",
+                                          "\xE0\xB8\x84",
+                                          "\xC4\xBF",
+                                          "\xF0\x9F\x98\x80",
+                                          kNul,
+                                          "\xEF\xBB\xBF"};
+  constexpr Charset kCharsets[] = {Charset::Gbk,     Charset::Big5,        Charset::ShiftJis,
+                                   Charset::Gb18030, Charset::Windows1252, Charset::Utf16Le,
+                                   Charset::Utf8};
+  std::mt19937 random(936);
+  for (const Operation& operation : Operations()) {
+    if (operation.streamOnBytes == nullptr)
+      continue;
+    for (int round = 0; round < testing::PropertyRounds(12); ++round) {
+      std::string bytes(random() % 4 == 0 ? "\xEF\xBB\xBF" : "");
+      for (std::size_t n = random() % 60; n > 0; --n)
+        bytes += kPieces[random() % std::size(kPieces)];
+      std::u16string text = *Utf8ToUtf16(bytes);
+      if (!text.empty() && text.front() == u'\uFEFF')
+        text.erase(0, 1);
+      for (const Charset charset : kCharsets) {
+        const OperationOptions options{.upper = random() % 2 == 0, .charset = charset};
+        for (const BoxRule rule : {BoxRule::Apply, BoxRule::Skip}) {
+          const Outcome whole = RunOnBoxText(operation, text, options, rule);
+          for (const std::size_t block : {1, 3, 64}) {
+            SCOPED_TRACE(std::string(operation.cliName) + " in " +
+                         std::string(InfoOf(charset).name) + ", block " + std::to_string(block) +
+                         ": " + Hex(bytes));
+            std::istringstream in(bytes);
+            const Result<BytesOutcome> run = RunOnUtf8Stream(operation, in, options, rule, block);
+            ASSERT_TRUE(run);
+            ASSERT_EQ(run->text.has_value(), whole.text.has_value());
+            if (whole.text)
+              EXPECT_EQ(*run->text, Utf16ToUtf8(*whole.text));
+            EXPECT_EQ(run->message.has_value(), whole.message.has_value());
+            EXPECT_EQ(run->questionMarks, whole.questionMarks);
+            ExpectSameCut(run->inputCut, whole.inputCut);
+            ExpectSameCut(run->resultCut, whole.resultCut);
+          }
+        }
+      }
+    }
+  }
+}
+
 struct Utf16Case {
   std::string_view name;
   std::u16string_view units;
