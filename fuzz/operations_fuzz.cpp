@@ -4,7 +4,8 @@
 // finding; no refusal without a message; well-formed UTF-16 out of well-formed UTF-16 in, except
 // where an operation writes the code units its input spells out; and the round trip of every
 // encoder of the family with its decoder, on the texts where the pair promises it
-// (tests/support/domains.h), in the charset the input picks.
+// (tests/support/domains.h), in the charset the input picks; and where an operation streams
+// standard input as bytes, that the stream gives what the run on the text gives.
 //
 // Input layout: byte 0 picks the operation among the family's, byte 1 holds flags (bit 0 the
 // "大写" box, bit 1 read the rest as UTF-8 rather than raw UTF-16LE code units), byte 2 picks the
@@ -16,6 +17,7 @@
 #include "text/box_rule.h"
 #include "text/utf.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -79,6 +81,31 @@ bool MayGiveLoneSurrogates(std::string_view name) {
          name == "unicode-unescape";
 }
 
+// The command line's way with standard input: the text's UTF-8 a block at a time through the
+// operation's bytes, which must give what the window's run on the same text gives.
+void RequireStreamAgrees(const Operation& operation, std::u16string_view input,
+                         const OperationOptions& options) {
+  if (operation.streamOnBytes == nullptr)
+    return;
+  const std::string utf8 = Utf16ToUtf8(input); // a lone surrogate as U+FFFD: valid UTF-8
+  const Outcome whole = RunOnBoxText(operation, *Utf8ToUtf16(utf8), options);
+  BoxBytesStream stream(operation, options);
+  for (std::size_t i = 0; i < utf8.size();) {
+    std::size_t end = std::min(utf8.size(), i + 1 + i % 7);
+    while (end < utf8.size() && IsUtf8Continuation(static_cast<unsigned char>(utf8[end])))
+      ++end;
+    stream.Add(std::string_view(utf8).substr(i, end - i));
+    i = end;
+  }
+  const BytesOutcome run = stream.Finish();
+  Require(run.text.has_value() == whole.text.has_value() &&
+              (!whole.text || *run.text == Utf16ToUtf8(*whole.text)) &&
+              run.questionMarks == whole.questionMarks &&
+              run.inputCut.has_value() == whole.inputCut.has_value() &&
+              run.resultCut.has_value() == whole.resultCut.has_value(),
+          "standard input in blocks differs from the run on text", operation, options.charset);
+}
+
 } // namespace
 } // namespace kelvaro
 
@@ -98,6 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(raw.text || raw.message, "refused without a message", operation, charset);
   if (raw.text && IsWellFormedUtf16(input) && !MayGiveLoneSurrogates(operation.cliName))
     Require(IsWellFormedUtf16(*raw.text), "ill-formed UTF-16 result", operation, charset);
+
+  RequireStreamAgrees(operation, input, options);
 
   // What the window does: the box's text goes in, and the decoder reads the encoder's box. The
   // texts are those the charset can encode: what it lacks is "?" in the bytes.
