@@ -294,34 +294,17 @@ std::size_t AppendUtf8AsCodeBytes(std::string& bytes, std::string_view utf8,
       *out++ = static_cast<std::uint8_t>(code >> 8);
     *out++ = static_cast<std::uint8_t>(code);
   };
-  const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
-  const std::size_t n = utf8.size();
-  for (std::size_t i = 0; i < n;) {
-    const unsigned lead = in[i];
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (i + length > n)
-      break; // not valid UTF-8: what was cut gives nothing
-    switch (length) {
-    case 1:
-      put(static_cast<char16_t>(lead));
-      break;
-    case 2:
-      put(static_cast<char16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F)));
-      break;
-    case 3:
-      put(static_cast<char16_t>((lead & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
-                                (in[i + 2] & 0x3F)));
-      break;
-    default: {
-      const char32_t value = (lead & 0x07) << 18 | (in[i + 1] & 0x3F) << 12 |
-                             (in[i + 2] & 0x3F) << 6 | (in[i + 3] & 0x3F);
-      char16_t pair[2] = {};
-      WriteCodePoint(pair, value);
+  for (std::size_t i = 0; i < utf8.size();) {
+    const Utf8Character character = Utf8CharacterOfValidAt(utf8, i);
+    if (character.codePoint < 0x10000) {
+      put(static_cast<char16_t>(character.codePoint));
+    } else {
+      char16_t pair[2];
+      WriteCodePoint(pair, character.codePoint);
       put(pair[0]);
       put(pair[1]);
     }
-    }
-    i += length;
+    i += character.length;
   }
   bytes.resize(static_cast<std::size_t>(out - reinterpret_cast<std::uint8_t*>(bytes.data())));
   return lacked;

@@ -78,7 +78,7 @@ struct CodePageDecoder {
 /// a block at a time. Where `lacking` is given (a code page's AnsiCodeTable), each unit the code
 /// page lacks (its code there is that of "?", and it is no "?") is first made "?", as the boxes
 /// show it, and the function gives how many characters were (a surrogate pair is one); otherwise
-/// it gives 0. Input that is not valid UTF-8 gives wrong bytes, never a read past its end.
+/// it gives 0. Bytes that are not valid UTF-8 give some bytes, never a read past their end.
 std::size_t AppendUtf8AsCodeBytes(std::string& bytes, std::string_view utf8,
                                   const std::uint16_t* codeOf, const std::uint16_t* lacking);
 

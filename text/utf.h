@@ -145,6 +145,29 @@ struct Utf8Character {
 /// there.
 [[nodiscard]] std::optional<Utf8Character> Utf8CharacterAt(std::string_view bytes, std::size_t at);
 
+/// The character that valid UTF-8 holds at bytes[at] (at < bytes.size()), read without a check:
+/// for bytes that FirstInvalidUtf8 has passed, in loops over large texts where checking each
+/// sequence again would cost a third of their time. Other bytes give some character (a sequence
+/// cut by the end U+FFFD), never a read past the end.
+[[nodiscard]] inline Utf8Character Utf8CharacterOfValidAt(std::string_view bytes, std::size_t at) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+  const char32_t lead = in[0];
+  const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  if (length > bytes.size() - at)
+    return {bytes.size() - at, kReplacement};
+  switch (length) {
+  case 1:
+    return {1, lead};
+  case 2:
+    return {2, (lead & 0x1F) << 6 | (in[1] & 0x3Fu)};
+  case 3:
+    return {3, (lead & 0x0F) << 12 | (in[1] & 0x3Fu) << 6 | (in[2] & 0x3Fu)};
+  default:
+    return {4,
+            (lead & 0x07) << 18 | (in[1] & 0x3Fu) << 12 | (in[2] & 0x3Fu) << 6 | (in[3] & 0x3Fu)};
+  }
+}
+
 /// Where bytes stop being well-formed UTF-8 (RFC 3629): the offset of the first bad sequence, or
 /// nothing for valid UTF-8. For passing UTF-8 through without decoding it.
 [[nodiscard]] std::optional<std::size_t> FirstInvalidUtf8(std::string_view bytes);

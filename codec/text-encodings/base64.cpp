@@ -370,18 +370,15 @@ void Base64DecodeUtf8Stream::Add(std::string_view utf8) {
       m_ended = true;
       break;
     }
-    const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (length == 4) {
-      places.Place(0); // two surrogates, which no code page holds: one place each
-      places.Place(0);
-    } else if (i + length <= n) {
-      const char16_t unit =
-          length == 2 ? static_cast<char16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F))
-                      : static_cast<char16_t>((lead & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
-                                              (in[i + 2] & 0x3F));
-      PlaceBeyondAscii(places, unit, gbkCodes);
-    }
-    i += length;
+    // A character beyond ASCII, rare in Base64: its units' places.
+    const std::optional<Utf8Character> character = Utf8CharacterAt(utf8, i);
+    if (!character)
+      break; // not valid UTF-8: what is left gives nothing
+    char16_t units[2];
+    const char16_t* end = WriteCodePoint(units, character->codePoint);
+    for (const char16_t* unit = units; unit != end; ++unit)
+      PlaceBeyondAscii(places, *unit, gbkCodes);
+    i += character->length;
   }
   m_bits = places.Bits();
   m_filled = places.Filled();

@@ -340,8 +340,9 @@ TEST(Streams, PassingUtf8ThroughInBlocksGivesWhatTheWholeInputGives) {
             const Result<BytesOutcome> run = RunOnUtf8Stream(operation, in, options, rule, block);
             ASSERT_TRUE(run);
             ASSERT_EQ(run->text.has_value(), whole.text.has_value());
-            if (whole.text)
+            if (whole.text) {
               EXPECT_EQ(*run->text, Utf16ToUtf8(*whole.text));
+            }
             EXPECT_EQ(run->message.has_value(), whole.message.has_value());
             EXPECT_EQ(run->questionMarks, whole.questionMarks);
             ExpectSameCut(run->inputCut, whole.inputCut);

@@ -144,5 +144,19 @@ TEST(Utf, CountUtf8CharactersCountsWhatTheDecoderReads) {
   }
 }
 
+// The unchecked reader against the checked one, on every character.
+TEST(Utf, ReadingValidUtf8UncheckedGivesWhatTheCheckedReaderGives) {
+  for (char32_t codePoint = 0; codePoint <= 0x10FFFF; ++codePoint) {
+    if (IsSurrogate(codePoint))
+      continue;
+    unsigned char bytes[4];
+    const auto size = static_cast<std::size_t>(WriteUtf8(bytes, codePoint) - bytes);
+    const std::string_view view(reinterpret_cast<const char*>(bytes), size);
+    const Utf8Character read = Utf8CharacterOfValidAt(view, 0);
+    ASSERT_EQ(read.codePoint, codePoint);
+    ASSERT_EQ(read.length, Utf8CharacterAt(view, 0)->length);
+  }
+}
+
 } // namespace
 } // namespace kelvaro
