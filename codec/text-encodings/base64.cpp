@@ -233,10 +233,12 @@ public:
   /// Four characters of the alphabet where a group begins, the most of any Base64 text, at once;
   /// false, and nothing placed, where one of them is another character or a group is begun.
   template <class Char> bool PlaceWholeGroup(const Char* chars) {
+    if (m_filled != 0)
+      return false;
     const auto sextet = [](Char c) -> std::int32_t { return c < 0x80 ? kAlphabetSextetOf[c] : -1; };
     const std::int32_t a = sextet(chars[0]), b = sextet(chars[1]), c = sextet(chars[2]),
                        d = sextet(chars[3]);
-    if ((a | b | c | d) < 0 || m_filled != 0)
+    if ((a | b | c | d) < 0)
       return false;
     const auto bits = static_cast<std::uint32_t>(a << 18 | b << 12 | c << 6 | d);
     m_out[0] = static_cast<std::uint8_t>(bits >> 16);
