@@ -343,8 +343,12 @@ std::u16string Base64Decode(std::u16string_view text, Charset charset) {
 
 Base64DecodeUtf8Stream::Base64DecodeUtf8Stream(Charset charset, std::size_t expectedBytes)
     : m_charset(charset) {
-  // Three bytes every four characters, and in GBK up to three bytes of UTF-8 for two.
-  m_result.reserve(expectedBytes / 4 * 3 / 2 * 3 + 16);
+  // Three bytes every four characters: in GBK they go on into UTF-8 a piece at a time, up to three
+  // bytes of it for two; in the other charsets they are all kept until the end.
+  if (charset == Charset::Gbk)
+    m_result.reserve(expectedBytes / 4 * 3 / 2 * 3 + 16);
+  else
+    m_bytes.reserve(expectedBytes / 4 * 3 + 16);
 }
 
 void Base64DecodeUtf8Stream::Add(std::string_view utf8) {
@@ -408,10 +412,13 @@ std::string Base64DecodeUtf8Stream::Finish() {
   auto* begin = reinterpret_cast<std::uint8_t*>(m_bytes.data());
   PlacesToBytes places(begin + kept, m_bits, m_filled);
   m_bytes.resize(static_cast<std::size_t>(places.Finish() - begin));
-  if (m_charset == Charset::Gbk)
+  if (m_charset == Charset::Gbk) {
     TakeGbkBytes(true);
-  else
+  } else if (m_charset == Charset::Utf8 && !FirstInvalidUtf8(m_bytes)) {
+    return std::move(m_bytes); // valid UTF-8 decodes to itself
+  } else {
     AppendUtf16AsUtf8(m_result, DecodeBytes(m_bytes, m_charset));
+  }
   m_bytes.clear();
   return std::move(m_result);
 }

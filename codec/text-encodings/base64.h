@@ -68,7 +68,7 @@ private:
   Charset m_charset;
   std::string m_result;
   /// Decoded bytes not yet read as text: in GBK a lead byte whose trail is still to come, in the
-  /// other charsets all of them, read at the end.
+  /// other charsets all of them, read at the end (in UTF-8 the result itself, when they are valid).
   std::string m_bytes;
   std::uint32_t m_bits = 0; ///< the places of a group that the next piece completes
   int m_filled = 0;
