@@ -100,6 +100,12 @@ BytesOutcome ShaDigestOfBytes(std::string_view bytes, const OperationOptions& op
   return {AsciiBytes(*digits)};
 }
 
+BytesOutcome UrlEncodeOnUtf8(std::string_view utf8, const OperationOptions& options) {
+  if (options.charset == Charset::Utf8)
+    return {URLEncodeUtf8Bytes(utf8)};
+  return {Utf16ToUtf8(URLEncode(Utf8ToUtf16(utf8).value(), options.charset))};
+}
+
 BytesOutcome Base64DecodeOnUtf8(std::string_view utf8, const OperationOptions& options) {
   Base64DecodeUtf8Stream decoder(options.charset, utf8.size());
   decoder.Add(utf8);
@@ -332,7 +338,8 @@ constexpr Operation kOperations[] = {
      .caption = "URLencode",
      .followsCharset = true,
      .description = "Chinese characters' bytes and spaces as %XX escapes",
-     .run = InCharset<URLEncode>},
+     .run = InCharset<URLEncode>,
+     .runOnBytes = UrlEncodeOnUtf8},
     {.cliName = "url-decode",
      .caption = "URLdecode",
      .writes = Text1,

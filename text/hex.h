@@ -63,11 +63,12 @@ inline constexpr std::array<std::int8_t, 128> kHexDigitValues = [] {
   return static_cast<char16_t>(*high << 8 | *low);
 }
 
-/// Writes the two hexadecimal digits of a byte (a leading zero below 0x10) and gives the end.
-inline char16_t* WriteHexByte(char16_t* out, std::uint8_t byte,
-                              const char16_t* digits = kHexUpper) {
-  out[0] = digits[byte >> 4];
-  out[1] = digits[byte & 0x0F];
+/// Writes the two hexadecimal digits of a byte (a leading zero below 0x10) and gives the end; into
+/// text, or into the ASCII bytes of a result written out as UTF-8.
+template <class Char>
+inline Char* WriteHexByte(Char* out, std::uint8_t byte, const char16_t* digits = kHexUpper) {
+  out[0] = static_cast<Char>(digits[byte >> 4]);
+  out[1] = static_cast<Char>(digits[byte & 0x0F]);
   return out + 2;
 }
 
@@ -84,8 +85,8 @@ inline void AppendHexByte(std::u16string& out, std::uint8_t byte) {
 }
 
 /// Writes "%" and the two upper-case hexadecimal digits of a byte and gives the end.
-inline char16_t* WritePercentByte(char16_t* out, std::uint8_t byte) {
-  *out = u'%';
+template <class Char> inline Char* WritePercentByte(Char* out, std::uint8_t byte) {
+  *out = static_cast<Char>('%');
   return WriteHexByte(out + 1, byte);
 }
 

@@ -105,6 +105,19 @@ std::u16string URLEncode(std::u16string_view text, Charset charset) {
   return out;
 }
 
+std::string URLEncodeUtf8Bytes(std::string_view utf8) {
+  std::string out(3 * utf8.size(), '\0'); // three bytes a byte at most
+  char* end = out.data();
+  for (const char c : utf8) {
+    if (c == ' ' || static_cast<unsigned char>(c) >= 0x80)
+      end = WritePercentByte(end, static_cast<std::uint8_t>(c));
+    else
+      *end++ = c;
+  }
+  out.resize(static_cast<std::size_t>(end - out.data()));
+  return out;
+}
+
 std::u16string URLDecode(std::u16string_view text, Charset charset) {
   const std::size_t longest = InfoOf(charset).longest;
   std::u16string out;

@@ -19,6 +19,10 @@ namespace kelvaro {
 /// Never fails.
 [[nodiscard]] std::u16string URLEncode(std::u16string_view text, Charset charset = Charset::Gbk);
 
+/// URLEncode in UTF-8 of a text given as its valid UTF-8, the result as ASCII bytes: each byte of a
+/// character beyond ASCII as its escape, the space as %20, the rest as they are.
+[[nodiscard]] std::string URLEncodeUtf8Bytes(std::string_view utf8);
+
 /// Turns every "+" into a space, then reads escapes in one left-to-right pass (digits of either
 /// case). At each "%", the longest run of escapes (up to the charset's longest character) whose
 /// bytes form one character of the charset gives that character (%D6%D0 is 中 in GBK); otherwise
