@@ -56,12 +56,13 @@ private:
 
 } // namespace
 
-Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
-  std::u16string text;
-  // A file says how many bytes it holds, and no byte gives more than one code unit: the text is
-  // allocated once instead of growing (and being copied) block by block.
-  if (const std::streamsize available = in.rdbuf()->in_avail(); available > 0)
-    text.reserve(static_cast<std::size_t>(available));
+namespace {
+
+// Reads the stream a block at a time, each handed to `read` up to where a sequence that the next
+// block completes begins (the rest carried to the front of it). `read` gives the offset of a bad
+// sequence in what it was handed, or nothing; the error then names the byte in the whole stream.
+template <class Read>
+Result<void> ReadCompletePieces(std::istream& in, std::size_t blockBytes, Read read) {
   CarryingReader reader(in, blockBytes);
   while (true) {
     const Result<std::string_view> bytes = reader.Next();
@@ -69,12 +70,30 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
       return unexpected<Error>(bytes.error());
     const bool last = reader.AtEnd();
     const std::size_t cut = last ? bytes->size() : CompleteUtf8Prefix(*bytes);
-    if (Result<void> appended = AppendUtf8AsUtf16(text, bytes->substr(0, cut)); !appended)
-      return Fail(ErrorCode::InvalidUtf8, reader.Offset() + appended.error().position);
+    if (const std::optional<std::size_t> bad = read(bytes->substr(0, cut)))
+      return Fail(ErrorCode::InvalidUtf8, reader.Offset() + *bad);
     if (last)
-      break;
+      return {};
     reader.CarryFrom(*bytes, cut);
   }
+}
+
+} // namespace
+
+Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
+  std::u16string text;
+  // A file says how many bytes it holds, and no byte gives more than one code unit: the text is
+  // allocated once instead of growing (and being copied) block by block.
+  if (const std::streamsize available = in.rdbuf()->in_avail(); available > 0)
+    text.reserve(static_cast<std::size_t>(available));
+  const Result<void> read = ReadCompletePieces(
+      in, blockBytes, [&text](std::string_view piece) -> std::optional<std::size_t> {
+        if (Result<void> appended = AppendUtf8AsUtf16(text, piece); !appended)
+          return appended.error().position;
+        return std::nullopt;
+      });
+  if (!read)
+    return unexpected<Error>(read.error());
   // The byte order mark some editors put first says how the file is encoded; it is no character
   // of the text.
   if (!text.empty() && text.front() == u'\uFEFF')
@@ -84,17 +103,11 @@ Result<std::u16string> ReadUtf8(std::istream& in, std::size_t blockBytes) {
 
 Result<void> ReadUtf8Pieces(std::istream& in, const std::function<void(std::string_view)>& take,
                             std::size_t blockBytes) {
-  CarryingReader reader(in, blockBytes);
   bool first = true; // no character taken yet: a byte order mark may come
-  while (true) {
-    const Result<std::string_view> bytes = reader.Next();
-    if (!bytes)
-      return unexpected<Error>(bytes.error());
-    const bool last = reader.AtEnd();
-    const std::size_t cut = last ? bytes->size() : CompleteUtf8Prefix(*bytes);
-    std::string_view piece = bytes->substr(0, cut);
-    if (const std::optional<std::size_t> bad = FirstInvalidUtf8(piece))
-      return Fail(ErrorCode::InvalidUtf8, reader.Offset() + *bad);
+  return ReadCompletePieces(in, blockBytes, [&](std::string_view piece) {
+    const std::optional<std::size_t> bad = FirstInvalidUtf8(piece);
+    if (bad)
+      return bad;
     // A piece ends with a whole character, so the first piece that holds one holds all of a mark.
     if (first && !piece.empty()) {
       first = false;
@@ -102,10 +115,8 @@ Result<void> ReadUtf8Pieces(std::istream& in, const std::function<void(std::stri
         piece.remove_prefix(3);
     }
     take(piece);
-    if (last)
-      return {};
-    reader.CarryFrom(*bytes, cut);
-  }
+    return bad;
+  });
 }
 
 Result<std::string> ReadBytes(std::istream& in) {
